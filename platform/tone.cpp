@@ -1,0 +1,24 @@
+#include "platform/tone.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+#endif
+
+void HostTone::sound(int frequencyHz, int durationMs) {
+#if defined(_WIN32)
+    Beep(static_cast<DWORD>(frequencyHz), static_cast<DWORD>(durationMs));
+#else
+    // A terminal bell has no pitch of its own; the duration is kept by waiting.
+    static_cast<void>(frequencyHz);
+    if (isatty(STDERR_FILENO) != 0) {
+        const char bell = '\a';
+        static_cast<void>(write(STDERR_FILENO, &bell, 1));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(durationMs));
+#endif
+}

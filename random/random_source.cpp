@@ -1,0 +1,11 @@
+#include "random/random_source.h"
+
+std::int32_t rngState = kRngInitialState;
+
+std::int32_t randomBelow(std::int32_t n) {
+    const std::int32_t hi = rngState / kRngQuotient;
+    const std::int32_t lo = rngState % kRngQuotient;
+    const std::int32_t t = kRngMultiplier * lo - kRngRemainder * hi;
+    rngState = t < 0 ? t + kRngModulus : t;
+    return rngState % n;
+}
