@@ -24,8 +24,7 @@ void reportForSize(std::int32_t numVars, Tone& tone, std::ostream& out) {
         const auto numClauses = static_cast<std::int32_t>(ratio * numVars);
         const std::uint32_t result = runTrials(numVars, numClauses);
         tone.sound(kRowToneHz, kRowToneMs);
-        out << ratio << "      " << contradictionsOf(result) << "      " << medianOf(result)
-            << "\n"
+        out << ratio << "      " << contradictionsOf(result) << "      " << medianOf(result) << "\n"
             << std::flush;
     }
     out << "\n";

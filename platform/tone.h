@@ -4,10 +4,10 @@
 // takes one as a parameter, so that tests can record the tones and
 // benchmarks can leave them out.
 class Tone {
-public:
+  public:
     virtual void sound(int frequencyHz, int durationMs) = 0;
 
-protected:
+  protected:
     Tone() = default;
     Tone(const Tone&) = default;
     Tone& operator=(const Tone&) = default;
@@ -18,12 +18,12 @@ protected:
 // on standard error, when that is a terminal, followed by a wait of the same
 // duration. Standard output never sees a tone.
 class HostTone final : public Tone {
-public:
+  public:
     void sound(int frequencyHz, int durationMs) override;
 };
 
 // No sound and no wait.
 class SilentTone final : public Tone {
-public:
+  public:
     void sound(int /*frequencyHz*/, int /*durationMs*/) override {}
 };
