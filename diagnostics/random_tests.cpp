@@ -1,0 +1,112 @@
+#include "diagnostics/random_tests.h"
+
+#include <algorithm>
+
+#include "random/random_source.h"
+
+std::int32_t targetTuple[kTupleSize] = {};
+std::int32_t trialTuple[kTupleSize] = {};
+
+int tuplesMatch() {
+    for (std::int32_t i = 0; i < kTupleSize; ++i) {
+        if (trialTuple[i] != targetTuple[i]) {
+            return 0;
+        }
+    }
+    return 1;
+}
+
+double countTuplesUntilRepeat() {
+    for (std::int32_t& value : targetTuple) {
+        value = randomBelow(kTupleRange);
+    }
+    double attempts = 0.0;
+    while (tuplesMatch() == 0) {
+        for (std::int32_t& value : trialTuple) {
+            value = randomBelow(kTupleRange);
+        }
+        attempts += 1.0;
+    }
+    return attempts;
+}
+
+namespace {
+
+// count full exchange passes over the first count entries, ascending.
+template <typename Value>
+void exchangeSort(Value* entries, std::int32_t count) {
+    for (std::int32_t pass = 0; pass < count; ++pass) {
+        for (std::int32_t j = 0; j + 1 < count; ++j) {
+            if (entries[j + 1] < entries[j]) {
+                std::swap(entries[j], entries[j + 1]);
+            }
+        }
+    }
+}
+
+void reportRepeats(std::ostream& out, double value, std::int32_t repeats) {
+    out << " Number : " << value << " was repeated " << repeats << " times.\n";
+}
+
+}  // namespace
+
+void testDigitNumbers(std::int32_t count, std::int32_t digits, std::int32_t threshold,
+                      std::ostream& out) {
+    if (digits > kMaxDigits) {
+        digits = 10;
+    }
+    // The table holds kMaxTestNumbers values: a larger count is cut to that
+    // many (and reported as such), and a negative digit count builds empty
+    // texts, the value 0, without drawing.
+    count = std::min(count, kMaxTestNumbers);
+    const std::int32_t width = std::max(digits, 0);
+    out << count << " numbers were generated\n";
+    out << "Maximum number of digits in number :" << digits << "\n";
+
+    double numbers[kMaxTestNumbers];
+    for (std::int32_t i = 0; i < count; ++i) {
+        // Eleven digits of 0 to 8 stay below 2^37: exact in 64 bits and in a double.
+        std::int64_t value = 0;
+        for (std::int32_t d = 0; d < width; ++d) {
+            value = value * 10 + randomBelow(9);
+        }
+        numbers[i] = static_cast<double>(value);
+        out << numbers[i] << "\n";
+    }
+    exchangeSort(numbers, count);
+
+    out << "\nIf number was repeated more than " << threshold << " it will be shown\n";
+    out << "--------\n";
+    if (count >= 1) {
+        double current = numbers[0];
+        std::int32_t run = 0;
+        for (std::int32_t i = 1; i < count; ++i) {
+            if (numbers[i] == current) {
+                ++run;
+                continue;
+            }
+            if (run > threshold) {
+                reportRepeats(out, current, run);
+            }
+            run = 0;
+            current = numbers[i];
+        }
+        if (run > threshold) {
+            reportRepeats(out, current, run);
+        }
+    }
+    out << "--------\n";
+}
+
+void listSortedRandoms(std::int32_t count, std::ostream& out) {
+    // Capped at the table's size; a count of 0 or less draws and prints nothing.
+    count = std::min(count, kMaxListedRandoms);
+    std::int32_t entries[kMaxListedRandoms];
+    for (std::int32_t i = 0; i < count; ++i) {
+        entries[i] = randomBelow(2147483640);
+    }
+    exchangeSort(entries, count);
+    for (std::int32_t i = 0; i < count; ++i) {
+        out << entries[i] << " : " << i << "\n";
+    }
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+#include <iostream>
+
+#include "formula/formula.h"
+
+// "Checking for existing of all variables:", then for each variable the
+// first clause that holds it, whatever its sign, then an empty line. A
+// variable that no clause holds shows only as a missing line.
+void printVariableCoverage(const Formula& formula, std::ostream& out = std::cout);
+
+// For each repetition: generates a formula, prints it, and lists for every
+// variable the first clause that holds it (printVariableCoverage).
+void checkVariableCoverage(std::int32_t numVars, std::int32_t numClauses, std::int32_t repetitions,
+                           std::ostream& out = std::cout);
