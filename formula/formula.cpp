@@ -1,6 +1,7 @@
 #include "formula/formula.h"
 
 #include <algorithm>
+#include <utility>
 
 Formula::Formula(std::int32_t count) : lastClause(std::clamp(count, 0, kMaxClauses) - 1) {}
 
@@ -20,28 +21,53 @@ int Formula::removeClause(std::int32_t index) {
 
 namespace {
 
-// True when b orders strictly before a, so that the neighbours a, b must be exchanged.
-bool ordersBefore(const Clause& b, const Clause& a) {
-    const std::int32_t longest = std::max(a.last, b.last);
-    for (std::int32_t k = 0; k <= longest; ++k) {
-        if (b.lits[k].variable != a.lits[k].variable) {
-            return b.lits[k].variable < a.lits[k].variable;
+// True when a orders strictly before b: their variables compared position by
+// position, signs ignored. Beyond a clause's last literal the empty literal's
+// variable -1 stands, so a clause that is the beginning of another, and the
+// empty clause, order first.
+bool ordersBefore(const Clause& a, const Clause& b) {
+    for (std::int32_t k = 0; k < kClauseWidth; ++k) {
+        if (a.lits[k].variable != b.lits[k].variable) {
+            return a.lits[k].variable < b.lits[k].variable;
         }
     }
     return false;
 }
 
+// Merges the sorted runs from[begin, middle) and from[middle, end) into
+// to[begin, end); on a tie the left run goes first, which keeps the merge stable.
+void mergeRuns(const Clause* from, Clause* to, std::int32_t begin, std::int32_t middle,
+               std::int32_t end) {
+    std::int32_t left = begin;
+    std::int32_t right = middle;
+    for (std::int32_t k = begin; k < end; ++k) {
+        if (right == end || (left < middle && !ordersBefore(from[right], from[left]))) {
+            to[k] = from[left++];
+        } else {
+            to[k] = from[right++];
+        }
+    }
+}
+
 }  // namespace
 
+// A stable bottom-up merge sort: clauses with equal variable sequences keep
+// their relative order, exactly as in a full exchange sort on the same key.
 void Formula::sortClauses() {
-    for (std::int32_t pass = 0; pass <= lastClause; ++pass) {
-        for (std::int32_t j = 0; j < lastClause; ++j) {
-            if (ordersBefore(clauses[j + 1], clauses[j])) {
-                const Clause held = clauses[j];
-                clauses[j] = clauses[j + 1];
-                clauses[j + 1] = held;
-            }
+    const std::int32_t count = lastClause + 1;
+    Clause scratch[kMaxClauses];
+    Clause* from = clauses;
+    Clause* to = scratch;
+    for (std::int32_t width = 1; width < count; width *= 2) {
+        for (std::int32_t begin = 0; begin < count; begin += 2 * width) {
+            const std::int32_t middle = std::min(begin + width, count);
+            const std::int32_t end = std::min(begin + 2 * width, count);
+            mergeRuns(from, to, begin, middle, end);
         }
+        std::swap(from, to);
+    }
+    if (from != clauses) {
+        std::copy(from, from + count, clauses);
     }
 }
 

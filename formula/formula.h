@@ -23,9 +23,9 @@ struct Formula {
     // Refuses (0) an index outside 0 .. lastClause.
     int removeClause(std::int32_t index);
 
-    // Stable exchange sort by each clause's ascending variable sequence,
-    // compared lexicographically; signs are never compared, and a missing
-    // position (variable -1) orders first.
+    // Sorts the clauses by their ascending variable sequences, compared
+    // lexicographically; signs are never compared, a missing position
+    // (variable -1) orders first, and clauses with equal sequences keep their order.
     void sortClauses();
 
     // Header with clause and variable counts and their ratio, then one line per clause.

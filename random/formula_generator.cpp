@@ -1,5 +1,6 @@
 #include "random/formula_generator.h"
 
+#include "random/full_clause_index.h"
 #include "random/random_source.h"
 
 Formula generateFormula(std::int32_t numVars, std::int32_t numClauses) {
@@ -22,15 +23,6 @@ Formula placeVariables(std::int32_t numVars, std::int32_t numClauses) {
 
 namespace {
 
-bool equalsAnyClause(const Formula& formula, const Clause& candidate) {
-    for (std::int32_t p = 0; p <= formula.lastClause; ++p) {
-        if (formula.clauses[p].equals(candidate)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // Adds random literals until the clause is full. A drawn variable that the
 // clause already holds is refused, and both of its draws are spent.
 void completeRandomly(std::int32_t numVars, Clause& clause) {
@@ -44,6 +36,8 @@ void completeRandomly(std::int32_t numVars, Clause& clause) {
 }  // namespace
 
 Formula fillClauses(std::int32_t numVars, Formula formula) {
+    // A full candidate can only equal a clause that is full itself.
+    FullClauseIndex fullClauses(formula);
     for (std::int32_t j = 0; j <= formula.lastClause; ++j) {
         const Clause placed = formula.clauses[j];
         if (placed.isFull()) {
@@ -51,11 +45,12 @@ Formula fillClauses(std::int32_t numVars, Formula formula) {
         }
         Clause candidate = placed;
         completeRandomly(numVars, candidate);
-        while (equalsAnyClause(formula, candidate)) {
+        while (fullClauses.containsEqual(formula, candidate)) {
             candidate = placed;
             completeRandomly(numVars, candidate);
         }
         formula.clauses[j] = candidate;
+        fullClauses.add(formula, j);
     }
     formula.sortClauses();
     return formula;

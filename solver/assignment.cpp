@@ -2,44 +2,75 @@
 
 std::int16_t stepCounter = 0;
 
+void countStep() {
+    // Wraps around like the 16-bit register it models, without signed overflow.
+    stepCounter = static_cast<std::int16_t>(static_cast<std::uint16_t>(stepCounter) + 1U);
+}
+
 namespace {
 
-// Adds one step, wrapping around like the 16-bit register it models.
-void countStep() {
-    stepCounter = static_cast<std::int16_t>(static_cast<std::uint16_t>(stepCounter) + 1U);
+// Position of the variable in the clause, whatever its sign, or -1. The
+// empty literals beyond `last` hold variable -1 and never match a real
+// variable, so all three slots can be tested without looking at `last`.
+std::int32_t positionOf(const Clause& clause, std::int32_t variable) {
+    if (clause.lits[0].variable == variable) {
+        return 0;
+    }
+    if (clause.lits[1].variable == variable) {
+        return 1;
+    }
+    return clause.lits[2].variable == variable ? 2 : -1;
 }
 
 }  // namespace
 
-Formula assignLiteral(Formula formula, Literal literal, VariableOrder& order, int& contradiction) {
-    countStep();
-    std::int32_t i = 0;
-    while (i <= formula.lastClause) {
-        Clause& clause = formula.clauses[i];
-        const std::int32_t j = clause.findVariable(literal);
+std::int32_t simplifyInto(const Formula& in, Literal literal, VariableOrder& order, Formula& out) {
+    const std::int32_t inLast = in.lastClause;
+    std::int32_t outLast = -1;
+    std::int32_t emptied = -1;
+    for (std::int32_t i = 0; i <= inLast; ++i) {
+        const Clause& clause = in.clauses[i];
+        const std::int32_t j = positionOf(clause, literal.variable);
         if (j == -1) {
-            ++i;
+            out.clauses[++outLast] = clause;
             continue;
         }
-        const bool satisfied = clause.lits[j].negated == literal.negated;
-        if (satisfied) {
-            formula.removeClause(i);  // the next clause moves up into position i
-        } else {
-            clause.removeLiteralAt(j);
-        }
-        if (formula.lastClause == -1 || formula.lastClause < i) {
-            return formula;
-        }
-        if (formula.clauses[i].last == -1) {
-            contradiction = 1;
-            return formula;
-        }
-        if (!satisfied) {
-            if (clause.last == 0) {
-                order.moveToFront(clause.lits[0].variable);
+        if (clause.lits[j].negated == literal.negated) {
+            // Satisfied: dropped. The clause that takes its place is checked
+            // for emptiness before it is examined itself.
+            if (i < inLast && in.clauses[i + 1].last == -1) {
+                out.clauses[++outLast] = in.clauses[i + 1];
+                emptied = i + 1;
+                break;
             }
-            ++i;
+            continue;
+        }
+        Clause& cut = out.clauses[++outLast];
+        cut = clause;
+        cut.removeLiteralAt(j);
+        if (cut.last == -1) {
+            emptied = i;
+            break;
+        }
+        if (cut.last == 0) {
+            order.moveToFront(cut.lits[0].variable);
         }
     }
-    return formula;
+    out.lastClause = outLast;
+    out.numVars = in.numVars;
+    return emptied;
+}
+
+Formula assignLiteral(const Formula& formula, Literal literal, VariableOrder& order,
+                      int& contradiction) {
+    countStep();
+    Formula result;
+    const std::int32_t emptied = simplifyInto(formula, literal, order, result);
+    if (emptied != -1) {
+        contradiction = 1;
+        for (std::int32_t i = emptied + 1; i <= formula.lastClause; ++i) {
+            result.clauses[++result.lastClause] = formula.clauses[i];
+        }
+    }
+    return result;
 }

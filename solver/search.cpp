@@ -2,36 +2,59 @@
 
 #include "solver/assignment.h"
 
-int solve(Formula formula) {
-    const VariableOrder order(formula.numVars);
-    const Literal literal;
-    stepCounter = 0;
-    return search(formula, literal, order);
-}
+namespace {
 
-int search(Formula formula, Literal literal, VariableOrder order) {
-    if (literal.variable == -1) {
-        // Branching call. Only a formula whose variables are not all listed
-        // can run out of variables; it is satisfied only if nothing is left.
-        if (order.last == -1) {
-            return formula.lastClause == -1 ? 1 : 0;
-        }
-        const std::int32_t variable = order.popFront();
-        literal.set(variable, 0);
-        if (search(formula, literal, order) != 0) {
-            return 1;
-        }
-        literal.set(variable, 1);
-        return search(formula, literal, order) != 0 ? 1 : 0;
-    }
+// The formula each level of the search works on. An assignment at depth d
+// reads levels[d] and writes its simplified copy into levels[d + 1], which
+// belongs to that branch alone until it returns; its sibling then overwrites
+// it from the same, untouched levels[d]. Every assignment removes a variable
+// from the order, so a path has at most kMaxVariables of them, after the one
+// that a direct call of search may start with. The buffers
+// live outside the stack so that deep searches need no large stack.
+Formula levels[kMaxVariables + 2];
 
-    int contradiction = 0;
-    const Formula reduced = assignLiteral(formula, literal, order, contradiction);
+int branchAt(std::int32_t depth, VariableOrder order);
+
+// Makes `literal` true on the formula of this depth, then branches on the result.
+int assignAt(std::int32_t depth, Literal literal, VariableOrder order) {
+    countStep();
+    Formula& reduced = levels[depth + 1];
+    const bool contradiction = simplifyInto(levels[depth], literal, order, reduced) != -1;
     if (reduced.lastClause == -1) {
         return 1;
     }
-    if (contradiction != 0) {
+    if (contradiction) {
         return 0;
     }
-    return search(reduced, Literal(), order) != 0 ? 1 : 0;
+    return branchAt(depth + 1, order);
+}
+
+// Takes the first variable of the order and tries it true, then false.
+int branchAt(std::int32_t depth, VariableOrder order) {
+    // Only a formula whose variables are not all listed can run out of
+    // variables; it is satisfied only if nothing is left of it.
+    if (order.last == -1) {
+        return levels[depth].lastClause == -1 ? 1 : 0;
+    }
+    const std::int32_t variable = order.popFront();
+    if (assignAt(depth, Literal(variable, 0), order) != 0) {
+        return 1;
+    }
+    return assignAt(depth, Literal(variable, 1), order);
+}
+
+}  // namespace
+
+int solve(Formula formula) {
+    const VariableOrder order(formula.numVars);
+    stepCounter = 0;
+    return search(formula, Literal(), order);
+}
+
+int search(Formula formula, Literal literal, VariableOrder order) {
+    levels[0] = formula;
+    if (literal.variable == -1) {
+        return branchAt(0, order);
+    }
+    return assignAt(0, literal, order);
 }
