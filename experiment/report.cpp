@@ -14,6 +14,9 @@ void printTableHeader(std::int32_t numVars, std::ostream& out) {
 void runExperiment(Tone& tone, std::ostream& out) {
     for (std::int32_t numVars = 10; numVars <= 40; numVars += 10) {
         reportForSize(numVars, tone, out);
+        if (!out) {
+            return;  // nothing more can be shown; the caller reports the failure
+        }
     }
     tone.sound(kFinalToneHz, kFinalToneMs);
 }
@@ -26,6 +29,9 @@ void reportForSize(std::int32_t numVars, Tone& tone, std::ostream& out) {
         tone.sound(kRowToneHz, kRowToneMs);
         out << ratio << "      " << contradictionsOf(result) << "      " << medianOf(result) << "\n"
             << std::flush;
+        if (!out) {
+            return;
+        }
     }
     out << "\n";
 }
