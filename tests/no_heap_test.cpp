@@ -1,0 +1,114 @@
+// Counts every call of the global allocation functions, to show that the
+// program's own code never allocates. Output goes to a stream over a fixed
+// buffer, so that the standard library's stream internals stay out of it.
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstdlib>
+#include <new>
+#include <ostream>
+#include <streambuf>
+
+#include "diagnostics/random_tests.h"
+#include "diagnostics/sample_formula.h"
+#include "diagnostics/variable_coverage.h"
+#include "experiment/report.h"
+#include "experiment/trial_runner.h"
+#include "platform/tone.h"
+#include "random/formula_generator.h"
+#include "random/random_source.h"
+#include "solver/search.h"
+
+namespace {
+std::size_t allocations = 0;
+
+void* allocate(std::size_t size) {
+    ++allocations;
+    if (void* block = std::malloc(size == 0 ? 1 : size)) {
+        return block;
+    }
+    throw std::bad_alloc();
+}
+}  // namespace
+
+void* operator new(std::size_t size) {
+    return allocate(size);
+}
+void* operator new[](std::size_t size) {
+    return allocate(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t& /*tag*/) noexcept {
+    ++allocations;
+    return std::malloc(size == 0 ? 1 : size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+    return operator new(size, tag);
+}
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, std::size_t /*size*/) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block, std::size_t /*size*/) noexcept {
+    std::free(block);
+}
+
+namespace {
+
+// Takes the text into a fixed array and drops what does not fit.
+class FixedBuffer : public std::streambuf {
+  public:
+    FixedBuffer() { setp(text_, text_ + sizeof text_); }
+
+  protected:
+    int_type overflow(int_type c) override {
+        setp(text_, text_ + sizeof text_);  // start over: only the absence of allocation matters
+        return traits_type::not_eof(c);
+    }
+
+  private:
+    char text_[1 << 16];
+};
+
+TEST(NoHeapTest, CountingSeesAnAllocation) {
+    const std::size_t before = allocations;
+    ::operator delete(::operator new(16));  // an explicit call, which cannot be elided
+    EXPECT_EQ(allocations, before + 1);
+}
+
+TEST(NoHeapTest, GeneratingSolvingReportingAndDiagnosticsAllocateNothing) {
+    FixedBuffer buffer;
+    std::ostream out(&buffer);
+    out << 1.5 << 42 << "warm-up\n";  // the stream's first use may set itself up
+    SilentTone tone;
+    rngState = kRngInitialState;
+
+    const std::size_t before = allocations;
+    for (int i = 0; i < 20; ++i) {
+        const Formula formula = generateFormula(40, 180);
+        solve(formula);
+    }
+    runTrials(20, 90);
+    reportForSize(10, tone, out);
+    reportSingleRow(out);
+    checkVariableCoverage(10, 40, 2, out);
+    testDigitNumbers(200, 11, 0, out);
+    listSortedRandoms(300, out);
+    solveSampleFormula(out);
+    rngState = 290138150;  // the next five draws below 40 are all 0
+    for (int& value : trialTuple) {
+        value = 0;
+    }
+    countTuplesUntilRepeat();
+    const std::size_t made = allocations - before;
+
+    EXPECT_EQ(made, 0U);
+    EXPECT_TRUE(out.good());
+    rngState = kRngInitialState;
+}
+
+}  // namespace
