@@ -14,11 +14,11 @@ int runTrial(std::int32_t numVars, std::int32_t numClauses) {
 
 std::uint32_t runTrials(std::int32_t numVars, std::int32_t numClauses) {
     std::int16_t contradictions = 0;
-    for (std::int16_t trial = 0; trial < kTrials; ++trial) {
+    for (std::int16_t& steps : trialSteps) {
         if (runTrial(numVars, numClauses) == 0) {
             ++contradictions;
         }
-        trialSteps[trial] = stepCounter;
+        steps = stepCounter;  // solve starts each trial's count from 0
     }
     sortTrialSteps();
     return packCellResult(contradictions, trialSteps[kMedianIndex]);

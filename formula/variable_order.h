@@ -8,7 +8,7 @@ inline constexpr std::int32_t kMaxVariables = 40;
 // The unassigned variables in the order the search will branch on them, front
 // first. Slots beyond `last` hold -1.
 struct VariableOrder {
-    std::int32_t slots[kMaxVariables];
+    std::int32_t slots[kMaxVariables] = {};
     std::int32_t last = -1;  // index of the last listed variable; -1 = empty
 
     VariableOrder() : VariableOrder(0) {}

@@ -5,13 +5,12 @@
 // benchmarks can leave them out.
 class Tone {
   public:
-    virtual void sound(int frequencyHz, int durationMs) = 0;
-
-  protected:
     Tone() = default;
     Tone(const Tone&) = default;
     Tone& operator=(const Tone&) = default;
-    ~Tone() = default;
+    virtual ~Tone() = default;
+
+    virtual void sound(int frequencyHz, int durationMs) = 0;
 };
 
 // The host's tone. On Windows the kernel's Beep; elsewhere the terminal bell

@@ -26,5 +26,5 @@ class FullClauseIndex {
 
     static std::int32_t slotFor(const Clause& clause);
 
-    std::int16_t slots_[kSlots];  // clause index, or -1 for a free slot
+    std::int16_t slots_[kSlots] = {};  // clause index, or -1 for a free slot
 };

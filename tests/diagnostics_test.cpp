@@ -96,8 +96,8 @@ TEST_F(DiagnosticsTest, CoverageOfTheFirstGeneratedFormula) {
 constexpr std::int32_t kStateBeforeFiveZeros = 290138150;
 
 TEST_F(DiagnosticsTest, TupleCountIsZeroWhenTheTargetEqualsTheLeftoverTuple) {
-    for (std::int32_t i = 0; i < kTupleSize; ++i) {
-        trialTuple[i] = 0;
+    for (std::int32_t& value : trialTuple) {
+        value = 0;
     }
     rngState = kStateBeforeFiveZeros;
     EXPECT_EQ(countTuplesUntilRepeat(), 0.0);
@@ -111,7 +111,7 @@ TEST_F(DiagnosticsTest, TupleCountIsZeroWhenTheTargetEqualsTheLeftoverTuple) {
 
 // 16807^draws * from mod (2^31 - 1), by square-and-multiply.
 std::int32_t stateAfterMany(std::int32_t from, std::uint64_t draws) {
-    std::uint64_t result = static_cast<std::uint64_t>(from);
+    auto result = static_cast<std::uint64_t>(from);
     std::uint64_t factor = kRngMultiplier;
     for (; draws != 0; draws >>= 1U) {
         if ((draws & 1U) != 0) {
@@ -124,8 +124,8 @@ std::int32_t stateAfterMany(std::int32_t from, std::uint64_t draws) {
 
 // The real recurrence: some 5 * 10^7 tuples from the initial state, about a second.
 TEST_F(DiagnosticsTest, TupleCountFromTheStartEndsOnAMatchAfterFivePerAttempt) {
-    for (std::int32_t i = 0; i < kTupleSize; ++i) {
-        trialTuple[i] = 0;
+    for (std::int32_t& value : trialTuple) {
+        value = 0;
     }
     const double attempts = countTuplesUntilRepeat();
     EXPECT_GT(attempts, 0.0);
@@ -215,6 +215,7 @@ TEST_F(DiagnosticsTest, NegativeThresholdReportsEveryDistinctValueInAscendingOrd
         ++occurrences[std::stoi(text)];
     }
     std::vector<std::string> expected;
+    expected.reserve(occurrences.size());
     for (const auto& [value, times] : occurrences) {
         expected.push_back(" Number : " + std::to_string(value) + " was repeated " +
                            std::to_string(times - 1) + " times.");

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <numeric>
 #include <random>
 #include <vector>
 
@@ -205,10 +206,8 @@ TEST(InvariantsProperty, VariableOrderAgreesWithAVector) {
         std::mt19937 random(static_cast<unsigned>(2000 + seed));
         const int count = pick(random, 0, 45);
         VariableOrder order(count);
-        std::vector<std::int32_t> model;
-        for (int v = 0; v < std::min(count, kMaxVariables); ++v) {
-            model.push_back(v);
-        }
+        std::vector<std::int32_t> model(static_cast<std::size_t>(std::min(count, kMaxVariables)));
+        std::iota(model.begin(), model.end(), 0);
         for (int step = 0; step < kOperationsPerSeed; ++step) {
             if (pick(random, 0, 4) == 0) {
                 const std::int32_t expected = model.empty() ? -1 : model.front();

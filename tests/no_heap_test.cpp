@@ -71,7 +71,7 @@ class FixedBuffer : public std::streambuf {
     }
 
   private:
-    char text_[1 << 16];
+    char text_[1 << 16] = {};
 };
 
 TEST(NoHeapTest, CountingSeesAnAllocation) {

@@ -26,9 +26,9 @@ TEST_F(RandomSourceTest, FirstStatesAndRangesFromTheInitialState) {
         EXPECT_EQ(rngState, state);
     }
     rngState = kRngInitialState;
-    std::vector<std::int32_t> coins;
-    for (int i = 0; i < 10; ++i) {
-        coins.push_back(randomBelow(2));
+    std::vector<std::int32_t> coins(10);
+    for (std::int32_t& coin : coins) {
+        coin = randomBelow(2);
     }
     EXPECT_EQ(coins, (std::vector<std::int32_t>{0, 1, 0, 1, 0, 1, 0, 1, 1, 1}));
 }

@@ -90,10 +90,10 @@ TEST_F(AssignmentTest, StepCounterWrapsAtSixteenBits) {
 
 TEST(SearchTest, SmallFormulasTakeTheTracedNumberOfSteps) {
     struct Case {
-        const char* name;
+        const char* name = "";
         Formula formula;
-        int satisfiable;
-        int steps;
+        int satisfiable = 0;
+        int steps = 0;
     };
     const Case cases[] = {
         {"no clauses", makeFormula(1, {}), 1, 1},
