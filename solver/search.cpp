@@ -9,8 +9,8 @@ namespace {
 // belongs to that branch alone until it returns; its sibling then overwrites
 // it from the same, untouched levels[d]. Every assignment removes a variable
 // from the order, so a path has at most kMaxVariables of them, after the one
-// that a direct call of search may start with. The buffers
-// live outside the stack so that deep searches need no large stack.
+// that a direct call of search may start with. The buffers live outside the
+// stack so that deep searches need no large stack.
 Formula levels[kMaxVariables + 2];
 
 int branchAt(std::int32_t depth, VariableOrder order);
