@@ -56,10 +56,10 @@ void testDigitNumbers(std::int32_t count, std::int32_t digits, std::int32_t thre
         digits = 10;
     }
     // The table holds kMaxTestNumbers values: a larger count is cut to that
-    // many (and reported as such), and a negative digit count builds empty
-    // texts, the value 0, without drawing.
+    // many, and a negative digit count to 0 (empty texts, the value 0, no
+    // draws). The header reports what is actually generated.
     count = std::min(count, kMaxTestNumbers);
-    const std::int32_t width = std::max(digits, 0);
+    digits = std::max(digits, 0);
     out << count << " numbers were generated\n";
     out << "Maximum number of digits in number :" << digits << "\n";
 
@@ -67,7 +67,7 @@ void testDigitNumbers(std::int32_t count, std::int32_t digits, std::int32_t thre
     for (std::int32_t i = 0; i < count; ++i) {
         // Eleven digits of 0 to 8 stay below 2^37: exact in 64 bits and in a double.
         std::int64_t value = 0;
-        for (std::int32_t d = 0; d < width; ++d) {
+        for (std::int32_t d = 0; d < digits; ++d) {
             value = value * 10 + randomBelow(9);
         }
         numbers[i] = static_cast<double>(value);

@@ -239,6 +239,7 @@ TEST_F(DiagnosticsTest, DigitTableBoundsAreNeverExceeded) {
     rngState = kRngInitialState;
     std::ostringstream negative;
     testDigitNumbers(3, -4, 1, negative);
+    EXPECT_EQ(lines(negative.str())[1], "Maximum number of digits in number :0");
     EXPECT_EQ(lines(negative.str())[2], "0");
     EXPECT_EQ(rngState, kRngInitialState);
 
