@@ -1,5 +1,14 @@
 #include "formula/clause.h"
 
+int Clause::findVariable(Literal lit) const {
+    for (std::int32_t i = 0; i <= last; ++i) {
+        if (lits[i].variable == lit.variable) {
+            return i;
+        }
+    }
+    return -1;
+}
+
 int Clause::addLiteral(std::int32_t variable, std::int32_t negated) {
     if (isFull()) {
         return 0;

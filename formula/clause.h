@@ -9,7 +9,6 @@ inline constexpr std::int32_t kClauseWidth = 3;
 
 // A disjunction of at most three literals over distinct variables, kept in
 // ascending order of variable. Slots beyond `last` hold the empty literal.
-// findVariable, on the solver's hot path, is defined here, inline.
 struct Clause {
     Literal lits[kClauseWidth];
     std::int32_t last = -1;  // index of the last literal; -1 = empty clause
@@ -17,14 +16,7 @@ struct Clause {
     int isFull() const { return last == kClauseWidth - 1 ? 1 : 0; }
 
     // Index of the first literal over lit's variable, whatever its sign; -1 if none.
-    int findVariable(Literal lit) const {
-        for (std::int32_t i = 0; i <= last; ++i) {
-            if (lits[i].variable == lit.variable) {
-                return i;
-            }
-        }
-        return -1;
-    }
+    int findVariable(Literal lit) const;
 
     // Adds the literal and keeps the literals sorted by variable. Refuses (0)
     // when the clause is full or already holds the variable with either sign.

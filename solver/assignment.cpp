@@ -9,9 +9,11 @@ void countStep() {
 
 namespace {
 
-// Position of the variable in the clause, whatever its sign, or -1. The
-// empty literals beyond `last` hold variable -1 and never match a real
-// variable, so all three slots can be tested without looking at `last`.
+// Clause::findVariable for the variables the search assigns, which are 0 or
+// more: the position of the variable in the clause, whatever its sign, or -1.
+// The empty literals beyond `last` hold variable -1 and never match such a
+// variable, so the three slots are tested without a loop bounded by `last`;
+// on the search's innermost loop that makes the whole search markedly faster.
 std::int32_t positionOf(const Clause& clause, std::int32_t variable) {
     if (clause.lits[0].variable == variable) {
         return 0;
