@@ -27,38 +27,38 @@ std::int32_t positionOf(const Clause& clause, std::int32_t variable) {
 }  // namespace
 
 std::int32_t simplifyInto(const Formula& in, Literal literal, VariableOrder& order, Formula& out) {
-    const std::int32_t inLast = in.lastClause;
-    std::int32_t outLast = -1;
+    const Clause* const end = in.clauses + in.lastClause + 1;
+    Clause* kept = out.clauses;  // where the next clause that stays goes
     std::int32_t emptied = -1;
-    for (std::int32_t i = 0; i <= inLast; ++i) {
-        const Clause& clause = in.clauses[i];
-        const std::int32_t j = positionOf(clause, literal.variable);
+    for (const Clause* clause = in.clauses; clause != end; ++clause) {
+        const std::int32_t j = positionOf(*clause, literal.variable);
         if (j == -1) {
-            out.clauses[++outLast] = clause;
+            *kept++ = *clause;
             continue;
         }
-        if (clause.lits[j].negated == literal.negated) {
+        if (clause->lits[j].negated == literal.negated) {
             // Satisfied: dropped. The clause that takes its place is checked
             // for emptiness before it is examined itself.
-            if (i < inLast && in.clauses[i + 1].last == -1) {
-                out.clauses[++outLast] = in.clauses[i + 1];
-                emptied = i + 1;
+            const Clause* const following = clause + 1;
+            if (following != end && following->last == -1) {
+                *kept++ = *following;
+                emptied = static_cast<std::int32_t>(following - in.clauses);
                 break;
             }
             continue;
         }
-        Clause& cut = out.clauses[++outLast];
-        cut = clause;
+        Clause& cut = *kept++;
+        cut = *clause;
         cut.removeLiteralAt(j);
         if (cut.last == -1) {
-            emptied = i;
+            emptied = static_cast<std::int32_t>(clause - in.clauses);
             break;
         }
         if (cut.last == 0) {
             order.moveToFront(cut.lits[0].variable);
         }
     }
-    out.lastClause = outLast;
+    out.lastClause = static_cast<std::int32_t>(kept - out.clauses) - 1;
     out.numVars = in.numVars;
     return emptied;
 }
