@@ -16,6 +16,7 @@
 using test_support::describe;
 using test_support::makeClause;
 using test_support::makeFormula;
+using test_support::stateAfter;
 
 namespace {
 
@@ -26,18 +27,6 @@ std::vector<std::string> lines(const std::string& text) {
         result.push_back(line);
     }
     return result;
-}
-
-// The state reached from `from` after `draws` steps of the generator.
-std::int32_t stateAfter(std::int32_t from, int draws) {
-    const std::int32_t saved = rngState;
-    rngState = from;
-    for (int i = 0; i < draws; ++i) {
-        randomBelow(1);
-    }
-    const std::int32_t reached = rngState;
-    rngState = saved;
-    return reached;
 }
 
 class DiagnosticsTest : public ::testing::Test {
@@ -109,31 +98,6 @@ TEST_F(DiagnosticsTest, TupleCountIsZeroWhenTheTargetEqualsTheLeftoverTuple) {
     EXPECT_EQ(tuplesMatch(), 0);
 }
 
-// 16807^draws * from mod (2^31 - 1), by square-and-multiply.
-std::int32_t stateAfterMany(std::int32_t from, std::uint64_t draws) {
-    auto result = static_cast<std::uint64_t>(from);
-    std::uint64_t factor = kRngMultiplier;
-    for (; draws != 0; draws >>= 1U) {
-        if ((draws & 1U) != 0) {
-            result = result * factor % kRngModulus;
-        }
-        factor = factor * factor % kRngModulus;
-    }
-    return static_cast<std::int32_t>(result);
-}
-
-// The real recurrence: some 5 * 10^7 tuples from the initial state, about a second.
-TEST_F(DiagnosticsTest, TupleCountFromTheStartEndsOnAMatchAfterFivePerAttempt) {
-    for (std::int32_t& value : trialTuple) {
-        value = 0;
-    }
-    const double attempts = countTuplesUntilRepeat();
-    EXPECT_GT(attempts, 0.0);
-    EXPECT_EQ(tuplesMatch(), 1);
-    const auto draws = static_cast<std::uint64_t>(5.0 + 5.0 * attempts);
-    EXPECT_EQ(rngState, stateAfterMany(kRngInitialState, draws));
-}
-
 // Each drawn number as its digit text, from `state`.
 std::vector<std::string> digitTexts(std::int32_t state, int count, int digits) {
     const std::int32_t saved = rngState;
@@ -170,21 +134,6 @@ TEST_F(DiagnosticsTest, DigitNumbersAreExactAndTheDigitCapKeepsElevenButCutsTwel
             EXPECT_EQ(text[2 + i], asDefaultFloat(std::stod(texts[i])));
         }
         EXPECT_EQ(rngState, stateAfter(kRngInitialState, 4 * used));
-    }
-}
-
-TEST_F(DiagnosticsTest, DigitNumbersAboveTwoToTheThirtyOneKeepTheirValue) {
-    // Find a ten-digit text starting with 5 or more, which a 32-bit value cannot hold.
-    for (std::int32_t start = kRngInitialState;; start = stateAfter(start, 10)) {
-        const std::string text = digitTexts(start, 1, 10)[0];
-        if (text[0] >= '5') {
-            rngState = start;
-            std::ostringstream out;
-            testDigitNumbers(1, 10, 99, out);
-            EXPECT_EQ(lines(out.str())[2], asDefaultFloat(std::stod(text)));
-            EXPECT_GT(std::stod(lines(out.str())[2]), 4.0e9);
-            break;
-        }
     }
 }
 

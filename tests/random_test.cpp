@@ -10,6 +10,7 @@
 #include "test_support.h"
 
 using test_support::describe;
+using test_support::stateAfter;
 
 namespace {
 
@@ -49,30 +50,19 @@ TEST_F(RandomSourceTest, NegativeIntermediateWrapsIntoRangeAndBelowOneStillSteps
 
 class GeneratorTest : public RandomSourceTest {};
 
-// Counts the draws a call makes by replaying the stream until it reaches the state left behind.
-int drawsBetween(std::int32_t from, std::int32_t to) {
-    rngState = from;
-    int draws = 0;
-    while (rngState != to) {
-        randomBelow(1);
-        ++draws;
-    }
-    return draws;
-}
-
 TEST_F(GeneratorTest, SmallestFormulaTakesOneClauseDrawAndFlagPerVariable) {
     const Formula formula = generateFormula(3, 1);
     EXPECT_EQ(describe(formula), "(~0, ~1, ~2)");
     EXPECT_EQ(formula.numVars, 3);
     EXPECT_EQ(rngState, 1344079123);
-    EXPECT_EQ(drawsBetween(kRngInitialState, 1344079123), 6);
+    EXPECT_EQ(rngState, stateAfter(kRngInitialState, 6));
 }
 
 TEST_F(GeneratorTest, FullClauseDrawsAndRefusedLiteralsStillConsumeTheStream) {
     const Formula formula = generateFormula(4, 2);
     EXPECT_EQ(describe(formula), "(~0, ~1, ~2); (1, ~2, ~3)");
     EXPECT_EQ(rngState, 1387488585);
-    EXPECT_EQ(drawsBetween(kRngInitialState, 1387488585), 19);
+    EXPECT_EQ(rngState, stateAfter(kRngInitialState, 19));
 }
 
 TEST_F(GeneratorTest, FirstFormulaOfARunRejectsADuplicateAndSorts) {
@@ -83,7 +73,7 @@ TEST_F(GeneratorTest, FirstFormulaOfARunRejectsADuplicateAndSorts) {
               "(2, 4, 9); (2, 6, ~9); (3, ~4, 5); (3, ~4, ~9); (~3, ~6, 7); (4, ~5, 8); "
               "(~4, ~5, ~9); (~6, 8, ~9)");
     EXPECT_EQ(rngState, 1675109393);
-    EXPECT_EQ(drawsBetween(kRngInitialState, 1675109393), 138);
+    EXPECT_EQ(rngState, stateAfter(kRngInitialState, 138));
 }
 
 TEST_F(GeneratorTest, PhaseOneLeavesShortClausesThatPhaseTwoCompletes) {

@@ -8,6 +8,7 @@
 #include "formula/clause.h"
 #include "formula/formula.h"
 #include "formula/literal.h"
+#include "random/random_source.h"
 
 namespace test_support {
 
@@ -49,6 +50,18 @@ inline std::string describe(const Formula& formula) {
         text << ")";
     }
     return text.str();
+}
+
+// The random state reached from `from` after `draws` steps; rngState is left as it was.
+inline std::int32_t stateAfter(std::int32_t from, int draws) {
+    const std::int32_t saved = rngState;
+    rngState = from;
+    for (int i = 0; i < draws; ++i) {
+        randomBelow(1);
+    }
+    const std::int32_t reached = rngState;
+    rngState = saved;
+    return reached;
 }
 
 template <typename Printable>
