@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// Formulas of any size, for the commands that go beyond the classic report's
+// fixed capacities: sweeps, DIMACS files and the search engine behind them.
+//
+// A literal is one integer: 2 * variable + 1 when negated, 2 * variable when
+// plain, so that a literal and its negation differ only in the lowest bit.
+using CnfLiteral = std::int32_t;
+
+constexpr CnfLiteral makeCnfLiteral(std::int32_t variable, bool negated) {
+    return 2 * variable + (negated ? 1 : 0);
+}
+constexpr std::int32_t variableOf(CnfLiteral literal) { return literal >> 1; }
+constexpr bool isNegated(CnfLiteral literal) { return (literal & 1) != 0; }
+constexpr CnfLiteral negationOf(CnfLiteral literal) { return literal ^ 1; }
+
+inline constexpr std::int32_t kCnfClauseWidth = 3;
+
+// Up to three literals over distinct variables; `size` of them are in use.
+struct CnfClause {
+    CnfLiteral lits[kCnfClauseWidth] = {};
+    std::int32_t size = 0;
+};
+
+// A conjunction of clauses over the variables 0 .. numVars - 1. Its storage
+// is reused: a caller that reserves the clause capacity once can refill the
+// same value without touching the heap.
+struct CnfFormula {
+    std::int32_t numVars = 0;
+    std::vector<CnfClause> clauses;
+};
