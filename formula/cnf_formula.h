@@ -19,6 +19,11 @@ constexpr CnfLiteral negationOf(CnfLiteral literal) { return literal ^ 1; }
 
 inline constexpr std::int32_t kCnfClauseWidth = 3;
 
+// The largest formulas the new commands accept. The search's cost, not its
+// storage, is what limits useful sizes long before these.
+inline constexpr std::int32_t kMaxCnfVars = 1000;
+inline constexpr std::int32_t kMaxCnfClauses = 100000;
+
 // Up to three literals over distinct variables; `size` of them are in use.
 struct CnfClause {
     CnfLiteral lits[kCnfClauseWidth] = {};
