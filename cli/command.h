@@ -1,0 +1,11 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <functional>
+
+// A subcommand of satphase: its place in the command line, and what runs it
+// once the command line has been read. run() returns the exit status.
+struct Command {
+    CLI::App* app = nullptr;
+    std::function<int()> run;
+};
