@@ -1,5 +1,7 @@
 #include "cli/sweep_command.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -7,7 +9,6 @@
 #include <optional>
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 #include "cli/progress_line.h"
 #include "platform/interrupt.h"
@@ -63,8 +64,9 @@ int runSweep(const SweepOptions& options) {
         return refuse("--per-formula needs --format csv or jsonl; a table has one row per cell");
     }
     if (options.resume && (options.output.empty() || format == OutputFormat::Table)) {
-        return refuse("--resume continues the CSV or JSON Lines file named by --output; "
-                      "give --output FILE and --format csv or jsonl");
+        return refuse(
+            "--resume continues the CSV or JSON Lines file named by --output; "
+            "give --output FILE and --format csv or jsonl");
     }
     if (options.progress && options.quiet) {
         return refuse("--progress and --quiet exclude each other");
@@ -84,8 +86,9 @@ int runSweep(const SweepOptions& options) {
     }
 
     const std::int32_t jobs =
-        options.jobs > 0 ? options.jobs
-                         : static_cast<std::int32_t>(std::max(1U, std::thread::hardware_concurrency()));
+        options.jobs > 0
+            ? options.jobs
+            : static_cast<std::int32_t>(std::max(1U, std::thread::hardware_concurrency()));
     SweepRunner runner(cells, definition.trials, SweepRunner::Options{jobs, 0});
 
     // The output: written cell by cell, each cell's text in one piece, so
@@ -129,8 +132,7 @@ int runSweep(const SweepOptions& options) {
         if (kept.startStates[static_cast<std::size_t>(cell.index)] == startState) {
             return true;
         }
-        mismatch = options.output + ": cell " + std::to_string(cell.index) +
-                   " starts at state " +
+        mismatch = options.output + ": cell " + std::to_string(cell.index) + " starts at state " +
                    std::to_string(kept.startStates[static_cast<std::size_t>(cell.index)]) +
                    ", but this sweep reaches it at " + std::to_string(startState) +
                    "; the file was written by another sweep";
@@ -192,8 +194,7 @@ Command addSweepCommand(CLI::App& parent) {
         "Limits: 3 .. 1000 variables, 1 .. 100000 clauses per formula, 1 .. 1000000\n"
         "trials, seeds 1 .. 2147483646. The search's cost, about threefold per ten\n"
         "variables at the threshold, is what limits useful sizes.");
-    app->add_option("--vars", options->vars,
-                    "sizes: a list, or a range first:last:step")
+    app->add_option("--vars", options->vars, "sizes: a list, or a range first:last:step")
         ->capture_default_str();
     app->add_option("--ratios", options->ratios,
                     "clause/variable ratios: a list, or a range such as 3.8:4.8:0.1")
@@ -217,7 +218,6 @@ Command addSweepCommand(CLI::App& parent) {
     app->add_flag("--progress", options->progress,
                   "progress line on standard error [default: if a terminal]");
     app->add_flag("--quiet", options->quiet, "show no progress line");
-    app->add_flag("--resume", options->resume,
-                  "continue the interrupted sweep in --output FILE");
+    app->add_flag("--resume", options->resume, "continue the interrupted sweep in --output FILE");
     return Command{app, [options] { return runSweep(*options); }};
 }

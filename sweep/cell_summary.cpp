@@ -28,7 +28,8 @@ CellSummary summarise(std::span<const FormulaResult> results,
     std::sort(sortedSteps.begin(), sortedSteps.end());
     summary.median = sortedSteps[static_cast<std::size_t>(n / 2)];
     summary.lowerQuartile = sortedSteps[static_cast<std::size_t>(n / 4)];
-    summary.upperQuartile = sortedSteps[static_cast<std::size_t>(3 * static_cast<std::int64_t>(n) / 4)];
+    summary.upperQuartile =
+        sortedSteps[static_cast<std::size_t>(3 * static_cast<std::int64_t>(n) / 4)];
     summary.max = sortedSteps.back();
     summary.mean = static_cast<double>(total) / n;
 

@@ -36,10 +36,10 @@ Json cellJson(const FinishedCell& f) {
 
 Json formulaJson(const FinishedCell& f, std::size_t trial) {
     const FormulaResult& r = f.formulas[trial];
-    return Json{{"cell", f.cell.index},       {"vars", f.cell.vars},
-                {"clauses", f.cell.clauses},  {"ratio", f.cell.ratio.value()},
-                {"trial", trial},             {"start_state", r.startState},
-                {"satisfiable", r.satisfiable}, {"steps", r.steps}};
+    return Json{
+        {"cell", f.cell.index},          {"vars", f.cell.vars}, {"clauses", f.cell.clauses},
+        {"ratio", f.cell.ratio.value()}, {"trial", trial},      {"start_state", r.startState},
+        {"satisfiable", r.satisfiable},  {"steps", r.steps}};
 }
 
 // One CSV row of the values of a JSON object, in its key order. Every value

@@ -67,7 +67,8 @@ std::variant<KeptOutput, std::string> readKeptOutput(const std::string& path, Ou
     if (!file) {
         return path + ": cannot be read to resume from";
     }
-    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string text((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
     std::string preamble = outputPreamble(format, definition);
     const bool perFormula = definition.perFormula;
     const std::size_t perCell = perFormula ? static_cast<std::size_t>(definition.trials) : 1;
@@ -87,8 +88,9 @@ std::variant<KeptOutput, std::string> readKeptOutput(const std::string& path, Ou
         lineStart = end + 1;
         if (lineNumber == 1) {
             if (line + "\n" != preamble) {
-                return where + "was not written by this sweep (its first line differs: other "
-                               "options, or another format)";
+                return where +
+                       "was not written by this sweep (its first line differs: other "
+                       "options, or another format)";
             }
             kept.hasPreamble = true;
             kept.bytes = lineStart;
@@ -106,8 +108,8 @@ std::variant<KeptOutput, std::string> readKeptOutput(const std::string& path, Ou
             return where + "holds more records than this sweep has cells";
         }
         const SweepCell& cell = cells[cellIndex];
-        const std::int64_t expectedCount = perFormula ? static_cast<std::int64_t>(trial)
-                                                      : definition.trials;
+        const std::int64_t expectedCount =
+            perFormula ? static_cast<std::int64_t>(trial) : definition.trials;
         if (key->cell != cell.index || key->vars != cell.vars || key->clauses != cell.clauses ||
             key->trialsOrTrial != expectedCount) {
             return where + "does not hold the record this sweep writes there (cell " +

@@ -12,9 +12,9 @@
 // What an interrupted run of a sweep left in its output file: the complete
 // cells at its start, to keep, and where they end.
 struct KeptOutput {
-    std::int32_t cells = 0;                // cells 0 .. cells - 1 are complete
-    std::uintmax_t bytes = 0;              // the file's length up to the end of them
-    bool hasPreamble = false;              // the header line is complete
+    std::int32_t cells = 0;                 // cells 0 .. cells - 1 are complete
+    std::uintmax_t bytes = 0;               // the file's length up to the end of them
+    bool hasPreamble = false;               // the header line is complete
     std::vector<std::int32_t> startStates;  // per kept cell, as recorded
 };
 

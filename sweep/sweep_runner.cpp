@@ -85,7 +85,8 @@ void SweepRunner::decideBatchHere(Batch& batch) {
 void SweepRunner::work(std::size_t engine) {
     std::unique_lock lock(mutex_);
     for (;;) {
-        work_.wait(lock, [this] { return quit_ || (current_ != nullptr && next_ < current_->count); });
+        work_.wait(lock,
+                   [this] { return quit_ || (current_ != nullptr && next_ < current_->count); });
         if (quit_) {
             return;
         }
