@@ -42,13 +42,7 @@ int runClassic() {
     return std::cout ? 0 : reportOutputFailure("the report");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (argc == 1) {
-        return runClassic();
-    }
-
+int runCommandLine(int argc, char** argv) {
     CLI::App app(kDescription, "satphase");
     app.footer("Run 'satphase COMMAND --help' for the options of a command.");
     app.require_subcommand(0, 1);
@@ -69,13 +63,13 @@ int main(int argc, char** argv) {
     }
     try {
         app.parse(arguments);
-    } catch (const CLI::RequiredError&) {
-        if (!help) {
-            throw;
-        }
     } catch (const CLI::ParseError& error) {
-        std::cerr << "satphase: " << error.what() << "; try 'satphase --help'\n";
-        return 2;
+        if (help && dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
+            // Help needs no required option.
+        } else {
+            std::cerr << "satphase: " << error.what() << "; try 'satphase --help'\n";
+            return 2;
+        }
     }
     if (help) {
         std::cout << app.help() << std::flush;  // the chosen command's, if one was named
@@ -89,4 +83,18 @@ int main(int argc, char** argv) {
     std::cerr << "satphase: name a command, or run without arguments for the classic report; "
                  "try 'satphase --help'\n";
     return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 1) {
+        return runClassic();
+    }
+    try {
+        return runCommandLine(argc, argv);
+    } catch (const std::exception& error) {
+        std::cerr << "satphase: " << error.what() << "\n";
+        return 1;
+    }
 }
