@@ -1,6 +1,5 @@
 #include "cli/sweep_command.h"
 
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,6 +11,7 @@
 
 #include "cli/progress_line.h"
 #include "platform/interrupt.h"
+#include "platform/terminal.h"
 #include "random/random_stream.h"
 #include "sweep/record_format.h"
 #include "sweep/resume.h"
@@ -111,7 +111,7 @@ int runSweep(const SweepOptions& options) {
         out << outputPreamble(format, definition) << std::flush;
     }
 
-    const bool showProgress = options.progress || (!options.quiet && isatty(STDERR_FILENO) != 0);
+    const bool showProgress = options.progress || (!options.quiet && standardErrorIsTerminal());
     SweepProgress progress;
     std::optional<ProgressLine> progressLine;
     if (showProgress) {
