@@ -61,6 +61,7 @@ std::optional<RecordKey> parseCsvRecord(const std::string& line, bool perFormula
 }  // namespace
 
 std::variant<KeptOutput, std::string> readKeptOutput(const std::string& path, OutputFormat format,
+                                                     const std::string& preamble,
                                                      const SweepDefinition& definition,
                                                      std::span<const SweepCell> cells) {
     std::ifstream file(path, std::ios::binary);
@@ -69,7 +70,6 @@ std::variant<KeptOutput, std::string> readKeptOutput(const std::string& path, Ou
     }
     const std::string text((std::istreambuf_iterator<char>(file)),
                            std::istreambuf_iterator<char>());
-    std::string preamble = outputPreamble(format, definition);
     const bool perFormula = definition.perFormula;
     const std::size_t perCell = perFormula ? static_cast<std::size_t>(definition.trials) : 1;
 
@@ -105,7 +105,7 @@ std::variant<KeptOutput, std::string> readKeptOutput(const std::string& path, Ou
         const std::size_t cellIndex = records / perCell;
         const std::size_t trial = records % perCell;
         if (cellIndex >= cells.size()) {
-            return where + "holds more records than this sweep has cells";
+            return where + "holds more records than this sweep writes there";
         }
         const SweepCell& cell = cells[cellIndex];
         const std::int64_t expectedCount =

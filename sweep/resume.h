@@ -19,10 +19,11 @@ struct KeptOutput {
 };
 
 // Reads the CSV or JSON Lines that a sweep wrote to `path` and checks that it
-// is this sweep's: the same header, then records of this sweep's cells in
-// order. A torn last line and the records of an unfinished cell are left out.
-// Returns the kept part, or why the file cannot be continued (one line,
-// naming the file and the line).
+// is this sweep's: the header `preamble`, then records of `cells` (all the
+// sweep's cells, or a shard's) in order. A torn last line and the records of
+// an unfinished cell are left out. Returns the kept part, or why the file
+// cannot be continued (one line, naming the file and the line).
 std::variant<KeptOutput, std::string> readKeptOutput(const std::string& path, OutputFormat format,
+                                                     const std::string& preamble,
                                                      const SweepDefinition& definition,
                                                      std::span<const SweepCell> cells);

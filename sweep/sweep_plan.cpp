@@ -194,3 +194,16 @@ std::optional<std::string> sweepRefusal(const SweepDefinition& definition) {
     }
     return std::nullopt;
 }
+
+std::optional<Shard> parseShard(std::string_view text) {
+    const std::size_t slash = text.find('/');
+    if (slash == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const auto index = parseWhole(text.substr(0, slash));
+    const auto count = parseWhole(text.substr(slash + 1));
+    if (!index || !count || *count < 1 || *count > 100000 || *index < 1 || *index > *count) {
+        return std::nullopt;
+    }
+    return Shard{static_cast<std::int32_t>(*index), static_cast<std::int32_t>(*count)};
+}
