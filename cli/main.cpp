@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/merge_command.h"
 #include "cli/sweep_command.h"
 #include "experiment/report.h"
 #include "platform/tone.h"
@@ -48,6 +49,7 @@ int runCommandLine(int argc, char** argv) {
     app.require_subcommand(0, 1);
     std::vector<Command> commands;
     commands.push_back(addSweepCommand(app));
+    commands.push_back(addMergeCommand(app));
 
     // The command line is read without its help flags first, so that
     // `satphase --help extra` names `extra` as the argument that is wrong.
