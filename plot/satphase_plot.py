@@ -247,7 +247,7 @@ def report(sizes):
         where = f"{ratio:g}"
         if ratio in (size.cells[0].ratio, size.cells[-1].ratio):
             where += " (grid edge)"
-        rows.append((str(size.vars), cross, f"{crawford_auton(size.vars):.2f}", where, f"{median:g}"))
+        rows.append((str(size.vars), cross, f"{crawford_auton(size.vars):.2f}", where, f"{median:.10g}"))
     widths = [max(len(row[i]) for row in rows + [header]) for i in range(len(header))]
     lines = ["  ".join(f"{field:>{width}}" for field, width in zip(row, widths)).rstrip()
              for row in [header] + rows]
