@@ -66,6 +66,8 @@ def read_sweep(text, name):
     if head.startswith("Num of vars"):
         raise Refusal(f"{name} is the sweep's table; to plot a sweep, run it with "
                       "--format csv or --format jsonl")
+    if head.startswith("{"):
+        first = _skip_sweep_line(lines, first, name)
     records = (_jsonl_records if head.startswith("{") else _csv_records)(lines, first, name, cut_off)
     names = set(next(records))
     if not names & (set(CELL_COLUMNS) | set(FORMULA_ONLY_COLUMNS)):
@@ -92,6 +94,23 @@ def read_sweep(text, name):
     if not cells:
         raise Refusal(f"{name} has a header but no cells")
     return cells
+
+
+def _skip_sweep_line(lines, first, name):
+    """JSON Lines open with a line that describes the sweep: the records follow it."""
+    try:
+        opening = json.loads(lines[first])
+    except ValueError:
+        return first
+    if not isinstance(opening, dict) or not isinstance(opening.get("sweep"), dict):
+        return first
+    if opening["sweep"].get("per_formula") is True:
+        raise Refusal(f"{name} holds one record per formula (sweep --per-formula); "
+                      "plot the sweep's per-cell output instead")
+    following = [i for i in range(first + 1, len(lines)) if lines[i].strip()]
+    if not following:
+        raise Refusal(f"{name} has a header but no cells")
+    return following[0]
 
 
 def _csv_records(lines, first, name, cut_off):
