@@ -111,7 +111,7 @@ int runSweep(const SweepOptions& options) {
     }
     if (options.check) {
         // Complete, or not (yet): the file's cells are checked, none computed.
-        return kept.cells == static_cast<std::int32_t>(selected.size()) ? 0 : 3;
+        return kept.hasPreamble && kept.cells == static_cast<std::int32_t>(selected.size()) ? 0 : 3;
     }
 
     const std::int32_t jobs =
