@@ -4,9 +4,12 @@
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/merge_command.h"
+#include "cli/plot_command.h"
 #include "cli/sweep_command.h"
 #include "experiment/report.h"
 #include "platform/tone.h"
@@ -48,6 +51,8 @@ int runCommandLine(int argc, char** argv) {
     app.require_subcommand(0, 1);
     std::vector<Command> commands;
     commands.push_back(addSweepCommand(app));
+    commands.push_back(addMergeCommand(app));
+    commands.push_back(addPlotCommand(app));
 
     // The command line is read without its help flags first, so that
     // `satphase --help extra` names `extra` as the argument that is wrong.
@@ -90,6 +95,9 @@ int runCommandLine(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (argc == 1) {
         return runClassic();
+    }
+    if (std::string_view(argv[1]) == "plot") {
+        return runPlot(argc, argv);
     }
     try {
         return runCommandLine(argc, argv);

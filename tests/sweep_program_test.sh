@@ -76,6 +76,46 @@ resume)
     [ $status -eq 2 ] && grep -q 'written by another sweep' err && cmp -s whole.csv before.csv ||
         fail "resume of another sweep's file: $status $(cat err)"
     ;;
+shards)
+    # Shards computed apart and merged: what the whole sweep writes.
+    args=(--vars 10:40:10 --ratios 3,4.26,5,6 --trials 31 --quiet)
+    for i in 1 2 3; do
+        "$satphase" sweep "${args[@]}" --format jsonl --shard $i/3 --output s$i.jsonl
+        "$satphase" sweep "${args[@]}" --format jsonl --per-formula --shard $i/3 --output f$i.jsonl
+    done
+    "$satphase" sweep "${args[@]}" --format jsonl --shard 2/3 --output s2.jsonl --check ||
+        fail "--check calls a complete shard incomplete"
+    for format in table csv jsonl; do
+        "$satphase" sweep "${args[@]}" --format $format >whole.$format
+        "$satphase" merge s3.jsonl s1.jsonl s2.jsonl --format $format --output merged.$format
+        cmp <(without_seconds whole.$format) <(without_seconds merged.$format) || fail "merged $format"
+    done
+    cmp whole.table merged.table || fail "merged table differs"
+    "$satphase" sweep "${args[@]}" --format jsonl --per-formula >whole.jsonl
+    "$satphase" merge f1.jsonl f2.jsonl f3.jsonl --format jsonl >merged.jsonl
+    cmp whole.jsonl merged.jsonl || fail "merged per-formula records"
+
+    # Each problem named, nothing written.
+    head -n 2 s2.jsonl >torn.jsonl
+    sed -n 3p s2.jsonl | head -c 40 >>torn.jsonl
+    "$satphase" sweep "${args[@]}" --seed 99 --format jsonl --shard 3/3 --output other.jsonl
+    problems() {
+        local status=0
+        "$satphase" merge "$@" --output out.txt >stdout 2>stderr || status=$?
+        [ $status -eq 1 ] && [ ! -s stdout ] && [ ! -e out.txt ] || fail "merge $*: $status"
+    }
+    problems s1.jsonl s3.jsonl
+    grep -qx 'satphase merge: cells 1, 4, 7, 10, 13 (shard 2 of 3) are in none of the files' stderr ||
+        fail "missing shard: $(cat stderr)"
+    problems s1.jsonl torn.jsonl s3.jsonl s1.jsonl
+    grep -q '^satphase merge: torn.jsonl:3: record cut off' stderr &&
+        grep -q 'cells 4, 7, 10, 13 (shard 2 of 3)' stderr &&
+        grep -q 's1.jsonl: named more than once' stderr || fail "torn shard: $(cat stderr)"
+    cp s1.jsonl again.jsonl
+    problems s1.jsonl s2.jsonl s3.jsonl again.jsonl other.jsonl
+    grep -q 'cell 0 is in both s1.jsonl:2 and again.jsonl:2' stderr &&
+        grep -q 'other.jsonl: from another sweep' stderr || fail "duplicates: $(cat stderr)"
+    ;;
 refusals)
     # Each bad request: one line on standard error, status 2, nothing written.
     check() {

@@ -73,10 +73,13 @@ TEST(CellSummary, OrderStatisticsAndTheWilsonInterval) {
     EXPECT_NEAR(s.satLow, 0.2366, 1e-4);
     EXPECT_NEAR(s.satHigh, 0.7634, 1e-4);
 
-    const std::vector<FormulaResult> none(10, FormulaResult{0, false, 1});
+    // No formula satisfiable, or all: the interval ends exactly at 0 or 1.
+    const std::vector<FormulaResult> none(3, FormulaResult{0, false, 1});
     const CellSummary zero = summarise(none, scratch);
     EXPECT_EQ(zero.satLow, 0.0);
-    EXPECT_NEAR(zero.satHigh, 0.2775, 1e-4);
+    EXPECT_NEAR(zero.satHigh, 0.5615, 1e-4);
+    const std::vector<FormulaResult> all(3, FormulaResult{0, true, 1});
+    EXPECT_EQ(summarise(all, scratch).satHigh, 1.0);
 }
 
 // The whole default sweep as a table, with the given clause cap and threads.
