@@ -57,17 +57,20 @@ stop_pids() {
     done
 }
 teardown() {
-    local status=$?
+    local status=$? deadline leftover
     trap - EXIT
     set +e
     if [ ${#pids[@]} -gt 0 ]; then
-        timeout 10 scancel --full --quiet --user=root >/dev/null 2>&1
+        # Jobs end first, while slurmd can still see them out.
+        timeout 5 scancel --quiet --user=root >/dev/null 2>&1
+        deadline=$((SECONDS + 10))
+        while [ -n "$(timeout 5 squeue -h 2>/dev/null)" ] && [ $SECONDS -lt $deadline ]; do sleep 0.2; done
         stop_pids "${pids[@]}"
         wait "${pids[@]}" 2>/dev/null
     fi
     # No process started from now on carries the configuration.
     export -n SLURM_CONF
-    local deadline=$((SECONDS + 5))
+    deadline=$((SECONDS + 5))
     while [ -n "$(cluster_processes)" ] && [ $SECONDS -lt $deadline ]; do sleep 0.1; done
     mapfile -t leftover < <(cluster_processes)
     if [ ${#leftover[@]} -gt 0 ]; then
@@ -162,7 +165,7 @@ loopback_only() {
         fail "the daemons do not listen where configured: $listening"
     ! awk '$5 !~ /^127\.0\.0\.1:/' <<<"$listening" | grep . ||
         fail "a daemon listens beyond 127.0.0.1 (above)"
-    say "listening: $(awk '{ split($7, p, "\""); printf "%s%s %s (%s)", NR > 1 ? ", " : "", $1, $5, p[2] }' <<<"$listening")"
+    say "listening: $(awk '{ split($7, p, "\""); s = s (NR > 1 ? ", " : "") $1 " " $5 " (" p[2] ")" } END { print s }' <<<"$listening")"
 }
 loopback_only
 
@@ -180,7 +183,7 @@ wait_for_jobs() {
 # "TASK STATE" for each task of an array job, or "- STATE" for a plain job.
 job_states() {
     scontrol -o show job "$1" |
-        sed -E 's/.*JobState=([A-Z_]+).*/\1 &/; s/^([A-Z_]+) .*ArrayTaskId=([0-9]+).*/\2 \1/; s/^([A-Z_]+) .*/- \1/' |
+        sed -E 's/.*JobState=([A-Z_]+).*/\1 &/; s/^([A-Z_]+) .*ArrayTaskId=([^ ]+).*/\2 \1/; s/^([A-Z_]+) .*/- \1/' |
         sort -n
 }
 # Runs scripts/slurm-sweep; sets array (or empty) and merge to the job ids it printed.
@@ -255,6 +258,14 @@ cmp <(without_seconds "$reference/result.csv") <(without_seconds "$out/result.cs
 "$satphase" merge "$out"/shard-*-of-4.jsonl --format jsonl >"$work/merged"
 cmp <(without_seconds "$reference/result.jsonl") <(without_seconds "$work/merged") ||
     fail "merged JSON Lines differ from the whole sweep's"
+
+# A directory that holds a sweep is not started afresh, nor resumed with another split.
+for request in "--shards 4" "--resume --shards 2"; do
+    status=0
+    "$slurm_sweep" $request --dir "$out" --satphase "$satphase" -- "${sweep[@]}" >/dev/null 2>"$work/err" ||
+        status=$?
+    [ $status -eq 1 ] && grep -q "shard" "$work/err" || fail "slurm-sweep $request: status $status, $(cat "$work/err")"
+done
 
 loopback_only
 say "passed in $((SECONDS - started)) s"
