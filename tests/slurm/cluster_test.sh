@@ -26,14 +26,18 @@ if [ ${#missing[@]} -gt 0 ]; then
     say "installing ${missing[*]}"
     own_policy=0
     if [ ! -e /usr/sbin/policy-rc.d ]; then
+        own_policy=1
+        trap 'rm -f /usr/sbin/policy-rc.d' EXIT
         printf '#!/bin/sh\nexit 101\n' >/usr/sbin/policy-rc.d   # the packages' services stay stopped
         chmod +x /usr/sbin/policy-rc.d
-        own_policy=1
     fi
     export DEBIAN_FRONTEND=noninteractive
     timeout 300 apt-get update -qq
     timeout 300 apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-    [ $own_policy -eq 0 ] || rm -f /usr/sbin/policy-rc.d
+    if [ $own_policy -eq 1 ]; then
+        rm -f /usr/sbin/policy-rc.d
+        trap - EXIT
+    fi
 fi
 
 # --- The cluster's files, and its teardown.
@@ -137,7 +141,7 @@ mungekey --create --keyfile="$work/munge/munge.key"
 munged --foreground --force --socket="$work/munge/munge.socket" --key-file="$work/munge/munge.key" \
     --pid-file="$work/munge/munged.pid" --log-file="$work/log/munged.log" \
     --seed-file="$work/munge/munged.seed" >"$work/log/munged.out" 2>&1 &
-pids+=($!)
+pids+=("$!")
 deadline=$((SECONDS + 10))
 until [ -S "$work/munge/munge.socket" ]; do
     [ $SECONDS -lt $deadline ] || fail "munged did not start: $(cat "$work/log/munged.out")"
@@ -145,10 +149,10 @@ until [ -S "$work/munge/munge.socket" ]; do
 done
 slurmctld -D -i >"$work/log/slurmctld.out" 2>&1 &
 ctld_pid=$!
-pids+=($ctld_pid)
+pids+=("$ctld_pid")
 slurmd -D -N "$node" >"$work/log/slurmd.out" 2>&1 &
 slurmd_pid=$!
-pids+=($slurmd_pid)
+pids+=("$slurmd_pid")
 deadline=$((SECONDS + 30))
 until [ "$(timeout 5 sinfo -h -n "$node" -o %T 2>/dev/null)" = idle ]; do
     [ $SECONDS -lt $deadline ] || fail "the node did not become idle: $(cat "$work/log/slurmd.out")"
@@ -202,7 +206,7 @@ mkdir "$reference"
 for format in table csv jsonl; do
     "$satphase" sweep "${sweep[@]}" --format $format --output "$reference/result.$format"
 done
-out="$work/sweeps/four shards"   # a path with a space, quoted all the way down to the jobs
+out="$work/sweeps/Bob's 4 shards (100%)"   # quoted all the way down to the jobs
 shard() { echo "$out/shard-$1-of-4.jsonl"; }
 
 # A task that fails: shard 2 dies as if its node had gone. The other shards'
