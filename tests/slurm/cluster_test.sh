@@ -63,6 +63,7 @@ stop_pids() {
 teardown() {
     local status=$? deadline leftover
     trap - EXIT
+    trap '' PIPE   # a reader gone from the output must not cut the teardown short
     set +e
     if [ ${#pids[@]} -gt 0 ]; then
         # Jobs end first, while slurmd can still see them out.
@@ -87,6 +88,8 @@ teardown() {
     exit $status
 }
 trap teardown EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 # Two free TCP ports for slurmctld and slurmd.
 free_port() {
@@ -178,7 +181,7 @@ loopback_only
 wait_for_jobs() {
     local deadline=$((SECONDS + 60)) queued
     while :; do
-        queued=$(squeue -h -o %A | grep -xF -f <(printf '%s\n' "$@")) || true
+        queued=$(timeout 10 squeue -h -o %A | grep -xF -f <(printf '%s\n' "$@")) || true
         [ -z "$queued" ] && return
         [ $SECONDS -lt $deadline ] || fail "jobs $* still queued after a minute: $(squeue)"
         sleep 0.2
@@ -264,11 +267,12 @@ cmp <(without_seconds "$reference/result.jsonl") <(without_seconds "$work/merged
     fail "merged JSON Lines differ from the whole sweep's"
 
 # A directory that holds a sweep is not started afresh, nor resumed with another split.
-for request in "--shards 4" "--resume --shards 2"; do
+for request in "--shards 4:already holds a sweep" "--resume --shards 2:split into another number of shards"; do
     status=0
-    "$slurm_sweep" $request --dir "$out" --satphase "$satphase" -- "${sweep[@]}" >/dev/null 2>"$work/err" ||
+    "$slurm_sweep" ${request%%:*} --dir "$out" --satphase "$satphase" -- "${sweep[@]}" >/dev/null 2>"$work/err" ||
         status=$?
-    [ $status -eq 1 ] && grep -q "shard" "$work/err" || fail "slurm-sweep $request: status $status, $(cat "$work/err")"
+    [ $status -eq 1 ] && grep -q "${request#*:}" "$work/err" ||
+        fail "slurm-sweep ${request%%:*}: status $status, $(cat "$work/err")"
 done
 
 loopback_only
