@@ -233,18 +233,21 @@ for i in 1 3 4; do
         fail "shard $i is not complete after shard 2 failed"
 done
 
-# --resume submits shard 2 alone, and the merged table is the whole sweep's, byte for byte.
-# But not while the jobs of an earlier submission are still queued.
+# No resume while an earlier submission's jobs are queued (here held)...
 submit --resume --shards 4 --dir "$out" --satphase "$flaky" --sbatch-option=--hold -- "${sweep[@]}"
 status=0
-"$slurm_sweep" --resume --shards 4 --dir "$out" -- "${sweep[@]}" 2>"$work/err" || status=$?
+"$slurm_sweep" --resume --shards 4 --dir "$out" --satphase "$satphase" -- "${sweep[@]}" 2>"$work/err" ||
+    status=$?
 [ $status -eq 1 ] && grep -q "still queued" "$work/err" ||
     fail "a resume while the sweep's jobs are queued: status $status, $(cat "$work/err")"
 scancel "$array" "$merge"
 wait_for_jobs "$array" "$merge"
+# ...then --resume submits shard 2 alone, and the merged table is the whole sweep's, byte for byte.
 submit --resume --shards 4 --dir "$out" --format table --satphase "$satphase" -- "${sweep[@]}"
-[ "$(job_states "$array")" = "2 PENDING" ] || [ "$(job_states "$array")" = "2 RUNNING" ] ||
-    [ "$(job_states "$array")" = "2 COMPLETED" ] || fail "resume submitted: $(job_states "$array")"
+case $(job_states "$array") in
+"2 PENDING" | "2 RUNNING" | "2 COMPLETED") ;;
+*) fail "resume submitted: $(job_states "$array")" ;;
+esac
 wait_for_jobs "$array" "$merge"
 [ "$(job_states "$merge")" = "- COMPLETED" ] || fail "merge job: $(job_states "$merge")"
 cmp "$reference/result.table" "$out/result.table" || fail "merged table differs from the whole sweep's"
