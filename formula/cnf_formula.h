@@ -13,9 +13,15 @@ using CnfLiteral = std::int32_t;
 constexpr CnfLiteral makeCnfLiteral(std::int32_t variable, bool negated) {
     return 2 * variable + (negated ? 1 : 0);
 }
-constexpr std::int32_t variableOf(CnfLiteral literal) { return literal >> 1; }
-constexpr bool isNegated(CnfLiteral literal) { return (literal & 1) != 0; }
-constexpr CnfLiteral negationOf(CnfLiteral literal) { return literal ^ 1; }
+constexpr std::int32_t variableOf(CnfLiteral literal) {
+    return literal >> 1;
+}
+constexpr bool isNegated(CnfLiteral literal) {
+    return (literal & 1) != 0;
+}
+constexpr CnfLiteral negationOf(CnfLiteral literal) {
+    return literal ^ 1;
+}
 
 inline constexpr std::int32_t kCnfClauseWidth = 3;
 

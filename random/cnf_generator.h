@@ -32,5 +32,24 @@ class CnfGenerator {
                   CnfFormula& out);
 
   private:
-    ...
+    // A full clause as one number: its three literals, ordered by variable.
+    using ClauseKey = std::uint64_t;
+    static ClauseKey keyOf(const CnfClause& clause);
+
+    void placeVariables(std::int32_t numVars, std::int32_t numClauses, RandomStream& stream,
+                        CnfFormula& out) const;
+    bool fillClauses(std::int32_t numVars, RandomStream& stream, CnfFormula& formula);
+    // Whether every full clause that extends `placed` is in the formula already.
+    bool everyCompletionTaken(std::int32_t numVars, const CnfClause& placed) const;
+
+    // Open-addressing set of the keys of the formula's full clauses; key 0,
+    // which no full clause has, marks a free slot.
+    void clearKeys(std::int32_t numClauses);
+    bool containsKey(ClauseKey key) const;
+    void insertKey(ClauseKey key);
+
+    std::vector<ClauseKey> keys_;
+    std::uint64_t keyMask_ = 0;
+    std::vector<std::int32_t> sortedOrder_;
+    std::vector<CnfClause> sortScratch_;
 };

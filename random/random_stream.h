@@ -2,6 +2,18 @@
 
 #include <cstdint>
 
+// One step of Park and Miller's minimal standard generator,
+// state = 16807 * state mod (2^31 - 1), by Schrage's decomposition so that no
+// intermediate leaves 32 bits.
+constexpr std::int32_t nextParkMillerState(std::int32_t state) {
+    constexpr std::int32_t kMultiplier = 16807;
+    constexpr std::int32_t kModulus = 2147483647;
+    constexpr std::int32_t kQuotient = kModulus / kMultiplier;
+    constexpr std::int32_t kRemainder = kModulus % kMultiplier;
+    const std::int32_t t = kMultiplier * (state % kQuotient) - kRemainder * (state / kQuotient);
+    return t < 0 ? t + kModulus : t;
+}
+
 // A Park–Miller random stream held as a value: the same recurrence and the
 // same draws as randomBelow, but with a state of its own, so that a sweep can
 // start anywhere and several streams can coexist.
@@ -14,7 +26,10 @@ class RandomStream {
     explicit RandomStream(std::int32_t state) : state_(state) {}
 
     // Advances the state by one step and returns the new state mod n (n >= 1).
-    std::int32_t below(std::int32_t n);
+    std::int32_t below(std::int32_t n) {
+        state_ = nextParkMillerState(state_);
+        return state_ % n;
+    }
 
     std::int32_t state() const { return state_; }
 

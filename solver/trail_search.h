@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdint>
 #include <span>
+#include <utility>
+#include <vector>
 
 #include "formula/cnf_formula.h"
 
@@ -36,5 +38,40 @@ class TrailSearch {
     std::span<const std::int8_t> model() const;
 
   private:
-    ...
+    bool branch();
+    bool assign(CnfLiteral literal);
+    void undoTo(std::size_t trailMark, std::size_t orderMark);
+
+    // The branching order: a circular doubly linked list of the unassigned
+    // variables, with numVars as its head sentinel, so that taking the front
+    // and moving a variable to the front are constant-time and can be undone.
+    std::int32_t popFront();
+    void moveToFront(std::int32_t variable);
+    void unlink(std::int32_t variable);
+    void insertAfter(std::int32_t anchor, std::int32_t variable);
+
+    std::int32_t numVars_ = 0;
+    std::vector<CnfClause> clauses_;
+    std::vector<std::int32_t> remaining_;  // per clause: literals not yet false
+    std::vector<std::uint8_t> satisfied_;  // per clause
+    std::int32_t unsatisfiedCount_ = 0;
+    // Per literal, the clauses it occurs in, in clause order: occurrences_
+    // from occurrenceStart_[l] to occurrenceStart_[l + 1].
+    std::vector<std::int32_t> occurrenceStart_;
+    std::vector<std::int32_t> occurrences_;
+    std::vector<std::int8_t> values_;  // per variable: 1, 0, or -1 while unassigned
+    std::vector<std::int32_t> next_;
+    std::vector<std::int32_t> previous_;
+
+    // What each assignment changed, undone in reverse on the way back: a
+    // clause index with kSatisfiedTag for a clause it satisfied, without for
+    // one it shortened; and for the order, (variable, predecessor) pairs, the
+    // predecessor -1 for a variable taken from the front.
+    static constexpr std::int32_t kSatisfiedTag = 1 << 30;
+    std::vector<std::int32_t> trail_;
+    std::vector<std::pair<std::int32_t, std::int32_t>> orderTrail_;
+
+    std::uint64_t steps_ = 0;
+    const std::atomic<bool>* stop_ = nullptr;
+    bool interrupted_ = false;
 };

@@ -1,0 +1,217 @@
+#include "random/cnf_generator.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+
+namespace {
+
+// Distinct full clauses over n variables: three variables of n, each either sign.
+std::int64_t distinctClauses(std::int64_t numVars) {
+    return 8 * (numVars * (numVars - 1) * (numVars - 2) / 6);
+}
+
+bool holdsVariable(const CnfClause& clause, std::int32_t variable) {
+    for (std::int32_t k = 0; k < clause.size; ++k) {
+        if (variableOf(clause.lits[k]) == variable) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Adds the literal where its variable belongs, keeping the clause ordered by
+// variable; the caller has checked that the variable is new to the clause.
+void insertOrdered(CnfClause& clause, CnfLiteral literal) {
+    if (clause.size >= kCnfClauseWidth) {
+        return;
+    }
+    std::int32_t k = clause.size;
+    while (k > 0 && variableOf(clause.lits[k - 1]) > variableOf(literal)) {
+        clause.lits[k] = clause.lits[k - 1];
+        --k;
+    }
+    clause.lits[k] = literal;
+    ++clause.size;
+}
+
+// Adds random literals until the clause is full, drawing the sign first and
+// then the variable; a variable the clause already holds spends both draws.
+void completeRandomly(std::int32_t numVars, RandomStream& stream, CnfClause& clause) {
+    while (clause.size < kCnfClauseWidth) {
+        const bool negated = stream.below(2) == 1;
+        const std::int32_t variable = stream.below(numVars);
+        if (!holdsVariable(clause, variable)) {
+            insertOrdered(clause, makeCnfLiteral(variable, negated));
+        }
+    }
+}
+
+}  // namespace
+
+CnfGenerator::CnfGenerator(std::int32_t maxVars, std::int32_t maxClauses) {
+    static_cast<void>(maxVars);  // the variables need no storage of their own
+    const std::int32_t clauses = std::max(maxClauses, 1);
+    keys_.resize(std::bit_ceil(2 * static_cast<std::uint64_t>(clauses)));
+    sortedOrder_.reserve(static_cast<std::size_t>(clauses));
+    sortScratch_.reserve(static_cast<std::size_t>(clauses));
+}
+
+std::optional<std::string> CnfGenerator::refusal(std::int64_t numVars, std::int64_t numClauses) {
+    const std::string what =
+        std::to_string(numVars) + " variables and " + std::to_string(numClauses) + " clauses: ";
+    if (numVars < 3) {
+        return what + "a clause needs three distinct variables, so at least 3 variables";
+    }
+    if (numVars > kMaxCnfVars) {
+        return what + "at most " + std::to_string(kMaxCnfVars) + " variables are supported";
+    }
+    if (numClauses < 1) {
+        return what + "a formula needs at least 1 clause";
+    }
+    if (numClauses > kMaxCnfClauses) {
+        return what + "at most " + std::to_string(kMaxCnfClauses) + " clauses are supported";
+    }
+    if (numVars > 3 * numClauses) {
+        return what + "every variable must occur, and " + std::to_string(numClauses) +
+               " clauses hold at most " + std::to_string(3 * numClauses);
+    }
+    if (numClauses > distinctClauses(numVars)) {
+        return what + "only " + std::to_string(distinctClauses(numVars)) +
+               " distinct clauses exist over " + std::to_string(numVars) + " variables";
+    }
+    return std::nullopt;
+}
+
+CnfGenerator::ClauseKey CnfGenerator::keyOf(const CnfClause& clause) {
+    return (static_cast<ClauseKey>(clause.lits[0]) << 42U) |
+           (static_cast<ClauseKey>(clause.lits[1]) << 21U) | static_cast<ClauseKey>(clause.lits[2]);
+}
+
+void CnfGenerator::clearKeys(std::int32_t numClauses) {
+    const std::uint64_t slots = std::bit_ceil(2 * static_cast<std::uint64_t>(numClauses));
+    std::fill_n(keys_.begin(), slots, ClauseKey{0});
+    keyMask_ = slots - 1;
+}
+
+bool CnfGenerator::containsKey(ClauseKey key) const {
+    for (std::uint64_t slot = (key * 0x9E3779B97F4A7C15ULL) >> 20U;; ++slot) {
+        const ClauseKey held = keys_[slot & keyMask_];
+        if (held == key) {
+            return true;
+        }
+        if (held == 0) {
+            return false;
+        }
+    }
+}
+
+void CnfGenerator::insertKey(ClauseKey key) {
+    std::uint64_t slot = (key * 0x9E3779B97F4A7C15ULL) >> 20U;
+    while (keys_[slot & keyMask_] != 0) {
+        ++slot;
+    }
+    keys_[slot & keyMask_] = key;
+}
+
+bool CnfGenerator::generate(std::int32_t numVars, std::int32_t numClauses, RandomStream& stream,
+                            CnfFormula& out) {
+    placeVariables(numVars, numClauses, stream, out);
+    return fillClauses(numVars, stream, out);
+}
+
+void CnfGenerator::placeVariables(std::int32_t numVars, std::int32_t numClauses,
+                                  RandomStream& stream, CnfFormula& out) const {
+    out.numVars = numVars;
+    out.clauses.assign(static_cast<std::size_t>(numClauses), CnfClause{});
+    for (std::int32_t variable = 0; variable < numVars; ++variable) {
+        std::int32_t target = stream.below(numClauses);
+        while (out.clauses[static_cast<std::size_t>(target)].size == kCnfClauseWidth) {
+            target = stream.below(numClauses);
+        }
+        const bool negated = stream.below(2) == 1;
+        // Variables arrive in ascending order, so appending keeps the clause ordered.
+        CnfClause& clause = out.clauses[static_cast<std::size_t>(target)];
+        clause.lits[clause.size++] = makeCnfLiteral(variable, negated);
+    }
+}
+
+bool CnfGenerator::fillClauses(std::int32_t numVars, RandomStream& stream, CnfFormula& formula) {
+    const auto numClauses = static_cast<std::int32_t>(formula.clauses.size());
+    clearKeys(numClauses);
+    for (const CnfClause& clause : formula.clauses) {
+        if (clause.size == kCnfClauseWidth) {
+            insertKey(keyOf(clause));
+        }
+    }
+    for (CnfClause& clause : formula.clauses) {
+        if (clause.size == kCnfClauseWidth) {
+            continue;
+        }
+        const CnfClause placed = clause;
+        CnfClause candidate = placed;
+        completeRandomly(numVars, stream, candidate);
+        // Rejections are common only when the formula holds nearly every clause
+        // that fits; then make sure that some completion is still free.
+        std::uint64_t rejections = 0;
+        std::uint64_t nextCheck = 64;
+        while (containsKey(keyOf(candidate))) {
+            if (++rejections == nextCheck) {
+                if (everyCompletionTaken(numVars, placed)) {
+                    return false;
+                }
+                nextCheck *= 2;
+            }
+            candidate = placed;
+            completeRandomly(numVars, stream, candidate);
+        }
+        clause = candidate;
+        insertKey(keyOf(clause));
+    }
+
+    // A stable sort by the variables of the clauses, signs ignored. Ties are
+    // broken by position, which makes the order std::sort gives the stable
+    // one without the buffer std::stable_sort would allocate.
+    sortedOrder_.resize(static_cast<std::size_t>(numClauses));
+    for (std::int32_t i = 0; i < numClauses; ++i) {
+        sortedOrder_[static_cast<std::size_t>(i)] = i;
+    }
+    const auto variables = [&](std::int32_t i) {
+        const CnfClause& c = formula.clauses[static_cast<std::size_t>(i)];
+        return std::array<std::int32_t, 4>{variableOf(c.lits[0]), variableOf(c.lits[1]),
+                                           variableOf(c.lits[2]), i};
+    };
+    std::sort(sortedOrder_.begin(), sortedOrder_.end(),
+              [&](std::int32_t a, std::int32_t b) { return variables(a) < variables(b); });
+    sortScratch_.resize(static_cast<std::size_t>(numClauses));
+    for (std::int32_t i = 0; i < numClauses; ++i) {
+        sortScratch_[static_cast<std::size_t>(i)] =
+            formula.clauses[static_cast<std::size_t>(sortedOrder_[static_cast<std::size_t>(i)])];
+    }
+    std::copy(sortScratch_.begin(), sortScratch_.end(), formula.clauses.begin());
+    return true;
+}
+
+bool CnfGenerator::everyCompletionTaken(std::int32_t numVars, const CnfClause& placed) const {
+    // Walk every full clause that keeps the placed literals: each choice of
+    // further variables above, between or below them, with either sign.
+    const auto takenFrom = [&](auto& self, const CnfClause& partial, std::int32_t from) -> bool {
+        if (partial.size == kCnfClauseWidth) {
+            return containsKey(keyOf(partial));
+        }
+        for (std::int32_t variable = from; variable < numVars; ++variable) {
+            if (holdsVariable(partial, variable)) {
+                continue;
+            }
+            for (const bool negated : {false, true}) {
+                CnfClause wider = partial;
+                insertOrdered(wider, makeCnfLiteral(variable, negated));
+                if (!self(self, wider, variable + 1)) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    };
+    return takenFrom(takenFrom, placed, 0);
+}
