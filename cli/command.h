@@ -3,8 +3,9 @@
 #include <CLI/CLI.hpp>
 #include <functional>
 
-// A subcommand as registered with the parser, and what running it does.
+// A subcommand of satphase: its place in the command line, and what runs it
+// once the command line has been read. run() returns the exit status.
 struct Command {
-    CLI::App* app;
-    std::function<int()> run;  // returns the exit status
+    CLI::App* app = nullptr;
+    std::function<int()> run;
 };

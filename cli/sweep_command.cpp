@@ -1,0 +1,223 @@
+#include "cli/sweep_command.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+#include "cli/progress_line.h"
+#include "platform/interrupt.h"
+#include "random/random_stream.h"
+#include "sweep/record_format.h"
+#include "sweep/resume.h"
+#include "sweep/sweep_plan.h"
+#include "sweep/sweep_runner.h"
+
+namespace {
+
+struct SweepOptions {
+    std::string vars = "10,20,30,40";
+    std::string ratios = "2,3,4,4.5,5,6,7,8";
+    std::int32_t trials = 301;
+    std::int32_t seed = 64540;
+    std::string format = "table";
+    bool perFormula = false;
+    std::string output;
+    std::int32_t jobs = 0;
+    bool progress = false;
+    bool quiet = false;
+    bool resume = false;
+};
+
+int refuse(const std::string& problem) {
+    std::cerr << "satphase sweep: " << problem << "\n";
+    return 2;
+}
+
+int fail(const std::string& problem) {
+    std::cerr << "satphase sweep: " << problem << "\n";
+    return 1;
+}
+
+int runSweep(const SweepOptions& options) {
+    SweepDefinition definition;
+    if (auto problem = parseSizes(options.vars, definition.vars)) {
+        return refuse("--vars " + options.vars + ": " + *problem +
+                      " (a list such as 10,20,30 or a range first:last:step)");
+    }
+    if (auto problem = parseRatios(options.ratios, definition.ratios)) {
+        return refuse("--ratios " + options.ratios + ": " + *problem +
+                      " (a list such as 4,4.5,5 or a range first:last:step such as 3.8:4.8:0.1)");
+    }
+    definition.trials = options.trials;
+    definition.seed = options.seed;
+    definition.perFormula = options.perFormula;
+    const OutputFormat format = options.format == "csv"     ? OutputFormat::Csv
+                                : options.format == "jsonl" ? OutputFormat::JsonLines
+                                                            : OutputFormat::Table;
+    if (format == OutputFormat::Table && options.perFormula) {
+        return refuse("--per-formula needs --format csv or jsonl; a table has one row per cell");
+    }
+    if (options.resume && (options.output.empty() || format == OutputFormat::Table)) {
+        return refuse("--resume continues the CSV or JSON Lines file named by --output; "
+                      "give --output FILE and --format csv or jsonl");
+    }
+    if (options.progress && options.quiet) {
+        return refuse("--progress and --quiet exclude each other");
+    }
+    if (auto problem = sweepRefusal(definition)) {
+        return refuse(*problem);
+    }
+    const std::vector<SweepCell> cells = cellsOf(definition);
+
+    KeptOutput kept;
+    if (options.resume && std::filesystem::exists(options.output)) {
+        auto read = readKeptOutput(options.output, format, definition, cells);
+        if (auto* problem = std::get_if<std::string>(&read)) {
+            return refuse(*problem);
+        }
+        kept = std::get<KeptOutput>(read);
+    }
+
+    const std::int32_t jobs =
+        options.jobs > 0 ? options.jobs
+                         : static_cast<std::int32_t>(std::max(1U, std::thread::hardware_concurrency()));
+    SweepRunner runner(cells, definition.trials, SweepRunner::Options{jobs, 0});
+
+    // The output: written cell by cell, each cell's text in one piece, so
+    // that an interrupted sweep leaves only whole records behind.
+    std::ofstream file;
+    if (!options.output.empty()) {
+        if (options.resume && kept.hasPreamble) {
+            std::filesystem::resize_file(options.output, kept.bytes);
+            file.open(options.output, std::ios::binary | std::ios::app);
+        } else {
+            file.open(options.output, std::ios::binary | std::ios::trunc);
+        }
+        if (!file) {
+            return fail("cannot write " + options.output);
+        }
+    }
+    std::ostream& out = options.output.empty() ? std::cout : file;
+    const std::string where = options.output.empty() ? "standard output" : options.output;
+    if (!(options.resume && kept.hasPreamble)) {
+        out << outputPreamble(format, definition) << std::flush;
+    }
+
+    const bool showProgress = options.progress || (!options.quiet && isatty(STDERR_FILENO) != 0);
+    SweepProgress progress;
+    std::optional<ProgressLine> progressLine;
+    if (showProgress) {
+        progressLine.emplace(cells, definition.trials, progress, std::cerr);
+        for (std::int32_t c = 0; c < kept.cells; ++c) {
+            progressLine->skip(cells[static_cast<std::size_t>(c)]);
+        }
+    }
+
+    catchInterrupts();
+    std::int32_t written = kept.cells;
+    bool writeFailed = false;
+    std::string mismatch;
+    std::string text;
+    SweepRunner::Hooks hooks;
+    hooks.decides = [&](const SweepCell& cell) { return cell.index >= kept.cells; };
+    hooks.skipped = [&](const SweepCell& cell, std::int32_t startState) {
+        if (kept.startStates[static_cast<std::size_t>(cell.index)] == startState) {
+            return true;
+        }
+        mismatch = options.output + ": cell " + std::to_string(cell.index) +
+                   " starts at state " +
+                   std::to_string(kept.startStates[static_cast<std::size_t>(cell.index)]) +
+                   ", but this sweep reaches it at " + std::to_string(startState) +
+                   "; the file was written by another sweep";
+        return false;
+    };
+    hooks.finished = [&](const FinishedCell& finished) {
+        text.clear();
+        appendCellText(format, definition.perFormula, finished, text);
+        if (!writeFailed) {
+            out.write(text.data(), static_cast<std::streamsize>(text.size()));
+            out.flush();
+            writeFailed = !out;
+            written += writeFailed ? 0 : 1;
+        }
+    };
+    const SweepRunner::Outcome outcome =
+        runner.run(definition.seed, hooks, interruptRequested(), progress);
+    progressLine.reset();
+
+    if (writeFailed) {
+        return fail("cannot write the results to " + where);
+    }
+    switch (outcome) {
+        case SweepRunner::Outcome::Completed:
+            return 0;
+        case SweepRunner::Outcome::Refused:
+            return refuse(mismatch);
+        case SweepRunner::Outcome::GenerationFailed:
+            return fail("cell " + std::to_string(runner.failedCell()) +
+                        " cannot be drawn: a formula of it would need a clause distinct from all "
+                        "the others, and none is left; ask for fewer clauses");
+        case SweepRunner::Outcome::Interrupted:
+            std::cerr << "satphase sweep: interrupted; " << written << " of " << cells.size()
+                      << " cells kept in " << where
+                      << (options.output.empty() ? "" : " (continue with --resume)") << "\n";
+            return 130;
+    }
+    return 1;
+}
+
+}  // namespace
+
+Command addSweepCommand(CLI::App& parent) {
+    auto options = std::make_shared<SweepOptions>();
+    CLI::App* app = parent.add_subcommand(
+        "sweep", "Runs the experiment over sizes, ratios, trials and seed of your choosing");
+    app->footer(
+        "A sweep has one cell per size and ratio: the sizes in the order given, each with\n"
+        "every ratio in the order given. Each cell decides --trials random formulas of\n"
+        "ratio x vars clauses (truncated). All formulas come from one random stream that\n"
+        "starts at --seed, so the same options give the same results for any --jobs, and\n"
+        "every record carries the stream's state at its start: rerun one cell alone with\n"
+        "--vars, --ratios and --seed set to it. The table, CSV and JSON Lines formats and\n"
+        "their columns are described in docs/sweep-output.md.\n"
+        "\n"
+        "Results are written cell by cell. Ctrl-C stops within a second, keeps every\n"
+        "finished cell and exits with status 130; --resume continues such a sweep.\n"
+        "\n"
+        "Limits: 3 .. 1000 variables, 1 .. 100000 clauses per formula, 1 .. 1000000\n"
+        "trials, seeds 1 .. 2147483646. The search's cost, about threefold per ten\n"
+        "variables at the threshold, is what limits useful sizes.");
+    app->add_option("--vars", options->vars,
+                    "sizes: a list, or a range first:last:step")
+        ->capture_default_str();
+    app->add_option("--ratios", options->ratios,
+                    "clause/variable ratios: a list, or a range such as 3.8:4.8:0.1")
+        ->capture_default_str();
+    app->add_option("--trials", options->trials, "formulas per cell")
+        ->capture_default_str()
+        ->check(CLI::Range(1, kMaxTrials));
+    app->add_option("--seed", options->seed, "the random stream's starting state")
+        ->capture_default_str()
+        ->check(CLI::Range(RandomStream::kMinState, RandomStream::kMaxState));
+    app->add_option("--format", options->format, "table (the classic layout), csv or jsonl")
+        ->capture_default_str()
+        ->check(CLI::IsMember({"table", "csv", "jsonl"}));
+    app->add_flag("--per-formula", options->perFormula,
+                  "one record per formula instead of per cell (csv, jsonl)");
+    app->add_option("--output", options->output, "write to FILE instead of standard output")
+        ->type_name("FILE");
+    app->add_option("--jobs", options->jobs,
+                    "threads deciding formulas [default: all hardware threads]")
+        ->check(CLI::Range(1, 256));
+    app->add_flag("--progress", options->progress,
+                  "progress line on standard error [default: if a terminal]");
+    app->add_flag("--quiet", options->quiet, "show no progress line");
+    app->add_flag("--resume", options->resume,
+                  "continue the interrupted sweep in --output FILE");
+    return Command{app, [options] { return runSweep(*options); }};
+}

@@ -1,0 +1,20 @@
+#include "platform/interrupt.h"
+
+#include <csignal>
+
+namespace {
+
+// Written by the signal handler, so it can only be a lock-free global.
+std::atomic<bool> requested{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void onInterrupt(int /*signal*/) { requested.store(true); }
+
+}  // namespace
+
+void catchInterrupts() {
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+}
+
+const std::atomic<bool>& interruptRequested() { return requested; }

@@ -1,0 +1,45 @@
+#include "sweep/cell_summary.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The normal quantile of 0.975: a two-sided 95 % interval.
+constexpr double kZ = 1.959963984540054;
+
+}  // namespace
+
+CellSummary summarise(std::span<const FormulaResult> results,
+                      std::vector<std::uint64_t>& sortedSteps) {
+    CellSummary summary;
+    const auto n = static_cast<std::int32_t>(results.size());
+    summary.trials = n;
+    if (n == 0) {
+        return summary;
+    }
+    sortedSteps.resize(results.size());
+    std::uint64_t total = 0;
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        sortedSteps[i] = results[i].steps;
+        total += results[i].steps;
+        summary.unsatisfiable += results[i].satisfiable ? 0 : 1;
+    }
+    std::sort(sortedSteps.begin(), sortedSteps.end());
+    summary.median = sortedSteps[static_cast<std::size_t>(n / 2)];
+    summary.lowerQuartile = sortedSteps[static_cast<std::size_t>(n / 4)];
+    summary.upperQuartile = sortedSteps[static_cast<std::size_t>(3 * static_cast<std::int64_t>(n) / 4)];
+    summary.max = sortedSteps.back();
+    summary.mean = static_cast<double>(total) / n;
+
+    const double trials = n;
+    const double p = (trials - summary.unsatisfiable) / trials;
+    summary.satFraction = p;
+    const double z2 = kZ * kZ;
+    const double centre = (p + z2 / (2 * trials)) / (1 + z2 / trials);
+    const double half =
+        kZ * std::sqrt(p * (1 - p) / trials + z2 / (4 * trials * trials)) / (1 + z2 / trials);
+    summary.satLow = std::max(0.0, centre - half);
+    summary.satHigh = std::min(1.0, centre + half);
+    return summary;
+}

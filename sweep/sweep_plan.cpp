@@ -1,0 +1,198 @@
+#include "sweep/sweep_plan.h"
+
+#include <charconv>
+#include <limits>
+
+#include "random/cnf_generator.h"
+
+namespace {
+
+// Splits at commas; every piece is handed on, empty ones included.
+template <typename Visit>
+std::optional<std::string> forEachItem(std::string_view text, Visit visit) {
+    if (text.empty()) {
+        return "an empty list";
+    }
+    for (;;) {
+        const std::size_t comma = text.find(',');
+        if (auto problem = visit(text.substr(0, comma))) {
+            return problem;
+        }
+        if (comma == std::string_view::npos) {
+            return std::nullopt;
+        }
+        text.remove_prefix(comma + 1);
+    }
+}
+
+// Splits "first:last:step" into its three parts; false when there are not three.
+bool splitRange(std::string_view item, std::string_view parts[3]) {
+    for (int k = 0; k < 2; ++k) {
+        const std::size_t colon = item.find(':');
+        if (colon == std::string_view::npos) {
+            return false;
+        }
+        parts[k] = item.substr(0, colon);
+        item.remove_prefix(colon + 1);
+    }
+    parts[2] = item;
+    return item.find(':') == std::string_view::npos;
+}
+
+std::optional<std::int64_t> parseWhole(std::string_view text) {
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// A non-negative decimal with at most six places, in millionths.
+std::optional<std::int64_t> parseDecimal(std::string_view text) {
+    const std::size_t point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view fraction =
+        point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+    if ((whole.empty() && fraction.empty()) || fraction.size() > 6 ||
+        (point != std::string_view::npos && fraction.empty())) {
+        return std::nullopt;
+    }
+    std::int64_t value = 0;
+    for (const std::string_view digits : {whole, fraction}) {
+        for (const char c : digits) {
+            if (c < '0' || c > '9' || value > std::numeric_limits<std::int64_t>::max() / 100) {
+                return std::nullopt;
+            }
+            value = value * 10 + (c - '0');
+        }
+    }
+    for (std::size_t k = fraction.size(); k < 6; ++k) {
+        if (value > std::numeric_limits<std::int64_t>::max() / 100) {
+            return std::nullopt;
+        }
+        value *= 10;
+    }
+    return value;
+}
+
+// Joins the pieces of a message; a plain chain of + on string temporaries
+// trips a false warning of g++ 12.
+std::string joined(std::initializer_list<std::string_view> pieces) {
+    std::string text;
+    for (const std::string_view piece : pieces) {
+        text += piece;
+    }
+    return text;
+}
+
+// Expands one list item, a number or a range, with `parse` reading each number.
+template <typename Parse, typename Add>
+std::optional<std::string> expandItem(std::string_view item, const char* what, Parse parse,
+                                      Add add) {
+    std::string_view parts[3];
+    if (!splitRange(item, parts)) {
+        const auto value = parse(item);
+        if (!value) {
+            return joined({"'", item, "' is not ", what});
+        }
+        return add(*value);
+    }
+    const auto first = parse(parts[0]);
+    const auto last = parse(parts[1]);
+    const auto step = parse(parts[2]);
+    if (!first || !last || !step) {
+        return joined({"'", item, "' is not a range first:last:step of ", what, "s"});
+    }
+    if (*step <= 0 || *last < *first) {
+        return joined({"the range '", item,
+                       "' needs a positive step and a last value not below the first"});
+    }
+    if ((*last - *first) / *step >= 100000) {
+        return joined({"the range '", item, "' has more than 100000 values"});
+    }
+    for (std::int64_t value = *first; value <= *last; value += *step) {
+        if (auto problem = add(value)) {
+            return problem;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> parseSizes(std::string_view text, std::vector<std::int32_t>& out) {
+    out.clear();
+    return forEachItem(text, [&](std::string_view item) {
+        return expandItem(item, "a whole number", parseWhole,
+                          [&](std::int64_t value) -> std::optional<std::string> {
+                              if (value < 3 || value > kMaxCnfVars) {
+                                  return std::to_string(value) +
+                                         " variables is outside 3 .. " +
+                                         std::to_string(kMaxCnfVars);
+                              }
+                              out.push_back(static_cast<std::int32_t>(value));
+                              return std::nullopt;
+                          });
+    });
+}
+
+std::optional<std::string> parseRatios(std::string_view text, std::vector<Ratio>& out) {
+    out.clear();
+    return forEachItem(text, [&](std::string_view item) {
+        return expandItem(item, "a decimal number with at most six places", parseDecimal,
+                          [&](std::int64_t millionths) -> std::optional<std::string> {
+                              if (millionths <= 0 ||
+                                  millionths > static_cast<std::int64_t>(kMaxCnfClauses) *
+                                                   1000000) {
+                                  return "the ratio " + ratioText(Ratio{millionths}) +
+                                         " is outside (0, " + std::to_string(kMaxCnfClauses) +
+                                         "]";
+                              }
+                              out.push_back(Ratio{millionths});
+                              return std::nullopt;
+                          });
+    });
+}
+
+std::string ratioText(Ratio ratio) {
+    std::string text = std::to_string(ratio.millionths / 1000000);
+    std::int64_t fraction = ratio.millionths % 1000000;
+    if (fraction != 0) {
+        std::string digits = std::to_string(1000000 + fraction).substr(1);
+        digits.erase(digits.find_last_not_of('0') + 1);
+        text += "." + digits;
+    }
+    return text;
+}
+
+std::vector<SweepCell> cellsOf(const SweepDefinition& definition) {
+    std::vector<SweepCell> cells;
+    cells.reserve(definition.vars.size() * definition.ratios.size());
+    for (const std::int32_t vars : definition.vars) {
+        for (std::size_t r = 0; r < definition.ratios.size(); ++r) {
+            SweepCell cell;
+            cell.index = static_cast<std::int32_t>(cells.size());
+            cell.vars = vars;
+            cell.ratio = definition.ratios[r];
+            cell.clauses = static_cast<std::int32_t>(cell.ratio.clausesFor(vars));
+            cell.firstOfSize = r == 0;
+            cell.lastOfSize = r + 1 == definition.ratios.size();
+            cells.push_back(cell);
+        }
+    }
+    return cells;
+}
+
+std::optional<std::string> sweepRefusal(const SweepDefinition& definition) {
+    for (const std::int32_t vars : definition.vars) {
+        for (const Ratio ratio : definition.ratios) {
+            const std::int64_t clauses = ratio.clausesFor(vars);
+            if (auto reason = CnfGenerator::refusal(vars, clauses)) {
+                return "the cell of ratio " + ratioText(ratio) + " at " + std::to_string(vars) +
+                       " variables cannot be generated: " + *reason;
+            }
+        }
+    }
+    return std::nullopt;
+}

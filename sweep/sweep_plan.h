@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A clause/variable ratio exactly as the user wrote it: a decimal with at most
+// six places, held in millionths so that clause counts come out exact (4.1 ×
+// 50 is 205 clauses, not the 204 that binary floating point would give).
+struct Ratio {
+    std::int64_t millionths = 0;
+
+    double value() const { return static_cast<double>(millionths) / 1e6; }
+    // ratio × numVars, truncated.
+    std::int64_t clausesFor(std::int64_t numVars) const { return millionths * numVars / 1000000; }
+};
+
+// What a sweep computes: the cells of every size (in the order given) by
+// every ratio (in the order given), each of `trials` formulas, all drawn from
+// one random stream that starts at `seed`.
+struct SweepDefinition {
+    std::vector<std::int32_t> vars;
+    std::vector<Ratio> ratios;
+    std::int32_t trials = 0;
+    std::int32_t seed = 0;
+    bool perFormula = false;
+};
+
+struct SweepCell {
+    std::int32_t index = 0;
+    std::int32_t vars = 0;
+    std::int32_t clauses = 0;
+    Ratio ratio;
+    bool firstOfSize = false;  // the first ratio of its size
+    bool lastOfSize = false;   // the last ratio of its size
+};
+
+inline constexpr std::int32_t kMaxTrials = 1000000;
+
+// Parses "10,20,30" or the range "10:60:10" (first, last, step), or a list
+// mixing both. Returns why the text is not such a list, or nothing.
+std::optional<std::string> parseSizes(std::string_view text, std::vector<std::int32_t>& out);
+
+// Parses "2,3,4.5" or the range "3.8:4.8:0.1", or a list mixing both; each
+// number a decimal with at most six places.
+std::optional<std::string> parseRatios(std::string_view text, std::vector<Ratio>& out);
+
+// The shortest decimal text of a ratio: "4.5", "2", "4.26".
+std::string ratioText(Ratio ratio);
+
+// The cells of the sweep in the order it computes them. A cell whose clause
+// count would not fit 32 bits is refused by sweepRefusal first.
+std::vector<SweepCell> cellsOf(const SweepDefinition& definition);
+
+// Why the generator cannot serve some cell of the sweep, naming the cell, or
+// nothing when every cell can be generated.
+std::optional<std::string> sweepRefusal(const SweepDefinition& definition);

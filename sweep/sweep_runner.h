@@ -1,0 +1,105 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <thread>
+#include <vector>
+
+#include "formula/cnf_formula.h"
+#include "random/cnf_generator.h"
+#include "solver/trail_search.h"
+#include "sweep/cell_summary.h"
+#include "sweep/record_format.h"
+#include "sweep/sweep_plan.h"
+
+// How far a running sweep has come; read by another thread for the progress line.
+struct SweepProgress {
+    std::atomic<std::int32_t> cellsDone{0};
+    std::atomic<std::uint64_t> formulasDone{0};
+};
+
+// Runs the cells of a sweep: draws every formula from one stream in cell and
+// trial order on the calling thread, and decides them on `jobs` threads (on
+// the calling thread itself when jobs is 1). Whatever the number of jobs, the
+// results are the same.
+//
+// Every buffer, the search engines included, is sized at construction for the
+// largest cell, so that running allocates nothing.
+class SweepRunner {
+  public:
+    struct Options {
+        std::int32_t jobs = 1;
+        // When positive, no formula holds more clauses than this: the classic
+        // report's formulas hold at most 319.
+        std::int32_t clauseCap = 0;
+    };
+
+    SweepRunner(std::span<const SweepCell> cells, std::int32_t trials, Options options);
+    ~SweepRunner();
+    SweepRunner(const SweepRunner&) = delete;
+    SweepRunner& operator=(const SweepRunner&) = delete;
+
+    struct Hooks {
+        // Whether a cell is to be decided; the others are only drawn, to
+        // bring the stream to the cells after them. Every cell when empty.
+        std::function<bool(const SweepCell&)> decides;
+        // A cell drawn but not decided, with the stream's state at its start;
+        // returning false ends the run (Outcome::Refused).
+        std::function<bool(const SweepCell&, std::int32_t startState)> skipped;
+        // A decided cell, in cell order.
+        std::function<void(const FinishedCell&)> finished;
+    };
+
+    enum class Outcome { Completed, Interrupted, GenerationFailed, Refused };
+
+    // Runs every cell from the stream state `seed`. A raised `stop` ends the
+    // run within moments, without finishing the cell under way.
+    Outcome run(std::int32_t seed, const Hooks& hooks, const std::atomic<bool>& stop,
+                SweepProgress& progress);
+
+    // After GenerationFailed: the cell whose formula could not be drawn.
+    std::int32_t failedCell() const { return failedCell_; }
+
+  private:
+    struct Batch {
+        std::vector<CnfFormula> formulas;
+        std::int32_t firstTrial = 0;
+        std::int32_t count = 0;
+    };
+
+    std::int32_t clausesOf(const SweepCell& cell) const;
+    bool drawBatch(const SweepCell& cell, std::int32_t firstTrial, RandomStream& stream,
+                   Batch& batch);
+    void decideBatchHere(Batch& batch);
+    void publish(Batch& batch);
+    void waitForBatch();
+    void work(std::size_t engine);
+
+    std::vector<SweepCell> cells_;
+    Options options_;
+    std::int32_t trials_;
+    std::int32_t batchSize_;
+    CnfGenerator generator_;
+    std::vector<std::unique_ptr<TrailSearch>> engines_;
+    Batch batches_[2];
+    std::vector<FormulaResult> results_;
+    std::vector<std::uint64_t> sortedSteps_;
+    std::int32_t failedCell_ = -1;
+
+    // Shared with the deciding threads, under mutex_.
+    std::mutex mutex_;
+    std::condition_variable work_;
+    std::condition_variable done_;
+    Batch* current_ = nullptr;
+    std::int32_t next_ = 0;      // next formula of *current_ to hand out
+    std::int32_t finished_ = 0;  // formulas of *current_ decided
+    bool quit_ = false;
+    const std::atomic<bool>* stop_ = nullptr;
+    SweepProgress* progress_ = nullptr;
+    std::vector<std::thread> threads_;
+};
