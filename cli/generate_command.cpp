@@ -18,18 +18,17 @@
 #include "random/cnf_generator.h"
 #include "random/random_source.h"
 #include "random/random_stream.h"
+#include "sweep/sweep_plan.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::int64_t kMaxCount = 1000000;
-
 struct GenerateOptions {
     std::int64_t vars = 0;
     std::int64_t clauses = 0;
-    std::int64_t seed = kRngInitialState;
-    std::int64_t count = 1;
+    std::int32_t seed = kRngInitialState;
+    std::int32_t count = 1;
     std::string outputDir;  // empty: standard output
 };
 
@@ -42,23 +41,6 @@ int complain(int status, const std::string& what) {
 
 std::string errorText(int error) {
     return error != 0 ? std::strerror(error) : "unknown error";
-}
-
-// The problem with the options, if any, as sweep words it for the same values.
-std::optional<std::string> refusal(const GenerateOptions& options) {
-    if (std::optional<std::string> reason = CnfGenerator::refusal(options.vars, options.clauses)) {
-        return reason;
-    }
-    if (options.seed < RandomStream::kMinState || options.seed > RandomStream::kMaxState) {
-        return "--seed " + std::to_string(options.seed) + " is out of range: seeds run from " +
-               std::to_string(RandomStream::kMinState) + " to " +
-               std::to_string(RandomStream::kMaxState);
-    }
-    if (options.count < 1 || options.count > kMaxCount) {
-        return "--count " + std::to_string(options.count) + " is out of range: 1 to " +
-               std::to_string(kMaxCount) + " formulas";
-    }
-    return std::nullopt;
 }
 
 // The comment lines of formula `index`, which the stream began at `startState`.
@@ -162,7 +144,9 @@ class DirectoryOutput {
 };
 
 int runGenerate(const GenerateOptions& options) {
-    if (std::optional<std::string> reason = refusal(options)) {
+    // The same refusal as a sweep cell of this size gets; the seed and the
+    // count are checked as the command line is read.
+    if (std::optional<std::string> reason = CnfGenerator::refusal(options.vars, options.clauses)) {
         return complain(2, *reason);
     }
     const auto vars = static_cast<std::int32_t>(options.vars);
@@ -176,7 +160,7 @@ int runGenerate(const GenerateOptions& options) {
     std::vector<std::int32_t> startStates;
     startStates.reserve(static_cast<std::size_t>(options.count));
     RandomStream stream(static_cast<std::int32_t>(options.seed));
-    for (std::int64_t i = 0; i < options.count; ++i) {
+    for (std::int32_t i = 0; i < options.count; ++i) {
         startStates.push_back(stream.state());
         if (!generator.generate(vars, clauses, stream, formula)) {
             return complain(2, std::to_string(vars) + " variables and " + std::to_string(clauses) +
@@ -194,7 +178,7 @@ int runGenerate(const GenerateOptions& options) {
         }
     }
     std::string text;
-    for (std::int64_t i = 0; i < options.count; ++i) {
+    for (std::int32_t i = 0; i < options.count; ++i) {
         const std::int32_t startState = startStates[static_cast<std::size_t>(i)];
         RandomStream replay(startState);
         generator.generate(vars, clauses, replay, formula);
@@ -230,9 +214,12 @@ Command addGenerateCommand(CLI::App& parent) {
         "of the cell of VARS variables and CLAUSES clauses started from SEED.");
     app->add_option("--vars", options->vars, "number of variables (3 to 1000)")->required();
     app->add_option("--clauses", options->clauses, "clauses per formula (1 to 100000)")->required();
-    app->add_option("--seed", options->seed, "start state of the random stream (1 to 2147483646)")
-        ->capture_default_str();
-    app->add_option("--count", options->count, "how many formulas")->capture_default_str();
+    app->add_option("--seed", options->seed, "start state of the random stream")
+        ->capture_default_str()
+        ->check(CLI::Range(RandomStream::kMinState, RandomStream::kMaxState));
+    app->add_option("--count", options->count, "how many formulas")
+        ->capture_default_str()
+        ->check(CLI::Range(1, kMaxTrials));
     app->add_option("--output-dir", options->outputDir,
                     "write one file per formula into this directory, named "
                     "satphase-vVARS-cCLAUSES-sSEED-INDEX.cnf, instead of all to standard output");

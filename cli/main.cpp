@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/generate_command.h"
+#include "cli/solve_command.h"
 #include "cli/sweep_command.h"
 #include "experiment/report.h"
 #include "platform/tone.h"
@@ -54,6 +56,8 @@ int main(int argc, char** argv) {
     app.require_subcommand(0, 1);
     std::vector<Command> commands;
     commands.push_back(addSweepCommand(app));
+    commands.push_back(addGenerateCommand(app));
+    commands.push_back(addSolveCommand(app));
 
     // The command line is read without its help flags first, so that
     // `satphase --help extra` names `extra` as the argument that is wrong.
