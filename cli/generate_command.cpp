@@ -68,8 +68,11 @@ std::string fileName(const GenerateOptions& options, std::int64_t index) {
            "-s" + std::to_string(options.seed) + "-" + number + ".cnf";
 }
 
-bool writeFile(const fs::path& path, const std::string& text, int& error) {
+// Writes `text` to a new or emptied file; `opened` tells whether the file is
+// there to be removed afterwards.
+bool writeFile(const fs::path& path, const std::string& text, bool& opened, int& error) {
     std::FILE* file = std::fopen(path.string().c_str(), "wb");
+    opened = file != nullptr;
     if (file == nullptr) {
         error = errno;
         return false;
@@ -113,11 +116,15 @@ class DirectoryOutput {
     std::optional<std::string> add(const std::string& name, const std::string& text) {
         fs::path final = directory_ / name;
         fs::path temporary = directory_ / ("." + name + ".tmp");
+        bool opened = false;
         int error = 0;
-        const bool written = writeFile(temporary, text, error);
-        files_.emplace_back(std::move(temporary), std::move(final));
+        const bool written = writeFile(temporary, text, opened, error);
+        const std::string shown = temporary.string();
+        if (opened) {
+            files_.emplace_back(std::move(temporary), std::move(final));
+        }
         if (!written) {
-            return "cannot write " + files_.back().first.string() + ": " + errorText(error);
+            return "cannot write " + shown + ": " + errorText(error);
         }
         return std::nullopt;
     }
