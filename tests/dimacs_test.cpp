@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/solve_command.h"
 #include "dimacs/dimacs_reader.h"
 #include "dimacs/dimacs_writer.h"
 #include "formula/cnf_formula.h"
@@ -164,6 +165,16 @@ TEST(DimacsWriter, WritesCommentsHeaderAndOneLinePerClause) {
     ASSERT_FALSE(readDimacs(std::string_view(text).substr(5), reread));
     EXPECT_EQ(reread.numVars, 12);
     EXPECT_EQ(clausesOf(reread), clausesOf(formula));
+}
+
+TEST(ModelCheck, NamesTheFirstClauseTheValuesLeaveFalse) {
+    const CnfFormula formula = readOrFail("p cnf 3 3\n1 -2 0\n2 3 0\n-1 -3 0\n");
+    using Values = std::vector<std::int8_t>;
+    EXPECT_EQ(firstFalseClause(formula, Values{1, 1, 0}), std::nullopt);
+    EXPECT_EQ(firstFalseClause(formula, Values{1, 0, 0}), 1U);
+    EXPECT_EQ(firstFalseClause(formula, Values{0, 1, 1}), 0U);
+    EXPECT_EQ(firstFalseClause(formula, Values{1, 1, 1}), 2U);
+    EXPECT_EQ(firstFalseClause(formula, Values{1}), 1U);  // a missing value satisfies nothing
 }
 
 }  // namespace
