@@ -1,13 +1,15 @@
 // satphase generate and satphase solve run as a user runs them: against
 // picosat, against the sweep's per-formula records, and on their own output.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -269,9 +271,9 @@ TEST(GenerateCommand, FilesHoldWhatStandardOutputGetsAndEachNamesItsOwnRerun) {
         const std::string marker = "c reproduce it alone: satphase generate";
         const std::size_t at = text.find(marker);
         ASSERT_NE(at, std::string::npos);
-        const std::string arguments =
-            text.substr(at + marker.size(), text.find('\n', at) - at - marker.size());
-        const ProgramRun rerun = run(kSatphase + " generate" + arguments);
+        std::string rerunCommand = kSatphase + " generate";
+        rerunCommand += text.substr(at + marker.size(), text.find('\n', at) - at - marker.size());
+        const ProgramRun rerun = run(rerunCommand);
         EXPECT_EQ(rerun.out.substr(rerun.out.find("\np cnf")), text.substr(text.find("\np cnf")));
     }
     EXPECT_EQ(concatenated, toStdout.out);
