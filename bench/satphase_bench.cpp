@@ -9,9 +9,13 @@
 #include "experiment/trial_runner.h"
 #include "formula/formula.h"
 #include "platform/tone.h"
+#include "random/cnf_generator.h"
 #include "random/formula_generator.h"
 #include "random/random_source.h"
 #include "solver/search.h"
+#include "solver/trail_search.h"
+#include "sweep/sweep_plan.h"
+#include "sweep/sweep_runner.h"
 
 namespace {
 
@@ -65,5 +69,61 @@ void BM_WholeReport(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_WholeReport)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A whole sweep, nothing written: the engine, the generator and the threads.
+void runSweep(benchmark::State& state, const char* vars, const char* ratios, std::int32_t trials) {
+    SweepDefinition definition;
+    parseSizes(vars, definition.vars);
+    parseRatios(ratios, definition.ratios);
+    definition.trials = trials;
+    definition.seed = kRngInitialState;
+    const std::vector<SweepCell> cells = cellsOf(definition);
+    const auto jobs = static_cast<std::int32_t>(state.range(0));
+    SweepRunner runner(cells, trials, SweepRunner::Options{jobs, 0});
+    SweepRunner::Hooks hooks;
+    hooks.finished = [](const FinishedCell& cell) { benchmark::DoNotOptimize(cell.summary); };
+    const std::atomic<bool> stop{false};
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
+        SweepProgress progress;
+        runner.run(definition.seed, hooks, stop, progress);
+    }
+}
+
+// The classic grid as a sweep, beside BM_WholeReport.
+void BM_SweepClassicGrid(benchmark::State& state) {
+    runSweep(state, "10,20,30,40", "2,3,4,4.5,5,6,7,8", 301);
+}
+BENCHMARK(BM_SweepClassicGrid)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A sweep whose time goes to 40 and 50 variables near the threshold.
+void BM_SweepNearThreshold(benchmark::State& state) {
+    runSweep(state, "40,50", "4,4.26,4.5,5", 301);
+}
+BENCHMARK(BM_SweepNearThreshold)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Time per step of the sweep engine at ratio 4.26, by size: the same 101
+// formulas each time, decided one after another.
+void BM_StepTime(benchmark::State& state) {
+    const auto vars = static_cast<std::int32_t>(state.range(0));
+    const auto clauses = static_cast<std::int32_t>(Ratio{4260000}.clausesFor(vars));
+    CnfGenerator generator(vars, clauses);
+    std::vector<CnfFormula> formulas(101);
+    RandomStream stream(kRngInitialState);
+    for (CnfFormula& formula : formulas) {
+        generator.generate(vars, clauses, stream, formula);
+    }
+    TrailSearch search(vars, clauses);
+    std::uint64_t steps = 0;
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
+        for (const CnfFormula& formula : formulas) {
+            steps += search.decide(formula).steps;
+        }
+    }
+    // Seconds per billion steps: nanoseconds per step.
+    state.counters["ns_per_step"] =
+        benchmark::Counter(static_cast<double>(steps) / 1e9,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_StepTime)->Arg(40)->Arg(60)->Arg(80)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -4,10 +4,13 @@
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/command.h"
 #include "cli/generate_command.h"
+#include "cli/merge_command.h"
+#include "cli/plot_command.h"
 #include "cli/solve_command.h"
 #include "cli/sweep_command.h"
 #include "experiment/report.h"
@@ -44,18 +47,14 @@ int runClassic() {
     return std::cout ? 0 : reportOutputFailure("the report");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (argc == 1) {
-        return runClassic();
-    }
-
+int runCommandLine(int argc, char** argv) {
     CLI::App app(kDescription, "satphase");
     app.footer("Run 'satphase COMMAND --help' for the options of a command.");
     app.require_subcommand(0, 1);
     std::vector<Command> commands;
     commands.push_back(addSweepCommand(app));
+    commands.push_back(addMergeCommand(app));
+    commands.push_back(addPlotCommand(app));
     commands.push_back(addGenerateCommand(app));
     commands.push_back(addSolveCommand(app));
 
@@ -73,13 +72,13 @@ int main(int argc, char** argv) {
     }
     try {
         app.parse(arguments);
-    } catch (const CLI::RequiredError&) {
-        if (!help) {
-            throw;
-        }
     } catch (const CLI::ParseError& error) {
-        std::cerr << "satphase: " << error.what() << "; try 'satphase --help'\n";
-        return 2;
+        if (help && dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
+            // Help needs no required option.
+        } else {
+            std::cerr << "satphase: " << error.what() << "; try 'satphase --help'\n";
+            return 2;
+        }
     }
     if (help) {
         std::cout << app.help() << std::flush;  // the chosen command's, if one was named
@@ -93,4 +92,21 @@ int main(int argc, char** argv) {
     std::cerr << "satphase: name a command, or run without arguments for the classic report; "
                  "try 'satphase --help'\n";
     return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 1) {
+        return runClassic();
+    }
+    if (std::string_view(argv[1]) == "plot") {
+        return runPlot(argc, argv);
+    }
+    try {
+        return runCommandLine(argc, argv);
+    } catch (const std::exception& error) {
+        std::cerr << "satphase: " << error.what() << "\n";
+        return 1;
+    }
 }

@@ -9,7 +9,8 @@ namespace {
 std::string clock(double seconds) {
     const auto whole = static_cast<long long>(seconds);
     char text[32];
-    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60, whole % 60);
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60,
+                  whole % 60);
     return text;
 }
 
@@ -69,8 +70,9 @@ void ProgressLine::draw() {
             done += weight;
             formulasBefore += static_cast<std::uint64_t>(trials_);
         } else if (seen == cellsDone && formulas > formulasBefore) {
-            done += weights_[c] * static_cast<double>(std::min<std::uint64_t>(
-                                      formulas - formulasBefore, static_cast<std::uint64_t>(trials_)));
+            done +=
+                weights_[c] * static_cast<double>(std::min<std::uint64_t>(
+                                  formulas - formulasBefore, static_cast<std::uint64_t>(trials_)));
         }
         ++seen;
     }

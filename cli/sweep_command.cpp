@@ -7,10 +7,10 @@
 #include <optional>
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 #include "cli/progress_line.h"
 #include "platform/interrupt.h"
+#include "platform/terminal.h"
 #include "random/random_stream.h"
 #include "sweep/record_format.h"
 #include "sweep/resume.h"
@@ -31,6 +31,8 @@ struct SweepOptions {
     bool progress = false;
     bool quiet = false;
     bool resume = false;
+    std::string shard;
+    bool check = false;
 };
 
 int refuse(const std::string& problem) {
@@ -63,29 +65,59 @@ int runSweep(const SweepOptions& options) {
         return refuse("--per-formula needs --format csv or jsonl; a table has one row per cell");
     }
     if (options.resume && (options.output.empty() || format == OutputFormat::Table)) {
-        return refuse("--resume continues the CSV or JSON Lines file named by --output; "
-                      "give --output FILE and --format csv or jsonl");
+        return refuse(
+            "--resume continues the CSV or JSON Lines file named by --output; "
+            "give --output FILE and --format csv or jsonl");
     }
     if (options.progress && options.quiet) {
         return refuse("--progress and --quiet exclude each other");
+    }
+    std::optional<Shard> shard;
+    if (!options.shard.empty()) {
+        shard = parseShard(options.shard);
+        if (!shard) {
+            return refuse("--shard " + options.shard + ": not I/K with 1 <= I <= K <= 100000");
+        }
+        if (format != OutputFormat::JsonLines) {
+            return refuse("--shard writes JSON Lines for satphase merge; give --format jsonl");
+        }
+    }
+    if (options.check && options.output.empty()) {
+        return refuse("--check looks at the file named by --output; give --output FILE");
     }
     if (auto problem = sweepRefusal(definition)) {
         return refuse(*problem);
     }
     const std::vector<SweepCell> cells = cellsOf(definition);
+    // The cells this run writes, in order, and each cell's place among them.
+    std::vector<SweepCell> selected;
+    std::vector<std::int32_t> placeOf(cells.size(), -1);
+    for (const SweepCell& cell : cells) {
+        if (!shard || shard->holds(cell)) {
+            placeOf[static_cast<std::size_t>(cell.index)] =
+                static_cast<std::int32_t>(selected.size());
+            selected.push_back(cell);
+        }
+    }
+    const std::string preamble = outputPreamble(format, definition, shard);
 
     KeptOutput kept;
-    if (options.resume && std::filesystem::exists(options.output)) {
-        auto read = readKeptOutput(options.output, format, definition, cells);
+    if ((options.resume || options.check) && std::filesystem::exists(options.output)) {
+        auto read = readKeptOutput(options.output, format, preamble, definition, selected);
         if (auto* problem = std::get_if<std::string>(&read)) {
             return refuse(*problem);
         }
         kept = std::get<KeptOutput>(read);
     }
+    if (options.check) {
+        // Complete, or not (yet): the file's cells are checked, none computed.
+        return kept.cells == static_cast<std::int32_t>(selected.size()) ? 0 : 3;
+    }
 
     const std::int32_t jobs =
-        options.jobs > 0 ? options.jobs
-                         : static_cast<std::int32_t>(std::max(1U, std::thread::hardware_concurrency()));
+        options.jobs > 0
+            ? options.jobs
+            : static_cast<std::int32_t>(std::max(1U, std::thread::hardware_concurrency()));
     SweepRunner runner(cells, definition.trials, SweepRunner::Options{jobs, 0});
 
     // The output: written cell by cell, each cell's text in one piece, so
@@ -105,16 +137,19 @@ int runSweep(const SweepOptions& options) {
     std::ostream& out = options.output.empty() ? std::cout : file;
     const std::string where = options.output.empty() ? "standard output" : options.output;
     if (!(options.resume && kept.hasPreamble)) {
-        out << outputPreamble(format, definition) << std::flush;
+        out << preamble << std::flush;
     }
 
-    const bool showProgress = options.progress || (!options.quiet && isatty(STDERR_FILENO) != 0);
+    const bool showProgress = options.progress || (!options.quiet && standardErrorIsTerminal());
     SweepProgress progress;
     std::optional<ProgressLine> progressLine;
     if (showProgress) {
         progressLine.emplace(cells, definition.trials, progress, std::cerr);
-        for (std::int32_t c = 0; c < kept.cells; ++c) {
-            progressLine->skip(cells[static_cast<std::size_t>(c)]);
+        for (const SweepCell& cell : cells) {
+            const std::int32_t place = placeOf[static_cast<std::size_t>(cell.index)];
+            if (place == -1 || place < kept.cells) {
+                progressLine->skip(cell);
+            }
         }
     }
 
@@ -124,14 +159,18 @@ int runSweep(const SweepOptions& options) {
     std::string mismatch;
     std::string text;
     SweepRunner::Hooks hooks;
-    hooks.decides = [&](const SweepCell& cell) { return cell.index >= kept.cells; };
+    // Cells of other shards are only drawn; kept cells are drawn and
+    // checked against the state their record holds.
+    hooks.decides = [&](const SweepCell& cell) {
+        return placeOf[static_cast<std::size_t>(cell.index)] >= kept.cells;
+    };
     hooks.skipped = [&](const SweepCell& cell, std::int32_t startState) {
-        if (kept.startStates[static_cast<std::size_t>(cell.index)] == startState) {
+        const std::int32_t place = placeOf[static_cast<std::size_t>(cell.index)];
+        if (place == -1 || kept.startStates[static_cast<std::size_t>(place)] == startState) {
             return true;
         }
-        mismatch = options.output + ": cell " + std::to_string(cell.index) +
-                   " starts at state " +
-                   std::to_string(kept.startStates[static_cast<std::size_t>(cell.index)]) +
+        mismatch = options.output + ": cell " + std::to_string(cell.index) + " starts at state " +
+                   std::to_string(kept.startStates[static_cast<std::size_t>(place)]) +
                    ", but this sweep reaches it at " + std::to_string(startState) +
                    "; the file was written by another sweep";
         return false;
@@ -163,7 +202,7 @@ int runSweep(const SweepOptions& options) {
                         " cannot be drawn: a formula of it would need a clause distinct from all "
                         "the others, and none is left; ask for fewer clauses");
         case SweepRunner::Outcome::Interrupted:
-            std::cerr << "satphase sweep: interrupted; " << written << " of " << cells.size()
+            std::cerr << "satphase sweep: interrupted; " << written << " of " << selected.size()
                       << " cells kept in " << where
                       << (options.output.empty() ? "" : " (continue with --resume)") << "\n";
             return 130;
@@ -189,11 +228,15 @@ Command addSweepCommand(CLI::App& parent) {
         "Results are written cell by cell. Ctrl-C stops within a second, keeps every\n"
         "finished cell and exits with status 130; --resume continues such a sweep.\n"
         "\n"
+        "A sweep can be split: --shard I/K computes the cells whose index (from 0)\n"
+        "leaves I-1 when divided by K, drawing but not deciding the formulas of the\n"
+        "others, and writes them as JSON Lines; satphase merge joins the K files into\n"
+        "exactly what the whole sweep writes.\n"
+        "\n"
         "Limits: 3 .. 1000 variables, 1 .. 100000 clauses per formula, 1 .. 1000000\n"
         "trials, seeds 1 .. 2147483646. The search's cost, about threefold per ten\n"
         "variables at the threshold, is what limits useful sizes.");
-    app->add_option("--vars", options->vars,
-                    "sizes: a list, or a range first:last:step")
+    app->add_option("--vars", options->vars, "sizes: a list, or a range first:last:step")
         ->capture_default_str();
     app->add_option("--ratios", options->ratios,
                     "clause/variable ratios: a list, or a range such as 3.8:4.8:0.1")
@@ -217,7 +260,11 @@ Command addSweepCommand(CLI::App& parent) {
     app->add_flag("--progress", options->progress,
                   "progress line on standard error [default: if a terminal]");
     app->add_flag("--quiet", options->quiet, "show no progress line");
-    app->add_flag("--resume", options->resume,
-                  "continue the interrupted sweep in --output FILE");
+    app->add_flag("--resume", options->resume, "continue the interrupted sweep in --output FILE");
+    app->add_option("--shard", options->shard,
+                    "compute only part I of K: cells I-1, I-1+K, I-1+2K, ... (jsonl)")
+        ->type_name("I/K");
+    app->add_flag("--check", options->check,
+                  "compute nothing: exit 0 if --output FILE holds every record, 3 if not");
     return Command{app, [options] { return runSweep(*options); }};
 }

@@ -8,7 +8,9 @@ namespace {
 std::atomic<bool> requested{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-extern "C" void onInterrupt(int /*signal*/) { requested.store(true); }
+extern "C" void onInterrupt(int /*signal*/) {
+    requested.store(true);
+}
 
 }  // namespace
 
@@ -17,4 +19,6 @@ void catchInterrupts() {
     std::signal(SIGTERM, onInterrupt);
 }
 
-const std::atomic<bool>& interruptRequested() { return requested; }
+const std::atomic<bool>& interruptRequested() {
+    return requested;
+}

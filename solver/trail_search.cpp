@@ -13,18 +13,15 @@ TrailSearch::TrailSearch(std::int32_t maxVars, std::int32_t maxClauses) {
     const auto vars = static_cast<std::size_t>(std::max(maxVars, 1));
     const auto clauses = static_cast<std::size_t>(std::max(maxClauses, 1));
     clauses_.reserve(clauses);
-    remaining_.reserve(clauses);
-    satisfied_.reserve(clauses);
+    states_.reserve(clauses);
     occurrenceStart_.reserve(2 * vars + 1);
     occurrences_.reserve(kCnfClauseWidth * clauses);
     values_.reserve(vars);
     next_.reserve(vars + 1);
     previous_.reserve(vars + 1);
-    // Along one path a clause is satisfied at most once and shortened at most
-    // three times, and each variable is taken from the front once; each
-    // promotion follows a shortening.
-    trail_.reserve(4 * clauses);
-    orderTrail_.reserve(vars + kCnfClauseWidth * clauses);
+    // Along one path each variable is taken from the front once, and each
+    // clause is cut down to one literal at most once.
+    orderTrail_.reserve(vars + clauses);
 }
 
 TrailSearch::Outcome TrailSearch::decide(const CnfFormula& formula, const std::atomic<bool>* stop) {
@@ -33,12 +30,11 @@ TrailSearch::Outcome TrailSearch::decide(const CnfFormula& formula, const std::a
     clauses_.assign(formula.clauses.begin(), formula.clauses.end());
     const auto clauseCount = static_cast<std::int32_t>(clauses_.size());
 
-    remaining_.resize(clauses_.size());
-    satisfied_.assign(clauses_.size(), 0);
+    states_.resize(clauses_.size());
     occurrenceStart_.assign(2 * vars + 1, 0);
     for (std::int32_t c = 0; c < clauseCount; ++c) {
         const CnfClause& clause = clauses_[static_cast<std::size_t>(c)];
-        remaining_[static_cast<std::size_t>(c)] = clause.size;
+        states_[static_cast<std::size_t>(c)] = ClauseState{-1, clause.size};
         for (std::int32_t k = 0; k < clause.size; ++k) {
             ++occurrenceStart_[static_cast<std::size_t>(clause.lits[k]) + 1];
         }
@@ -72,7 +68,6 @@ TrailSearch::Outcome TrailSearch::decide(const CnfFormula& formula, const std::a
         next_[0] = 0;
         previous_[0] = 0;
     }
-    trail_.clear();
     orderTrail_.clear();
     unsatisfiedCount_ = clauseCount;
     steps_ = 0;
@@ -122,17 +117,12 @@ void TrailSearch::moveToFront(std::int32_t variable) {
     orderTrail_.emplace_back(variable, before);
 }
 
-void TrailSearch::undoTo(std::size_t trailMark, std::size_t orderMark) {
-    while (trail_.size() > trailMark) {
-        const std::int32_t entry = trail_.back();
-        trail_.pop_back();
-        if ((entry & kSatisfiedTag) != 0) {
-            satisfied_[static_cast<std::size_t>(entry & ~kSatisfiedTag)] = 0;
-            ++unsatisfiedCount_;
-        } else {
-            ++remaining_[static_cast<std::size_t>(entry)];
-        }
-    }
+std::span<const std::int32_t> TrailSearch::occurrencesOf(CnfLiteral literal) const {
+    const auto l = static_cast<std::size_t>(literal);
+    return {occurrences_.data() + occurrenceStart_[l], occurrences_.data() + occurrenceStart_[l + 1]};
+}
+
+void TrailSearch::restoreOrder(std::size_t orderMark) {
     while (orderTrail_.size() > orderMark) {
         const auto [variable, before] = orderTrail_.back();
         orderTrail_.pop_back();
@@ -143,6 +133,27 @@ void TrailSearch::undoTo(std::size_t trailMark, std::size_t orderMark) {
             insertAfter(before, variable);
         }
     }
+}
+
+// Every change below this assignment has been taken back already, so each
+// clause is satisfied or not exactly as it was when this assignment visited
+// it: the visits can simply be repeated.
+void TrailSearch::unassign(CnfLiteral literal, const std::int32_t* cutEnd) {
+    const std::int32_t variable = variableOf(literal);
+    for (const std::int32_t c : occurrencesOf(literal)) {
+        ClauseState& state = states_[static_cast<std::size_t>(c)];
+        if (state.satisfiedBy == variable) {
+            state.satisfiedBy = -1;
+            ++unsatisfiedCount_;
+        }
+    }
+    for (const std::int32_t* c = occurrencesOf(negationOf(literal)).data(); c != cutEnd; ++c) {
+        ClauseState& state = states_[static_cast<std::size_t>(*c)];
+        if (state.satisfiedBy == -1) {
+            ++state.unassigned;
+        }
+    }
+    values_[static_cast<std::size_t>(variable)] = -1;
 }
 
 // Takes the first variable of the order and tries it true, then false.
@@ -172,32 +183,26 @@ bool TrailSearch::assign(CnfLiteral literal) {
         interrupted_ = true;
         return false;
     }
-    const std::size_t trailMark = trail_.size();
     const std::size_t orderMark = orderTrail_.size();
-    const auto variable = static_cast<std::size_t>(variableOf(literal));
-    values_[variable] = isNegated(literal) ? 0 : 1;
+    const std::int32_t variable = variableOf(literal);
+    values_[static_cast<std::size_t>(variable)] = isNegated(literal) ? 0 : 1;
 
-    const CnfLiteral opposite = negationOf(literal);
-    const std::int32_t* const cutEnd =
-        occurrences_.data() + occurrenceStart_[static_cast<std::size_t>(opposite) + 1];
-    for (const std::int32_t* c =
-             occurrences_.data() + occurrenceStart_[static_cast<std::size_t>(opposite)];
-         c != cutEnd; ++c) {
-        const auto clause = static_cast<std::size_t>(*c);
-        if (satisfied_[clause] != 0) {
+    const std::span<const std::int32_t> cut = occurrencesOf(negationOf(literal));
+    for (const std::int32_t* c = cut.data(); c != cut.data() + cut.size(); ++c) {
+        ClauseState& state = states_[static_cast<std::size_t>(*c)];
+        if (state.satisfiedBy != -1) {
             continue;
         }
-        trail_.push_back(*c);
-        const std::int32_t left = --remaining_[clause];
+        const std::int32_t left = --state.unassigned;
         if (left == 0) {
-            undoTo(trailMark, orderMark);
-            values_[variable] = -1;
+            unassign(literal, c + 1);
+            restoreOrder(orderMark);
             return false;
         }
         if (left == 1) {
-            const CnfClause& cut = clauses_[clause];
-            for (std::int32_t k = 0; k < cut.size; ++k) {
-                const std::int32_t other = variableOf(cut.lits[k]);
+            const CnfClause& clause = clauses_[static_cast<std::size_t>(*c)];
+            for (std::int32_t k = 0; k < clause.size; ++k) {
+                const std::int32_t other = variableOf(clause.lits[k]);
                 if (values_[static_cast<std::size_t>(other)] == -1) {
                     moveToFront(other);
                     break;
@@ -205,17 +210,11 @@ bool TrailSearch::assign(CnfLiteral literal) {
             }
         }
     }
-
-    const std::int32_t* const satisfiedEnd =
-        occurrences_.data() + occurrenceStart_[static_cast<std::size_t>(literal) + 1];
-    for (const std::int32_t* c =
-             occurrences_.data() + occurrenceStart_[static_cast<std::size_t>(literal)];
-         c != satisfiedEnd; ++c) {
-        const auto clause = static_cast<std::size_t>(*c);
-        if (satisfied_[clause] == 0) {
-            satisfied_[clause] = 1;
+    for (const std::int32_t c : occurrencesOf(literal)) {
+        ClauseState& state = states_[static_cast<std::size_t>(c)];
+        if (state.satisfiedBy == -1) {
+            state.satisfiedBy = variable;
             --unsatisfiedCount_;
-            trail_.push_back(*c | kSatisfiedTag);
         }
     }
     if (unsatisfiedCount_ == 0) {
@@ -224,7 +223,7 @@ bool TrailSearch::assign(CnfLiteral literal) {
     if (branch()) {
         return true;
     }
-    undoTo(trailMark, orderMark);
-    values_[variable] = -1;
+    unassign(literal, cut.data() + cut.size());
+    restoreOrder(orderMark);
     return false;
 }

@@ -10,9 +10,10 @@
 
 // The recursive splitting search of solve, for formulas of any size: the
 // same branching variable, the same value order and the same unit-clause
-// promotions, hence the same verdicts and step counts, but with an undo trail
-// in place of formula copies, so that a step costs in proportion to the
-// clauses its variable occurs in.
+// promotions, hence the same verdicts and step counts. Instead of copying the
+// formula it keeps per-clause counters that each assignment changes and takes
+// back on the way out, so that a step costs in proportion to the clauses its
+// variable occurs in, not to the formula's length.
 //
 // One engine per thread: it owns all the storage a search needs, sized once
 // at construction, and allocates nothing while it searches.
@@ -38,9 +39,20 @@ class TrailSearch {
     std::span<const std::int8_t> model() const;
 
   private:
+    // What the search knows of a clause on the current path.
+    struct ClauseState {
+        std::int32_t satisfiedBy = -1;  // the variable whose value satisfied it, or -1
+        std::int32_t unassigned = 0;    // while unsatisfied: its literals not yet false
+    };
+
     bool branch();
     bool assign(CnfLiteral literal);
-    void undoTo(std::size_t trailMark, std::size_t orderMark);
+    // Takes back what assign(literal) did to the clauses: the clauses it
+    // satisfied, then the literals it made false in the clauses from the
+    // first occurrence of the opposite literal up to `cutEnd`.
+    void unassign(CnfLiteral literal, const std::int32_t* cutEnd);
+    void restoreOrder(std::size_t orderMark);
+    std::span<const std::int32_t> occurrencesOf(CnfLiteral literal) const;
 
     // The branching order: a circular doubly linked list of the unassigned
     // variables, with numVars as its head sentinel, so that taking the front
@@ -52,8 +64,7 @@ class TrailSearch {
 
     std::int32_t numVars_ = 0;
     std::vector<CnfClause> clauses_;
-    std::vector<std::int32_t> remaining_;  // per clause: literals not yet false
-    std::vector<std::uint8_t> satisfied_;  // per clause
+    std::vector<ClauseState> states_;
     std::int32_t unsatisfiedCount_ = 0;
     // Per literal, the clauses it occurs in, in clause order: occurrences_
     // from occurrenceStart_[l] to occurrenceStart_[l + 1].
@@ -62,13 +73,8 @@ class TrailSearch {
     std::vector<std::int8_t> values_;  // per variable: 1, 0, or -1 while unassigned
     std::vector<std::int32_t> next_;
     std::vector<std::int32_t> previous_;
-
-    // What each assignment changed, undone in reverse on the way back: a
-    // clause index with kSatisfiedTag for a clause it satisfied, without for
-    // one it shortened; and for the order, (variable, predecessor) pairs, the
-    // predecessor -1 for a variable taken from the front.
-    static constexpr std::int32_t kSatisfiedTag = 1 << 30;
-    std::vector<std::int32_t> trail_;
+    // The order's changes, undone in reverse on the way back: (variable,
+    // predecessor) pairs, the predecessor -1 for a variable taken from the front.
     std::vector<std::pair<std::int32_t, std::int32_t>> orderTrail_;
 
     std::uint64_t steps_ = 0;

@@ -28,7 +28,8 @@ CellSummary summarise(std::span<const FormulaResult> results,
     std::sort(sortedSteps.begin(), sortedSteps.end());
     summary.median = sortedSteps[static_cast<std::size_t>(n / 2)];
     summary.lowerQuartile = sortedSteps[static_cast<std::size_t>(n / 4)];
-    summary.upperQuartile = sortedSteps[static_cast<std::size_t>(3 * static_cast<std::int64_t>(n) / 4)];
+    summary.upperQuartile =
+        sortedSteps[static_cast<std::size_t>(3 * static_cast<std::int64_t>(n) / 4)];
     summary.max = sortedSteps.back();
     summary.mean = static_cast<double>(total) / n;
 
@@ -39,7 +40,8 @@ CellSummary summarise(std::span<const FormulaResult> results,
     const double centre = (p + z2 / (2 * trials)) / (1 + z2 / trials);
     const double half =
         kZ * std::sqrt(p * (1 - p) / trials + z2 / (4 * trials * trials)) / (1 + z2 / trials);
-    summary.satLow = std::max(0.0, centre - half);
-    summary.satHigh = std::min(1.0, centre + half);
+    // At either end the interval reaches it exactly, whatever the rounding.
+    summary.satLow = p == 0 ? 0.0 : std::max(0.0, centre - half);
+    summary.satHigh = p == 1 ? 1.0 : std::min(1.0, centre + half);
     return summary;
 }

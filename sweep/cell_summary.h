@@ -16,9 +16,9 @@ struct CellSummary {
     std::int32_t trials = 0;
     std::int32_t unsatisfiable = 0;
     double satFraction = 0;
-    double satLow = 0;   // 95 % Wilson interval of satFraction
+    double satLow = 0;  // 95 % Wilson interval of satFraction
     double satHigh = 0;
-    std::uint64_t median = 0;  // element trials / 2 of the sorted step counts
+    std::uint64_t median = 0;         // element trials / 2 of the sorted step counts
     std::uint64_t lowerQuartile = 0;  // element trials / 4
     std::uint64_t upperQuartile = 0;  // element 3 × trials / 4
     double mean = 0;
@@ -27,4 +27,5 @@ struct CellSummary {
 
 // Summarises the results of one cell; `sortedSteps` is working storage with
 // room for every result, so that summarising allocates nothing.
-CellSummary summarise(std::span<const FormulaResult> results, std::vector<std::uint64_t>& sortedSteps);
+CellSummary summarise(std::span<const FormulaResult> results,
+                      std::vector<std::uint64_t>& sortedSteps);

@@ -36,10 +36,10 @@ Json cellJson(const FinishedCell& f) {
 
 Json formulaJson(const FinishedCell& f, std::size_t trial) {
     const FormulaResult& r = f.formulas[trial];
-    return Json{{"cell", f.cell.index},       {"vars", f.cell.vars},
-                {"clauses", f.cell.clauses},  {"ratio", f.cell.ratio.value()},
-                {"trial", trial},             {"start_state", r.startState},
-                {"satisfiable", r.satisfiable}, {"steps", r.steps}};
+    return Json{
+        {"cell", f.cell.index},          {"vars", f.cell.vars}, {"clauses", f.cell.clauses},
+        {"ratio", f.cell.ratio.value()}, {"trial", trial},      {"start_state", r.startState},
+        {"satisfiable", r.satisfiable},  {"steps", r.steps}};
 }
 
 // One CSV row of the values of a JSON object, in its key order. Every value
@@ -68,7 +68,8 @@ std::string shortestText(double value) {
     return {text, result.ptr};
 }
 
-std::string outputPreamble(OutputFormat format, const SweepDefinition& definition) {
+std::string outputPreamble(OutputFormat format, const SweepDefinition& definition,
+                           std::optional<Shard> shard) {
     switch (format) {
         case OutputFormat::Table:
             return "";
@@ -79,11 +80,14 @@ std::string outputPreamble(OutputFormat format, const SweepDefinition& definitio
             for (const Ratio ratio : definition.ratios) {
                 ratios.push_back(ratio.value());
             }
-            const Json sweep{{"vars", definition.vars},
-                             {"ratios", ratios},
-                             {"trials", definition.trials},
-                             {"seed", definition.seed},
-                             {"per_formula", definition.perFormula}};
+            Json sweep{{"vars", definition.vars},
+                       {"ratios", ratios},
+                       {"trials", definition.trials},
+                       {"seed", definition.seed},
+                       {"per_formula", definition.perFormula}};
+            if (shard) {
+                sweep["shard"] = shard->text();
+            }
             return Json{{"sweep", sweep}}.dump() + "\n";
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -19,8 +20,9 @@ struct FinishedCell {
 };
 
 // What opens the output: the CSV header row, or the JSON line that describes
-// the sweep; nothing for a table.
-std::string outputPreamble(OutputFormat format, const SweepDefinition& definition);
+// the sweep (and the shard, for a part of it); nothing for a table.
+std::string outputPreamble(OutputFormat format, const SweepDefinition& definition,
+                           std::optional<Shard> shard = std::nullopt);
 
 // Appends the text of one finished cell: its table row (with the size's
 // header before its first ratio and an empty line after its last), its CSV

@@ -61,14 +61,15 @@ std::optional<RecordKey> parseCsvRecord(const std::string& line, bool perFormula
 }  // namespace
 
 std::variant<KeptOutput, std::string> readKeptOutput(const std::string& path, OutputFormat format,
+                                                     const std::string& preamble,
                                                      const SweepDefinition& definition,
                                                      std::span<const SweepCell> cells) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         return path + ": cannot be read to resume from";
     }
-    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    std::string preamble = outputPreamble(format, definition);
+    const std::string text((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
     const bool perFormula = definition.perFormula;
     const std::size_t perCell = perFormula ? static_cast<std::size_t>(definition.trials) : 1;
 
@@ -87,8 +88,9 @@ std::variant<KeptOutput, std::string> readKeptOutput(const std::string& path, Ou
         lineStart = end + 1;
         if (lineNumber == 1) {
             if (line + "\n" != preamble) {
-                return where + "was not written by this sweep (its first line differs: other "
-                               "options, or another format)";
+                return where +
+                       "was not written by this sweep (its first line differs: other "
+                       "options, or another format)";
             }
             kept.hasPreamble = true;
             kept.bytes = lineStart;
@@ -103,11 +105,11 @@ std::variant<KeptOutput, std::string> readKeptOutput(const std::string& path, Ou
         const std::size_t cellIndex = records / perCell;
         const std::size_t trial = records % perCell;
         if (cellIndex >= cells.size()) {
-            return where + "holds more records than this sweep has cells";
+            return where + "holds more records than this sweep writes there";
         }
         const SweepCell& cell = cells[cellIndex];
-        const std::int64_t expectedCount = perFormula ? static_cast<std::int64_t>(trial)
-                                                      : definition.trials;
+        const std::int64_t expectedCount =
+            perFormula ? static_cast<std::int64_t>(trial) : definition.trials;
         if (key->cell != cell.index || key->vars != cell.vars || key->clauses != cell.clauses ||
             key->trialsOrTrial != expectedCount) {
             return where + "does not hold the record this sweep writes there (cell " +

@@ -105,8 +105,8 @@ std::optional<std::string> expandItem(std::string_view item, const char* what, P
         return joined({"'", item, "' is not a range first:last:step of ", what, "s"});
     }
     if (*step <= 0 || *last < *first) {
-        return joined({"the range '", item,
-                       "' needs a positive step and a last value not below the first"});
+        return joined(
+            {"the range '", item, "' needs a positive step and a last value not below the first"});
     }
     if ((*last - *first) / *step >= 100000) {
         return joined({"the range '", item, "' has more than 100000 values"});
@@ -127,8 +127,7 @@ std::optional<std::string> parseSizes(std::string_view text, std::vector<std::in
         return expandItem(item, "a whole number", parseWhole,
                           [&](std::int64_t value) -> std::optional<std::string> {
                               if (value < 3 || value > kMaxCnfVars) {
-                                  return std::to_string(value) +
-                                         " variables is outside 3 .. " +
+                                  return std::to_string(value) + " variables is outside 3 .. " +
                                          std::to_string(kMaxCnfVars);
                               }
                               out.push_back(static_cast<std::int32_t>(value));
@@ -140,18 +139,17 @@ std::optional<std::string> parseSizes(std::string_view text, std::vector<std::in
 std::optional<std::string> parseRatios(std::string_view text, std::vector<Ratio>& out) {
     out.clear();
     return forEachItem(text, [&](std::string_view item) {
-        return expandItem(item, "a decimal number with at most six places", parseDecimal,
-                          [&](std::int64_t millionths) -> std::optional<std::string> {
-                              if (millionths <= 0 ||
-                                  millionths > static_cast<std::int64_t>(kMaxCnfClauses) *
-                                                   1000000) {
-                                  return "the ratio " + ratioText(Ratio{millionths}) +
-                                         " is outside (0, " + std::to_string(kMaxCnfClauses) +
-                                         "]";
-                              }
-                              out.push_back(Ratio{millionths});
-                              return std::nullopt;
-                          });
+        return expandItem(
+            item, "a decimal number with at most six places", parseDecimal,
+            [&](std::int64_t millionths) -> std::optional<std::string> {
+                if (millionths <= 0 ||
+                    millionths > static_cast<std::int64_t>(kMaxCnfClauses) * 1000000) {
+                    return "the ratio " + ratioText(Ratio{millionths}) + " is outside (0, " +
+                           std::to_string(kMaxCnfClauses) + "]";
+                }
+                out.push_back(Ratio{millionths});
+                return std::nullopt;
+            });
     });
 }
 
@@ -195,4 +193,17 @@ std::optional<std::string> sweepRefusal(const SweepDefinition& definition) {
         }
     }
     return std::nullopt;
+}
+
+std::optional<Shard> parseShard(std::string_view text) {
+    const std::size_t slash = text.find('/');
+    if (slash == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const auto index = parseWhole(text.substr(0, slash));
+    const auto count = parseWhole(text.substr(slash + 1));
+    if (!index || !count || *count < 1 || *count > 100000 || *index < 1 || *index > *count) {
+        return std::nullopt;
+    }
+    return Shard{static_cast<std::int32_t>(*index), static_cast<std::int32_t>(*count)};
 }

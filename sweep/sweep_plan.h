@@ -39,6 +39,20 @@ struct SweepCell {
 
 inline constexpr std::int32_t kMaxTrials = 1000000;
 
+// One of `count` parts of a sweep that can run apart and be merged: cell c
+// belongs to part c mod count + 1, so that every part gets small and large
+// cells alike.
+struct Shard {
+    std::int32_t index = 1;  // 1 .. count
+    std::int32_t count = 1;
+
+    bool holds(const SweepCell& cell) const { return cell.index % count == index - 1; }
+    std::string text() const { return std::to_string(index) + "/" + std::to_string(count); }
+};
+
+// Parses "I/K" with 1 <= I <= K <= 100000.
+std::optional<Shard> parseShard(std::string_view text);
+
 // Parses "10,20,30" or the range "10:60:10" (first, last, step), or a list
 // mixing both. Returns why the text is not such a list, or nothing.
 std::optional<std::string> parseSizes(std::string_view text, std::vector<std::int32_t>& out);

@@ -62,7 +62,8 @@ bool SweepRunner::drawBatch(const SweepCell& cell, std::int32_t firstTrial, Rand
     batch.firstTrial = firstTrial;
     batch.count = std::min(batchSize_, trials_ - firstTrial);
     for (std::int32_t i = 0; i < batch.count; ++i) {
-        results_[static_cast<std::size_t>(firstTrial + i)].startState = stream.state();
+        results_[static_cast<std::size_t>(firstTrial) + static_cast<std::size_t>(i)].startState =
+            stream.state();
         if (!generator_.generate(cell.vars, clausesOf(cell), stream,
                                  batch.formulas[static_cast<std::size_t>(i)])) {
             return false;
@@ -75,7 +76,8 @@ void SweepRunner::decideBatchHere(Batch& batch) {
     for (std::int32_t i = 0; i < batch.count; ++i) {
         const TrailSearch::Outcome outcome =
             engines_[0]->decide(batch.formulas[static_cast<std::size_t>(i)], stop_);
-        FormulaResult& result = results_[static_cast<std::size_t>(batch.firstTrial + i)];
+        FormulaResult& result =
+            results_[static_cast<std::size_t>(batch.firstTrial) + static_cast<std::size_t>(i)];
         result.satisfiable = outcome.satisfiable;
         result.steps = outcome.steps;
         progress_->formulasDone.fetch_add(1, std::memory_order_relaxed);
@@ -85,7 +87,8 @@ void SweepRunner::decideBatchHere(Batch& batch) {
 void SweepRunner::work(std::size_t engine) {
     std::unique_lock lock(mutex_);
     for (;;) {
-        work_.wait(lock, [this] { return quit_ || (current_ != nullptr && next_ < current_->count); });
+        work_.wait(lock,
+                   [this] { return quit_ || (current_ != nullptr && next_ < current_->count); });
         if (quit_) {
             return;
         }
@@ -94,7 +97,8 @@ void SweepRunner::work(std::size_t engine) {
         lock.unlock();
         const TrailSearch::Outcome outcome =
             engines_[engine]->decide(batch.formulas[static_cast<std::size_t>(i)], stop_);
-        FormulaResult& result = results_[static_cast<std::size_t>(batch.firstTrial + i)];
+        FormulaResult& result =
+            results_[static_cast<std::size_t>(batch.firstTrial) + static_cast<std::size_t>(i)];
         result.satisfiable = outcome.satisfiable;
         result.steps = outcome.steps;
         progress_->formulasDone.fetch_add(1, std::memory_order_relaxed);

@@ -1,5 +1,5 @@
 # Runs PROGRAM the way a user would and checks what it does.
-#   ARGS            arguments, separated by ';'
+#   ARGS            arguments, separated by '|'
 #   STACK_KIB       run under this stack size limit (ulimit -s)
 #   STDOUT_FILE     where standard output goes (default: ACTUAL)
 #   EXPECTED        standard output must equal this file byte for byte
@@ -16,6 +16,7 @@ endif()
 if(NOT DEFINED STDOUT_FILE)
   set(STDOUT_FILE ${ACTUAL})
 endif()
+string(REPLACE "|" ";" ARGS "${ARGS}")
 string(REPLACE ";" " " args "${ARGS}")
 
 if(DEFINED PIPE_TO_HEAD)

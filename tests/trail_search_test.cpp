@@ -22,7 +22,7 @@ namespace {
 
 bool sameClauses(const Formula& classic, const CnfFormula& cnf) {
     if (classic.numVars != cnf.numVars ||
-        static_cast<std::size_t>(classic.lastClause + 1) != cnf.clauses.size()) {
+        static_cast<std::size_t>(classic.lastClause) + 1 != cnf.clauses.size()) {
         return false;
     }
     for (std::size_t c = 0; c < cnf.clauses.size(); ++c) {

@@ -1,0 +1,4 @@
+#pragma once
+
+// Whether standard error is a terminal, where a progress line can be redrawn.
+bool standardErrorIsTerminal();

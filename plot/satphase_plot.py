@@ -1,0 +1,485 @@
+#!/usr/bin/python3
+"""Draws the phase-transition figures from the per-cell output of `satphase sweep`.
+
+Run as `satphase plot`, which passes its arguments through; `--help` says what
+it reads, writes and prints. Reading and the estimates need only the standard
+library; matplotlib is imported when the figure is drawn, so bad input is
+refused quickly and without it.
+"""
+
+import argparse
+import csv
+import json
+import math
+import os
+import re
+import sys
+import warnings
+from dataclasses import dataclass
+
+PROG = os.environ.get("SATPHASE_PLOT_PROG", "satphase plot")
+
+# The columns of the sweep's cell records and of its --per-formula records.
+CELL_COLUMNS = ("cell", "vars", "clauses", "ratio", "trials", "unsat", "sat_fraction",
+                "sat_low", "sat_high", "median_steps", "q1_steps", "q3_steps",
+                "mean_steps", "max_steps", "seconds", "start_state")
+FORMULA_ONLY_COLUMNS = ("trial", "satisfiable", "steps")
+USED_COLUMNS = ("cell", "vars", "ratio", "trials", "sat_fraction", "sat_low", "sat_high",
+                "median_steps", "q1_steps", "q3_steps", "start_state")
+
+# Where the satisfiable fraction of large random 3-CNF formulas drops through one half.
+THRESHOLD_RATIO = 4.26
+DEFAULT_SIZE = (1200, 500)
+SIZE_LIMITS = (300, 10000)
+DPI = 100
+
+
+class Refusal(Exception):
+    """Input that cannot be plotted or output that cannot be written; the message says why."""
+
+
+@dataclass(frozen=True)
+class Cell:
+    cell: int
+    vars: int
+    ratio: float
+    trials: int
+    sat_fraction: float
+    sat_low: float
+    sat_high: float
+    median_steps: float
+    q1_steps: float
+    q3_steps: float
+    start_state: str
+
+
+# ---------------------------------------------------------------- reading
+
+def read_sweep(text, name):
+    """The cell records of a sweep's CSV or JSON Lines, in the order given."""
+    if not text.strip():
+        raise Refusal(f"{name} is empty: expected the CSV or JSON Lines that satphase sweep writes")
+    lines = text.splitlines(keepends=True)
+    cut_off = not lines[-1].endswith(("\n", "\r"))
+    first = next(i for i, line in enumerate(lines) if line.strip())
+    head = lines[first].lstrip()
+    if head.startswith("Num of vars"):
+        raise Refusal(f"{name} is the sweep's table; to plot a sweep, run it with "
+                      "--format csv or --format jsonl")
+    if head.startswith("{"):
+        first = _skip_sweep_line(lines, first, name)
+    records = (_jsonl_records if head.startswith("{") else _csv_records)(lines, first, name, cut_off)
+    names = set(next(records))
+    if not names & (set(CELL_COLUMNS) | set(FORMULA_ONLY_COLUMNS)):
+        raise Refusal(f"{name} is not the output of satphase sweep: line {first + 1} names "
+                      "none of its columns")
+    if cut_off:
+        raise Refusal(f"{name} line {len(lines)}: cut off (the input ends in the middle of a line)")
+    if set(FORMULA_ONLY_COLUMNS) <= names:
+        raise Refusal(f"{name} holds one record per formula (sweep --per-formula); "
+                      "plot the sweep's per-cell output instead")
+    missing = [column for column in USED_COLUMNS if column not in names]
+    if missing:
+        raise Refusal(f"{name} line {first + 1}: missing column{'s' if len(missing) > 1 else ''} "
+                      + ", ".join(missing))
+
+    cells, seen = [], {}
+    for line, record in records:
+        cell = _cell(record, f"{name} line {line}")
+        earlier = seen.setdefault((cell.vars, cell.ratio), line)
+        if earlier != line:
+            raise Refusal(f"{name} line {line}: a second cell for {cell.vars} variables at "
+                          f"ratio {cell.ratio:g} (the first is on line {earlier})")
+        cells.append(cell)
+    if not cells:
+        raise Refusal(f"{name} has a header but no cells")
+    return cells
+
+
+def _skip_sweep_line(lines, first, name):
+    """JSON Lines open with a line that describes the sweep: the records follow it."""
+    try:
+        opening = json.loads(lines[first])
+    except ValueError:
+        return first
+    if not isinstance(opening, dict) or not isinstance(opening.get("sweep"), dict):
+        return first
+    if opening["sweep"].get("per_formula") is True:
+        raise Refusal(f"{name} holds one record per formula (sweep --per-formula); "
+                      "plot the sweep's per-cell output instead")
+    following = [i for i in range(first + 1, len(lines)) if lines[i].strip()]
+    if not following:
+        raise Refusal(f"{name} has a header but no cells")
+    return following[0]
+
+
+def _csv_records(lines, first, name, cut_off):
+    """Yields the header's names, then (line number, record) for each row."""
+    rows = csv.reader(lines[first:], strict=True)
+    try:
+        header = next(rows)
+        yield header
+        for row in rows:
+            line = first + rows.line_num
+            if not row:
+                continue
+            if len(row) != len(header):
+                raise Refusal(f"{name} line {line}: {len(row)} fields where the header has "
+                              f"{len(header)}")
+            yield line, dict(zip(header, row))
+    except csv.Error as error:
+        raise Refusal(f"{name} line {first + rows.line_num}: {error}") from None
+
+
+def _jsonl_records(lines, first, name, cut_off):
+    """Yields the first record's names, then (line number, record) for each line."""
+
+    def parse(index):
+        try:
+            record = json.loads(lines[index])
+        except ValueError:
+            record = None
+        if isinstance(record, dict):
+            return record
+        if cut_off and index == len(lines) - 1:
+            raise Refusal(f"{name} line {index + 1}: cut off (the input ends in the middle of a line)")
+        if index == first:
+            raise Refusal(f"{name} is not the output of satphase sweep: line {index + 1} is not "
+                          "a JSON object")
+        raise Refusal(f"{name} line {index + 1}: not a JSON object")
+
+    yield parse(first).keys()
+    for index in range(first, len(lines)):
+        if lines[index].strip():
+            record = parse(index)
+            missing = [column for column in USED_COLUMNS if column not in record]
+            if missing:
+                raise Refusal(f"{name} line {index + 1}: missing " + ", ".join(missing))
+            yield index + 1, record
+
+
+def _cell(record, where):
+    def number(key, whole=False):
+        value = record[key]
+        if isinstance(value, str):
+            try:
+                value = int(value) if whole else float(value)
+            except ValueError:
+                value = None
+        if (isinstance(value, bool) or not isinstance(value, int if whole else (int, float))
+                or not math.isfinite(value)):
+            kind = "a whole number" if whole else "a number"
+            raise Refusal(f"{where}: {key} is {record[key]!r}, not {kind}")
+        return value
+
+    cell = Cell(cell=number("cell", True), vars=number("vars", True), ratio=number("ratio"),
+                trials=number("trials", True), sat_fraction=number("sat_fraction"),
+                sat_low=number("sat_low"), sat_high=number("sat_high"),
+                median_steps=number("median_steps"), q1_steps=number("q1_steps"),
+                q3_steps=number("q3_steps"), start_state=str(record["start_state"]))
+    if cell.vars < 1 or cell.trials < 1 or cell.ratio <= 0:
+        raise Refusal(f"{where}: vars, trials and ratio must be positive")
+    if not 0 <= cell.sat_low <= cell.sat_fraction <= cell.sat_high <= 1:
+        raise Refusal(f"{where}: sat_low {cell.sat_low:g}, sat_fraction {cell.sat_fraction:g}, "
+                      f"sat_high {cell.sat_high:g} are not an interval in [0, 1] around the fraction")
+    if not 0 <= cell.q1_steps <= cell.median_steps <= cell.q3_steps:
+        raise Refusal(f"{where}: q1_steps {cell.q1_steps:g}, median_steps {cell.median_steps:g}, "
+                      f"q3_steps {cell.q3_steps:g} are not in order")
+    return cell
+
+
+# ---------------------------------------------------------------- estimates
+
+def crossover(points):
+    """The lowest ratio at which the satisfiable fraction reaches one half.
+
+    points: (ratio, sat_fraction) sorted by ratio. A grid point at exactly one half
+    is the answer itself; otherwise the answer is interpolated linearly between the
+    two grid points on either side. None when the grid does not straddle one half.
+    """
+    for i, (ratio, fraction) in enumerate(points):
+        if fraction == 0.5:
+            return ratio
+        if i + 1 < len(points):
+            next_ratio, next_fraction = points[i + 1]
+            if (fraction - 0.5) * (next_fraction - 0.5) < 0:
+                return ratio + (fraction - 0.5) / (fraction - next_fraction) * (next_ratio - ratio)
+    return None
+
+
+def peak(points):
+    """(ratio, median) of the highest median; the lowest such ratio on a tie."""
+    return max(points, key=lambda point: point[1])
+
+
+def crawford_auton(variables):
+    """Crawford and Auton's fit of the crossover, 4.258 n + 58.26 n^(-2/3) clauses, as a ratio."""
+    return 4.258 + 58.26 * variables ** (-5 / 3)
+
+
+@dataclass
+class Size:
+    vars: int
+    cells: list              # sorted by ratio
+    crossover: float = None  # None: not crossed, or not estimated
+    peak: tuple = None       # (ratio, median), None: not estimated
+
+    @property
+    def estimated(self):
+        return len(self.cells) >= 2
+
+
+def by_size(cells):
+    sizes = []
+    for n in sorted({cell.vars for cell in cells}):
+        size = Size(n, sorted((c for c in cells if c.vars == n), key=lambda c: c.ratio))
+        if size.estimated:
+            size.crossover = crossover([(c.ratio, c.sat_fraction) for c in size.cells])
+            size.peak = peak([(c.ratio, c.median_steps) for c in size.cells])
+        sizes.append(size)
+    return sizes
+
+
+def not_estimated(sizes):
+    """Lines naming what the input is too thin to estimate."""
+    lines = []
+    thin = [str(size.vars) for size in sizes if not size.estimated]
+    if thin:
+        lines.append(f"Could not estimate: the crossover and the peak for {', '.join(thin)} "
+                     "variables (one ratio only)")
+    if len(sizes) == 1:
+        lines.append("Could not estimate: how the crossover and the peak move with the size "
+                     f"(only {sizes[0].vars} variables in the input)")
+    return lines
+
+
+def report(sizes):
+    """The numbers behind the figure, as lines of text."""
+    header = ("vars", "sat = 1/2 at ratio", "Crawford-Auton", "highest median at ratio", "median")
+    rows = []
+    for size in sizes:
+        if not size.estimated:
+            rows.append((str(size.vars), "-", f"{crawford_auton(size.vars):.2f}", "-", "-"))
+            continue
+        cross = "not crossed" if size.crossover is None else f"{size.crossover:.2f}"
+        ratio, median = size.peak
+        where = f"{ratio:g}"
+        if ratio in (size.cells[0].ratio, size.cells[-1].ratio):
+            where += " (grid edge)"
+        rows.append((str(size.vars), cross, f"{crawford_auton(size.vars):.2f}", where, f"{median:.10g}"))
+    widths = [max(len(row[i]) for row in rows + [header]) for i in range(len(header))]
+    lines = ["  ".join(f"{field:>{width}}" for field, width in zip(row, widths)).rstrip()
+             for row in [header] + rows]
+    return lines + not_estimated(sizes)
+
+
+def subtitle(cells):
+    trials = sorted({cell.trials for cell in cells})
+    if len(trials) == 1:
+        text = f"{trials[0]} trials per cell"
+    else:
+        text = f"{trials[0]} to {trials[-1]} trials per cell (the cells differ)"
+    first = [cell for cell in cells if cell.cell == 0]
+    return text + (f", seed {first[0].start_state}" if first else ", seed unknown (no cell 0)")
+
+
+# ---------------------------------------------------------------- drawing
+
+def draw(sizes, cells, title, pixels):
+    """The figure with its two panels."""
+    try:
+        import matplotlib
+        matplotlib.use("Agg")
+        from matplotlib.figure import Figure
+        from matplotlib.lines import Line2D
+        from matplotlib.patches import Patch
+    except ImportError:
+        raise Refusal(f"{sys.executable} has no matplotlib; install the Debian package "
+                      "python3-matplotlib") from None
+
+    width, height = pixels
+    figure = Figure(figsize=(width / DPI, height / DPI), dpi=DPI, layout="constrained")
+    figure.suptitle(f"{title}\n{subtitle(cells)}")
+    fraction_axes, steps_axes = figure.subplots(1, 2)
+
+    fraction_axes.set_title("Satisfiable fraction")
+    fraction_axes.set_xlabel("clauses per variable")
+    fraction_axes.set_ylabel("fraction of formulas satisfiable")
+    fraction_axes.set_ylim(-0.03, 1.03)
+    fraction_axes.axvline(THRESHOLD_RATIO, color="0.4", linestyle="--", linewidth=1)
+    fraction_axes.axhline(0.5, color="0.7", linestyle=":", linewidth=1)
+    steps_axes.set_title("Median steps")
+    steps_axes.set_xlabel("clauses per variable")
+    steps_axes.set_ylabel("median search steps (log scale)")
+    steps_axes.set_yscale("log")
+
+    for i, size in enumerate(sizes):
+        color = f"C{i % 10}"
+        label = f"{size.vars} variables"
+        ratios = [c.ratio for c in size.cells]
+        fractions = [c.sat_fraction for c in size.cells]
+        bars = fraction_axes.errorbar(
+            ratios, fractions, color=color, marker="o", markersize=3, linewidth=1.2,
+            capsize=2, label=label,
+            yerr=[[c.sat_fraction - c.sat_low for c in size.cells],
+                  [c.sat_high - c.sat_fraction for c in size.cells]])
+        bars.lines[0].set_gid(f"sat-curve-{size.vars}")
+        fraction_axes.plot([crawford_auton(size.vars)], [0.5], linestyle="none", marker="D",
+                           markersize=6, color=color, markeredgecolor="black",
+                           gid=f"crawford-auton-{size.vars}")
+
+        steps_axes.fill_between(ratios, [c.q1_steps for c in size.cells],
+                                [c.q3_steps for c in size.cells], color=color, alpha=0.2,
+                                linewidth=0, gid=f"quartiles-{size.vars}")
+        steps_axes.plot(ratios, [c.median_steps for c in size.cells], color=color, marker="o",
+                        markersize=3, linewidth=1.2, label=label, gid=f"median-curve-{size.vars}")
+        if size.peak is not None:
+            peak_ratio, peak_median = size.peak
+            steps_axes.plot([peak_ratio], [peak_median], linestyle="none", marker="*",
+                            markersize=12, color=color, markeredgecolor="black",
+                            gid=f"peak-{size.vars}")
+
+    fraction_axes.legend(fontsize="small", handles=fraction_axes.get_legend_handles_labels()[0] + [
+        Line2D([], [], color="0.4", linestyle="--", linewidth=1, label=f"ratio {THRESHOLD_RATIO}"),
+        Line2D([], [], color="0.6", linestyle="none", marker="D", markeredgecolor="black",
+               label="Crawford & Auton crossover")])
+    steps_handles = steps_axes.get_legend_handles_labels()[0]
+    steps_handles.append(Patch(color="0.6", alpha=0.4, label="quartiles"))
+    if any(size.peak for size in sizes):
+        steps_handles.append(Line2D([], [], color="0.6", linestyle="none", marker="*", markersize=10,
+                                    markeredgecolor="black", label="highest median"))
+    steps_axes.legend(fontsize="small", handles=steps_handles)
+    return figure
+
+
+def write_figure(figure, prefix):
+    """Writes PREFIX.png and PREFIX.svg, both or neither."""
+    import matplotlib
+    done, path = [], prefix
+    for extension in ("png", "svg"):
+        # The one renaming that could fail after the other succeeded.
+        if os.path.isdir(f"{prefix}.{extension}"):
+            raise Refusal(f"cannot write {prefix}.{extension}: it is a directory")
+    try:
+        for extension in ("png", "svg"):
+            path = f"{prefix}.{extension}"
+            temporary = f"{path}.{os.getpid()}.tmp"
+            with open(temporary, "xb") as out:
+                done.append((temporary, path))
+                # The salt and the missing date keep the SVG of the same sweep the same.
+                with matplotlib.rc_context({"svg.hashsalt": "satphase"}):
+                    figure.savefig(out, format=extension, dpi=DPI,
+                                   metadata={"Date": None} if extension == "svg" else None)
+        for temporary, path in done:
+            os.replace(temporary, path)
+    except OSError as error:
+        for temporary, _ in done:
+            try:
+                os.remove(temporary)
+            except OSError:
+                pass
+        raise Refusal(f"cannot write {path}: {error.strerror}") from None
+
+
+# ---------------------------------------------------------------- command line
+
+class _Parser(argparse.ArgumentParser):
+    def error(self, message):
+        self.exit(2, f"{self.prog}: {message} (see --help)\n")
+
+
+def _size(text):
+    match = re.fullmatch(r"(\d+)x(\d+)", text)
+    low, high = SIZE_LIMITS
+    if not match or not all(low <= int(n) <= high for n in match.groups()):
+        raise argparse.ArgumentTypeError(
+            f"{text!r} is not WIDTHxHEIGHT in pixels, each from {low} to {high}")
+    return int(match[1]), int(match[2])
+
+
+def parse_arguments(argv):
+    parser = _Parser(
+        prog=PROG, formatter_class=argparse.RawDescriptionHelpFormatter,
+        description="""\
+Draws the phase transition of random 3-CNF formulas from the results of
+satphase sweep: one figure with two panels, against clauses per variable,
+one curve per number of variables:
+  - the satisfiable fraction, with each point's 95 % interval as an error bar,
+    a line at ratio 4.26 and Crawford and Auton's crossover for each size;
+  - the median search steps on a logarithmic axis, the band between the
+    quartiles shaded and each curve's highest median marked.
+
+Reads the per-cell records that satphase sweep writes with --format csv or
+--format jsonl (which of the two is seen from the content); a sweep's
+--per-formula records are refused. Writes PREFIX.png and PREFIX.svg, both or
+neither. Prints, per size, the ratio where the satisfiable fraction crosses
+one half (interpolated between the two grid points around it, "not crossed"
+when the grid does not straddle it) and the ratio with the highest median,
+and names what a thin input (one size, one ratio) leaves unestimated.""",
+        epilog="""\
+example:
+  satphase sweep --format csv > sweep.csv
+  satphase plot sweep.csv --output phase     # writes phase.png and phase.svg
+
+Exit status: 0 when both files are written, 1 when the input cannot be
+plotted or a file cannot be written (one line on standard error says why),
+2 for a bad command line.""")
+    parser.add_argument("input", nargs="?", default="-", metavar="INPUT",
+                        help="the sweep's CSV or JSON Lines; - or nothing for standard input")
+    parser.add_argument("-o", "--output", default="satphase-plot", metavar="PREFIX",
+                        help="where to write: PREFIX.png and PREFIX.svg (default: %(default)s)")
+    parser.add_argument("--size", type=_size, default=DEFAULT_SIZE, metavar="WIDTHxHEIGHT",
+                        help="size of the PNG in pixels, and of the SVG at 100 pixels an inch "
+                             "(default: %dx%d)" % DEFAULT_SIZE)
+    parser.add_argument("--title", default="Random 3-CNF formulas: the phase transition",
+                        metavar="TEXT",
+                        help="first line of the title; the second says the trials per cell "
+                             "and the seed (default: %(default)s)")
+    arguments = parser.parse_args(argv)
+    if arguments.input == "-" and sys.stdin.isatty():
+        parser.error("no input: name a sweep's CSV or JSON Lines file, or pipe one in")
+    for extension in (".png", ".svg"):
+        if arguments.output.endswith(extension):
+            arguments.output = arguments.output[:-len(extension)]
+    return arguments
+
+
+def read_input(path):
+    """(name for messages, text) of the file or of standard input."""
+    try:
+        if path == "-":
+            return "standard input", sys.stdin.buffer.read().decode("utf-8-sig")
+        with open(path, "rb") as source:
+            return path, source.read().decode("utf-8-sig")
+    except OSError as error:
+        raise Refusal(f"cannot read {path}: {error.strerror}") from None
+    except UnicodeDecodeError:
+        name = "standard input" if path == "-" else path
+        raise Refusal(f"{name} is not the output of satphase sweep: not UTF-8 text") from None
+
+
+def main(argv=None):
+    arguments = parse_arguments(argv)
+    try:
+        name, text = read_input(arguments.input)
+        cells = read_sweep(text, name)
+        sizes = by_size(cells)
+        with warnings.catch_warnings():
+            warnings.simplefilter("ignore")  # layout and log-axis notices are not errors
+            write_figure(draw(sizes, cells, arguments.title, arguments.size), arguments.output)
+        print("\n".join(report(sizes)))
+        print(f"Wrote {arguments.output}.png and {arguments.output}.svg")
+    except Refusal as refusal:
+        print(f"{PROG}: {refusal}", file=sys.stderr)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    try:
+        sys.exit(main())
+    except KeyboardInterrupt:
+        sys.exit(130)
+    except Exception as error:  # a fault of this program; still one line, not a traceback
+        print(f"{PROG}: internal error: {type(error).__name__}: {error}", file=sys.stderr)
+        sys.exit(1)

@@ -1,0 +1,57 @@
+"""The numbers printed beside the figure, from small hand-made tables."""
+
+import os
+import sys
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "plot"))
+import satphase_plot as plot  # noqa: E402
+
+
+class CrossoverTest(unittest.TestCase):
+    def test_interpolated_between_the_two_points_around_one_half(self):
+        self.assertAlmostEqual(plot.crossover([(3, 1.0), (4, 0.8), (5, 0.3), (6, 0.0)]), 4.6)
+        # Noise that crosses back: the first crossing counts.
+        self.assertAlmostEqual(plot.crossover([(4, 0.7), (4.5, 0.4), (5, 0.55), (6, 0.1)]), 4 + 1 / 3)
+
+    def test_a_grid_point_at_exactly_one_half_is_the_crossover(self):
+        for points, expected in [([(4, 0.9), (4.5, 0.5), (5, 0.1)], 4.5),
+                                 ([(4, 0.5), (5, 0.1)], 4),
+                                 ([(4, 0.9), (5, 0.5)], 5)]:
+            with self.subTest(points=points):
+                self.assertEqual(plot.crossover(points), expected)
+
+    def test_not_crossed_when_the_grid_stays_on_one_side(self):
+        for points in ([(2, 1.0), (3, 0.6)], [(6, 0.2), (7, 0.0)], [(4, 0.7)]):
+            with self.subTest(points=points):
+                self.assertIsNone(plot.crossover(points))
+
+    def test_crawford_and_auton_as_a_ratio(self):
+        # Their fit gives 217.19 clauses for 50 variables.
+        self.assertAlmostEqual(plot.crawford_auton(50) * 50, 217.19, places=2)
+
+
+def cell(vars, ratio, sat_fraction, median, trials=301, index=1, state="7"):
+    return plot.Cell(index, vars, ratio, trials, sat_fraction, 0, 1, median, 0, median * 2, state)
+
+
+class PerSizeTest(unittest.TestCase):
+    def test_estimates_follow_the_ratio_not_the_order_of_the_cells(self):
+        # A sweep keeps the order its ratios were given in.
+        cells = [cell(20, 5, 0.3, 250), cell(20, 3, 1.0, 38), cell(20, 8, 0.0, 122),
+                 cell(20, 4, 0.8, 123), cell(10, 4.5, 0.7, 48)]
+        twenty = {size.vars: size for size in plot.by_size(cells)}[20]
+        self.assertAlmostEqual(twenty.crossover, 4.6)
+        self.assertEqual(twenty.peak, (5, 250))
+
+    def test_title_says_the_trials_and_the_seed_of_cell_0(self):
+        with open(os.path.join(HERE, "classic.csv")) as fixture:
+            cells = plot.read_sweep(fixture.read(), "classic.csv")
+        self.assertEqual(plot.subtitle(cells[::-1]), "301 trials per cell, seed 64540")
+        self.assertEqual(plot.subtitle([cell(10, 4, 1, 1, trials=99, index=0, state="5"), cells[3]]),
+                         "99 to 301 trials per cell (the cells differ), seed 5")
+
+
+if __name__ == "__main__":
+    unittest.main()

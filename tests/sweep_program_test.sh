@@ -1,0 +1,146 @@
+#!/usr/bin/env bash
+# satphase sweep run as a user runs it. Usage: sweep_program_test.sh SATPHASE EXPECTED_REPORT CASE
+set -euo pipefail
+satphase=$1
+expected_report=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+fail() { echo "FAILED: $*" >&2; exit 1; }
+# Every column but the wall-clock seconds, which differ from run to run.
+without_seconds() { sed -e 's/"seconds":[^,]*,//' "$1" | awk -F, -v OFS=, '$15 ~ /^[0-9.e+-]+$/ || $15 == "seconds" { $15 = "" } 1'; }
+
+case $3 in
+defaults)
+    # The classic report but for its last row: the classic formulas hold at
+    # most 319 clauses, while a sweep decides the 320 that 40 x 8 asks for.
+    for jobs in 1 2 3; do
+        "$satphase" sweep --jobs "$jobs" --quiet >"table.$jobs"
+        diff "$expected_report" "table.$jobs" >diff.txt && fail "no row differs with --jobs $jobs"
+        [ "$(grep -c '^[<>]' diff.txt)" -eq 2 ] && grep -q '^> 8      301      [0-9]*$' diff.txt &&
+            grep -q '^< 8      301      512$' diff.txt || fail "--jobs $jobs: $(cat diff.txt)"
+    done
+    [ "$(tail -n 2 table.1 | head -n 1)" = "8      301      518" ] || fail "last row $(tail -n 2 table.1)"
+    ;;
+jobs)
+    # The same results for any number of threads, well beyond 40 variables.
+    args=(--vars 20,40,60 --ratios 3,4.26,6 --trials 61 --seed 987654 --quiet)
+    "$satphase" sweep "${args[@]}" --format csv --jobs 1 >one.csv
+    "$satphase" sweep "${args[@]}" --format csv --jobs 2 >two.csv
+    "$satphase" sweep "${args[@]}" --format jsonl --per-formula --jobs 1 >one.jsonl
+    "$satphase" sweep "${args[@]}" --format jsonl --per-formula --jobs 2 >two.jsonl
+    [ "$(wc -l <one.csv)" -eq 10 ] && [ "$(wc -l <one.jsonl)" -eq $((1 + 9 * 61)) ] || fail "record counts"
+    cmp <(without_seconds one.csv) <(without_seconds two.csv) || fail "csv differs between --jobs 1 and 2"
+    cmp one.jsonl two.jsonl || fail "per-formula records differ between --jobs 1 and 2"
+    ;;
+rerun)
+    # Any cell, rerun alone from the start state its record carries, gives
+    # the same record; and so does any formula from its own start state.
+    "$satphase" sweep --vars 30,50 --ratios 4,4.5,5 --trials 41 --format csv --quiet >all.csv
+    IFS=, read -r _ vars clauses ratio _ <<<"$(sed -n 6p all.csv)"
+    state=$(sed -n 6p all.csv | cut -d, -f16)
+    "$satphase" sweep --vars "$vars" --ratios "$ratio" --trials 41 --seed "$state" --format csv \
+        --quiet >one.csv
+    [ "$(without_seconds one.csv | tail -n 1 | cut -d, -f2-)" = \
+      "$(without_seconds all.csv | sed -n 6p | cut -d, -f2-)" ] || fail "cell 4 rerun differs"
+    "$satphase" sweep --vars 50 --ratios 4.5 --trials 41 --format csv --per-formula --quiet >f.csv
+    line=$(sed -n 8p f.csv)
+    "$satphase" sweep --vars 50 --ratios 4.5 --trials 1 --seed "$(cut -d, -f6 <<<"$line")" \
+        --format csv --per-formula --quiet | tail -n 1 >g.csv
+    [ "$(cut -d, -f6-8 g.csv)" = "$(cut -d, -f6-8 <<<"$line")" ] || fail "formula 6 rerun differs"
+    ;;
+resume)
+    # Killed midway, then resumed: the same records as an uninterrupted run.
+    args=(--vars 30,40,50,60,70 --ratios 4.26,4.5 --trials 101 --quiet --jobs 2)
+    for format in csv jsonl; do
+        "$satphase" sweep "${args[@]}" --format $format --output whole.$format
+        "$satphase" sweep "${args[@]}" --format $format --output cut.$format 2>err &
+        pid=$!
+        until [ -e cut.$format ] && [ "$(wc -l <cut.$format)" -ge 4 ]; do sleep 0.05; done
+        kill -INT $pid
+        status=0
+        wait $pid || status=$?
+        [ $status -eq 130 ] && grep -q "cells kept in cut.$format" err ||
+            fail "interrupted sweep exited $status: $(cat err)"
+        kept=$(wc -l <cut.$format)
+        [ "$kept" -lt "$(wc -l <whole.$format)" ] || fail "the sweep ended before it was interrupted"
+        printf '{"cell":9,"vars":7' >>cut.$format  # a record torn mid-line
+        "$satphase" sweep "${args[@]}" --format $format --output cut.$format --resume
+        cmp <(without_seconds whole.$format) <(without_seconds cut.$format) || fail "$format resume"
+    done
+    # Another sweep's file is refused, and left as it was.
+    cp whole.csv before.csv
+    status=0
+    "$satphase" sweep "${args[@]}" --seed 5 --format csv --output whole.csv --resume 2>err || status=$?
+    [ $status -eq 2 ] && grep -q 'written by another sweep' err && cmp -s whole.csv before.csv ||
+        fail "resume of another sweep's file: $status $(cat err)"
+    ;;
+shards)
+    # Shards computed apart and merged: what the whole sweep writes.
+    args=(--vars 10:40:10 --ratios 3,4.26,5,6 --trials 31 --quiet)
+    for i in 1 2 3; do
+        "$satphase" sweep "${args[@]}" --format jsonl --shard $i/3 --output s$i.jsonl
+        "$satphase" sweep "${args[@]}" --format jsonl --per-formula --shard $i/3 --output f$i.jsonl
+    done
+    "$satphase" sweep "${args[@]}" --format jsonl --shard 2/3 --output s2.jsonl --check ||
+        fail "--check calls a complete shard incomplete"
+    for format in table csv jsonl; do
+        "$satphase" sweep "${args[@]}" --format $format >whole.$format
+        "$satphase" merge s3.jsonl s1.jsonl s2.jsonl --format $format --output merged.$format
+        cmp <(without_seconds whole.$format) <(without_seconds merged.$format) || fail "merged $format"
+    done
+    cmp whole.table merged.table || fail "merged table differs"
+    "$satphase" sweep "${args[@]}" --format jsonl --per-formula >whole.jsonl
+    "$satphase" merge f1.jsonl f2.jsonl f3.jsonl --format jsonl >merged.jsonl
+    cmp whole.jsonl merged.jsonl || fail "merged per-formula records"
+
+    # Each problem named, nothing written.
+    head -n 2 s2.jsonl >torn.jsonl
+    sed -n 3p s2.jsonl | head -c 40 >>torn.jsonl
+    "$satphase" sweep "${args[@]}" --seed 99 --format jsonl --shard 3/3 --output other.jsonl
+    problems() {
+        local status=0
+        "$satphase" merge "$@" --output out.txt >stdout 2>stderr || status=$?
+        [ $status -eq 1 ] && [ ! -s stdout ] && [ ! -e out.txt ] || fail "merge $*: $status"
+    }
+    problems s1.jsonl s3.jsonl
+    grep -qx 'satphase merge: cells 1, 4, 7, 10, 13 (shard 2 of 3) are in none of the files' stderr ||
+        fail "missing shard: $(cat stderr)"
+    problems s1.jsonl torn.jsonl s3.jsonl s1.jsonl
+    grep -q '^satphase merge: torn.jsonl:3: record cut off' stderr &&
+        grep -q 'cells 4, 7, 10, 13 (shard 2 of 3)' stderr &&
+        grep -q 's1.jsonl: named more than once' stderr || fail "torn shard: $(cat stderr)"
+    cp s1.jsonl again.jsonl
+    problems s1.jsonl s2.jsonl s3.jsonl again.jsonl other.jsonl
+    grep -q 'cell 0 is in both s1.jsonl:2 and again.jsonl:2' stderr &&
+        grep -q 'other.jsonl: from another sweep' stderr || fail "duplicates: $(cat stderr)"
+    ;;
+refusals)
+    # Each bad request: one line on standard error, status 2, nothing written.
+    check() {
+        local pattern=$1
+        shift
+        local status=0
+        "$satphase" sweep --output out.txt "$@" >stdout 2>stderr || status=$?
+        [ $status -eq 2 ] || fail "$* exited $status"
+        [ "$(wc -l <stderr)" -eq 1 ] && grep -q -- "$pattern" stderr || fail "$*: $(cat stderr)"
+        [ ! -s stdout ] && [ ! -e out.txt ] || fail "$* wrote output"
+    }
+    check '2 variables is outside 3' --vars 2
+    check "'x' is not a whole number" --vars 10,x
+    check 'every variable must occur' --vars 10 --ratios 0.25
+    check 'at least 1 clause' --vars 10 --ratios 0.05
+    check 'only 8 distinct clauses exist' --vars 3 --ratios 3
+    check 'at most 6 places\|six places' --ratios 4.1234567
+    check 'positive step' --ratios 4:3:0.1
+    check 'Value 0 not in range' --trials 0
+    check 'not in range' --seed 2147483647
+    check 'not in {table,csv,jsonl}' --format xml
+    check 'per-formula needs' --per-formula
+    check 'not expected: extra' extra
+    ;;
+*)
+    fail "unknown case $3"
+    ;;
+esac

@@ -1,0 +1,115 @@
+// The sweep's parts: its grid, its statistics, and its engine on the classic grid.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "sweep/cell_summary.h"
+#include "sweep/record_format.h"
+#include "sweep/sweep_plan.h"
+#include "sweep/sweep_runner.h"
+
+namespace {
+
+TEST(SweepPlan, RatiosAreExactDecimalsAndRangesHitTheirEnds) {
+    std::vector<Ratio> ratios;
+    ASSERT_FALSE(parseRatios("4.1,2:3:0.25,3.8:4.8:0.1", ratios));
+    ASSERT_EQ(ratios.size(), 1U + 5U + 11U);
+    // In binary floating point 4.1 x 50 is 204.999...; the sweep asks for 205.
+    EXPECT_EQ(ratios[0].clausesFor(50), 205);
+    EXPECT_EQ(ratioText(ratios[4]), "2.75");
+    EXPECT_EQ(ratios.back().value(), 4.8);
+    EXPECT_EQ(ratioText(ratios.back()), "4.8");
+    EXPECT_EQ(Ratio{4500000}.clausesFor(40), 180);
+
+    std::vector<std::int32_t> sizes;
+    ASSERT_FALSE(parseSizes("10:40:10,55", sizes));
+    EXPECT_EQ(sizes, (std::vector<std::int32_t>{10, 20, 30, 40, 55}));
+}
+
+TEST(SweepPlan, MalformedListsAreRefusedNamingTheItem) {
+    std::vector<Ratio> ratios;
+    std::vector<std::int32_t> sizes;
+    for (const char* bad : {"", "4,", ",4", "4.", ".", "4.1234567", "-1", "4e1", "1:2", "3:2:1",
+                            "2:3:0", "0", "1:2:3:4"}) {
+        EXPECT_TRUE(parseRatios(bad, ratios)) << bad;
+    }
+    for (const char* bad : {"", "10,", "x", "2", "1001", "10.5", "40:10:10", "10:20:0"}) {
+        EXPECT_TRUE(parseSizes(bad, sizes)) << bad;
+    }
+    EXPECT_NE(parseRatios("4,4.x", ratios)->find("'4.x'"), std::string::npos);
+}
+
+TEST(SweepPlan, CellsTheGeneratorCannotServeAreRefusedBeforeAnyWork) {
+    const auto refusalOf = [](std::vector<std::int32_t> vars, std::int64_t millionths) {
+        SweepDefinition definition{std::move(vars), {Ratio{millionths}}, 1, 1, false};
+        return sweepRefusal(definition);
+    };
+    EXPECT_FALSE(refusalOf({5, 10, 200}, 4260000));
+    EXPECT_TRUE(refusalOf({10}, 250000));   // 2 clauses cannot hold 10 variables
+    EXPECT_TRUE(refusalOf({10}, 50000));    // no clause at all
+    EXPECT_TRUE(refusalOf({3}, 3000000));   // 9 clauses, 8 distinct ones exist
+    EXPECT_FALSE(refusalOf({3}, 2666666));  // all 8 of them
+    EXPECT_NE(refusalOf({20, 3}, 3000000)->find("at 3 variables"), std::string::npos);
+}
+
+TEST(CellSummary, OrderStatisticsAndTheWilsonInterval) {
+    std::vector<FormulaResult> results;
+    for (const std::uint64_t steps : {9, 1, 8, 2, 7, 3, 6, 4, 5, 100}) {
+        results.push_back(FormulaResult{0, steps % 2 == 0, steps});
+    }
+    std::vector<std::uint64_t> scratch;
+    const CellSummary s = summarise(results, scratch);
+    EXPECT_EQ(s.median, 6U);         // element 5 of 1..9, 100
+    EXPECT_EQ(s.lowerQuartile, 3U);  // element 2
+    EXPECT_EQ(s.upperQuartile, 8U);  // element 7
+    EXPECT_EQ(s.max, 100U);
+    EXPECT_DOUBLE_EQ(s.mean, 14.5);
+    EXPECT_EQ(s.unsatisfiable, 5);
+    EXPECT_DOUBLE_EQ(s.satFraction, 0.5);
+    // Published values of the 95 % Wilson score interval.
+    EXPECT_NEAR(s.satLow, 0.2366, 1e-4);
+    EXPECT_NEAR(s.satHigh, 0.7634, 1e-4);
+
+    // No formula satisfiable, or all: the interval ends exactly at 0 or 1.
+    const std::vector<FormulaResult> none(3, FormulaResult{0, false, 1});
+    const CellSummary zero = summarise(none, scratch);
+    EXPECT_EQ(zero.satLow, 0.0);
+    EXPECT_NEAR(zero.satHigh, 0.5615, 1e-4);
+    const std::vector<FormulaResult> all(3, FormulaResult{0, true, 1});
+    EXPECT_EQ(summarise(all, scratch).satHigh, 1.0);
+}
+
+// The whole default sweep as a table, with the given clause cap and threads.
+std::string defaultSweepTable(std::int32_t clauseCap, std::int32_t jobs) {
+    SweepDefinition definition;
+    parseSizes("10,20,30,40", definition.vars);
+    parseRatios("2,3,4,4.5,5,6,7,8", definition.ratios);
+    definition.trials = 301;
+    definition.seed = 64540;
+    const std::vector<SweepCell> cells = cellsOf(definition);
+    SweepRunner runner(cells, definition.trials, SweepRunner::Options{jobs, clauseCap});
+    std::string table;
+    SweepRunner::Hooks hooks;
+    hooks.finished = [&](const FinishedCell& cell) {
+        appendCellText(OutputFormat::Table, false, cell, table);
+    };
+    const std::atomic<bool> stop{false};
+    SweepProgress progress;
+    EXPECT_EQ(runner.run(definition.seed, hooks, stop, progress), SweepRunner::Outcome::Completed);
+    EXPECT_EQ(progress.formulasDone.load(), 32U * 301U);
+    return table;
+}
+
+TEST(SweepRunner, WithTheClassicClauseCapTheDefaultSweepIsTheClassicReport) {
+    std::ifstream file(SATPHASE_EXPECTED_REPORT, std::ios::binary);
+    const std::string expected((std::istreambuf_iterator<char>(file)),
+                               std::istreambuf_iterator<char>());
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(defaultSweepTable(319, 1), expected);
+    EXPECT_EQ(defaultSweepTable(319, 3), expected);
+}
+
+}  // namespace
