@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/generate_command.h"
 #include "cli/merge_command.h"
 #include "cli/plot_command.h"
+#include "cli/solve_command.h"
 #include "cli/sweep_command.h"
 #include "experiment/report.h"
 #include "platform/tone.h"
@@ -53,6 +55,8 @@ int runCommandLine(int argc, char** argv) {
     commands.push_back(addSweepCommand(app));
     commands.push_back(addMergeCommand(app));
     commands.push_back(addPlotCommand(app));
+    commands.push_back(addGenerateCommand(app));
+    commands.push_back(addSolveCommand(app));
 
     // The command line is read without its help flags first, so that
     // `satphase --help extra` names `extra` as the argument that is wrong.

@@ -1,0 +1,82 @@
+// libFuzzer target for the DIMACS reader: whatever the bytes, reading must
+// end without a sanitizer finding, and either give a formula the search can
+// take, which the writer writes back to the same formula, or a problem on a
+// line of the text, described in one printable line.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "dimacs/dimacs_reader.h"
+#include "dimacs/dimacs_writer.h"
+#include "formula/cnf_formula.h"
+
+namespace {
+
+void require(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+bool sameFormula(const CnfFormula& a, const CnfFormula& b) {
+    if (a.numVars != b.numVars || a.clauses.size() != b.clauses.size()) {
+        return false;
+    }
+    for (std::size_t c = 0; c < a.clauses.size(); ++c) {
+        const CnfClause& x = a.clauses[c];
+        const CnfClause& y = b.clauses[c];
+        if (x.size != y.size) {
+            return false;
+        }
+        for (std::int32_t k = 0; k < x.size; ++k) {
+            if (x.lits[k] != y.lits[k]) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void checkFormula(const CnfFormula& formula) {
+    require(formula.numVars >= 0 && formula.numVars <= kMaxCnfVars);
+    require(formula.clauses.size() <= static_cast<std::size_t>(kMaxCnfClauses));
+    for (const CnfClause& clause : formula.clauses) {
+        require(clause.size >= 0 && clause.size <= kCnfClauseWidth);
+        for (std::int32_t k = 0; k < clause.size; ++k) {
+            require(clause.lits[k] >= 0 && variableOf(clause.lits[k]) < formula.numVars);
+            for (std::int32_t j = 0; j < k; ++j) {
+                require(variableOf(clause.lits[j]) != variableOf(clause.lits[k]));
+            }
+        }
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    CnfFormula formula;
+    const std::optional<DimacsProblem> problem = readDimacs(text, formula);
+    if (problem) {
+        std::int64_t lines = 1;
+        for (const char c : text) {
+            lines += c == '\n' ? 1 : 0;
+        }
+        require(problem->line >= 1 && problem->line <= lines);
+        require(!problem->what.empty());
+        for (const char c : problem->what) {
+            require(c >= 0x20 && c < 0x7f);
+        }
+        return 0;
+    }
+    checkFormula(formula);
+    std::string written;
+    appendDimacs(written, formula);
+    CnfFormula reread;
+    require(!readDimacs(written, reread).has_value());
+    require(sameFormula(formula, reread));
+    return 0;
+}

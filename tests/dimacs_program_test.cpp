@@ -1,0 +1,294 @@
+// satphase generate and satphase solve run as a user runs them: against
+// picosat, against the sweep's per-formula records, and on their own output.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/solve_command.h"
+#include "dimacs/dimacs_reader.h"
+#include "dimacs/dimacs_writer.h"
+#include "formula/cnf_formula.h"
+#include "random/cnf_generator.h"
+#include "random/random_stream.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ProgramRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A scratch directory of the test's own, removed afterwards.
+class ScratchDirectory {
+  public:
+    ScratchDirectory() {
+        std::string pattern = (fs::temp_directory_path() / "satphase-dimacs-XXXXXX").string();
+        path_ = mkdtemp(pattern.data()) != nullptr ? fs::path(pattern) : fs::path();
+    }
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+    ~ScratchDirectory() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    const fs::path& path() const { return path_; }
+
+  private:
+    fs::path path_;
+};
+
+// Runs `arguments` through the shell with standard error kept apart.
+ProgramRun run(const std::string& arguments) {
+    static const ScratchDirectory errors;
+    const fs::path errorFile = errors.path() / "stderr";
+    ProgramRun result;
+    std::FILE* pipe = popen((arguments + " 2>'" + errorFile.string() + "'").c_str(), "r");
+    if (pipe == nullptr) {
+        return result;
+    }
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        result.out.append(buffer, got);
+    }
+    const int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.err = readFile(errorFile);
+    return result;
+}
+
+const std::string kSatphase = std::string("'") + SATPHASE_PROGRAM + "'";
+
+std::string generateCommand(std::int32_t vars, std::int32_t clauses, std::int32_t seed) {
+    return kSatphase + " generate --vars " + std::to_string(vars) + " --clauses " +
+           std::to_string(clauses) + " --seed " + std::to_string(seed);
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The `v` lines of a solver's output as values, checked for form: at most
+// 4,096 characters each, every variable once in order, a final 0.
+std::vector<std::int8_t> valuesOf(const std::string& out, std::int32_t numVars) {
+    std::vector<std::int8_t> values;
+    bool closed = false;
+    for (const std::string& line : linesOf(out)) {
+        if (!line.starts_with("v ")) {
+            continue;
+        }
+        EXPECT_LE(line.size(), 4096U);
+        EXPECT_FALSE(closed) << "values after the closing 0";
+        std::istringstream numbers(line.substr(2));
+        for (long long number = 0; numbers >> number;) {
+            closed = closed || number == 0;
+            if (number != 0) {
+                EXPECT_EQ(std::llabs(number), static_cast<long long>(values.size()) + 1);
+                values.push_back(number > 0 ? 1 : 0);
+            }
+        }
+    }
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(values.size(), static_cast<std::size_t>(numVars));
+    return values;
+}
+
+std::uint64_t stepsOf(const std::string& out) {
+    for (const std::string& line : linesOf(out)) {
+        if (line.starts_with("c steps ")) {
+            return std::stoull(line.substr(8));
+        }
+    }
+    ADD_FAILURE() << "no step count in:\n" << out;
+    return 0;
+}
+
+struct SweepRecord {
+    std::int32_t startState = 0;
+    int satisfiable = -1;
+    std::uint64_t steps = 0;
+};
+
+// The sweep's per-formula CSV rows of its one cell:
+// cell,vars,clauses,ratio,trial,start_state,satisfiable,steps.
+std::vector<SweepRecord> sweepRecords(std::int32_t vars, const std::string& ratio,
+                                      std::int32_t trials, std::int32_t seed) {
+    const ProgramRun sweep =
+        run(kSatphase + " sweep --vars " + std::to_string(vars) + " --ratios " + ratio +
+            " --trials " + std::to_string(trials) + " --seed " + std::to_string(seed) +
+            " --per-formula --format csv --quiet --jobs 1");
+    EXPECT_EQ(sweep.status, 0) << sweep.err;
+    std::vector<SweepRecord> records;
+    const std::vector<std::string> lines = linesOf(sweep.out);
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        std::vector<std::string> fields;
+        std::istringstream row(lines[i]);
+        for (std::string field; std::getline(row, field, ',');) {
+            fields.push_back(field);
+        }
+        if (fields.size() == 8) {
+            records.push_back({std::stoi(fields[5]), std::stoi(fields[6]), std::stoull(fields[7])});
+        }
+    }
+    EXPECT_EQ(records.size(), static_cast<std::size_t>(trials)) << sweep.out;
+    return records;
+}
+
+// One size, every ratio from 3 to 6: each generated formula gets the same
+// verdict from solve, from picosat and from the sweep's record of the same
+// trial; solve's step count is the sweep's, its values satisfy the formula,
+// and the file holds the clauses the generator draws for that trial.
+class GenerateSolveAgreement : public ::testing::TestWithParam<std::int32_t> {};
+
+TEST_P(GenerateSolveAgreement, SolvePicosatAndSweepAgreeOnEveryFormula) {
+    const std::int32_t vars = GetParam();
+    constexpr std::int32_t kTrials = 10;
+    constexpr std::int32_t kSeed = 90210;
+    const std::map<std::string, std::int32_t> ratios = {
+        {"3", 3 * vars}, {"4", 4 * vars}, {"4.5", 9 * vars / 2}, {"5", 5 * vars}, {"6", 6 * vars}};
+    for (const auto& [ratio, clauses] : ratios) {
+        SCOPED_TRACE(std::to_string(vars) + " variables, ratio " + ratio);
+        const ScratchDirectory scratch;
+        const ProgramRun generate =
+            run(generateCommand(vars, clauses, kSeed) + " --count " + std::to_string(kTrials) +
+                " --output-dir '" + scratch.path().string() + "'");
+        ASSERT_EQ(generate.status, 0) << generate.err;
+        const std::vector<SweepRecord> sweep = sweepRecords(vars, ratio, kTrials, kSeed);
+        ASSERT_EQ(sweep.size(), static_cast<std::size_t>(kTrials));
+
+        RandomStream stream(kSeed);
+        CnfGenerator generator(vars, clauses);
+        CnfFormula drawn;
+        for (std::int32_t trial = 0; trial < kTrials; ++trial) {
+            SCOPED_TRACE("trial " + std::to_string(trial));
+            const std::int32_t startState = stream.state();
+            ASSERT_TRUE(generator.generate(vars, clauses, stream, drawn));
+            EXPECT_EQ(sweep[trial].startState, startState);
+
+            char name[128];
+            std::snprintf(name, sizeof name, "satphase-v%d-c%d-s%d-%04d.cnf", vars, clauses, kSeed,
+                          trial);
+            const fs::path file = scratch.path() / name;
+            const std::string text = readFile(file);
+            EXPECT_NE(
+                text.find("\nc start state of this formula: " + std::to_string(startState) + "\n"),
+                std::string::npos);
+            std::string expected;
+            appendDimacs(expected, drawn);
+            EXPECT_EQ(text.substr(text.find("p cnf ")), expected);
+
+            const ProgramRun solve = run(kSatphase + " solve '" + file.string() + "'");
+            const ProgramRun picosat =
+                run(std::string(PICOSAT_PROGRAM) + " '" + file.string() + "'");
+            ASSERT_TRUE(solve.status == 10 || solve.status == 20) << solve.err;
+            EXPECT_EQ(solve.status, picosat.status);
+            EXPECT_EQ(solve.status == 10 ? 1 : 0, sweep[trial].satisfiable);
+            EXPECT_EQ(stepsOf(solve.out), sweep[trial].steps);
+            if (solve.status == 10) {
+                EXPECT_NE(solve.out.find("\ns SATISFIABLE\n"), std::string::npos);
+                EXPECT_EQ(firstFalseClause(drawn, valuesOf(solve.out, vars)), std::nullopt);
+            } else {
+                EXPECT_NE(solve.out.find("\ns UNSATISFIABLE\n"), std::string::npos);
+                EXPECT_EQ(solve.out.find("\nv "), std::string::npos);
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, GenerateSolveAgreement,
+                         ::testing::Values(20, 30, 40, 50, 60, 70, 80));
+
+TEST(GenerateCommand, FilesHoldWhatStandardOutputGetsAndEachNamesItsOwnRerun) {
+    const ScratchDirectory scratch;
+    const std::string command = generateCommand(12, 50, 777) + " --count 3";
+    const ProgramRun toStdout = run(command);
+    const ProgramRun toFiles =
+        run(command + " --output-dir '" + (scratch.path() / "cell").string() + "'");
+    ASSERT_EQ(toStdout.status, 0) << toStdout.err;
+    ASSERT_EQ(toFiles.status, 0) << toFiles.err;
+    EXPECT_EQ(toFiles.out, "");
+
+    std::string concatenated;
+    for (int i = 0; i < 3; ++i) {
+        const fs::path file =
+            scratch.path() / "cell" / ("satphase-v12-c50-s777-000" + std::to_string(i) + ".cnf");
+        const std::string text = readFile(file);
+        concatenated += text;
+        // The comment's command line alone gives this formula again.
+        const std::string marker = "c reproduce it alone: satphase generate";
+        const std::size_t at = text.find(marker);
+        ASSERT_NE(at, std::string::npos);
+        std::string rerunCommand = kSatphase + " generate";
+        rerunCommand += text.substr(at + marker.size(), text.find('\n', at) - at - marker.size());
+        const ProgramRun rerun = run(rerunCommand);
+        EXPECT_EQ(rerun.out.substr(rerun.out.find("\np cnf")), text.substr(text.find("\np cnf")));
+    }
+    EXPECT_EQ(concatenated, toStdout.out);
+    EXPECT_EQ(
+        std::distance(fs::directory_iterator(scratch.path() / "cell"), fs::directory_iterator()),
+        3);
+}
+
+TEST(GenerateCommand, RefusalsAndFailuresLeaveNothingBehind) {
+    const ScratchDirectory scratch;
+    const fs::path directory = scratch.path() / "out";
+    const std::string into = " --output-dir '" + directory.string() + "'";
+
+    const ProgramRun tooFewVars = run(generateCommand(2, 5, 1) + into);
+    EXPECT_EQ(tooFewVars.status, 2);
+    EXPECT_EQ(tooFewVars.err,
+              "satphase: 2 variables and 5 clauses: a clause needs three distinct "
+              "variables, so at least 3 variables\n");
+    const ProgramRun badSeed = run(generateCommand(10, 40, 0) + into);
+    EXPECT_EQ(badSeed.status, 2);
+    EXPECT_EQ(linesOf(badSeed.err).size(), 1U);
+    EXPECT_FALSE(fs::exists(directory));
+
+    // The second formula cannot be written: the first must not stay either.
+    fs::create_directories(directory / ".satphase-v10-c40-s1-0001.cnf.tmp");
+    const ProgramRun blocked = run(generateCommand(10, 40, 1) + " --count 3" + into);
+    EXPECT_EQ(blocked.status, 1);
+    EXPECT_TRUE(blocked.err.starts_with("satphase: cannot write ")) << blocked.err;
+    EXPECT_EQ(std::distance(fs::directory_iterator(directory), fs::directory_iterator()), 1);
+}
+
+TEST(SolveCommand, ReadsStandardInputAndWrapsLongValueLines) {
+    const ScratchDirectory scratch;
+    const fs::path file = scratch.path() / "wide.cnf";
+    std::ofstream(file) << "p cnf 1000 2\n-1000 2 0\n3 -999 0\n";
+    const ProgramRun solve = run(kSatphase + " solve < '" + file.string() + "'");
+    ASSERT_EQ(solve.status, 10) << solve.err;
+    EXPECT_TRUE(solve.out.starts_with("c satphase solve <stdin>\n"));
+    CnfFormula formula;
+    ASSERT_FALSE(readDimacs(readFile(file), formula));
+    EXPECT_EQ(firstFalseClause(formula, valuesOf(solve.out, 1000)), std::nullopt);
+    EXPECT_GT(linesOf(solve.out).size(), 6U);  // more than one `v` line
+}
+
+}  // namespace
