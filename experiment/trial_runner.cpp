@@ -2,7 +2,6 @@
 
 #include "formula/formula.h"
 #include "random/formula_generator.h"
-#include "solver/assignment.h"
 #include "solver/search.h"
 
 std::int16_t trialSteps[kTrials] = {};

@@ -10,7 +10,7 @@
 #include "diagnostics/sample_formula.h"
 #include "diagnostics/variable_coverage.h"
 #include "random/random_source.h"
-#include "solver/assignment.h"
+#include "solver/search.h"
 #include "test_support.h"
 
 using test_support::describe;

@@ -14,7 +14,6 @@
 #include "platform/tone.h"
 #include "random/formula_generator.h"
 #include "random/random_source.h"
-#include "solver/assignment.h"
 #include "solver/search.h"
 
 namespace {
