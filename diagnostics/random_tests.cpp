@@ -8,12 +8,7 @@ std::int32_t targetTuple[kTupleSize] = {};
 std::int32_t trialTuple[kTupleSize] = {};
 
 int tuplesMatch() {
-    for (std::int32_t i = 0; i < kTupleSize; ++i) {
-        if (trialTuple[i] != targetTuple[i]) {
-            return 0;
-        }
-    }
-    return 1;
+    return std::ranges::equal(trialTuple, targetTuple) ? 1 : 0;
 }
 
 double countTuplesUntilRepeat() {
@@ -31,18 +26,6 @@ double countTuplesUntilRepeat() {
 }
 
 namespace {
-
-// count full exchange passes over the first count entries, ascending.
-template <typename Value>
-void exchangeSort(Value* entries, std::int32_t count) {
-    for (std::int32_t pass = 0; pass < count; ++pass) {
-        for (std::int32_t j = 0; j + 1 < count; ++j) {
-            if (entries[j + 1] < entries[j]) {
-                std::swap(entries[j], entries[j + 1]);
-            }
-        }
-    }
-}
 
 void reportRepeats(std::ostream& out, double value, std::int32_t repeats) {
     out << " Number : " << value << " was repeated " << repeats << " times.\n";
@@ -73,7 +56,7 @@ void testDigitNumbers(std::int32_t count, std::int32_t digits, std::int32_t thre
         numbers[i] = static_cast<double>(value);
         out << numbers[i] << "\n";
     }
-    exchangeSort(numbers, count);
+    std::sort(numbers, numbers + std::max(count, 0));
 
     out << "\nIf number was repeated more than " << threshold << " it will be shown\n";
     out << "--------\n";
@@ -105,7 +88,7 @@ void listSortedRandoms(std::int32_t count, std::ostream& out) {
     for (std::int32_t i = 0; i < count; ++i) {
         entries[i] = randomBelow(2147483640);
     }
-    exchangeSort(entries, count);
+    std::sort(entries, entries + std::max(count, 0));
     for (std::int32_t i = 0; i < count; ++i) {
         out << entries[i] << " : " << i << "\n";
     }

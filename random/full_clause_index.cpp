@@ -1,12 +1,9 @@
 #include "random/full_clause_index.h"
 
 FullClauseIndex::FullClauseIndex(const Formula& formula) {
-    for (std::int16_t& slot : slots_) {
-        slot = -1;
-    }
     for (std::int32_t i = 0; i <= formula.lastClause; ++i) {
         if (formula.clauses[i].isFull()) {
-            add(formula, i);
+            add(formula.clauses[i]);
         }
     }
 }
@@ -20,17 +17,17 @@ std::int32_t FullClauseIndex::slotFor(const Clause& clause) {
     return static_cast<std::int32_t>((hash * 0x85EBCA6BU) >> 22U);  // the top 10 bits
 }
 
-void FullClauseIndex::add(const Formula& formula, std::int32_t index) {
-    std::int32_t slot = slotFor(formula.clauses[index]);
-    while (slots_[slot] != -1) {
+void FullClauseIndex::add(const Clause& clause) {
+    std::int32_t slot = slotFor(clause);
+    while (slots_[slot].last != -1) {
         slot = (slot + 1) % kSlots;
     }
-    slots_[slot] = static_cast<std::int16_t>(index);
+    slots_[slot] = clause;
 }
 
-bool FullClauseIndex::containsEqual(const Formula& formula, const Clause& candidate) const {
-    for (std::int32_t slot = slotFor(candidate); slots_[slot] != -1; slot = (slot + 1) % kSlots) {
-        if (formula.clauses[slots_[slot]].equals(candidate)) {
+bool FullClauseIndex::contains(const Clause& clause) const {
+    for (std::int32_t slot = slotFor(clause); slots_[slot].last != -1; slot = (slot + 1) % kSlots) {
+        if (slots_[slot].equals(clause)) {
             return true;
         }
     }

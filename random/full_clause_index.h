@@ -5,19 +5,16 @@
 #include "formula/clause.h"
 #include "formula/formula.h"
 
-// A hash index of the full clauses of one formula, so that the generator can
-// ask whether a candidate equals one of them without comparing it with every
-// clause. It holds clause indices only; every question names the formula.
+// A hash set of full clauses, so that the generator can ask whether a
+// candidate equals a clause it already holds without comparing it with every
+// clause. Holds up to kMaxClauses clauses.
 class FullClauseIndex {
   public:
-    // Indexes the clauses of `formula` that are full.
+    // The full clauses of `formula`.
     explicit FullClauseIndex(const Formula& formula);
 
-    // Records that clause `index` of the formula is now full.
-    void add(const Formula& formula, std::int32_t index);
-
-    // Whether some indexed clause of `formula` equals the full `candidate`.
-    bool containsEqual(const Formula& formula, const Clause& candidate) const;
+    void add(const Clause& clause);
+    bool contains(const Clause& clause) const;
 
   private:
     // A power of two well above the clause capacity keeps probe chains short.
@@ -26,5 +23,5 @@ class FullClauseIndex {
 
     static std::int32_t slotFor(const Clause& clause);
 
-    std::int16_t slots_[kSlots] = {};  // clause index, or -1 for a free slot
+    Clause slots_[kSlots];  // a free slot holds the empty clause
 };

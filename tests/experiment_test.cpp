@@ -38,16 +38,6 @@ TEST(CellResultTest, PacksBothSixteenBitFieldsWithoutLosingSigns) {
     EXPECT_EQ(medianOf(wrapped), -32768);
 }
 
-TEST(TrialRunnerTest, SortIsAscendingAsSignedValues) {
-    for (std::int32_t i = 0; i < kTrials; ++i) {
-        trialSteps[i] = static_cast<std::int16_t>((i * 7919) % 301 - 150);
-    }
-    trialSteps[17] = -32768;  // a wrapped step count sorts first
-    sortTrialSteps();
-    EXPECT_TRUE(std::is_sorted(std::begin(trialSteps), std::end(trialSteps)));
-    EXPECT_EQ(trialSteps[0], -32768);
-}
-
 // The cell's figures, recomputed here from the same stream of formulas.
 TEST(TrialRunnerTest, CellCountsUnsatisfiableFormulasAndTakesTheMiddleStepCount) {
     rngState = kRngInitialState;

@@ -76,22 +76,6 @@ TEST_F(GeneratorTest, FirstFormulaOfARunRejectsADuplicateAndSorts) {
     EXPECT_EQ(rngState, stateAfter(kRngInitialState, 138));
 }
 
-TEST_F(GeneratorTest, PhaseOneLeavesShortClausesThatPhaseTwoCompletes) {
-    const Formula placed = placeVariables(10, 20);
-    EXPECT_EQ(placed.lastClause, 19);
-    std::int32_t placedLiterals = 0;
-    for (std::int32_t c = 0; c <= placed.lastClause; ++c) {
-        placedLiterals += placed.clauses[c].last + 1;
-    }
-    EXPECT_EQ(placedLiterals, 10);  // each variable exactly once
-    EXPECT_TRUE(placed.clauses[10].equals(test_support::makeClause({{6, true}, {7, false}})));
-    rngState = kRngInitialState;
-    const Formula whole = generateFormula(10, 20);
-    rngState = kRngInitialState;
-    const Formula phased = fillClauses(10, placeVariables(10, 20));
-    EXPECT_EQ(describe(phased), describe(whole));
-}
-
 TEST_F(GeneratorTest, RequestAboveCapacityIsServedWithTheCapacity) {
     const Formula capped = generateFormula(40, 320);
     const std::int32_t stateAfterCapped = rngState;
