@@ -46,8 +46,9 @@ void testDigitNumbers(std::int32_t count, std::int32_t digits, std::int32_t thre
     out << count << " numbers were generated\n";
     out << "Maximum number of digits in number :" << digits << "\n";
 
-    double numbers[kMaxTestNumbers];
-    for (std::int32_t i = 0; i < count; ++i) {
+    const std::int32_t drawn = std::max(count, 0);
+    double numbers[kMaxTestNumbers] = {};
+    for (std::int32_t i = 0; i < drawn; ++i) {
         // Eleven digits of 0 to 8 stay below 2^37: exact in 64 bits and in a double.
         std::int64_t value = 0;
         for (std::int32_t d = 0; d < digits; ++d) {
@@ -56,14 +57,14 @@ void testDigitNumbers(std::int32_t count, std::int32_t digits, std::int32_t thre
         numbers[i] = static_cast<double>(value);
         out << numbers[i] << "\n";
     }
-    std::sort(numbers, numbers + std::max(count, 0));
+    std::sort(numbers, numbers + drawn);
 
     out << "\nIf number was repeated more than " << threshold << " it will be shown\n";
     out << "--------\n";
-    if (count >= 1) {
+    if (drawn >= 1) {
         double current = numbers[0];
         std::int32_t run = 0;
-        for (std::int32_t i = 1; i < count; ++i) {
+        for (std::int32_t i = 1; i < drawn; ++i) {
             if (numbers[i] == current) {
                 ++run;
                 continue;
@@ -83,13 +84,13 @@ void testDigitNumbers(std::int32_t count, std::int32_t digits, std::int32_t thre
 
 void listSortedRandoms(std::int32_t count, std::ostream& out) {
     // Capped at the table's size; a count of 0 or less draws and prints nothing.
-    count = std::min(count, kMaxListedRandoms);
-    std::int32_t entries[kMaxListedRandoms];
-    for (std::int32_t i = 0; i < count; ++i) {
+    const std::int32_t drawn = std::clamp(count, 0, kMaxListedRandoms);
+    std::int32_t entries[kMaxListedRandoms] = {};
+    for (std::int32_t i = 0; i < drawn; ++i) {
         entries[i] = randomBelow(2147483640);
     }
-    std::sort(entries, entries + std::max(count, 0));
-    for (std::int32_t i = 0; i < count; ++i) {
+    std::sort(entries, entries + drawn);
+    for (std::int32_t i = 0; i < drawn; ++i) {
         out << entries[i] << " : " << i << "\n";
     }
 }

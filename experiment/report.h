@@ -20,9 +20,9 @@ void runExperiment(Tone& tone, std::ostream& out = std::cout);
 // unsatisfiable formulas and the median step count. Each row's tone sounds
 // after its trials and before the row is written; the row is then flushed.
 // Returns 1 when the whole table is written; 0 when `out` fails, which ends
-// the table before the next cell's trials and tone; -1 when runTrials refuses a cell: without a
-// line or a draw when canRunCell refuses any cell of the table, otherwise
-// (see generateFormula) after the rows before that cell.
+// the table before the next cell's trials and tone; -1 when runTrials
+// refuses a cell: before any line or draw when canRunCell refuses a cell of
+// the table, otherwise (see generateFormula) after the rows before that cell.
 int reportForSize(std::int32_t numVars, Tone& tone, std::ostream& out = std::cout);
 
 // A short report of the single cell of 10 variables and 80 clauses, without tones.

@@ -33,7 +33,6 @@ int assignAt(std::int32_t depth, Literal literal, VariableOrder order) {
     return branchAt(depth + 1, order);
 }
 
-// Takes the first variable of the order and tries it true, then false.
 int branchAt(std::int32_t depth, VariableOrder order) {
     // Only a formula whose variables are not all listed can run out of
     // variables; it is satisfied only if nothing is left of it.

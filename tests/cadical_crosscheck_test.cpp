@@ -51,6 +51,7 @@ TEST(CadicalCrossCheck, EveryFormulaOfACompleteRunGetsTheSameVerdict) {
                     continue;
                 }
                 std::vector<bool> model;
+                model.reserve(static_cast<std::size_t>(numVars));
                 for (std::int32_t v = 0; v < numVars; ++v) {
                     model.push_back(reference.val(v + 1) > 0);
                 }

@@ -8,11 +8,11 @@ namespace {
 
 TEST(AssignmentTest, TracedStepsOnCopies) {
     const struct {
-        const char* formula;
+        const char* formula = "";
         Literal literal;
-        const char* result;
-        const char* order;  // afterwards, from VariableOrder(6)
-        int contradiction;
+        const char* result = "";
+        const char* order = "";  // afterwards, from VariableOrder(6)
+        int contradiction = 0;
     } cases[] = {
         {"(1); (~2)", Literal(0, 0), "(1); (~2)", "0 1 2 3 4 5", 0},
         // Satisfied clauses go, falsified literals are cut, a cut to one literal promotes.
