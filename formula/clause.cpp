@@ -15,9 +15,12 @@ int Clause::addLiteral(std::int32_t variable, std::int32_t negated) {
     if (isFull() || findVariable(Literal(variable, negated)) != -1) {
         return 0;
     }
+    Literal* at = lits + last + 1;
+    for (; at != lits && (at - 1)->variable > variable; --at) {
+        *at = *(at - 1);
+    }
+    at->set(variable, negated);
     ++last;
-    lits[last].set(variable, negated);
-    sortLiterals();
     return 1;
 }
 
@@ -25,7 +28,7 @@ int Clause::removeLiteralAt(std::int32_t index) {
     if (index < 0 || index > last) {
         return 0;
     }
-    std::shift_left(lits + index, lits + last + 1, 1);
+    std::copy(lits + index + 1, lits + last + 1, lits + index);
     lits[last--] = Literal();
     return 1;
 }

@@ -9,7 +9,7 @@ int Formula::removeClause(std::int32_t index) {
     if (index < 0 || index > lastClause) {
         return 0;
     }
-    std::shift_left(clauses + index, clauses + lastClause + 1, 1);
+    std::copy(clauses + index + 1, clauses + lastClause + 1, clauses + index);
     clauses[lastClause--] = Clause();
     return 1;
 }

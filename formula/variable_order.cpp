@@ -13,7 +13,7 @@ std::int32_t VariableOrder::popFront() {
         return -1;
     }
     const std::int32_t front = slots[0];
-    std::shift_left(slots, slots + last + 1, 1);
+    std::copy(slots + 1, slots + last + 1, slots);
     slots[last--] = -1;
     return front;
 }

@@ -7,7 +7,7 @@
 
 // A hash set of full clauses, so that the generator can ask whether a
 // candidate equals a clause it already holds without comparing it with every
-// clause. Holds up to kMaxClauses clauses.
+// clause. Holds up to kMaxClauses clauses over variables below 2^20 - 1.
 class FullClauseIndex {
   public:
     // The full clauses of `formula`.
@@ -21,7 +21,10 @@ class FullClauseIndex {
     static constexpr std::int32_t kSlots = 1024;
     static_assert(kSlots > 2 * kMaxClauses);
 
-    static std::int32_t slotFor(const Clause& clause);
+    // The three literals of a full clause in 21 bits each, as variable * 2 +
+    // negated + 1: equal keys for equal clauses, and never 0.
+    static std::uint64_t keyOf(const Clause& clause);
+    static std::int32_t slotFor(std::uint64_t key);
 
-    Clause slots_[kSlots];  // a free slot holds the empty clause
+    std::uint64_t slots_[kSlots] = {};  // a key, or 0 for a free slot
 };

@@ -24,7 +24,18 @@ std::int32_t positionOf(const Clause& clause, std::int32_t variable) {
 
 }  // namespace
 
-std::int32_t assignInto(const Formula& in, Literal literal, VariableOrder& order, Formula& out) {
+// The search spends most of its time in the loop below, whose speed depends on
+// where it falls against the processor's 64-byte fetch blocks: measured, it
+// varied by a tenth as unrelated code moved it about. Starting the function
+// on such a boundary keeps it where it was measured.
+#if defined(__GNUC__)
+#define SATPHASE_ALIGN_HOT_CODE __attribute__((aligned(64)))
+#else
+#define SATPHASE_ALIGN_HOT_CODE
+#endif
+
+SATPHASE_ALIGN_HOT_CODE std::int32_t assignInto(const Formula& in, Literal literal,
+                                                VariableOrder& order, Formula& out) {
     assert(literal.variable >= 0);
     const Clause* const end = in.clauses + in.lastClause + 1;
     Clause* kept = out.clauses;  // where the next clause that stays goes
