@@ -57,12 +57,14 @@ bool byVariable(const Literal& a, const Literal& b) {
 }
 
 // The model's literals, then the empty literal in every slot beyond them.
-bool clauseMatches(const Clause& clause, Literals model) {
-    const auto size = std::ssize(model);
-    model.resize(kClauseWidth);
-    return clause.last + 1 == size &&
-           std::equal(model.begin(), model.end(), clause.lits,
-                      [](const Literal& a, const Literal& b) { return a.equals(b) == 1; });
+bool clauseMatches(const Clause& clause, const Literals& model) {
+    for (std::int32_t k = 0; k < kClauseWidth; ++k) {
+        const Literal expected = k < std::ssize(model) ? model[std::size_t(k)] : Literal();
+        if (clause.lits[k].equals(expected) == 0) {
+            return false;
+        }
+    }
+    return clause.last + 1 == std::ssize(model);
 }
 
 TEST(PropertyTest, ClauseAgreesWithASortedVector) {
@@ -140,8 +142,9 @@ TEST(PropertyTest, FormulaAgreesWithAVectorOfClauses) {
             }
             ASSERT_EQ(formula.lastClause + 1, std::ssize(model));
             for (std::int32_t c = 0; c < kMaxClauses; ++c) {
-                ASSERT_TRUE(clauseMatches(
-                    formula.clauses[c], c < std::ssize(model) ? model[std::size_t(c)] : Literals()))
+                const Literals none;
+                ASSERT_TRUE(clauseMatches(formula.clauses[c],
+                                          c < std::ssize(model) ? model[std::size_t(c)] : none))
                     << "seed " << seed << ", step " << step << ", clause " << c;
             }
         }
