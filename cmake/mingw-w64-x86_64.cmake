@@ -15,10 +15,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# The C and C++ runtimes are linked in, so the executable needs no DLL that
-# Windows does not ship.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-
 # Built programs run here under Wine, for tests and test discovery.
 find_program(WINE_PROGRAM NAMES wine wine64)
 if(WINE_PROGRAM)

@@ -8,12 +8,7 @@ std::int32_t targetTuple[kTupleSize] = {};
 std::int32_t trialTuple[kTupleSize] = {};
 
 int tuplesMatch() {
-    for (std::int32_t i = 0; i < kTupleSize; ++i) {
-        if (trialTuple[i] != targetTuple[i]) {
-            return 0;
-        }
-    }
-    return 1;
+    return std::ranges::equal(trialTuple, targetTuple) ? 1 : 0;
 }
 
 double countTuplesUntilRepeat() {
@@ -31,18 +26,6 @@ double countTuplesUntilRepeat() {
 }
 
 namespace {
-
-// count full exchange passes over the first count entries, ascending.
-template <typename Value>
-void exchangeSort(Value* entries, std::int32_t count) {
-    for (std::int32_t pass = 0; pass < count; ++pass) {
-        for (std::int32_t j = 0; j + 1 < count; ++j) {
-            if (entries[j + 1] < entries[j]) {
-                std::swap(entries[j], entries[j + 1]);
-            }
-        }
-    }
-}
 
 void reportRepeats(std::ostream& out, double value, std::int32_t repeats) {
     out << " Number : " << value << " was repeated " << repeats << " times.\n";
@@ -63,8 +46,9 @@ void testDigitNumbers(std::int32_t count, std::int32_t digits, std::int32_t thre
     out << count << " numbers were generated\n";
     out << "Maximum number of digits in number :" << digits << "\n";
 
-    double numbers[kMaxTestNumbers];
-    for (std::int32_t i = 0; i < count; ++i) {
+    const std::int32_t drawn = std::max(count, 0);
+    double numbers[kMaxTestNumbers] = {};
+    for (std::int32_t i = 0; i < drawn; ++i) {
         // Eleven digits of 0 to 8 stay below 2^37: exact in 64 bits and in a double.
         std::int64_t value = 0;
         for (std::int32_t d = 0; d < digits; ++d) {
@@ -73,14 +57,14 @@ void testDigitNumbers(std::int32_t count, std::int32_t digits, std::int32_t thre
         numbers[i] = static_cast<double>(value);
         out << numbers[i] << "\n";
     }
-    exchangeSort(numbers, count);
+    std::sort(numbers, numbers + drawn);
 
     out << "\nIf number was repeated more than " << threshold << " it will be shown\n";
     out << "--------\n";
-    if (count >= 1) {
+    if (drawn >= 1) {
         double current = numbers[0];
         std::int32_t run = 0;
-        for (std::int32_t i = 1; i < count; ++i) {
+        for (std::int32_t i = 1; i < drawn; ++i) {
             if (numbers[i] == current) {
                 ++run;
                 continue;
@@ -100,13 +84,13 @@ void testDigitNumbers(std::int32_t count, std::int32_t digits, std::int32_t thre
 
 void listSortedRandoms(std::int32_t count, std::ostream& out) {
     // Capped at the table's size; a count of 0 or less draws and prints nothing.
-    count = std::min(count, kMaxListedRandoms);
-    std::int32_t entries[kMaxListedRandoms];
-    for (std::int32_t i = 0; i < count; ++i) {
+    const std::int32_t drawn = std::clamp(count, 0, kMaxListedRandoms);
+    std::int32_t entries[kMaxListedRandoms] = {};
+    for (std::int32_t i = 0; i < drawn; ++i) {
         entries[i] = randomBelow(2147483640);
     }
-    exchangeSort(entries, count);
-    for (std::int32_t i = 0; i < count; ++i) {
+    std::sort(entries, entries + drawn);
+    for (std::int32_t i = 0; i < drawn; ++i) {
         out << entries[i] << " : " << i << "\n";
     }
 }

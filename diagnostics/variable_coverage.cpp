@@ -28,11 +28,18 @@ void printVariableCoverage(const Formula& formula, std::ostream& out) {
     out << "\n";
 }
 
-void checkVariableCoverage(std::int32_t numVars, std::int32_t numClauses, std::int32_t repetitions,
-                           std::ostream& out) {
+int checkVariableCoverage(std::int32_t numVars, std::int32_t numClauses, std::int32_t repetitions,
+                          std::ostream& out) {
+    if (canGenerate(numVars, numClauses) == 0) {
+        return 0;
+    }
     for (std::int32_t r = 0; r < repetitions; ++r) {
         const Formula formula = generateFormula(numVars, numClauses);
+        if (formula.lastClause == -1) {
+            return 0;
+        }
         formula.print(out);
         printVariableCoverage(formula, out);
     }
+    return 1;
 }

@@ -12,28 +12,35 @@ void printTableHeader(std::int32_t numVars, std::ostream& out) {
 }  // namespace
 
 void runExperiment(Tone& tone, std::ostream& out) {
-    for (std::int32_t numVars = 10; numVars <= 40; numVars += 10) {
-        reportForSize(numVars, tone, out);
-        if (!out) {
-            return;  // nothing more can be shown; the caller reports the failure
+    for (const std::int32_t numVars : sizeTable) {
+        if (reportForSize(numVars, tone, out) != 1) {
+            return;  // the grid's cells are never refused: `out` failed
         }
     }
     tone.sound(kFinalToneHz, kFinalToneMs);
 }
 
-void reportForSize(std::int32_t numVars, Tone& tone, std::ostream& out) {
+int reportForSize(std::int32_t numVars, Tone& tone, std::ostream& out) {
+    for (const double ratio : ratioTable) {
+        if (canRunCell(numVars, clausesFor(ratio, numVars)) == 0) {
+            return -1;
+        }
+    }
     printTableHeader(numVars, out);
     for (const double ratio : ratioTable) {
-        const auto numClauses = static_cast<std::int32_t>(ratio * numVars);
-        const std::uint32_t result = runTrials(numVars, numClauses);
+        if (!out) {
+            return 0;
+        }
+        const std::uint32_t result = runTrials(numVars, clausesFor(ratio, numVars));
+        if (result == kRefusedCell) {
+            return -1;
+        }
         tone.sound(kRowToneHz, kRowToneMs);
         out << ratio << "      " << contradictionsOf(result) << "      " << medianOf(result) << "\n"
             << std::flush;
-        if (!out) {
-            return;
-        }
     }
     out << "\n";
+    return out ? 1 : 0;
 }
 
 void reportSingleRow(std::ostream& out) {

@@ -1,39 +1,44 @@
 #include "experiment/trial_runner.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "formula/formula.h"
+#include "formula/variable_order.h"
 #include "random/formula_generator.h"
-#include "solver/assignment.h"
 #include "solver/search.h"
 
 std::int16_t trialSteps[kTrials] = {};
 
+int canRunCell(std::int32_t numVars, std::int32_t numClauses) {
+    return canGenerate(numVars, numClauses) == 1 && numVars <= kMaxVariables ? 1 : 0;
+}
+
 int runTrial(std::int32_t numVars, std::int32_t numClauses) {
     const Formula formula = generateFormula(numVars, numClauses);
+    if (formula.lastClause == -1) {
+        return -1;
+    }
     return solve(formula);
 }
 
 std::uint32_t runTrials(std::int32_t numVars, std::int32_t numClauses) {
+    if (canRunCell(numVars, numClauses) == 0) {
+        return kRefusedCell;
+    }
     std::int16_t contradictions = 0;
     for (std::int16_t& steps : trialSteps) {
-        if (runTrial(numVars, numClauses) == 0) {
+        const int verdict = runTrial(numVars, numClauses);
+        if (verdict == -1) {
+            return kRefusedCell;
+        }
+        if (verdict == 0) {
             ++contradictions;
         }
         steps = stepCounter;  // solve starts each trial's count from 0
     }
-    sortTrialSteps();
+    std::sort(std::begin(trialSteps), std::end(trialSteps));
     return packCellResult(contradictions, trialSteps[kMedianIndex]);
-}
-
-void sortTrialSteps() {
-    for (std::int32_t pass = 0; pass < kTrials; ++pass) {
-        for (std::int32_t j = 0; j < kTrials - 1 - pass; ++j) {
-            if (trialSteps[j + 1] < trialSteps[j]) {
-                const std::int16_t held = trialSteps[j];
-                trialSteps[j] = trialSteps[j + 1];
-                trialSteps[j + 1] = held;
-            }
-        }
-    }
 }
 
 std::uint32_t packCellResult(std::int16_t contradictions, std::int16_t median) {

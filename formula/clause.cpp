@@ -1,5 +1,7 @@
 #include "formula/clause.h"
 
+#include <algorithm>
+
 int Clause::findVariable(Literal lit) const {
     for (std::int32_t i = 0; i <= last; ++i) {
         if (lits[i].variable == lit.variable) {
@@ -10,17 +12,15 @@ int Clause::findVariable(Literal lit) const {
 }
 
 int Clause::addLiteral(std::int32_t variable, std::int32_t negated) {
-    if (isFull()) {
+    if (isFull() || findVariable(Literal(variable, negated)) != -1) {
         return 0;
     }
-    for (std::int32_t i = 0; i <= last; ++i) {
-        if (lits[i].variable == variable) {
-            return 0;
-        }
+    Literal* at = lits + last + 1;
+    for (; at != lits && (at - 1)->variable > variable; --at) {
+        *at = *(at - 1);
     }
+    at->set(variable, negated);
     ++last;
-    lits[last].set(variable, negated);
-    sortLiterals();
     return 1;
 }
 
@@ -28,11 +28,8 @@ int Clause::removeLiteralAt(std::int32_t index) {
     if (index < 0 || index > last) {
         return 0;
     }
-    for (std::int32_t k = index; k < last; ++k) {
-        lits[k] = lits[k + 1];
-    }
-    lits[last].set(-1, -1);
-    --last;
+    std::copy(lits + index + 1, lits + last + 1, lits + index);
+    lits[last--] = Literal();
     return 1;
 }
 
@@ -46,27 +43,14 @@ int Clause::removeLiteral(Literal lit) {
 }
 
 int Clause::equals(const Clause& other) const {
-    if (last != other.last) {
-        return 0;
-    }
-    for (std::int32_t i = 0; i <= last; ++i) {
-        if (!lits[i].equals(other.lits[i])) {
-            return 0;
-        }
-    }
-    return 1;
+    return std::equal(lits, lits + last + 1, other.lits, other.lits + other.last + 1,
+                      [](Literal a, Literal b) { return a.equals(b) == 1; })
+               ? 1
+               : 0;
 }
 
 void Clause::sortLiterals() {
-    for (std::int32_t pass = 0; pass <= last; ++pass) {
-        for (std::int32_t j = 0; j < last; ++j) {
-            if (lits[j].greaterThan(lits[j + 1])) {
-                const Literal held = lits[j];
-                lits[j] = lits[j + 1];
-                lits[j + 1] = held;
-            }
-        }
-    }
+    std::sort(lits, lits + last + 1, [](Literal a, Literal b) { return a.lessThan(b) == 1; });
 }
 
 void Clause::print(std::ostream& out) const {

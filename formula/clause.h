@@ -32,7 +32,7 @@ struct Clause {
     // Same length and the same literals, signs included, position by position.
     int equals(const Clause& other) const;
 
-    // Exchange sort by variable: last + 1 full passes, signs travel along.
+    // Sorts the literals by variable, signs travelling along.
     void sortLiterals();
 
     // The literals with Literal::print, then "\n"; an empty clause prints "empty\n".

@@ -9,13 +9,8 @@ int Formula::removeClause(std::int32_t index) {
     if (index < 0 || index > lastClause) {
         return 0;
     }
-    for (std::int32_t k = index; k < lastClause; ++k) {
-        clauses[k] = clauses[k + 1];
-    }
-    while (clauses[lastClause].last != -1) {
-        clauses[lastClause].removeLiteralAt(0);
-    }
-    --lastClause;
+    std::copy(clauses + index + 1, clauses + lastClause + 1, clauses + index);
+    clauses[lastClause--] = Clause();
     return 1;
 }
 
@@ -51,8 +46,9 @@ void mergeRuns(const Clause* from, Clause* to, std::int32_t begin, std::int32_t 
 
 }  // namespace
 
-// A stable bottom-up merge sort: clauses with equal variable sequences keep
-// their relative order, exactly as in a full exchange sort on the same key.
+// A stable bottom-up merge sort over a scratch array on the stack, written out
+// because std::stable_sort takes its buffer from the heap. Clauses with equal
+// variable sequences keep their relative order.
 void Formula::sortClauses() {
     const std::int32_t count = lastClause + 1;
     Clause scratch[kMaxClauses];

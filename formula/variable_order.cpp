@@ -13,33 +13,18 @@ std::int32_t VariableOrder::popFront() {
         return -1;
     }
     const std::int32_t front = slots[0];
-    for (std::int32_t i = 1; i <= last; ++i) {
-        slots[i - 1] = slots[i];
-    }
-    slots[last] = -1;
-    --last;
+    std::copy(slots + 1, slots + last + 1, slots);
+    slots[last--] = -1;
     return front;
 }
 
 int VariableOrder::moveToFront(std::int32_t variable) {
-    // A negative variable could otherwise match the -1 fillers.
-    if (variable < 0 || variable >= kMaxVariables || last == -1) {
+    std::int32_t* const end = slots + last + 1;
+    std::int32_t* const found = std::find(slots, end, variable);
+    if (found == end) {
         return 0;
     }
-    std::int32_t found = -1;
-    for (std::int32_t i = 0; i <= last; ++i) {
-        if (slots[i] == variable) {
-            found = i;
-            break;
-        }
-    }
-    if (found == -1) {
-        return 0;
-    }
-    for (std::int32_t k = found; k >= 1; --k) {
-        slots[k] = slots[k - 1];
-    }
-    slots[0] = variable;
+    std::rotate(slots, found, found + 1);
     return 1;
 }
 

@@ -12,8 +12,15 @@
 #endif
 
 void HostTone::sound(int frequencyHz, int durationMs) {
+    if (durationMs <= 0) {
+        return;
+    }
 #if defined(_WIN32)
-    Beep(static_cast<DWORD>(frequencyHz), static_cast<DWORD>(durationMs));
+    // Without a sound device, or for a pitch it cannot play, Beep fails at
+    // once; the duration is still kept.
+    if (Beep(static_cast<DWORD>(frequencyHz), static_cast<DWORD>(durationMs)) == 0) {
+        Sleep(static_cast<DWORD>(durationMs));
+    }
 #else
     // A terminal bell has no pitch of its own; the duration is kept by waiting.
     static_cast<void>(frequencyHz);

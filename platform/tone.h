@@ -15,7 +15,8 @@ class Tone {
 
 // The host's tone. On Windows the kernel's Beep; elsewhere the terminal bell
 // on standard error, when that is a terminal, followed by a wait of the same
-// duration. Standard output never sees a tone.
+// duration. Standard output never sees a tone. A duration of 0 ms or less
+// sounds nothing.
 class HostTone final : public Tone {
   public:
     void sound(int frequencyHz, int durationMs) override;

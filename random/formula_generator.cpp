@@ -1,12 +1,26 @@
 #include "random/formula_generator.h"
 
+#include <algorithm>
+
 #include "random/full_clause_index.h"
 #include "random/random_source.h"
 
-Formula generateFormula(std::int32_t numVars, std::int32_t numClauses) {
-    return fillClauses(numVars, placeVariables(numVars, numClauses));
+int canGenerate(std::int32_t numVars, std::int32_t numClauses) {
+    if (numVars < kClauseWidth || numClauses < 1) {
+        return 0;
+    }
+    const std::int64_t clauses = std::min(numClauses, kMaxClauses);
+    if (numVars > kClauseWidth * clauses) {
+        return 0;
+    }
+    const std::int64_t n = numVars;
+    const std::int64_t distinct = n * (n - 1) * (n - 2) / 6 * 8;
+    return clauses <= distinct ? 1 : 0;
 }
 
+namespace {
+
+// Each variable once, with a random sign, in a random clause with room.
 Formula placeVariables(std::int32_t numVars, std::int32_t numClauses) {
     Formula formula(numClauses);
     formula.numVars = numVars;
@@ -21,21 +35,46 @@ Formula placeVariables(std::int32_t numVars, std::int32_t numClauses) {
     return formula;
 }
 
-namespace {
-
-// Adds random literals until the clause is full. A drawn variable that the
-// clause already holds is refused, and both of its draws are spent.
-void completeRandomly(std::int32_t numVars, Clause& clause) {
-    while (!clause.isFull()) {
+// `part` completed with random literals. A drawn variable that the clause
+// already holds is refused, and both of its draws are spent.
+Clause completed(Clause part, std::int32_t numVars) {
+    while (!part.isFull()) {
         const std::int32_t negated = randomBelow(2);
         const std::int32_t variable = randomBelow(numVars);
-        clause.addLiteral(variable, negated);
+        part.addLiteral(variable, negated);
     }
+    return part;
+}
+
+// Whether `part`, clause `index` of the formula, has a completion that no
+// other clause of the formula equals. The completions add 3 - k of the
+// numVars - k other variables to the k literals of `part`, with either sign.
+bool hasFreeCompletion(const Formula& formula, std::int32_t index, const Clause& part) {
+    const std::int32_t k = part.last + 1;
+    std::int64_t completions = 1;
+    for (std::int32_t added = 0; added < kClauseWidth - k; ++added) {
+        completions = completions * (formula.numVars - k - added) / (added + 1) * 2;
+    }
+    for (std::int32_t c = 0; c <= formula.lastClause; ++c) {
+        const Clause& clause = formula.clauses[c];
+        const bool extendsPart =
+            c != index && clause.isFull() &&
+            std::all_of(part.lits, part.lits + k, [&clause](const Literal& lit) {
+                const std::int32_t at = clause.findVariable(lit);
+                return at != -1 && clause.lits[at].negated == lit.negated;
+            });
+        completions -= extendsPart ? 1 : 0;
+    }
+    return completions > 0;
 }
 
 }  // namespace
 
-Formula fillClauses(std::int32_t numVars, Formula formula) {
+Formula generateFormula(std::int32_t numVars, std::int32_t numClauses) {
+    if (canGenerate(numVars, numClauses) == 0) {
+        return {};
+    }
+    Formula formula = placeVariables(numVars, numClauses);
     // A full candidate can only equal a clause that is full itself.
     FullClauseIndex fullClauses(formula);
     for (std::int32_t j = 0; j <= formula.lastClause; ++j) {
@@ -43,14 +82,17 @@ Formula fillClauses(std::int32_t numVars, Formula formula) {
         if (placed.isFull()) {
             continue;
         }
-        Clause candidate = placed;
-        completeRandomly(numVars, candidate);
-        while (fullClauses.containsEqual(formula, candidate)) {
-            candidate = placed;
-            completeRandomly(numVars, candidate);
+        Clause candidate = completed(placed, numVars);
+        if (fullClauses.contains(candidate)) {
+            if (!hasFreeCompletion(formula, j, placed)) {
+                return {};
+            }
+            do {
+                candidate = completed(placed, numVars);
+            } while (fullClauses.contains(candidate));
         }
         formula.clauses[j] = candidate;
-        fullClauses.add(formula, j);
+        fullClauses.add(candidate);
     }
     formula.sortClauses();
     return formula;

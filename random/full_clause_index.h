@@ -5,26 +5,26 @@
 #include "formula/clause.h"
 #include "formula/formula.h"
 
-// A hash index of the full clauses of one formula, so that the generator can
-// ask whether a candidate equals one of them without comparing it with every
-// clause. It holds clause indices only; every question names the formula.
+// A hash set of full clauses, so that the generator can ask whether a
+// candidate equals a clause it already holds without comparing it with every
+// clause. Holds up to kMaxClauses clauses over variables below 2^20 - 1.
 class FullClauseIndex {
   public:
-    // Indexes the clauses of `formula` that are full.
+    // The full clauses of `formula`.
     explicit FullClauseIndex(const Formula& formula);
 
-    // Records that clause `index` of the formula is now full.
-    void add(const Formula& formula, std::int32_t index);
-
-    // Whether some indexed clause of `formula` equals the full `candidate`.
-    bool containsEqual(const Formula& formula, const Clause& candidate) const;
+    void add(const Clause& clause);
+    bool contains(const Clause& clause) const;
 
   private:
     // A power of two well above the clause capacity keeps probe chains short.
     static constexpr std::int32_t kSlots = 1024;
     static_assert(kSlots > 2 * kMaxClauses);
 
-    static std::int32_t slotFor(const Clause& clause);
+    // The three literals of a full clause in 21 bits each, as variable * 2 +
+    // negated + 1: equal keys for equal clauses, and never 0.
+    static std::uint64_t keyOf(const Clause& clause);
+    static std::int32_t slotFor(std::uint64_t key);
 
-    std::int16_t slots_[kSlots] = {};  // clause index, or -1 for a free slot
+    std::uint64_t slots_[kSlots] = {};  // a key, or 0 for a free slot
 };

@@ -1,11 +1,9 @@
 #include "solver/assignment.h"
 
-std::int16_t stepCounter = 0;
+#include <algorithm>
+#include <cassert>
 
-void countStep() {
-    // Wraps around like the 16-bit register it models, without signed overflow.
-    stepCounter = static_cast<std::int16_t>(static_cast<std::uint16_t>(stepCounter) + 1U);
-}
+#include "solver/search.h"
 
 namespace {
 
@@ -26,7 +24,19 @@ std::int32_t positionOf(const Clause& clause, std::int32_t variable) {
 
 }  // namespace
 
-std::int32_t simplifyInto(const Formula& in, Literal literal, VariableOrder& order, Formula& out) {
+// The search spends most of its time in the loop below, whose speed depends on
+// where it falls against the processor's 64-byte fetch blocks: measured, it
+// varied by a tenth as unrelated code moved it about. Starting the function
+// on such a boundary keeps it where it was measured.
+#if defined(__GNUC__)
+#define SATPHASE_ALIGN_HOT_CODE __attribute__((aligned(64)))
+#else
+#define SATPHASE_ALIGN_HOT_CODE
+#endif
+
+SATPHASE_ALIGN_HOT_CODE std::int32_t assignInto(const Formula& in, Literal literal,
+                                                VariableOrder& order, Formula& out) {
+    assert(literal.variable >= 0);
     const Clause* const end = in.clauses + in.lastClause + 1;
     Clause* kept = out.clauses;  // where the next clause that stays goes
     std::int32_t emptied = -1;
@@ -60,19 +70,21 @@ std::int32_t simplifyInto(const Formula& in, Literal literal, VariableOrder& ord
     }
     out.lastClause = static_cast<std::int32_t>(kept - out.clauses) - 1;
     out.numVars = in.numVars;
+    // Wraps around like the 16-bit register it models, without signed overflow.
+    stepCounter = static_cast<std::int16_t>(static_cast<std::uint16_t>(stepCounter) + 1U);
     return emptied;
 }
 
 Formula assignLiteral(const Formula& formula, Literal literal, VariableOrder& order,
                       int& contradiction) {
-    countStep();
     Formula result;
-    const std::int32_t emptied = simplifyInto(formula, literal, order, result);
+    const std::int32_t emptied = assignInto(formula, literal, order, result);
     if (emptied != -1) {
         contradiction = 1;
-        for (std::int32_t i = emptied + 1; i <= formula.lastClause; ++i) {
-            result.clauses[++result.lastClause] = formula.clauses[i];
-        }
+        const Clause* const rest = formula.clauses + emptied + 1;
+        const Clause* const end = formula.clauses + formula.lastClause + 1;
+        std::copy(rest, end, result.clauses + result.lastClause + 1);
+        result.lastClause += static_cast<std::int32_t>(end - rest);
     }
     return result;
 }

@@ -6,26 +6,24 @@
 #include "formula/literal.h"
 #include "formula/variable_order.h"
 
-// Assignment steps of the current solve: one per assignment. A signed 16-bit
-// count that wraps from 32767 to -32768.
-extern std::int16_t stepCounter;
+// The assignment step, the one the search takes and assignLiteral wraps: counts
+// one step in stepCounter, then makes `literal` true while copying the clauses
+// of `in` into `out`, in their order. A clause that holds the literal is left
+// out, a clause that holds its opposite is copied without it, and a clause cut
+// down to one literal moves its variable to the front of `order`. The step
+// stops at a clause left empty, which it writes as the last clause of `out`,
+// and returns that clause's index in `in`; it returns -1 when no clause became
+// empty. A clause that is already empty and follows a satisfied clause counts
+// as left empty by this step.
+//
+// Writes out.lastClause, out.numVars and the clauses up to out.lastClause;
+// the slots beyond keep what they held. `out` is therefore a whole Formula,
+// empty filler slots included, only when it held no more clauses than that
+// before, as a default-constructed one does. `literal` names a variable (>= 0).
+std::int32_t assignInto(const Formula& in, Literal literal, VariableOrder& order, Formula& out);
 
-// Adds one assignment step to stepCounter.
-void countStep();
-
-// The simplification at the heart of an assignment, in one pass. Writes into
-// `out` the clauses of `in` that `literal` does not satisfy, each without the
-// opposite literal, in their order; out.clauses beyond out.lastClause are not
-// touched. A clause cut down to one literal moves its variable to the front
-// of `order`. Stops at a clause left empty, which it writes as the last
-// clause of `out`, and returns that clause's index in `in`; returns -1 when no
-// clause became empty. Counts no step.
-std::int32_t simplifyInto(const Formula& in, Literal literal, VariableOrder& order, Formula& out);
-
-// Makes `literal` true on a copy of `formula` and returns the copy: clauses
-// that hold the literal are removed, the opposite literal is deleted from the
-// others. A clause cut down to one literal moves its variable to the front of
-// `order`. A clause left empty sets `contradiction` to 1 and ends the step at
-// once; the clauses after it are returned as they were. Counts one step.
+// The assignment step on a copy of `formula`, returned whole: a clause left
+// empty sets `contradiction` to 1, and the clauses after it follow it
+// unchanged. Counts one step.
 Formula assignLiteral(const Formula& formula, Literal literal, VariableOrder& order,
                       int& contradiction);

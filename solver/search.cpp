@@ -2,24 +2,28 @@
 
 #include "solver/assignment.h"
 
+std::int16_t stepCounter = 0;
+
 namespace {
 
-// The formula each level of the search works on. An assignment at depth d
-// reads levels[d] and writes its simplified copy into levels[d + 1], which
-// belongs to that branch alone until it returns; its sibling then overwrites
-// it from the same, untouched levels[d]. Every assignment removes a variable
-// from the order, so a path has at most kMaxVariables of them, after the one
-// that a direct call of search may start with. The buffers live outside the
-// stack so that deep searches need no large stack.
+// The formula of each depth of the search. An assignment at depth d reads
+// levels[d] and writes its result into levels[d + 1], which belongs to that
+// branch alone until it returns. Every assignment after the first removes a
+// variable from the order, so a path has at most kMaxVariables of them after
+// the one that a direct call of search may start with.
+//
+// Unlike every Formula outside the search, these buffers do not keep their
+// slots beyond lastClause empty: a shorter result leaves there the clauses
+// of an earlier, longer one. Nothing reads those slots, and clearing them at
+// every step would cost a second pass.
 Formula levels[kMaxVariables + 2];
 
 int branchAt(std::int32_t depth, VariableOrder order);
 
 // Makes `literal` true on the formula of this depth, then branches on the result.
 int assignAt(std::int32_t depth, Literal literal, VariableOrder order) {
-    countStep();
     Formula& reduced = levels[depth + 1];
-    const bool contradiction = simplifyInto(levels[depth], literal, order, reduced) != -1;
+    const bool contradiction = assignInto(levels[depth], literal, order, reduced) != -1;
     if (reduced.lastClause == -1) {
         return 1;
     }
@@ -29,7 +33,6 @@ int assignAt(std::int32_t depth, Literal literal, VariableOrder order) {
     return branchAt(depth + 1, order);
 }
 
-// Takes the first variable of the order and tries it true, then false.
 int branchAt(std::int32_t depth, VariableOrder order) {
     // Only a formula whose variables are not all listed can run out of
     // variables; it is satisfied only if nothing is left of it.
@@ -46,14 +49,17 @@ int branchAt(std::int32_t depth, VariableOrder order) {
 }  // namespace
 
 int solve(Formula formula) {
-    const VariableOrder order(formula.numVars);
     stepCounter = 0;
+    if (formula.numVars < 0 || formula.numVars > kMaxVariables) {
+        return -1;
+    }
+    const VariableOrder order(formula.numVars);
     return search(formula, Literal(), order);
 }
 
 int search(Formula formula, Literal literal, VariableOrder order) {
     levels[0] = formula;
-    if (literal.variable == -1) {
+    if (literal.variable < 0) {
         return branchAt(0, order);
     }
     return assignAt(0, literal, order);

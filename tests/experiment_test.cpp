@@ -1,124 +1,123 @@
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdint>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <vector>
+#include <cctype>
+#include <streambuf>
 
 #include "experiment/report.h"
 #include "experiment/trial_runner.h"
-#include "formula/formula.h"
 #include "platform/tone.h"
-#include "random/formula_generator.h"
-#include "random/random_source.h"
-#include "solver/assignment.h"
-#include "solver/search.h"
+#include "test_support.h"
 
 namespace {
 
-using ::testing::InSequence;
 using ::testing::Invoke;
+using ReportTest = test_support::FromInitialState;
 
 class MockTone : public Tone {
   public:
     MOCK_METHOD(void, sound, (int frequencyHz, int durationMs), (override));
 };
 
-TEST(CellResultTest, PacksBothSixteenBitFieldsWithoutLosingSigns) {
-    const std::uint32_t packed = packCellResult(301, 2461);
-    EXPECT_EQ(packed, (2461U << 16U) | 301U);
-    EXPECT_EQ(contradictionsOf(packed), 301);
-    EXPECT_EQ(medianOf(packed), 2461);
-
-    const std::uint32_t wrapped = packCellResult(-1, -32768);
-    EXPECT_EQ(wrapped, 0x8000FFFFU);
-    EXPECT_EQ(contradictionsOf(wrapped), -1);
-    EXPECT_EQ(medianOf(wrapped), -32768);
-}
-
-TEST(TrialRunnerTest, SortIsAscendingAsSignedValues) {
-    for (std::int32_t i = 0; i < kTrials; ++i) {
-        trialSteps[i] = static_cast<std::int16_t>((i * 7919) % 301 - 150);
-    }
-    trialSteps[17] = -32768;  // a wrapped step count sorts first
-    sortTrialSteps();
-    EXPECT_TRUE(std::is_sorted(std::begin(trialSteps), std::end(trialSteps)));
-    EXPECT_EQ(trialSteps[0], -32768);
-}
-
-// The cell's figures, recomputed here from the same stream of formulas.
-TEST(TrialRunnerTest, CellCountsUnsatisfiableFormulasAndTakesTheMiddleStepCount) {
-    rngState = kRngInitialState;
-    std::vector<std::int16_t> steps;
-    int unsatisfiable = 0;
-    for (int trial = 0; trial < kTrials; ++trial) {
-        unsatisfiable += solve(generateFormula(10, 45)) == 0 ? 1 : 0;
-        steps.push_back(stepCounter);
-    }
-    std::nth_element(steps.begin(), steps.begin() + 150, steps.end());
-
-    rngState = kRngInitialState;
-    const std::uint32_t result = runTrials(10, 45);
-    EXPECT_EQ(contradictionsOf(result), unsatisfiable);
-    EXPECT_EQ(medianOf(result), steps[150]);
-    EXPECT_EQ(trialSteps[kMedianIndex], steps[150]);
-    EXPECT_GT(unsatisfiable, 0);
-    EXPECT_LT(unsatisfiable, kTrials);
-}
-
-std::string expectedReport() {
-    std::ifstream file(SATPHASE_EXPECTED_REPORT, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+TEST(CellResultTest, BothSixteenBitFieldsComeBackWithTheirSigns) {
+    const std::uint32_t packed = packCellResult(-1, -32768);
+    EXPECT_EQ(contradictionsOf(packed), -1);
+    EXPECT_EQ(medianOf(packed), -32768);
+    EXPECT_EQ(contradictionsOf(packCellResult(301, 2461)), 301);
+    EXPECT_EQ(medianOf(packCellResult(301, 2461)), 2461);
+    EXPECT_EQ(contradictionsOf(kRefusedCell), -1);
 }
 
 // Each row's tone sounds after its trials and before its line is written;
 // the final, longer tone comes after the last table.
-TEST(ReportTest, WholeRunPrintsTheExpectedTablesWithTonesInPlace) {
-    rngState = kRngInitialState;
+TEST_F(ReportTest, WholeRunPrintsTheExpectedTablesWithTonesInPlace) {
     std::ostringstream out;
-    MockTone tone;
-    std::vector<std::size_t> rowTonePositions;
+    ::testing::StrictMock<MockTone> tone;
+    std::vector<std::size_t> atRowTones;
     {
-        InSequence inOrder;
+        ::testing::InSequence inOrder;
         EXPECT_CALL(tone, sound(kRowToneHz, kRowToneMs))
-            .Times(32)
-            .WillRepeatedly(
-                Invoke([&](int, int) { rowTonePositions.push_back(out.str().size()); }));
-        EXPECT_CALL(tone, sound(kFinalToneHz, kFinalToneMs)).Times(1);
+            .Times(kSizeCount * kRatioCount)
+            .WillRepeatedly(Invoke([&](int, int) { atRowTones.push_back(out.str().size()); }));
+        EXPECT_CALL(tone, sound(kFinalToneHz, kFinalToneMs));
     }
     runExperiment(tone, out);
 
-    const std::string report = out.str();
-    EXPECT_EQ(report, expectedReport());
-    ASSERT_EQ(rowTonePositions.size(), 32U);
-    const char* const rowStarts[] = {"2      ", "3      ", "4      ", "4.5      ",
-                                     "5      ", "6      ", "7      ", "8      "};
-    for (std::size_t row = 0; row < rowTonePositions.size(); ++row) {
-        // At the tone the text written so far ends a line, and this row comes next.
-        const std::size_t position = rowTonePositions[row];
-        ASSERT_GT(position, 0U);
-        EXPECT_EQ(report[position - 1], '\n');
-        EXPECT_EQ(
-            report.compare(position, std::string(rowStarts[row % 8]).size(), rowStarts[row % 8]), 0)
-            << "row " << row;
+    const std::string report = test_support::expectedReport();
+    EXPECT_EQ(out.str(), report);
+    std::vector<std::size_t> rowStarts;
+    for (std::size_t at = 0; at < report.size(); at = report.find('\n', at) + 1) {
+        if (std::isdigit(report[at]) != 0) {
+            rowStarts.push_back(at);
+        }
+    }
+    EXPECT_EQ(atRowTones, rowStarts);
+}
+
+TEST_F(ReportTest, SingleRowReportHasTheShortLayout) {
+    std::ostringstream out;
+    reportSingleRow(out);
+    EXPECT_EQ(
+        out.str(),
+        "Num of vars : 10\n-\nClause per variable | Contradictions | Median \n8   299      46\n");
+}
+
+// Takes `room` characters, then refuses every one and counts the refusals.
+class FullDevice : public std::streambuf {
+  public:
+    explicit FullDevice(std::size_t room) : taken(room, '\0') {
+        setp(taken.data(), taken.data() + room);
+    }
+    std::string taken;
+    int refused = 0;
+
+  protected:
+    int_type overflow(int_type /*c*/) override {
+        ++refused;
+        return traits_type::eof();
+    }
+};
+
+// Once its stream fails, the report writes nothing more and sounds no more
+// tones, whether the failure comes in a header or in a row.
+TEST_F(ReportTest, AFailedStreamEndsTheReport) {
+    const std::string report = test_support::expectedReport();
+    const std::size_t secondTable = report.find("Num of vars : 20");
+    const std::size_t inHeader = secondTable + 5;
+    const std::size_t inThirdRow = report.find("\n4      ", secondTable) + 3;
+    for (const auto& [room, tones] : {std::pair{inHeader, 8}, {inThirdRow, 11}}) {
+        rngState = kRngInitialState;
+        FullDevice device(room);
+        std::ostream out(&device);
+        ::testing::StrictMock<MockTone> tone;
+        EXPECT_CALL(tone, sound(kRowToneHz, kRowToneMs)).Times(tones);
+        runExperiment(tone, out);
+        ::testing::Mock::VerifyAndClearExpectations(&tone);
+        EXPECT_TRUE(out.bad());
+        EXPECT_EQ(device.taken, report.substr(0, room));
+        EXPECT_EQ(device.refused, 1);
     }
 }
 
-TEST(ReportTest, SingleRowReportHasTheShortLayout) {
-    rngState = kRngInitialState;
-    const std::uint32_t expected = runTrials(10, 80);
-    rngState = kRngInitialState;
+// Shapes outside the limits write nothing, draw nothing and sound nothing.
+TEST_F(ReportTest, RefusedShapesLeaveNoTrace) {
     std::ostringstream out;
-    reportSingleRow(out);
-    std::ostringstream wanted;
-    wanted << "Num of vars : 10\n-\nClause per variable | Contradictions | Median \n8   "
-           << contradictionsOf(expected) << "      " << medianOf(expected) << "\n";
-    EXPECT_EQ(out.str(), wanted.str());
+    ::testing::StrictMock<MockTone> tone;
+    for (const std::int32_t numVars : {-4, 0, 2, 3, kMaxVariables + 1}) {
+        EXPECT_EQ(reportForSize(numVars, tone, out), -1) << numVars;
+    }
+    EXPECT_EQ(runTrials(kMaxVariables + 1, 100), kRefusedCell);
+    EXPECT_EQ(runTrials(10, 0), kRefusedCell);
+    EXPECT_EQ(runTrial(2, 5), -1);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(rngState, kRngInitialState);
+
+    // With 4 variables the generator runs out of distinct completions in the
+    // second cell: the table ends after its first row.
+    EXPECT_CALL(tone, sound(kRowToneHz, kRowToneMs)).Times(1);
+    EXPECT_EQ(reportForSize(4, tone, out), -1);
+    EXPECT_EQ(
+        out.str(),
+        "Num of vars : 4\n-\nClause per variable | Contradictions | Median \n2      0      5\n");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // buffer, so that the standard library's stream internals stay out of it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdlib>
 #include <new>
@@ -89,8 +90,7 @@ TEST(NoHeapTest, GeneratingSolvingReportingAndDiagnosticsAllocateNothing) {
 
     const std::size_t before = allocations;
     for (int i = 0; i < 20; ++i) {
-        const Formula formula = generateFormula(40, 180);
-        solve(formula);
+        solve(generateFormula(40, 180));
     }
     runTrials(20, 90);
     reportForSize(10, tone, out);
@@ -100,13 +100,9 @@ TEST(NoHeapTest, GeneratingSolvingReportingAndDiagnosticsAllocateNothing) {
     listSortedRandoms(300, out);
     solveSampleFormula(out);
     rngState = 290138150;  // the next five draws below 40 are all 0
-    for (int& value : trialTuple) {
-        value = 0;
-    }
+    std::fill(std::begin(trialTuple), std::end(trialTuple), 0);
     countTuplesUntilRepeat();
-    const std::size_t made = allocations - before;
-
-    EXPECT_EQ(made, 0U);
+    EXPECT_EQ(allocations - before, 0U);
     EXPECT_TRUE(out.good());
     rngState = kRngInitialState;
 }

@@ -1,113 +1,79 @@
-#include <gtest/gtest.h>
-
-#include <cstdint>
-
-#include "formula/formula.h"
-#include "formula/variable_order.h"
-#include "random/formula_generator.h"
-#include "random/random_source.h"
 #include "solver/assignment.h"
-#include "solver/search.h"
 #include "test_support.h"
 
 using test_support::describe;
-using test_support::makeClause;
-using test_support::makeFormula;
-using test_support::printed;
+using test_support::formulaOf;
 
 namespace {
 
-class AssignmentTest : public ::testing::Test {
-  protected:
-    void SetUp() override { stepCounter = 0; }
-
-    VariableOrder order{6};
-    int contradiction = 0;
-};
-
-TEST_F(AssignmentTest, AbsentVariableChangesNothingButCountsAStep) {
-    const Formula formula = makeFormula(6, {makeClause({{1, false}}), makeClause({{2, true}})});
-    const Formula result = assignLiteral(formula, Literal(0, 0), order, contradiction);
-    EXPECT_EQ(describe(result), describe(formula));
-    EXPECT_EQ(printed(order), printed(VariableOrder(6)));
-    EXPECT_EQ(contradiction, 0);
-    EXPECT_EQ(stepCounter, 1);
+TEST(AssignmentTest, TracedStepsOnCopies) {
+    const struct {
+        const char* formula = "";
+        Literal literal;
+        const char* result = "";
+        const char* order = "";  // afterwards, from VariableOrder(6)
+        int contradiction = 0;
+    } cases[] = {
+        {"(1); (~2)", Literal(0, 0), "(1); (~2)", "0 1 2 3 4 5", 0},
+        // Satisfied clauses go, falsified literals are cut, a cut to one literal promotes.
+        {"(0, 1, 2); (0, 3, 4); (~0, 1, 2); (~0, 5); (3, ~4)", Literal(0, 0),
+         "(1, 2); (5); (3, ~4)", "5 0 1 2 3 4", 0},
+        {"(0, 1); (~0, 3, 4)", Literal(0, 1), "(1)", "1 0 2 3 4 5", 0},
+        // Promotions stand in reverse of the order they were made; (4) was a unit already.
+        {"(~0, 2); (4); (~0, ~3); (1, 5)", Literal(0, 0), "(2); (4); (~3); (1, 5)", "3 2 0 1 4 5",
+         0},
+        {"(0, 1); (0)", Literal(0, 0), "", "0 1 2 3 4 5", 0},
+        // An emptied clause ends the step: what follows it stays as it was.
+        {"(~0, 3); (~0); (0, 1); (~0, 2)", Literal(0, 0), "(3); (); (0, 1); (~0, 2)", "3 0 1 2 4 5",
+         1},
+        {"(0, 1); (~0); (~0, 3)", Literal(0, 0), "(); (~0, 3)", "0 1 2 3 4 5", 1},
+        // An empty clause right after a satisfied one counts as emptied.
+        {"(0, 1); (); (~0, 3)", Literal(0, 0), "(); (~0, 3)", "0 1 2 3 4 5", 1},
+    };
+    for (const auto& c : cases) {
+        stepCounter = 0;
+        VariableOrder order(6);
+        int contradiction = 0;
+        const Formula result =
+            assignLiteral(formulaOf(6, c.formula), c.literal, order, contradiction);
+        EXPECT_EQ(describe(result), c.result) << c.formula;
+        EXPECT_EQ(test_support::printed(order),
+                  std::string("List of variables: ") + c.order + " \n")
+            << c.formula;
+        EXPECT_EQ(contradiction, c.contradiction) << c.formula;
+        EXPECT_EQ(stepCounter, 1) << c.formula;
+        EXPECT_EQ(result.clauses[result.lastClause + 1].last, -1) << c.formula;
+    }
 }
 
-TEST_F(AssignmentTest, SatisfiedClausesGoAndFalsifiedLiteralsAreDeleted) {
-    const Formula formula =
-        makeFormula(6, {makeClause({{0, false}, {1, false}, {2, false}}),
-                        makeClause({{0, false}, {3, false}, {4, false}}),  // removed right after
-                        makeClause({{0, true}, {1, false}, {2, false}}),
-                        makeClause({{0, true}, {5, false}}), makeClause({{3, false}, {4, true}})});
-    const Formula madeTrue = assignLiteral(formula, Literal(0, 0), order, contradiction);
-    EXPECT_EQ(describe(madeTrue), "(1, 2); (5); (3, ~4)");
-    EXPECT_EQ(madeTrue.clauses[3].last, -1);  // the freed slots are empty again
-    EXPECT_EQ(order.slots[0], 5);             // only the unit clause promotes
-
-    VariableOrder other(6);
-    const Formula madeFalse = assignLiteral(formula, Literal(0, 1), other, contradiction);
-    EXPECT_EQ(describe(madeFalse), "(1, 2); (3, 4); (3, ~4)");
-    EXPECT_EQ(printed(other), printed(VariableOrder(6)));
-    EXPECT_EQ(contradiction, 0);
-    EXPECT_EQ(stepCounter, 2);
-}
-
-TEST_F(AssignmentTest, PromotionsStandInReverseOfTheOrderTheyWereFound) {
-    const Formula formula =
-        makeFormula(6, {makeClause({{0, true}, {2, false}}), makeClause({{4, false}}),
-                        makeClause({{0, true}, {3, true}}), makeClause({{1, false}, {5, false}})});
-    const Formula result = assignLiteral(formula, Literal(0, 0), order, contradiction);
-    EXPECT_EQ(describe(result), "(2); (4); (~3); (1, 5)");
-    // The clause (4) already was a unit clause: it is never promoted by this step.
-    EXPECT_EQ(printed(order), "List of variables: 3 2 0 1 4 5 \n");
-}
-
-TEST_F(AssignmentTest, EmptiedClauseStopsTheStepAtOnce) {
-    VariableOrder promoted(6);
-    const Formula formula =
-        makeFormula(6, {makeClause({{0, true}, {3, false}}), makeClause({{0, true}}),
-                        makeClause({{0, false}, {1, false}}), makeClause({{0, true}, {2, false}})});
-    const Formula result = assignLiteral(formula, Literal(0, 0), promoted, contradiction);
-    EXPECT_EQ(contradiction, 1);
-    EXPECT_EQ(promoted.slots[0], 3);  // made before the empty clause stays
-    EXPECT_EQ(describe(result), "(3); (); (0, 1); (~0, 2)");
-}
-
-TEST_F(AssignmentTest, LastClauseSatisfiedEmptiesTheFormula) {
-    const Formula formula =
-        makeFormula(6, {makeClause({{0, false}, {1, false}}), makeClause({{0, false}, {2, true}})});
-    const Formula result = assignLiteral(formula, Literal(0, 0), order, contradiction);
-    EXPECT_EQ(result.lastClause, -1);
-    EXPECT_EQ(contradiction, 0);
-}
-
-TEST_F(AssignmentTest, StepCounterWrapsAtSixteenBits) {
+TEST(AssignmentTest, StepCounterWrapsAtSixteenBits) {
     stepCounter = 32767;
+    VariableOrder order(1);
+    int contradiction = 0;
     assignLiteral(Formula(), Literal(0, 0), order, contradiction);
     EXPECT_EQ(stepCounter, -32768);
 }
 
 TEST(SearchTest, SmallFormulasTakeTheTracedNumberOfSteps) {
-    struct Case {
-        const char* name = "";
-        Formula formula;
-        int satisfiable = 0;
-        int steps = 0;
-    };
-    const Case cases[] = {
-        {"no clauses", makeFormula(1, {}), 1, 1},
-        {"x0 and not x0", makeFormula(1, {makeClause({{0, false}}), makeClause({{0, true}})}), 0,
-         2},
-        {"not x0", makeFormula(1, {makeClause({{0, true}})}), 1, 2},
+    const struct {
+        std::int32_t numVars;
+        const char* formula;
+        int satisfiable, steps;
+    } cases[] = {
+        {1, "", 1, 1},
+        {1, "(0); (~0)", 0, 2},
+        {1, "(~0)", 1, 2},
         // x0 promotes x2 ahead of x1; x2 true fails, x2 false leaves (x1), x1 true ends it.
-        {"promotion",
-         makeFormula(3, {makeClause({{0, true}, {2, true}}), makeClause({{1, false}, {2, false}})}),
-         1, 4},
+        {3, "(~0, ~2); (1, 2)", 1, 4},
+        {kMaxVariables, "", 1, 1},
+        // More variables than the order holds, or fewer than none: refused, with no step.
+        {kMaxVariables + 1, "(0)", -1, 0},
+        {-1, "", -1, 0},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(solve(c.formula), c.satisfiable) << c.name;
-        EXPECT_EQ(stepCounter, c.steps) << c.name;
+    for (const auto& c : cases) {
+        stepCounter = 1234;
+        EXPECT_EQ(solve(formulaOf(c.numVars, c.formula)), c.satisfiable) << c.formula;
+        EXPECT_EQ(stepCounter, c.steps) << c.formula;
     }
 }
 
@@ -115,20 +81,17 @@ TEST(SearchTest, FirstFormulaOfARunIsSolvedInTenSteps) {
     rngState = kRngInitialState;
     const Formula formula = generateFormula(10, 20);
     rngState = kRngInitialState;
-    stepCounter = 1234;
     EXPECT_EQ(solve(formula), 1);
     EXPECT_EQ(stepCounter, 10);
 }
 
-TEST(SearchTest, DirectSearchAddsToTheCounterAndUnlistedVariablesAreHandled) {
+TEST(SearchTest, DirectSearchAddsToTheCounterAndNeverBranchesOnUnlistedVariables) {
     stepCounter = 5;
-    const Formula formula = makeFormula(2, {makeClause({{1, false}})});
+    const Formula formula = formulaOf(2, "(1)");
     EXPECT_EQ(search(formula, Literal(), VariableOrder(2)), 1);
     EXPECT_EQ(stepCounter, 7);  // x0 true, then x1 true
-
-    // Variable 1 is not listed: the search runs out of variables and says no.
-    VariableOrder onlyZero(1);
-    EXPECT_EQ(search(formula, Literal(), onlyZero), 0);
+    EXPECT_EQ(search(formula, Literal(), VariableOrder(1)), 0);
+    EXPECT_EQ(search(formula, Literal(1, 0), VariableOrder(0)), 1);
 }
 
 }  // namespace

@@ -1,48 +1,50 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstdint>
-#include <initializer_list>
+#include <cstring>
+#include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "formula/clause.h"
+// What nearly every test uses.
 #include "formula/formula.h"
-#include "formula/literal.h"
+#include "formula/variable_order.h"
+#include "random/formula_generator.h"
 #include "random/random_source.h"
+#include "solver/search.h"
 
 namespace test_support {
 
-// A literal as written in the tests: a variable and whether it is negated.
-struct Lit {
-    std::int32_t variable;
-    bool negated;
-};
-
-inline Clause makeClause(std::initializer_list<Lit> lits) {
-    Clause clause;
-    for (const Lit& lit : lits) {
-        clause.addLiteral(lit.variable, lit.negated ? 1 : 0);
-    }
-    return clause;
-}
-
-inline Formula makeFormula(std::int32_t numVars, std::initializer_list<Clause> clauses) {
-    Formula formula(static_cast<std::int32_t>(clauses.size()));
+// The formula written as describe() writes it, "(~0, 1, 2); (); (3)", ~
+// marking a negated literal; its clauses through Clause::addLiteral.
+inline Formula formulaOf(std::int32_t numVars, std::string text) {
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return std::strchr("(),", c); }, ' ');
+    Formula formula;
     formula.numVars = numVars;
-    std::int32_t i = 0;
-    for (const Clause& clause : clauses) {
-        formula.clauses[i++] = clause;
+    std::istringstream clauses(text);
+    for (std::string clause; std::getline(clauses, clause, ';');) {
+        Clause& added = formula.clauses[++formula.lastClause];
+        std::istringstream literals(clause);
+        for (std::string lit; literals >> lit;) {
+            const bool negated = lit[0] == '~';
+            added.addLiteral(std::stoi(lit.substr(negated ? 1 : 0)), negated ? 1 : 0);
+        }
     }
     return formula;
 }
 
-// The clauses in the notation "(~0, 1, 2); (3, ~4, 5)": variables in clause
-// order, ~ marking a negated literal.
+// The clauses as "(~0, 1, 2); (3, ~4, 5)", ~ marking a negated literal.
 inline std::string describe(const Formula& formula) {
     std::ostringstream text;
     for (std::int32_t c = 0; c <= formula.lastClause; ++c) {
-        text << (c == 0 ? "(" : "; (");
         const Clause& clause = formula.clauses[c];
+        text << (c == 0 ? "(" : "; (");
         for (std::int32_t k = 0; k <= clause.last; ++k) {
             text << (k == 0 ? "" : ", ") << (clause.lits[k].negated == 1 ? "~" : "")
                  << clause.lits[k].variable;
@@ -52,16 +54,13 @@ inline std::string describe(const Formula& formula) {
     return text.str();
 }
 
-// The random state reached from `from` after `draws` steps; rngState is left as it was.
+// The random state `draws` steps after `from`; rngState is left as it was.
 inline std::int32_t stateAfter(std::int32_t from, int draws) {
-    const std::int32_t saved = rngState;
-    rngState = from;
+    const std::int32_t saved = std::exchange(rngState, from);
     for (int i = 0; i < draws; ++i) {
         randomBelow(1);
     }
-    const std::int32_t reached = rngState;
-    rngState = saved;
-    return reached;
+    return std::exchange(rngState, saved);
 }
 
 template <typename Printable>
@@ -70,5 +69,28 @@ std::string printed(const Printable& value) {
     value.print(text);
     return text.str();
 }
+
+inline std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        result.push_back(line);
+    }
+    return result;
+}
+
+inline std::string expectedReport() {
+    std::ifstream file(SATPHASE_EXPECTED_REPORT, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// Starts and leaves every test at the random stream's initial state.
+class FromInitialState : public ::testing::Test {
+  protected:
+    void SetUp() override { rngState = kRngInitialState; }
+    void TearDown() override { rngState = kRngInitialState; }
+};
 
 }  // namespace test_support
