@@ -37,8 +37,12 @@ std::uint32_t runTrials(std::int32_t numVars, std::int32_t numClauses) {
         }
         steps = stepCounter;  // solve starts each trial's count from 0
     }
-    std::sort(std::begin(trialSteps), std::end(trialSteps));
+    sortTrialSteps();
     return packCellResult(contradictions, trialSteps[kMedianIndex]);
+}
+
+void sortTrialSteps() {
+    std::sort(std::begin(trialSteps), std::end(trialSteps));
 }
 
 std::uint32_t packCellResult(std::int16_t contradictions, std::int16_t median) {

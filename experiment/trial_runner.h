@@ -22,6 +22,9 @@ int runTrial(std::int32_t numVars, std::int32_t numClauses);
 // a draw, for a shape canRunCell refuses, and as soon as a trial is refused.
 std::uint32_t runTrials(std::int32_t numVars, std::int32_t numClauses);
 
+// Sorts trialSteps in place, ascending.
+void sortTrialSteps();
+
 std::uint32_t packCellResult(std::int16_t contradictions, std::int16_t median);
 std::int16_t contradictionsOf(std::uint32_t cellResult);
 std::int16_t medianOf(std::uint32_t cellResult);

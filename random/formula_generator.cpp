@@ -18,9 +18,6 @@ int canGenerate(std::int32_t numVars, std::int32_t numClauses) {
     return clauses <= distinct ? 1 : 0;
 }
 
-namespace {
-
-// Each variable once, with a random sign, in a random clause with room.
 Formula placeVariables(std::int32_t numVars, std::int32_t numClauses) {
     Formula formula(numClauses);
     formula.numVars = numVars;
@@ -34,6 +31,8 @@ Formula placeVariables(std::int32_t numVars, std::int32_t numClauses) {
     }
     return formula;
 }
+
+namespace {
 
 // `part` completed with random literals. A drawn variable that the clause
 // already holds is refused, and both of its draws are spent.
@@ -74,7 +73,10 @@ Formula generateFormula(std::int32_t numVars, std::int32_t numClauses) {
     if (canGenerate(numVars, numClauses) == 0) {
         return {};
     }
-    Formula formula = placeVariables(numVars, numClauses);
+    return fillClauses(numVars, placeVariables(numVars, numClauses));
+}
+
+Formula fillClauses(std::int32_t numVars, Formula formula) {
     // A full candidate can only equal a clause that is full itself.
     FullClauseIndex fullClauses(formula);
     for (std::int32_t j = 0; j <= formula.lastClause; ++j) {
