@@ -1,9 +1,12 @@
 // Counts every call of the global allocation functions, to show that the
-// program's own code never allocates. Output goes to a stream over a fixed
-// buffer, so that the standard library's stream internals stay out of it.
+// classic program's own code never allocates, and that a sweep allocates only
+// when it is set up, never while it draws and decides formulas. Output goes
+// to a stream over a fixed buffer, so that the standard library's stream
+// internals stay out of it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstdlib>
 #include <new>
@@ -19,9 +22,12 @@
 #include "random/formula_generator.h"
 #include "random/random_source.h"
 #include "solver/search.h"
+#include "sweep/sweep_plan.h"
+#include "sweep/sweep_runner.h"
 
 namespace {
-std::size_t allocations = 0;
+// Counted from the sweep's threads too.
+std::atomic<std::size_t> allocations{0};
 
 void* allocate(std::size_t size) {
     ++allocations;
@@ -105,6 +111,26 @@ TEST(NoHeapTest, GeneratingSolvingReportingAndDiagnosticsAllocateNothing) {
     EXPECT_EQ(allocations - before, 0U);
     EXPECT_TRUE(out.good());
     rngState = kRngInitialState;
+}
+
+TEST(NoHeapTest, ASweepAllocatesOnlyWhenItIsSetUp) {
+    SweepDefinition definition;
+    parseSizes("10,40,60", definition.vars);
+    parseRatios("2,4.26,8", definition.ratios);
+    definition.trials = 51;
+    const std::vector<SweepCell> cells = cellsOf(definition);
+    for (const std::int32_t jobs : {1, 2}) {
+        SweepRunner runner(cells, definition.trials, SweepRunner::Options{jobs, 0});
+        SweepRunner::Hooks hooks;
+        std::uint64_t steps = 0;
+        hooks.finished = [&steps](const FinishedCell& cell) { steps += cell.summary.max; };
+        const std::atomic<bool> stop{false};
+        SweepProgress progress;
+        const std::size_t before = allocations;
+        EXPECT_EQ(runner.run(64540, hooks, stop, progress), SweepRunner::Outcome::Completed);
+        EXPECT_EQ(allocations - before, 0U) << jobs << " jobs";
+        EXPECT_GT(steps, 0U);
+    }
 }
 
 }  // namespace
