@@ -165,8 +165,8 @@ MergeOutcome mergeShards(std::span<const std::string> paths, OutputFormat format
                     cells = cellsOf(sweep->definition);
                     records.resize(cells.size());
                 } else if (canonical != reference) {
-                    problems.push_back(path + ": from another sweep than " + referencePath +
-                                       " (its sweep line differs)");
+                    problems.push_back(path + ": from another sweep than ");
+                    problems.back() += referencePath + " (its sweep line differs)";
                     break;
                 }
                 if (header->shard) {
@@ -201,7 +201,7 @@ MergeOutcome mergeShards(std::span<const std::string> paths, OutputFormat format
     }
     if (!sweep) {
         if (problems.empty()) {
-            problems.push_back("no shard files to merge");
+            problems.emplace_back("no shard files to merge");
         }
         return outcome;
     }
@@ -229,7 +229,7 @@ MergeOutcome mergeShards(std::span<const std::string> paths, OutputFormat format
             (missing.size() == 1 ? " is" : " are") + " in none of the files");
     }
     if (format == OutputFormat::Table && sweep->definition.perFormula) {
-        problems.push_back("records of single formulas merge into csv or jsonl, not a table");
+        problems.emplace_back("records of single formulas merge into csv or jsonl, not a table");
     }
     if (!problems.empty()) {
         return outcome;
