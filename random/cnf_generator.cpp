@@ -1,10 +1,14 @@
 #include "random/cnf_generator.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 
 namespace {
+
+// The sort key's lowest bits hold the clause's position; above them, 13 bits
+// for each variable.
+constexpr std::uint64_t kPositionMask = (std::uint64_t{1} << 21U) - 1;
+static_assert(kMaxCnfClauses <= kPositionMask && kMaxCnfVars < (1 << 13));
 
 // Distinct full clauses over n variables: three variables of n, each either sign.
 std::int64_t distinctClauses(std::int64_t numVars) {
@@ -53,7 +57,7 @@ CnfGenerator::CnfGenerator(std::int32_t maxVars, std::int32_t maxClauses) {
     static_cast<void>(maxVars);  // the variables need no storage of their own
     const std::int32_t clauses = std::max(maxClauses, 1);
     keys_.resize(std::bit_ceil(2 * static_cast<std::uint64_t>(clauses)));
-    sortedOrder_.reserve(static_cast<std::size_t>(clauses));
+    sortKeys_.reserve(static_cast<std::size_t>(clauses));
     sortScratch_.reserve(static_cast<std::size_t>(clauses));
 }
 
@@ -169,24 +173,23 @@ bool CnfGenerator::fillClauses(std::int32_t numVars, RandomStream& stream, CnfFo
         insertKey(keyOf(clause));
     }
 
-    // A stable sort by the variables of the clauses, signs ignored. Ties are
-    // broken by position, which makes the order std::sort gives the stable
-    // one without the buffer std::stable_sort would allocate.
-    sortedOrder_.resize(static_cast<std::size_t>(numClauses));
+    // A stable sort by the variables of the clauses, signs ignored: each
+    // clause's key holds its three variables and, below them, its position,
+    // which breaks ties as a stable sort would, without the buffer that
+    // std::stable_sort allocates.
+    sortKeys_.resize(static_cast<std::size_t>(numClauses));
     for (std::int32_t i = 0; i < numClauses; ++i) {
-        sortedOrder_[static_cast<std::size_t>(i)] = i;
-    }
-    const auto variables = [&](std::int32_t i) {
         const CnfClause& c = formula.clauses[static_cast<std::size_t>(i)];
-        return std::array<std::int32_t, 4>{variableOf(c.lits[0]), variableOf(c.lits[1]),
-                                           variableOf(c.lits[2]), i};
-    };
-    std::sort(sortedOrder_.begin(), sortedOrder_.end(),
-              [&](std::int32_t a, std::int32_t b) { return variables(a) < variables(b); });
+        sortKeys_[static_cast<std::size_t>(i)] =
+            (static_cast<std::uint64_t>(variableOf(c.lits[0])) << 47U) |
+            (static_cast<std::uint64_t>(variableOf(c.lits[1])) << 34U) |
+            (static_cast<std::uint64_t>(variableOf(c.lits[2])) << 21U) |
+            static_cast<std::uint64_t>(i);
+    }
+    std::sort(sortKeys_.begin(), sortKeys_.end());
     sortScratch_.resize(static_cast<std::size_t>(numClauses));
-    for (std::int32_t i = 0; i < numClauses; ++i) {
-        sortScratch_[static_cast<std::size_t>(i)] =
-            formula.clauses[static_cast<std::size_t>(sortedOrder_[static_cast<std::size_t>(i)])];
+    for (std::size_t i = 0; i < sortKeys_.size(); ++i) {
+        sortScratch_[i] = formula.clauses[sortKeys_[i] & kPositionMask];
     }
     std::copy(sortScratch_.begin(), sortScratch_.end(), formula.clauses.begin());
     return true;

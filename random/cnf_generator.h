@@ -50,6 +50,6 @@ class CnfGenerator {
 
     std::vector<ClauseKey> keys_;
     std::uint64_t keyMask_ = 0;
-    std::vector<std::int32_t> sortedOrder_;
+    std::vector<std::uint64_t> sortKeys_;
     std::vector<CnfClause> sortScratch_;
 };

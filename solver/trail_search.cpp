@@ -13,28 +13,31 @@ TrailSearch::TrailSearch(std::int32_t maxVars, std::int32_t maxClauses) {
     const auto vars = static_cast<std::size_t>(std::max(maxVars, 1));
     const auto clauses = static_cast<std::size_t>(std::max(maxClauses, 1));
     clauses_.reserve(clauses);
-    states_.reserve(clauses);
+    literalStates_.reserve(2 * vars + 2);
     occurrenceStart_.reserve(2 * vars + 1);
     occurrences_.reserve(kCnfClauseWidth * clauses);
-    values_.reserve(vars);
     next_.reserve(vars + 1);
     previous_.reserve(vars + 1);
     // Along one path each variable is taken from the front once, and each
     // clause is cut down to one literal at most once.
     orderTrail_.reserve(vars + clauses);
+    model_.reserve(vars);
 }
 
 TrailSearch::Outcome TrailSearch::decide(const CnfFormula& formula, const std::atomic<bool>* stop) {
     numVars_ = formula.numVars;
     const auto vars = static_cast<std::size_t>(numVars_);
-    clauses_.assign(formula.clauses.begin(), formula.clauses.end());
-    const auto clauseCount = static_cast<std::int32_t>(clauses_.size());
+    const CnfLiteral filler = makeCnfLiteral(numVars_, false);
+    const auto clauseCount = static_cast<std::int32_t>(formula.clauses.size());
 
-    states_.resize(clauses_.size());
+    clauses_.resize(formula.clauses.size());
     occurrenceStart_.assign(2 * vars + 1, 0);
     for (std::int32_t c = 0; c < clauseCount; ++c) {
-        const CnfClause& clause = clauses_[static_cast<std::size_t>(c)];
-        states_[static_cast<std::size_t>(c)] = ClauseState{-1, clause.size};
+        const CnfClause& clause = formula.clauses[static_cast<std::size_t>(c)];
+        Triple& triple = clauses_[static_cast<std::size_t>(c)];
+        for (std::int32_t k = 0; k < kCnfClauseWidth; ++k) {
+            triple.lits[k] = k < clause.size ? clause.lits[k] : filler;
+        }
         for (std::int32_t k = 0; k < clause.size; ++k) {
             ++occurrenceStart_[static_cast<std::size_t>(clause.lits[k]) + 1];
         }
@@ -46,7 +49,7 @@ TrailSearch::Outcome TrailSearch::decide(const CnfFormula& formula, const std::a
     // Filled in clause order, so every list is in clause order; the starts
     // are restored afterwards from the ends they were advanced to.
     for (std::int32_t c = 0; c < clauseCount; ++c) {
-        const CnfClause& clause = clauses_[static_cast<std::size_t>(c)];
+        const CnfClause& clause = formula.clauses[static_cast<std::size_t>(c)];
         for (std::int32_t k = 0; k < clause.size; ++k) {
             occurrences_[static_cast<std::size_t>(
                 occurrenceStart_[static_cast<std::size_t>(clause.lits[k])]++)] = c;
@@ -57,7 +60,8 @@ TrailSearch::Outcome TrailSearch::decide(const CnfFormula& formula, const std::a
     }
     occurrenceStart_[0] = 0;
 
-    values_.assign(vars, -1);
+    literalStates_.assign(2 * vars + 2, 0);
+    literalStates_[static_cast<std::size_t>(filler)] = kFalse;
     next_.resize(vars + 1);
     previous_.resize(vars + 1);
     for (std::int32_t v = 0; v <= numVars_; ++v) {
@@ -75,14 +79,15 @@ TrailSearch::Outcome TrailSearch::decide(const CnfFormula& formula, const std::a
     interrupted_ = false;
 
     const bool satisfiable = branch() && !interrupted_;
-    if (satisfiable) {
-        std::replace(values_.begin(), values_.end(), std::int8_t{-1}, std::int8_t{0});
+    model_.resize(vars);
+    for (std::size_t v = 0; v < vars; ++v) {
+        model_[v] = satisfiable && literalStates_[2 * v] == kTrue ? 1 : 0;
     }
     return Outcome{satisfiable, steps_, interrupted_};
 }
 
 std::span<const std::int8_t> TrailSearch::model() const {
-    return {values_.data(), values_.size()};
+    return {model_.data(), model_.size()};
 }
 
 void TrailSearch::unlink(std::int32_t variable) {
@@ -119,7 +124,8 @@ void TrailSearch::moveToFront(std::int32_t variable) {
 
 std::span<const std::int32_t> TrailSearch::occurrencesOf(CnfLiteral literal) const {
     const auto l = static_cast<std::size_t>(literal);
-    return {occurrences_.data() + occurrenceStart_[l], occurrences_.data() + occurrenceStart_[l + 1]};
+    return {occurrences_.data() + occurrenceStart_[l],
+            occurrences_.data() + occurrenceStart_[l + 1]};
 }
 
 void TrailSearch::restoreOrder(std::size_t orderMark) {
@@ -133,27 +139,6 @@ void TrailSearch::restoreOrder(std::size_t orderMark) {
             insertAfter(before, variable);
         }
     }
-}
-
-// Every change below this assignment has been taken back already, so each
-// clause is satisfied or not exactly as it was when this assignment visited
-// it: the visits can simply be repeated.
-void TrailSearch::unassign(CnfLiteral literal, const std::int32_t* cutEnd) {
-    const std::int32_t variable = variableOf(literal);
-    for (const std::int32_t c : occurrencesOf(literal)) {
-        ClauseState& state = states_[static_cast<std::size_t>(c)];
-        if (state.satisfiedBy == variable) {
-            state.satisfiedBy = -1;
-            ++unsatisfiedCount_;
-        }
-    }
-    for (const std::int32_t* c = occurrencesOf(negationOf(literal)).data(); c != cutEnd; ++c) {
-        ClauseState& state = states_[static_cast<std::size_t>(*c)];
-        if (state.satisfiedBy == -1) {
-            ++state.unassigned;
-        }
-    }
-    values_[static_cast<std::size_t>(variable)] = -1;
 }
 
 // Takes the first variable of the order and tries it true, then false.
@@ -173,7 +158,7 @@ bool TrailSearch::branch() {
 }
 
 // One counted step: makes `literal` true, then branches on what is left. The
-// clauses that lose the opposite literal are visited in clause order, so that
+// clauses that hold the opposite literal are visited in clause order, so that
 // those cut down to one literal promote their variables in the order the
 // copying search promotes them, and the first one emptied ends the step.
 bool TrailSearch::assign(CnfLiteral literal) {
@@ -184,46 +169,49 @@ bool TrailSearch::assign(CnfLiteral literal) {
         return false;
     }
     const std::size_t orderMark = orderTrail_.size();
-    const std::int32_t variable = variableOf(literal);
-    values_[static_cast<std::size_t>(variable)] = isNegated(literal) ? 0 : 1;
+    const CnfLiteral opposite = negationOf(literal);
+    std::uint8_t* const states = literalStates_.data();
+    states[opposite] = kFalse;
 
-    const std::span<const std::int32_t> cut = occurrencesOf(negationOf(literal));
-    for (const std::int32_t* c = cut.data(); c != cut.data() + cut.size(); ++c) {
-        ClauseState& state = states_[static_cast<std::size_t>(*c)];
-        if (state.satisfiedBy != -1) {
-            continue;
-        }
-        const std::int32_t left = --state.unassigned;
-        if (left == 0) {
-            unassign(literal, c + 1);
-            restoreOrder(orderMark);
-            return false;
-        }
-        if (left == 1) {
-            const CnfClause& clause = clauses_[static_cast<std::size_t>(*c)];
-            for (std::int32_t k = 0; k < clause.size; ++k) {
-                const std::int32_t other = variableOf(clause.lits[k]);
-                if (values_[static_cast<std::size_t>(other)] == -1) {
-                    moveToFront(other);
-                    break;
-                }
+    // Written with as few branches as can be: whether a clause is satisfied
+    // is what no predictor guesses well.
+    for (const std::int32_t c : occurrencesOf(opposite)) {
+        const Triple& clause = clauses_[static_cast<std::size_t>(c)];
+        const std::uint8_t a = states[clause.lits[0]];
+        const std::uint8_t b = states[clause.lits[1]];
+        const std::uint8_t d = states[clause.lits[2]];
+        const bool satisfied = ((a | b | d) & kTrue) != 0;
+        const int falseCount = (a >> 1U) + (b >> 1U) + (d >> 1U);
+        if (!satisfied && falseCount >= kCnfClauseWidth - 1) {
+            if (falseCount == kCnfClauseWidth) {
+                states[opposite] = 0;
+                restoreOrder(orderMark);
+                return false;
             }
+            const CnfLiteral unit = a == 0   ? clause.lits[0]
+                                    : b == 0 ? clause.lits[1]
+                                             : clause.lits[2];
+            moveToFront(variableOf(unit));
         }
     }
+    std::int32_t satisfiedNow = 0;
     for (const std::int32_t c : occurrencesOf(literal)) {
-        ClauseState& state = states_[static_cast<std::size_t>(c)];
-        if (state.satisfiedBy == -1) {
-            state.satisfiedBy = variable;
-            --unsatisfiedCount_;
-        }
+        const Triple& clause = clauses_[static_cast<std::size_t>(c)];
+        const std::uint8_t held =
+            states[clause.lits[0]] | states[clause.lits[1]] | states[clause.lits[2]];
+        satisfiedNow += (held & kTrue) == 0 ? 1 : 0;
     }
+    states[literal] = kTrue;
+    unsatisfiedCount_ -= satisfiedNow;
     if (unsatisfiedCount_ == 0) {
         return true;  // the values found stay in place as the model
     }
     if (branch()) {
         return true;
     }
-    unassign(literal, cut.data() + cut.size());
+    unsatisfiedCount_ += satisfiedNow;
+    states[literal] = 0;
+    states[opposite] = 0;
     restoreOrder(orderMark);
     return false;
 }

@@ -11,9 +11,10 @@
 // The recursive splitting search of solve, for formulas of any size: the
 // same branching variable, the same value order and the same unit-clause
 // promotions, hence the same verdicts and step counts. Instead of copying the
-// formula it keeps per-clause counters that each assignment changes and takes
-// back on the way out, so that a step costs in proportion to the clauses its
-// variable occurs in, not to the formula's length.
+// formula, an assignment looks only at the clauses its variable occurs in and
+// reads their state off the values assigned so far, so that a step costs in
+// proportion to those clauses, not to the formula's length, and going back
+// takes back nothing but the value and the order list's changes.
 //
 // One engine per thread: it owns all the storage a search needs, sized once
 // at construction, and allocates nothing while it searches.
@@ -39,18 +40,18 @@ class TrailSearch {
     std::span<const std::int8_t> model() const;
 
   private:
-    // What the search knows of a clause on the current path.
-    struct ClauseState {
-        std::int32_t satisfiedBy = -1;  // the variable whose value satisfied it, or -1
-        std::int32_t unassigned = 0;    // while unsatisfied: its literals not yet false
+    // A clause as exactly three literals: a shorter one is filled up with the
+    // literal of a variable past the last, which is false from the start.
+    struct Triple {
+        CnfLiteral lits[kCnfClauseWidth];
     };
+    // Per literal: assigned true, or false (made false by its negation's
+    // assignment); neither while its variable is unassigned.
+    static constexpr std::uint8_t kTrue = 1;
+    static constexpr std::uint8_t kFalse = 2;
 
     bool branch();
     bool assign(CnfLiteral literal);
-    // Takes back what assign(literal) did to the clauses: the clauses it
-    // satisfied, then the literals it made false in the clauses from the
-    // first occurrence of the opposite literal up to `cutEnd`.
-    void unassign(CnfLiteral literal, const std::int32_t* cutEnd);
     void restoreOrder(std::size_t orderMark);
     std::span<const std::int32_t> occurrencesOf(CnfLiteral literal) const;
 
@@ -63,19 +64,19 @@ class TrailSearch {
     void insertAfter(std::int32_t anchor, std::int32_t variable);
 
     std::int32_t numVars_ = 0;
-    std::vector<CnfClause> clauses_;
-    std::vector<ClauseState> states_;
+    std::vector<Triple> clauses_;
+    std::vector<std::uint8_t> literalStates_;
     std::int32_t unsatisfiedCount_ = 0;
     // Per literal, the clauses it occurs in, in clause order: occurrences_
     // from occurrenceStart_[l] to occurrenceStart_[l + 1].
     std::vector<std::int32_t> occurrenceStart_;
     std::vector<std::int32_t> occurrences_;
-    std::vector<std::int8_t> values_;  // per variable: 1, 0, or -1 while unassigned
     std::vector<std::int32_t> next_;
     std::vector<std::int32_t> previous_;
     // The order's changes, undone in reverse on the way back: (variable,
     // predecessor) pairs, the predecessor -1 for a variable taken from the front.
     std::vector<std::pair<std::int32_t, std::int32_t>> orderTrail_;
+    std::vector<std::int8_t> model_;
 
     std::uint64_t steps_ = 0;
     const std::atomic<bool>* stop_ = nullptr;
