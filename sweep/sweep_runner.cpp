@@ -23,15 +23,15 @@ SweepRunner::SweepRunner(std::span<const SweepCell> cells, std::int32_t trials, 
     const std::int32_t maxVars = largest(cells, &SweepCell::vars);
     const std::int32_t maxClauses = largest(cells, &SweepCell::clauses);
     const std::int32_t threads = options_.jobs > 1 ? options_.jobs : 0;
-    // Enough formulas per batch to keep every thread busy between two
-    // hand-overs, within a few tens of megabytes of formulas.
-    batchSize_ = options_.jobs > 1 ? std::clamp(1'000'000 / maxClauses, 1, 16 * options_.jobs) : 1;
-    for (Batch& batch : batches_) {
-        batch.formulas.resize(static_cast<std::size_t>(batchSize_));
-        for (CnfFormula& formula : batch.formulas) {
-            formula.clauses.reserve(static_cast<std::size_t>(maxClauses));
-        }
+    // Enough formulas drawn ahead to keep every thread busy, within a few
+    // tens of megabytes of formulas.
+    const std::int32_t slots =
+        threads > 0 ? std::clamp(1'000'000 / maxClauses, 2 * threads, 16 * threads) : 1;
+    slots_.resize(static_cast<std::size_t>(slots));
+    for (CnfFormula& formula : slots_) {
+        formula.clauses.reserve(static_cast<std::size_t>(maxClauses));
     }
+    slotBusy_.assign(static_cast<std::size_t>(slots), 0);
     results_.resize(static_cast<std::size_t>(trials));
     sortedSteps_.reserve(static_cast<std::size_t>(trials));
     for (std::int32_t e = 0; e < std::max(threads, 1); ++e) {
@@ -47,7 +47,7 @@ SweepRunner::~SweepRunner() {
         const std::lock_guard lock(mutex_);
         quit_ = true;
     }
-    work_.notify_all();
+    drawn_.notify_all();
     for (std::thread& thread : threads_) {
         thread.join();
     }
@@ -57,125 +57,103 @@ std::int32_t SweepRunner::clausesOf(const SweepCell& cell) const {
     return options_.clauseCap > 0 ? std::min(cell.clauses, options_.clauseCap) : cell.clauses;
 }
 
-bool SweepRunner::drawBatch(const SweepCell& cell, std::int32_t firstTrial, RandomStream& stream,
-                            Batch& batch) {
-    batch.firstTrial = firstTrial;
-    batch.count = std::min(batchSize_, trials_ - firstTrial);
-    for (std::int32_t i = 0; i < batch.count; ++i) {
-        results_[static_cast<std::size_t>(firstTrial) + static_cast<std::size_t>(i)].startState =
-            stream.state();
-        if (!generator_.generate(cell.vars, clausesOf(cell), stream,
-                                 batch.formulas[static_cast<std::size_t>(i)])) {
-            return false;
-        }
-    }
-    return true;
+bool SweepRunner::draw(const SweepCell& cell, std::int32_t trial, RandomStream& stream,
+                       CnfFormula& formula) {
+    results_[static_cast<std::size_t>(trial)].startState = stream.state();
+    return generator_.generate(cell.vars, clausesOf(cell), stream, formula);
 }
 
-void SweepRunner::decideBatchHere(Batch& batch) {
-    for (std::int32_t i = 0; i < batch.count; ++i) {
-        const TrailSearch::Outcome outcome =
-            engines_[0]->decide(batch.formulas[static_cast<std::size_t>(i)], stop_);
-        FormulaResult& result =
-            results_[static_cast<std::size_t>(batch.firstTrial) + static_cast<std::size_t>(i)];
-        result.satisfiable = outcome.satisfiable;
-        result.steps = outcome.steps;
-        progress_->formulasDone.fetch_add(1, std::memory_order_relaxed);
-    }
+void SweepRunner::record(std::int32_t trial, const TrailSearch::Outcome& outcome) {
+    FormulaResult& result = results_[static_cast<std::size_t>(trial)];
+    result.satisfiable = outcome.satisfiable;
+    result.steps = outcome.steps;
+    progress_->formulasDone.fetch_add(1, std::memory_order_relaxed);
 }
 
 void SweepRunner::work(std::size_t engine) {
+    const auto slots = static_cast<std::int32_t>(slots_.size());
     std::unique_lock lock(mutex_);
     for (;;) {
-        work_.wait(lock,
-                   [this] { return quit_ || (current_ != nullptr && next_ < current_->count); });
+        drawn_.wait(lock, [this] { return quit_ || claimedCount_ < drawnCount_; });
         if (quit_) {
             return;
         }
-        Batch& batch = *current_;
-        const std::int32_t i = next_++;
+        const std::int32_t trial = claimedCount_++;
+        const auto slot = static_cast<std::size_t>(trial % slots);
         lock.unlock();
-        const TrailSearch::Outcome outcome =
-            engines_[engine]->decide(batch.formulas[static_cast<std::size_t>(i)], stop_);
-        FormulaResult& result =
-            results_[static_cast<std::size_t>(batch.firstTrial) + static_cast<std::size_t>(i)];
-        result.satisfiable = outcome.satisfiable;
-        result.steps = outcome.steps;
-        progress_->formulasDone.fetch_add(1, std::memory_order_relaxed);
+        record(trial, engines_[engine]->decide(slots_[slot], stop_));
         lock.lock();
-        if (++finished_ == batch.count) {
-            done_.notify_all();
-        }
+        slotBusy_[slot] = 0;
+        ++decidedCount_;
+        decided_.notify_all();
     }
 }
 
-void SweepRunner::waitForBatch() {
-    std::unique_lock lock(mutex_);
-    done_.wait(lock, [this] { return current_ == nullptr || finished_ == current_->count; });
-    current_ = nullptr;
-}
-
-void SweepRunner::publish(Batch& batch) {
+bool SweepRunner::runCell(const SweepCell& cell, RandomStream& stream) {
+    const auto stopped = [this] { return stop_->load(std::memory_order_relaxed); };
+    if (threads_.empty()) {
+        for (std::int32_t trial = 0; trial < trials_ && !stopped(); ++trial) {
+            if (!draw(cell, trial, stream, slots_[0])) {
+                return false;
+            }
+            record(trial, engines_[0]->decide(slots_[0], stop_));
+        }
+        return true;
+    }
+    const auto slots = static_cast<std::int32_t>(slots_.size());
     {
         const std::lock_guard lock(mutex_);
-        current_ = &batch;
-        next_ = 0;
-        finished_ = 0;
+        drawnCount_ = claimedCount_ = decidedCount_ = 0;
     }
-    work_.notify_all();
+    bool complete = true;
+    for (std::int32_t trial = 0; trial < trials_ && complete && !stopped(); ++trial) {
+        const auto slot = static_cast<std::size_t>(trial % slots);
+        {
+            std::unique_lock lock(mutex_);
+            decided_.wait(lock, [&] { return slotBusy_[slot] == 0; });
+        }
+        // The slot is this thread's until it is handed over below.
+        complete = draw(cell, trial, stream, slots_[slot]);
+        if (complete) {
+            const std::lock_guard lock(mutex_);
+            slotBusy_[slot] = 1;
+            ++drawnCount_;
+        }
+        drawn_.notify_one();
+    }
+    std::unique_lock lock(mutex_);
+    decided_.wait(lock, [&] { return decidedCount_ == drawnCount_; });
+    return complete;
 }
 
 SweepRunner::Outcome SweepRunner::run(std::int32_t seed, const Hooks& hooks,
                                       const std::atomic<bool>& stop, SweepProgress& progress) {
     stop_ = &stop;
     progress_ = &progress;
-    const bool threaded = !threads_.empty();
-    const auto stopped = [&] { return stop.load(std::memory_order_relaxed); };
     RandomStream stream(seed);
     for (const SweepCell& cell : cells_) {
         const std::int32_t startState = stream.state();
         const auto started = std::chrono::steady_clock::now();
         if (hooks.decides && !hooks.decides(cell)) {
-            for (std::int32_t first = 0; first < trials_; first += batchSize_) {
-                if (!drawBatch(cell, first, stream, batches_[0])) {
+            for (std::int32_t trial = 0; trial < trials_; ++trial) {
+                if (!draw(cell, trial, stream, slots_[0])) {
                     failedCell_ = cell.index;
                     return Outcome::GenerationFailed;
                 }
-                if (stopped()) {
-                    return Outcome::Interrupted;
-                }
+            }
+            if (stop.load(std::memory_order_relaxed)) {
+                return Outcome::Interrupted;
             }
             if (hooks.skipped && !hooks.skipped(cell, startState)) {
                 return Outcome::Refused;
             }
             continue;
         }
-        // While the deciding threads work on one batch, the next is drawn
-        // into the other buffer.
-        std::int32_t drawn = 0;
-        for (std::int32_t first = 0; first < trials_; first += batchSize_, ++drawn) {
-            Batch& batch = batches_[drawn % 2];
-            const bool complete = drawBatch(cell, first, stream, batch);
-            if (threaded) {
-                waitForBatch();
-            }
-            if (!complete) {
-                failedCell_ = cell.index;
-                return Outcome::GenerationFailed;
-            }
-            if (stopped()) {
-                return Outcome::Interrupted;
-            }
-            if (threaded) {
-                publish(batch);
-            } else {
-                decideBatchHere(batch);
-            }
+        if (!runCell(cell, stream)) {
+            failedCell_ = cell.index;
+            return Outcome::GenerationFailed;
         }
-        if (threaded) {
-            waitForBatch();
-        }
-        if (stopped()) {
+        if (stop.load(std::memory_order_relaxed)) {
             return Outcome::Interrupted;
         }
         const CellSummary summary = summarise(results_, sortedSteps_);

@@ -66,38 +66,34 @@ class SweepRunner {
     std::int32_t failedCell() const { return failedCell_; }
 
   private:
-    struct Batch {
-        std::vector<CnfFormula> formulas;
-        std::int32_t firstTrial = 0;
-        std::int32_t count = 0;
-    };
-
     std::int32_t clausesOf(const SweepCell& cell) const;
-    bool drawBatch(const SweepCell& cell, std::int32_t firstTrial, RandomStream& stream,
-                   Batch& batch);
-    void decideBatchHere(Batch& batch);
-    void publish(Batch& batch);
-    void waitForBatch();
+    // Draws trial `trial` of `cell` into `formula`, noting its start state.
+    bool draw(const SweepCell& cell, std::int32_t trial, RandomStream& stream, CnfFormula& formula);
+    void record(std::int32_t trial, const TrailSearch::Outcome& outcome);
+    // Draws and decides the trials of one cell; false when a draw failed.
+    bool runCell(const SweepCell& cell, RandomStream& stream);
     void work(std::size_t engine);
 
     std::vector<SweepCell> cells_;
     Options options_;
     std::int32_t trials_;
-    std::int32_t batchSize_;
     CnfGenerator generator_;
     std::vector<std::unique_ptr<TrailSearch>> engines_;
-    Batch batches_[2];
+    // Formulas drawn and not yet decided: trial t waits in slot t mod the
+    // number of slots, which is free again once its trial is decided.
+    std::vector<CnfFormula> slots_;
     std::vector<FormulaResult> results_;
     std::vector<std::uint64_t> sortedSteps_;
     std::int32_t failedCell_ = -1;
 
     // Shared with the deciding threads, under mutex_.
     std::mutex mutex_;
-    std::condition_variable work_;
-    std::condition_variable done_;
-    Batch* current_ = nullptr;
-    std::int32_t next_ = 0;      // next formula of *current_ to hand out
-    std::int32_t finished_ = 0;  // formulas of *current_ decided
+    std::condition_variable drawn_;    // a formula waits to be decided, or it is time to quit
+    std::condition_variable decided_;  // a formula has been decided
+    std::vector<std::uint8_t> slotBusy_;
+    std::int32_t drawnCount_ = 0;    // trials of the cell drawn so far
+    std::int32_t claimedCount_ = 0;  // trials handed to a deciding thread
+    std::int32_t decidedCount_ = 0;  // trials decided
     bool quit_ = false;
     const std::atomic<bool>* stop_ = nullptr;
     SweepProgress* progress_ = nullptr;
