@@ -15,7 +15,7 @@
 // A line on standard error, redrawn four times a second while a sweep runs:
 // cells done of all, formulas decided, time spent and an estimate of the time
 // left. The estimate weighs every cell by how its cost grows with its size
-// (about threefold per ten variables), so the small first cells do not make
+// (about 2.9-fold per ten variables, bench/README.md), so the small first cells do not make
 // the large last ones look cheap.
 class ProgressLine {
   public:
@@ -44,4 +44,4 @@ class ProgressLine {
 };
 
 // Cost per formula grows by about this factor with every ten variables.
-inline constexpr double kCostGrowthPerTenVars = 3.2;
+inline constexpr double kCostGrowthPerTenVars = 2.9;
