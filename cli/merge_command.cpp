@@ -8,21 +8,19 @@
 #include <string>
 #include <vector>
 
+#include "cli/format_option.h"
 #include "sweep/merge.h"
 
 namespace {
 
 struct MergeOptions {
     std::vector<std::string> files;
-    std::string format = "table";
+    OutputFormat format = OutputFormat::Table;
     std::string output;
 };
 
 int runMerge(const MergeOptions& options) {
-    const OutputFormat format = options.format == "csv"     ? OutputFormat::Csv
-                                : options.format == "jsonl" ? OutputFormat::JsonLines
-                                                            : OutputFormat::Table;
-    const MergeOutcome merged = mergeShards(options.files, format);
+    const MergeOutcome merged = mergeShards(options.files, options.format);
     if (!merged.problems.empty()) {
         for (const std::string& problem : merged.problems) {
             std::cerr << "satphase merge: " << problem << "\n";
@@ -75,9 +73,7 @@ Command addMergeCommand(CLI::App& parent) {
     app->add_option("files", options->files, "the shards' JSON Lines files")
         ->required()
         ->type_name("FILE...");
-    app->add_option("--format", options->format, "table (the classic layout), csv or jsonl")
-        ->capture_default_str()
-        ->check(CLI::IsMember({"table", "csv", "jsonl"}));
+    addFormatOption(*app, options->format);
     app->add_option("--output", options->output, "write to FILE instead of standard output")
         ->type_name("FILE");
     return Command{app, [options] { return runMerge(*options); }};

@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "cli/format_option.h"
 #include "cli/progress_line.h"
 #include "platform/interrupt.h"
 #include "platform/terminal.h"
@@ -24,7 +25,7 @@ struct SweepOptions {
     std::string ratios = "2,3,4,4.5,5,6,7,8";
     std::int32_t trials = 301;
     std::int32_t seed = 64540;
-    std::string format = "table";
+    OutputFormat format = OutputFormat::Table;
     bool perFormula = false;
     std::string output;
     std::int32_t jobs = 0;
@@ -45,49 +46,53 @@ int fail(const std::string& problem) {
     return 1;
 }
 
-int runSweep(const SweepOptions& options) {
-    SweepDefinition definition;
+// What the options ask for, checked: why they cannot be run, or nothing.
+std::optional<std::string> readRequest(const SweepOptions& options, SweepDefinition& definition,
+                                       std::optional<Shard>& shard) {
     if (auto problem = parseSizes(options.vars, definition.vars)) {
-        return refuse("--vars " + options.vars + ": " + *problem +
-                      " (a list such as 10,20,30 or a range first:last:step)");
+        return "--vars " + options.vars + ": " + *problem +
+               " (a list such as 10,20,30 or a range first:last:step)";
     }
     if (auto problem = parseRatios(options.ratios, definition.ratios)) {
-        return refuse("--ratios " + options.ratios + ": " + *problem +
-                      " (a list such as 4,4.5,5 or a range first:last:step such as 3.8:4.8:0.1)");
+        return "--ratios " + options.ratios + ": " + *problem +
+               " (a list such as 4,4.5,5 or a range first:last:step such as 3.8:4.8:0.1)";
     }
     definition.trials = options.trials;
     definition.seed = options.seed;
     definition.perFormula = options.perFormula;
-    const OutputFormat format = options.format == "csv"     ? OutputFormat::Csv
-                                : options.format == "jsonl" ? OutputFormat::JsonLines
-                                                            : OutputFormat::Table;
-    if (format == OutputFormat::Table && options.perFormula) {
-        return refuse("--per-formula needs --format csv or jsonl; a table has one row per cell");
+    const bool table = options.format == OutputFormat::Table;
+    if (table && options.perFormula) {
+        return "--per-formula needs --format csv or jsonl; a table has one row per cell";
     }
-    if (options.resume && (options.output.empty() || format == OutputFormat::Table)) {
-        return refuse(
-            "--resume continues the CSV or JSON Lines file named by --output; "
-            "give --output FILE and --format csv or jsonl");
+    if (options.resume && (options.output.empty() || table)) {
+        return "--resume continues the CSV or JSON Lines file named by --output; "
+               "give --output FILE and --format csv or jsonl";
     }
     if (options.progress && options.quiet) {
-        return refuse("--progress and --quiet exclude each other");
+        return "--progress and --quiet exclude each other";
     }
-    std::optional<Shard> shard;
     if (!options.shard.empty()) {
         shard = parseShard(options.shard);
         if (!shard) {
-            return refuse("--shard " + options.shard + ": not I/K with 1 <= I <= K <= 100000");
+            return "--shard " + options.shard + ": not I/K with 1 <= I <= K <= 100000";
         }
-        if (format != OutputFormat::JsonLines) {
-            return refuse("--shard writes JSON Lines for satphase merge; give --format jsonl");
+        if (options.format != OutputFormat::JsonLines) {
+            return "--shard writes JSON Lines for satphase merge; give --format jsonl";
         }
     }
     if (options.check && options.output.empty()) {
-        return refuse("--check looks at the file named by --output; give --output FILE");
+        return "--check looks at the file named by --output; give --output FILE";
     }
-    if (auto problem = sweepRefusal(definition)) {
+    return sweepRefusal(definition);
+}
+
+int runSweep(const SweepOptions& options) {
+    SweepDefinition definition;
+    std::optional<Shard> shard;
+    if (auto problem = readRequest(options, definition, shard)) {
         return refuse(*problem);
     }
+    const OutputFormat format = options.format;
     const std::vector<SweepCell> cells = cellsOf(definition);
     // The cells this run writes, in order, and each cell's place among them.
     std::vector<SweepCell> selected;
@@ -247,9 +252,7 @@ Command addSweepCommand(CLI::App& parent) {
     app->add_option("--seed", options->seed, "the random stream's starting state")
         ->capture_default_str()
         ->check(CLI::Range(RandomStream::kMinState, RandomStream::kMaxState));
-    app->add_option("--format", options->format, "table (the classic layout), csv or jsonl")
-        ->capture_default_str()
-        ->check(CLI::IsMember({"table", "csv", "jsonl"}));
+    addFormatOption(*app, options->format);
     app->add_flag("--per-formula", options->perFormula,
                   "one record per formula instead of per cell (csv, jsonl)");
     app->add_option("--output", options->output, "write to FILE instead of standard output")
