@@ -33,6 +33,11 @@ jobs)
     [ "$(wc -l <one.csv)" -eq 10 ] && [ "$(wc -l <one.jsonl)" -eq $((1 + 9 * 61)) ] || fail "record counts"
     cmp <(without_seconds one.csv) <(without_seconds two.csv) || fail "csv differs between --jobs 1 and 2"
     cmp one.jsonl two.jsonl || fail "per-formula records differ between --jobs 1 and 2"
+    # The progress line goes to standard error only, and leaves the results alone.
+    "$satphase" sweep --vars 70 --ratios 4.26 --trials 101 --format csv --progress >progress.csv \
+        2>progress.err
+    [ "$(wc -l <progress.csv)" -eq 2 ] && ! grep -q sweep: progress.csv && grep -q 'sweep: 0 of 1 cells, [0-9]* formulas decided' \
+        progress.err || fail "progress line: $(tr '\r' '\n' <progress.err | head -3)"
     ;;
 rerun)
     # Any cell, rerun alone from the start state its record carries, gives
