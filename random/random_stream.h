@@ -2,16 +2,15 @@
 
 #include <cstdint>
 
+#include "random/random_source.h"
+
 // One step of Park and Miller's minimal standard generator,
 // state = 16807 * state mod (2^31 - 1), by Schrage's decomposition so that no
-// intermediate leaves 32 bits.
+// intermediate leaves 32 bits. randomBelow takes the same step.
 constexpr std::int32_t nextParkMillerState(std::int32_t state) {
-    constexpr std::int32_t kMultiplier = 16807;
-    constexpr std::int32_t kModulus = 2147483647;
-    constexpr std::int32_t kQuotient = kModulus / kMultiplier;
-    constexpr std::int32_t kRemainder = kModulus % kMultiplier;
-    const std::int32_t t = kMultiplier * (state % kQuotient) - kRemainder * (state / kQuotient);
-    return t < 0 ? t + kModulus : t;
+    const std::int32_t t =
+        kRngMultiplier * (state % kRngQuotient) - kRngRemainder * (state / kRngQuotient);
+    return t < 0 ? t + kRngModulus : t;
 }
 
 // A Park–Miller random stream held as a value: the same recurrence and the
