@@ -1,10 +1,14 @@
 #include "cli/merge_command.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -19,8 +23,55 @@ struct MergeOptions {
     std::string output;
 };
 
+int failMerge(const std::string& problem) {
+    std::cerr << "satphase merge: " << problem << "\n";
+    return 1;
+}
+
+std::string systemReason() {
+    return errno != 0 ? std::strerror(errno) : "write failed";
+}
+
+// Writes `text` to `path` whole or not at all: into a temporary file of its
+// own beside it, created exclusively (never through a link or over another
+// file), then renamed over `path`.
+std::optional<std::string> writeWhole(const std::string& path, const std::string& text) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        return path + ": is a directory, not a file to write";
+    }
+    std::string partial;
+    std::FILE* file = nullptr;
+    for (int attempt = 0; attempt < 100 && file == nullptr; ++attempt) {
+        partial = path + ".partial-" + std::to_string(std::random_device()() % 1000000000U);
+        file = std::fopen(partial.c_str(), "wbx");
+        if (file == nullptr && errno != EEXIST) {
+            return "cannot write " + path + ": " + systemReason();
+        }
+    }
+    if (file == nullptr) {
+        return "cannot write " + path + ": no free name for a temporary file beside it";
+    }
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    const std::string reason = systemReason();
+    if (std::fclose(file) != 0 || !written) {
+        const std::string why = written ? systemReason() : reason;
+        std::remove(partial.c_str());
+        return "cannot write " + path + ": " + why;
+    }
+    std::filesystem::rename(partial, path, error);
+    if (error) {
+        std::remove(partial.c_str());
+        return "cannot write " + path + ": " + error.message();
+    }
+    return std::nullopt;
+}
+
 int runMerge(const MergeOptions& options) {
     const MergeOutcome merged = mergeShards(options.files, options.format);
+    for (const std::string& warning : merged.warnings) {
+        std::cerr << "satphase merge: " << warning << "\n";
+    }
     if (!merged.problems.empty()) {
         for (const std::string& problem : merged.problems) {
             std::cerr << "satphase merge: " << problem << "\n";
@@ -30,30 +81,12 @@ int runMerge(const MergeOptions& options) {
     if (options.output.empty()) {
         std::cout << merged.output << std::flush;
         if (!std::cout) {
-            std::cerr << "satphase merge: cannot write to standard output\n";
-            return 1;
+            return failMerge("cannot write to standard output: " + systemReason());
         }
         return 0;
     }
-    // Written aside and renamed, so that the file is either whole or absent.
-    const std::string partial = options.output + ".partial";
-    {
-        std::ofstream file(partial, std::ios::binary | std::ios::trunc);
-        file << merged.output;
-        file.close();
-        if (!file) {
-            std::remove(partial.c_str());
-            std::cerr << "satphase merge: cannot write " << options.output << "\n";
-            return 1;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(partial, options.output, error);
-    if (error) {
-        std::remove(partial.c_str());
-        std::cerr << "satphase merge: cannot write " << options.output << ": " << error.message()
-                  << "\n";
-        return 1;
+    if (auto problem = writeWhole(options.output, merged.output)) {
+        return failMerge(*problem);
     }
     return 0;
 }
@@ -69,7 +102,11 @@ Command addMergeCommand(CLI::App& parent) {
         "that they come from one sweep, that every cell is there exactly once and that no\n"
         "record is torn, and writes what the whole sweep writes in the format asked for\n"
         "(only the seconds a cell took come from the shard's run). Every problem is named\n"
-        "on standard error, one line each, and then nothing is written.");
+        "on standard error, one line each, and then nothing is written.\n"
+        "\n"
+        "The shards are read a line at a time. Merge holds about 100 bytes per cell and,\n"
+        "for --per-formula shards, about 24 bytes per formula (some 24 MB per million\n"
+        "formulas), plus the output it writes.");
     app->add_option("files", options->files, "the shards' JSON Lines files")
         ->required()
         ->type_name("FILE...");

@@ -1,6 +1,7 @@
 #include "cli/sweep_command.h"
 
-#include <filesystem>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -11,6 +12,7 @@
 #include "cli/format_option.h"
 #include "cli/progress_line.h"
 #include "platform/interrupt.h"
+#include "platform/output_lock.h"
 #include "platform/terminal.h"
 #include "random/random_stream.h"
 #include "sweep/record_format.h"
@@ -68,6 +70,10 @@ std::optional<std::string> readRequest(const SweepOptions& options, SweepDefinit
         return "--resume continues the CSV or JSON Lines file named by --output; "
                "give --output FILE and --format csv or jsonl";
     }
+    if (options.check && (options.output.empty() || table)) {
+        return "--check reads the CSV or JSON Lines file named by --output; "
+               "give --output FILE and --format csv or jsonl";
+    }
     if (options.progress && options.quiet) {
         return "--progress and --quiet exclude each other";
     }
@@ -80,11 +86,30 @@ std::optional<std::string> readRequest(const SweepOptions& options, SweepDefinit
             return "--shard writes JSON Lines for satphase merge; give --format jsonl";
         }
     }
-    if (options.check && options.output.empty()) {
-        return "--check looks at the file named by --output; give --output FILE";
-    }
-    return sweepRefusal(definition);
+    return definitionProblem(definition);
 }
+
+// Where the results go: standard output, or the locked --output file.
+class ResultSink {
+  public:
+    explicit ResultSink(std::optional<LockedOutput> file) : file_(std::move(file)) {}
+
+    // Writes `text` whole; the system's reason when it could not.
+    std::optional<std::string> write(const std::string& text) {
+        if (file_) {
+            return file_->write(text);
+        }
+        std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
+        std::cout.flush();
+        if (!std::cout) {
+            return std::string(errno != 0 ? std::strerror(errno) : "write failed");
+        }
+        return std::nullopt;
+    }
+
+  private:
+    std::optional<LockedOutput> file_;
+};
 
 int runSweep(const SweepOptions& options) {
     SweepDefinition definition;
@@ -93,122 +118,116 @@ int runSweep(const SweepOptions& options) {
         return refuse(*problem);
     }
     const OutputFormat format = options.format;
-    const std::vector<SweepCell> cells = cellsOf(definition);
-    // The cells this run writes, in order, and each cell's place among them.
-    std::vector<SweepCell> selected;
-    std::vector<std::int32_t> placeOf(cells.size(), -1);
-    for (const SweepCell& cell : cells) {
-        if (!shard || shard->holds(cell)) {
-            placeOf[static_cast<std::size_t>(cell.index)] =
-                static_cast<std::int32_t>(selected.size());
-            selected.push_back(cell);
+    catchInterrupts();
+    if (options.check) {
+        auto verdict = checkOutput(options.output, format, definition, shard, interruptRequested());
+        if (auto* problem = std::get_if<KeptProblem>(&verdict)) {
+            return problem->interrupted
+                       ? (std::cerr << "satphase sweep: " << problem->message << "\n", 130)
+                       : refuse(problem->message);
         }
+        // Complete, or not (yet): the file's cells are checked, none computed.
+        return std::get<CheckVerdict>(verdict) == CheckVerdict::Complete ? 0 : 3;
     }
+    const CellSelection selection = selectCells(definition, shard);
     const std::string preamble = outputPreamble(format, definition, shard);
 
+    // The output file is locked before it is read or changed, and every check
+    // of what it holds comes before the first change.
     KeptOutput kept;
-    if ((options.resume || options.check) && std::filesystem::exists(options.output)) {
-        auto read = readKeptOutput(options.output, format, preamble, definition, selected);
-        if (auto* problem = std::get_if<std::string>(&read)) {
-            return refuse(*problem);
+    std::optional<LockedOutput> file;
+    if (!options.output.empty()) {
+        auto opened = LockedOutput::open(options.output);
+        if (auto* failure = std::get_if<LockedOutput::Failure>(&opened)) {
+            return failure->busy ? refuse(failure->message) : fail(failure->message);
         }
-        kept = std::get<KeptOutput>(read);
+        file.emplace(std::move(std::get<LockedOutput>(opened)));
+        if (options.resume) {
+            if (!file->regular()) {
+                return refuse(options.output + ": is not a regular file to resume");
+            }
+            std::ifstream in(options.output, std::ios::binary);
+            if (!in) {
+                return fail("cannot read " + options.output + ": " + std::strerror(errno));
+            }
+            auto read = readKeptOutput(in, options.output, format, definition, shard, selection,
+                                       interruptRequested());
+            if (auto* problem = std::get_if<KeptProblem>(&read)) {
+                if (problem->interrupted) {
+                    std::cerr << "satphase sweep: " << problem->message << "\n";
+                    return 130;
+                }
+                return refuse(problem->message);
+            }
+            kept = std::get<KeptOutput>(read);
+        }
+        if (auto problem = file->truncate(kept.hasPreamble ? kept.bytes : 0)) {
+            return fail("cannot write " + options.output + ": " + *problem);
+        }
     }
-    if (options.check) {
-        // Complete, or not (yet): the file's cells are checked, none computed.
-        return kept.hasPreamble && kept.cells == static_cast<std::int32_t>(selected.size()) ? 0 : 3;
+    ResultSink sink(std::move(file));
+    const std::string where = options.output.empty() ? "standard output" : options.output;
+    if (!kept.hasPreamble) {
+        if (auto problem = sink.write(preamble)) {
+            return fail("cannot write " + where + ": " + *problem);
+        }
     }
 
     const std::int32_t jobs =
         options.jobs > 0
             ? options.jobs
             : static_cast<std::int32_t>(std::max(1U, std::thread::hardware_concurrency()));
-    SweepRunner runner(cells, definition.trials, SweepRunner::Options{jobs, 0});
-
-    // The output: written cell by cell, each cell's text in one piece, so
-    // that an interrupted sweep leaves only whole records behind.
-    std::ofstream file;
-    if (!options.output.empty()) {
-        if (options.resume && kept.hasPreamble) {
-            std::filesystem::resize_file(options.output, kept.bytes);
-            file.open(options.output, std::ios::binary | std::ios::app);
-        } else {
-            file.open(options.output, std::ios::binary | std::ios::trunc);
-        }
-        if (!file) {
-            return fail("cannot write " + options.output);
-        }
-    }
-    std::ostream& out = options.output.empty() ? std::cout : file;
-    const std::string where = options.output.empty() ? "standard output" : options.output;
-    if (!(options.resume && kept.hasPreamble)) {
-        out << preamble << std::flush;
-    }
+    SweepRunner runner(definition, selection.cells, SweepRunner::Options{jobs, 0});
 
     const bool showProgress = options.progress || (!options.quiet && standardErrorIsTerminal());
     SweepProgress progress;
     std::optional<ProgressLine> progressLine;
     if (showProgress) {
-        progressLine.emplace(cells, definition.trials, progress, std::cerr);
-        for (const SweepCell& cell : cells) {
-            const std::int32_t place = placeOf[static_cast<std::size_t>(cell.index)];
+        progressLine.emplace(selection.cells, definition.trials, progress, std::cerr);
+        for (const SweepCell& cell : selection.cells) {
+            const std::int32_t place = selection.placeOf[static_cast<std::size_t>(cell.index)];
             if (place == -1 || place < kept.cells) {
                 progressLine->skip(cell);
             }
         }
     }
 
-    catchInterrupts();
     std::int32_t written = kept.cells;
-    bool writeFailed = false;
-    std::string mismatch;
+    std::optional<std::string> writeFailure;
     std::string text;
     SweepRunner::Hooks hooks;
-    // Cells of other shards are only drawn; kept cells are drawn and
-    // checked against the state their record holds.
+    // Cells of other shards, and kept cells, are only drawn.
     hooks.decides = [&](const SweepCell& cell) {
-        return placeOf[static_cast<std::size_t>(cell.index)] >= kept.cells;
+        return selection.placeOf[static_cast<std::size_t>(cell.index)] >= kept.cells;
     };
-    hooks.skipped = [&](const SweepCell& cell, std::int32_t startState) {
-        const std::int32_t place = placeOf[static_cast<std::size_t>(cell.index)];
-        if (place == -1 || kept.startStates[static_cast<std::size_t>(place)] == startState) {
-            return true;
-        }
-        mismatch = options.output + ": cell " + std::to_string(cell.index) + " starts at state " +
-                   std::to_string(kept.startStates[static_cast<std::size_t>(place)]) +
-                   ", but this sweep reaches it at " + std::to_string(startState) +
-                   "; the file was written by another sweep";
-        return false;
-    };
+    // Results are written cell by cell, each cell's text in one piece, so
+    // that an interrupted sweep leaves only whole records behind; the first
+    // failed write ends the sweep.
     hooks.finished = [&](const FinishedCell& finished) {
         text.clear();
-        appendCellText(format, definition.perFormula, finished, text);
-        if (!writeFailed) {
-            out.write(text.data(), static_cast<std::streamsize>(text.size()));
-            out.flush();
-            writeFailed = !out;
-            written += writeFailed ? 0 : 1;
-        }
+        appendCellText(format, definition, finished, text);
+        writeFailure = sink.write(text);
+        written += writeFailure ? 0 : 1;
     };
+    hooks.halted = [&] { return writeFailure.has_value(); };
     const SweepRunner::Outcome outcome =
         runner.run(definition.seed, hooks, interruptRequested(), progress);
     progressLine.reset();
 
-    if (writeFailed) {
-        return fail("cannot write the results to " + where);
-    }
     switch (outcome) {
         case SweepRunner::Outcome::Completed:
             return 0;
+        case SweepRunner::Outcome::Halted:
         case SweepRunner::Outcome::Refused:
-            return refuse(mismatch);
+            return fail("cannot write the results to " + where + ": " +
+                        writeFailure.value_or("write failed"));
         case SweepRunner::Outcome::GenerationFailed:
             return fail("cell " + std::to_string(runner.failedCell()) +
                         " cannot be drawn: a formula of it would need a clause distinct from all "
                         "the others, and none is left; ask for fewer clauses");
         case SweepRunner::Outcome::Interrupted:
-            std::cerr << "satphase sweep: interrupted; " << written << " of " << selected.size()
-                      << " cells kept in " << where
+            std::cerr << "satphase sweep: interrupted; " << written << " of "
+                      << selection.selected.size() << " cells kept in " << where
                       << (options.output.empty() ? "" : " (continue with --resume)") << "\n";
             return 130;
     }
@@ -238,9 +257,13 @@ Command addSweepCommand(CLI::App& parent) {
         "others, and writes them as JSON Lines; satphase merge joins the K files into\n"
         "exactly what the whole sweep writes.\n"
         "\n"
+        "Only one program writes an --output file at a time: a second sweep given the\n"
+        "same file is refused at once (status 2).\n"
+        "\n"
         "Limits: 3 .. 1000 variables, 1 .. 100000 clauses per formula, 1 .. 1000000\n"
-        "trials, seeds 1 .. 2147483646. The search's cost, about threefold per ten\n"
-        "variables at the threshold, is what limits useful sizes.");
+        "trials, seeds 1 .. 2147483646, at most 1000000 cells (sizes x ratios). The\n"
+        "search's cost, about threefold per ten variables at the threshold, is what\n"
+        "limits useful sizes.");
     app->add_option("--vars", options->vars, "sizes: a list, or a range first:last:step")
         ->capture_default_str();
     app->add_option("--ratios", options->ratios,
@@ -268,6 +291,7 @@ Command addSweepCommand(CLI::App& parent) {
                     "compute only part I of K: cells I-1, I-1+K, I-1+2K, ... (jsonl)")
         ->type_name("I/K");
     app->add_flag("--check", options->check,
-                  "compute nothing: exit 0 if --output FILE holds every record, 3 if not");
+                  "compute nothing: exit 0 if --output FILE holds every record, 3 if not "
+                  "(csv, jsonl)");
     return Command{app, [options] { return runSweep(*options); }};
 }

@@ -1,6 +1,7 @@
 #include "platform/interrupt.h"
 
 #include <csignal>
+#include <cstdlib>
 
 namespace {
 
@@ -9,7 +10,9 @@ std::atomic<bool> requested{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
 extern "C" void onInterrupt(int /*signal*/) {
-    requested.store(true);
+    if (requested.exchange(true)) {
+        std::_Exit(130);  // async-signal-safe, unlike exit()
+    }
 }
 
 }  // namespace

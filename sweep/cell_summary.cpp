@@ -1,6 +1,7 @@
 #include "sweep/cell_summary.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 namespace {
@@ -33,15 +34,22 @@ CellSummary summarise(std::span<const FormulaResult> results,
     summary.max = sortedSteps.back();
     summary.mean = static_cast<double>(total) / n;
 
-    const double trials = n;
-    const double p = (trials - summary.unsatisfiable) / trials;
-    summary.satFraction = p;
+    const SatInterval interval = satInterval(summary.unsatisfiable, n);
+    summary.satFraction = interval.fraction;
+    summary.satLow = interval.low;
+    summary.satHigh = interval.high;
+    return summary;
+}
+
+SatInterval satInterval(std::int32_t unsatisfiable, std::int32_t count) {
+    assert(count > 0 && unsatisfiable >= 0 && unsatisfiable <= count);
+    const double trials = count;
+    const double p = (trials - unsatisfiable) / trials;
     const double z2 = kZ * kZ;
     const double centre = (p + z2 / (2 * trials)) / (1 + z2 / trials);
     const double half =
         kZ * std::sqrt(p * (1 - p) / trials + z2 / (4 * trials * trials)) / (1 + z2 / trials);
     // At either end the interval reaches it exactly, whatever the rounding.
-    summary.satLow = p == 0 ? 0.0 : std::max(0.0, centre - half);
-    summary.satHigh = p == 1 ? 1.0 : std::min(1.0, centre + half);
-    return summary;
+    return SatInterval{p, p == 0 ? 0.0 : std::max(0.0, centre - half),
+                       p == 1 ? 1.0 : std::min(1.0, centre + half)};
 }

@@ -25,6 +25,15 @@ struct CellSummary {
     std::uint64_t max = 0;
 };
 
+// The fraction of satisfiable formulas among `trials` with `unsatisfiable`
+// of them not, and its 95 % Wilson score interval.
+struct SatInterval {
+    double fraction = 0;
+    double low = 0;
+    double high = 0;
+};
+SatInterval satInterval(std::int32_t unsatisfiable, std::int32_t trials);
+
 // Summarises the results of one cell; `sortedSteps` is working storage with
 // room for every result, so that summarising allocates nothing.
 CellSummary summarise(std::span<const FormulaResult> results,

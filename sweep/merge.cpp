@@ -1,94 +1,39 @@
 #include "sweep/merge.h"
 
 #include <atomic>
-#include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <set>
 
 #include "sweep/cell_summary.h"
-#include "sweep/sweep_runner.h"
+#include "sweep/formula_draw.h"
+#include "sweep/record_reader.h"
 
 namespace {
 
-using Json = nlohmann::json;
-
+// Where a record came from: the file (its index among the paths) and line.
 struct Place {
-    std::string path;
-    std::size_t line = 0;
-    std::string text() const { return path + ":" + std::to_string(line); }
+    std::uint32_t file = 0;
+    std::uint32_t line = 0;
 };
 
-struct Header {
-    SweepDefinition definition;
-    std::optional<Shard> shard;
+// A cell record, or a formula record, as kept until the output is written.
+struct HeldCell {
+    bool present = false;
+    Place place;
+    std::int32_t startState = 0;
+    CellSummary summary;
+    double seconds = 0;
 };
-
-template <typename Value>
-bool read(const Json& object, const char* name, Value& to) {
-    const auto found = object.find(name);
-    if (found == object.end()) {
-        return false;
-    }
-    if constexpr (std::is_same_v<Value, bool>) {
-        if (!found->is_boolean()) {
-            return false;
-        }
-    } else if constexpr (std::is_floating_point_v<Value>) {
-        if (!found->is_number()) {
-            return false;
-        }
-    } else if (!found->is_number_integer()) {
-        return false;
-    }
-    to = found->get<Value>();
-    return true;
-}
-
-std::optional<Header> parseHeader(const std::string& line) {
-    const Json json = Json::parse(line, nullptr, false);
-    if (!json.is_object() || !json.contains("sweep") || !json["sweep"].is_object()) {
-        return std::nullopt;
-    }
-    const Json& sweep = json["sweep"];
-    Header header;
-    SweepDefinition& d = header.definition;
-    if (!read(sweep, "trials", d.trials) || !read(sweep, "seed", d.seed) ||
-        !read(sweep, "per_formula", d.perFormula) || !sweep.contains("vars") ||
-        !sweep.contains("ratios") || !sweep["vars"].is_array() || !sweep["ratios"].is_array() ||
-        d.trials < 1 || d.trials > kMaxTrials) {
-        return std::nullopt;
-    }
-    for (const Json& vars : sweep["vars"]) {
-        if (!vars.is_number_integer()) {
-            return std::nullopt;
-        }
-        d.vars.push_back(vars.get<std::int32_t>());
-    }
-    for (const Json& ratio : sweep["ratios"]) {
-        if (!ratio.is_number()) {
-            return std::nullopt;
-        }
-        d.ratios.push_back(Ratio{std::llround(ratio.get<double>() * 1e6)});
-    }
-    if (sweep.contains("shard")) {
-        if (!sweep["shard"].is_string()) {
-            return std::nullopt;
-        }
-        header.shard = parseShard(sweep["shard"].get<std::string>());
-        if (!header.shard) {
-            return std::nullopt;
-        }
-    }
-    if (d.vars.empty() || d.ratios.empty() || sweepRefusal(d)) {
-        return std::nullopt;
-    }
-    return header;
-}
+struct HeldFormula {
+    bool present = false;
+    bool satisfiable = false;
+    Place place;
+    std::int32_t startState = 0;
+    std::uint64_t steps = 0;
+};
 
 // "3, 7, 11", shortened past a score of them.
 std::string listOf(const std::vector<std::int32_t>& numbers) {
@@ -102,204 +47,277 @@ std::string listOf(const std::vector<std::int32_t>& numbers) {
     return text;
 }
 
-// A record kept for the output, with where it came from.
-struct Record {
-    Json json;
-    Place place;
+class Merger {
+  public:
+    Merger(std::span<const std::string> paths, MergeOutcome& outcome)
+        : paths_(paths), problems_(outcome.problems), warnings_(outcome.warnings) {}
+
+    // Reads every file; false when none held a sweep line.
+    bool readAll() {
+        std::set<std::filesystem::path> named;
+        for (std::uint32_t file = 0; file < paths_.size(); ++file) {
+            const std::string& path = paths_[file];
+            std::error_code error;
+            if (!named.insert(std::filesystem::weakly_canonical(path, error)).second) {
+                problems_.push_back(path + ": named more than once");
+                continue;
+            }
+            if (auto problem = unreadableFile(path)) {
+                problems_.push_back(*problem);
+                continue;
+            }
+            std::ifstream in(path, std::ios::binary);
+            if (!in) {
+                problems_.push_back(path + ": cannot be read");
+                continue;
+            }
+            readFile(file, in);
+        }
+        if (versions_.size() > 1) {
+            warnings_.push_back("the shards were written by different versions of satphase (" +
+                                joinedVersions() + "); merged all the same");
+        }
+        return header_.has_value();
+    }
+
+    void checkComplete();
+    void checkStartStates();
+    void write(OutputFormat format, std::string& out);
+    bool perFormula() const { return header_->definition.perFormula; }
+
+  private:
+    std::string where(Place place) const {
+        return paths_[place.file] + ":" + std::to_string(place.line);
+    }
+    std::string joinedVersions() const {
+        std::string text;
+        for (const std::string& version : versions_) {
+            text += (text.empty() ? "" : ", ") + version;
+        }
+        return text;
+    }
+    void readFile(std::uint32_t file, std::istream& in);
+    bool readHeader(std::uint32_t file, const std::string& line);
+    void keep(const RecordRead& record, Place place);
+
+    std::span<const std::string> paths_;
+    std::vector<std::string>& problems_;
+    std::vector<std::string>& warnings_;
+    std::optional<SweepHeader> header_;
+    std::string identity_;  // the sweep line every file must share, shard and version aside
+    std::uint32_t identityFile_ = 0;
+    std::set<std::string> versions_;
+    std::set<std::int32_t> shardCounts_;
+    std::vector<SweepCell> cells_;
+    std::vector<HeldCell> heldCells_;
+    std::vector<std::vector<HeldFormula>> heldFormulas_;  // per cell, filled when first seen
 };
 
-}  // namespace
+void Merger::readFile(std::uint32_t file, std::istream& in) {
+    const std::string& path = paths_[file];
+    LineReader lines(in);
+    std::string line;
+    while (lines.next(line)) {
+        const Place place{file, static_cast<std::uint32_t>(lines.number())};
+        if (lines.number() == 1) {
+            if (!readHeader(file, line)) {
+                return;
+            }
+            continue;
+        }
+        RecordRead record;
+        if (auto problem =
+                readRecord(OutputFormat::JsonLines, line, header_->definition, cells_, record)) {
+            problems_.push_back(where(place) + ": not a record of this sweep: " + *problem);
+            continue;
+        }
+        keep(record, place);
+    }
+    if (lines.failed()) {
+        problems_.push_back(path + ": cannot be read to the end");
+    } else if (!lines.torn().empty()) {
+        problems_.push_back(path + ":" + std::to_string(lines.number() + 1) +
+                            ": record cut off mid-line (torn)");
+    } else if (lines.number() == 0) {
+        problems_.push_back(path + ": is empty; a shard's file starts with its sweep line");
+    }
+}
 
-MergeOutcome mergeShards(std::span<const std::string> paths, OutputFormat format) {
-    MergeOutcome outcome;
-    std::vector<std::string>& problems = outcome.problems;
-    std::optional<Header> sweep;
-    std::string reference;  // the sweep line every file must share, shard aside
-    std::string referencePath;
-    std::set<std::int32_t> shardCounts;
-    std::vector<SweepCell> cells;
-    // Per cell: its record, or per formula its records by trial.
-    std::vector<std::map<std::int32_t, Record>> records;
+bool Merger::readHeader(std::uint32_t file, const std::string& line) {
+    const std::string& path = paths_[file];
+    auto read = readSweepLine(line);
+    if (auto* problem = std::get_if<std::string>(&read)) {
+        problems_.push_back(path + ":1: not the JSON Lines of satphase sweep (" + *problem + ")");
+        return false;
+    }
+    SweepHeader& header = std::get<SweepHeader>(read);
+    const std::string identity = sweepIdentity(header.definition, std::nullopt);
+    if (!header_) {
+        header_ = header;
+        identity_ = identity;
+        identityFile_ = file;
+        cells_ = cellsOf(header.definition);
+        if (header.definition.perFormula) {
+            heldFormulas_.resize(cells_.size());
+        } else {
+            heldCells_.resize(cells_.size());
+        }
+    } else if (identity != identity_) {
+        problems_.push_back(path + ": from another sweep than " + paths_[identityFile_] +
+                            " (its sweep line differs)");
+        return false;
+    }
+    versions_.insert(header.version.empty() ? "an older one without a version"
+                                            : header.version + " " + header.commit);
+    if (header.shard) {
+        shardCounts_.insert(header.shard->count);
+    }
+    return true;
+}
 
-    std::set<std::filesystem::path> named;
-    for (const std::string& path : paths) {
-        std::error_code error;
-        if (!named.insert(std::filesystem::weakly_canonical(path, error)).second) {
-            problems.push_back(path + ": named more than once");
-            continue;
+void Merger::keep(const RecordRead& record, Place place) {
+    const auto cell = static_cast<std::size_t>(record.cell);
+    Place held;
+    bool duplicate = false;
+    if (perFormula()) {
+        std::vector<HeldFormula>& formulas = heldFormulas_[cell];
+        formulas.resize(static_cast<std::size_t>(header_->definition.trials));
+        HeldFormula& slot = formulas[static_cast<std::size_t>(record.trial)];
+        duplicate = slot.present;
+        held = slot.place;
+        if (!duplicate) {
+            slot = HeldFormula{true, record.formula.satisfiable, place, record.startState,
+                               record.formula.steps};
         }
-        std::ifstream file(path, std::ios::binary);
-        if (!file) {
-            problems.push_back(path + ": cannot be read");
-            continue;
-        }
-        const std::string text((std::istreambuf_iterator<char>(file)),
-                               std::istreambuf_iterator<char>());
-        if (text.empty()) {
-            problems.push_back(path + ": is empty; a shard's file starts with its sweep line");
-            continue;
-        }
-        std::size_t start = 0;
-        for (std::size_t number = 1; start < text.size(); ++number) {
-            const std::size_t end = text.find('\n', start);
-            const Place place{path, number};
-            if (end == std::string::npos) {
-                problems.push_back(place.text() + ": record cut off mid-line (torn)");
-                break;
-            }
-            const std::string line = text.substr(start, end - start);
-            start = end + 1;
-            if (number == 1) {
-                std::optional<Header> header = parseHeader(line);
-                if (!header) {
-                    problems.push_back(place.text() +
-                                       ": not the JSON Lines of satphase sweep (no sweep line)");
-                    break;
-                }
-                const std::string canonical =
-                    outputPreamble(OutputFormat::JsonLines, header->definition);
-                if (!sweep) {
-                    sweep = header;
-                    reference = canonical;
-                    referencePath = path;
-                    cells = cellsOf(sweep->definition);
-                    records.resize(cells.size());
-                } else if (canonical != reference) {
-                    problems.push_back(path + ": from another sweep than ");
-                    problems.back() += referencePath + " (its sweep line differs)";
-                    break;
-                }
-                if (header->shard) {
-                    shardCounts.insert(header->shard->count);
-                }
-                continue;
-            }
-            const Json json = Json::parse(line, nullptr, false);
-            std::int32_t cell = -1;
-            std::int32_t vars = -1;
-            std::int32_t clauses = -1;
-            std::int32_t trial = 0;
-            if (!json.is_object() || !read(json, "cell", cell) || !read(json, "vars", vars) ||
-                !read(json, "clauses", clauses) || cell < 0 ||
-                cell >= static_cast<std::int32_t>(cells.size()) ||
-                cells[static_cast<std::size_t>(cell)].vars != vars ||
-                cells[static_cast<std::size_t>(cell)].clauses != clauses ||
-                (sweep->definition.perFormula &&
-                 (!read(json, "trial", trial) || trial < 0 || trial >= sweep->definition.trials))) {
-                problems.push_back(place.text() + ": not a record of this sweep");
-                continue;
-            }
-            auto& kept = records[static_cast<std::size_t>(cell)];
-            const auto [held, added] = kept.try_emplace(trial, Record{json, place});
-            if (!added) {
-                problems.push_back(
-                    "cell " + std::to_string(cell) +
-                    (sweep->definition.perFormula ? " trial " + std::to_string(trial) : "") +
-                    " is in both " + held->second.place.text() + " and " + place.text());
-            }
+    } else {
+        HeldCell& slot = heldCells_[cell];
+        duplicate = slot.present;
+        held = slot.place;
+        if (!duplicate) {
+            slot = HeldCell{true, place, record.startState, record.summary, record.seconds};
         }
     }
-    if (!sweep) {
-        if (problems.empty()) {
-            problems.emplace_back("no shard files to merge");
-        }
-        return outcome;
+    if (duplicate) {
+        problems_.push_back("cell " + std::to_string(record.cell) +
+                            (perFormula() ? " trial " + std::to_string(record.trial) : "") +
+                            " is in both " + where(held) + " and " + where(place));
     }
+}
 
-    // What no file holds, by shard where the files say how the sweep was split.
-    const auto perCell =
-        static_cast<std::size_t>(sweep->definition.perFormula ? sweep->definition.trials : 1);
-    const std::int32_t shards = shardCounts.size() == 1 ? *shardCounts.begin() : 0;
+// What no file holds, by shard where the files say how the sweep was split.
+void Merger::checkComplete() {
+    const std::int32_t shards = shardCounts_.size() == 1 ? *shardCounts_.begin() : 0;
     std::map<std::int32_t, std::vector<std::int32_t>> missingByShard;
-    for (const SweepCell& cell : cells) {
-        const auto& kept = records[static_cast<std::size_t>(cell.index)];
-        if (kept.empty()) {
+    for (const SweepCell& cell : cells_) {
+        const auto at = static_cast<std::size_t>(cell.index);
+        std::size_t present = 0;
+        if (perFormula()) {
+            for (const HeldFormula& formula : heldFormulas_[at]) {
+                present += formula.present ? 1 : 0;
+            }
+        } else {
+            present = heldCells_[at].present ? 1 : 0;
+        }
+        const auto perCell =
+            static_cast<std::size_t>(perFormula() ? header_->definition.trials : 1);
+        if (present == 0) {
             missingByShard[shards > 0 ? cell.index % shards + 1 : 0].push_back(cell.index);
-        } else if (kept.size() < perCell) {
-            problems.push_back("cell " + std::to_string(cell.index) + ": only " +
-                               std::to_string(kept.size()) + " of " + std::to_string(perCell) +
-                               " formulas are in the files");
+        } else if (present < perCell) {
+            problems_.push_back("cell " + std::to_string(cell.index) + ": only " +
+                                std::to_string(present) + " of " + std::to_string(perCell) +
+                                " formulas are in the files");
         }
     }
     for (const auto& [shard, missing] : missingByShard) {
-        problems.push_back(
+        problems_.push_back(
             (missing.size() == 1 ? "cell " : "cells ") + listOf(missing) +
             (shard > 0 ? " (shard " + std::to_string(shard) + " of " + std::to_string(shards) + ")"
                        : std::string()) +
             (missing.size() == 1 ? " is" : " are") + " in none of the files");
     }
-    if (format == OutputFormat::Table && sweep->definition.perFormula) {
-        problems.emplace_back("records of single formulas merge into csv or jsonl, not a table");
-    }
-    if (!problems.empty()) {
-        return outcome;
-    }
+}
 
-    // Every cell must start where the sweep reaches it: drawing the formulas
-    // again, without deciding them, tells.
-    SweepRunner runner(cells, sweep->definition.trials, SweepRunner::Options{1, 0});
-    SweepRunner::Hooks hooks;
-    hooks.decides = [](const SweepCell&) { return false; };
-    hooks.skipped = [&](const SweepCell& cell, std::int32_t startState) {
-        const Record& first = records[static_cast<std::size_t>(cell.index)].begin()->second;
-        std::int32_t recorded = -1;
-        if (!read(first.json, "start_state", recorded) || recorded != startState) {
-            problems.push_back(first.place.text() + ": cell " + std::to_string(cell.index) +
-                               " does not start at state " + std::to_string(startState) +
-                               ", where the sweep reaches it");
-        }
-        return true;
-    };
+// Every record must start where the sweep reaches it: drawing the formulas
+// again, without deciding them, tells.
+void Merger::checkStartStates() {
     const std::atomic<bool> stop{false};
-    SweepProgress progress;
-    runner.run(sweep->definition.seed, hooks, stop, progress);
-    if (!problems.empty()) {
-        return outcome;
-    }
+    replayDraws(header_->definition, cells_, static_cast<std::int32_t>(cells_.size()) - 1, stop,
+                [&](const SweepCell& cell, std::int32_t trial, std::int32_t state) {
+                    const auto at = static_cast<std::size_t>(cell.index);
+                    std::int32_t recorded = 0;
+                    Place place;
+                    if (perFormula()) {
+                        const HeldFormula& formula =
+                            heldFormulas_[at][static_cast<std::size_t>(trial)];
+                        recorded = formula.startState;
+                        place = formula.place;
+                    } else if (trial == 0) {
+                        recorded = heldCells_[at].startState;
+                        place = heldCells_[at].place;
+                    } else {
+                        return true;
+                    }
+                    if (recorded == state) {
+                        return true;
+                    }
+                    problems_.push_back(where(place) + ": cell " + std::to_string(cell.index) +
+                                        (perFormula() ? " trial " + std::to_string(trial) : "") +
+                                        " does not start at state " + std::to_string(state) +
+                                        ", where the sweep reaches it");
+                    return false;
+                });
+}
 
-    std::string& out = outcome.output;
-    out = outputPreamble(format, sweep->definition);
+void Merger::write(OutputFormat format, std::string& out) {
+    const SweepDefinition& definition = header_->definition;
+    out = outputPreamble(format, definition);
     std::vector<FormulaResult> formulas;
     std::vector<std::uint64_t> scratch;
-    for (const SweepCell& cell : cells) {
-        const auto& kept = records[static_cast<std::size_t>(cell.index)];
+    for (const SweepCell& cell : cells_) {
+        const auto at = static_cast<std::size_t>(cell.index);
         CellSummary summary;
         double seconds = 0;
         std::int32_t startState = 0;
         formulas.clear();
-        bool complete = true;
-        if (sweep->definition.perFormula) {
-            for (const auto& [trial, record] : kept) {
-                FormulaResult result;
-                complete = complete && read(record.json, "start_state", result.startState) &&
-                           read(record.json, "satisfiable", result.satisfiable) &&
-                           read(record.json, "steps", result.steps);
-                formulas.push_back(result);
+        if (perFormula()) {
+            for (const HeldFormula& formula : heldFormulas_[at]) {
+                formulas.push_back(
+                    FormulaResult{formula.startState, formula.satisfiable, formula.steps});
             }
             summary = summarise(formulas, scratch);
             startState = formulas.front().startState;
         } else {
-            const Json& r = kept.begin()->second.json;
-            complete =
-                read(r, "trials", summary.trials) && read(r, "unsat", summary.unsatisfiable) &&
-                read(r, "sat_fraction", summary.satFraction) &&
-                read(r, "sat_low", summary.satLow) && read(r, "sat_high", summary.satHigh) &&
-                read(r, "median_steps", summary.median) &&
-                read(r, "q1_steps", summary.lowerQuartile) &&
-                read(r, "q3_steps", summary.upperQuartile) && read(r, "mean_steps", summary.mean) &&
-                read(r, "max_steps", summary.max) && read(r, "seconds", seconds) &&
-                read(r, "start_state", startState) && summary.trials == sweep->definition.trials;
+            summary = heldCells_[at].summary;
+            seconds = heldCells_[at].seconds;
+            startState = heldCells_[at].startState;
         }
-        if (!complete) {
-            problems.push_back(kept.begin()->second.place.text() +
-                               ": a record of this sweep lacks some of its fields");
-            continue;
-        }
-        appendCellText(format, sweep->definition.perFormula,
+        appendCellText(format, definition,
                        FinishedCell{cell, startState, summary, seconds, formulas}, out);
     }
-    if (!problems.empty()) {
-        out.clear();
+}
+
+}  // namespace
+
+MergeOutcome mergeShards(std::span<const std::string> paths, OutputFormat format) {
+    MergeOutcome outcome;
+    Merger merger(paths, outcome);
+    if (!merger.readAll()) {
+        if (outcome.problems.empty()) {
+            outcome.problems.emplace_back("no shard files to merge");
+        }
+        return outcome;
+    }
+    merger.checkComplete();
+    if (format == OutputFormat::Table && merger.perFormula()) {
+        outcome.problems.emplace_back(
+            "records of single formulas merge into csv or jsonl, not a table");
+    }
+    if (!outcome.problems.empty()) {
+        return outcome;
+    }
+    merger.checkStartStates();
+    if (outcome.problems.empty()) {
+        merger.write(format, outcome.output);
     }
     return outcome;
 }

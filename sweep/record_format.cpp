@@ -1,58 +1,57 @@
 #include "sweep/record_format.h"
 
+#include <cassert>
 #include <charconv>
 #include <nlohmann/json.hpp>
 #include <sstream>
+
+#include "platform/build_info.h"
 
 namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr const char* kCellColumns =
-    "cell,vars,clauses,ratio,trials,unsat,sat_fraction,sat_low,sat_high,median_steps,q1_steps,"
-    "q3_steps,mean_steps,max_steps,seconds,start_state";
-constexpr const char* kFormulaColumns =
-    "cell,vars,clauses,ratio,trial,start_state,satisfiable,steps";
+// The values of a record, in the order of its columns.
+using Values = std::vector<Json>;
 
-Json cellJson(const FinishedCell& f) {
+void insertModel(const SweepDefinition& definition, Values& values) {
+    if (namesModel(definition)) {
+        values.insert(values.begin() + kModelColumnsAt,
+                      {Json(modelName(definition.model)), Json(definition.k)});
+    }
+}
+
+Values cellValues(const SweepDefinition& definition, const FinishedCell& f) {
     const CellSummary& s = f.summary;
-    return Json{{"cell", f.cell.index},
-                {"vars", f.cell.vars},
-                {"clauses", f.cell.clauses},
-                {"ratio", f.cell.ratio.value()},
-                {"trials", s.trials},
-                {"unsat", s.unsatisfiable},
-                {"sat_fraction", s.satFraction},
-                {"sat_low", s.satLow},
-                {"sat_high", s.satHigh},
-                {"median_steps", s.median},
-                {"q1_steps", s.lowerQuartile},
-                {"q3_steps", s.upperQuartile},
-                {"mean_steps", s.mean},
-                {"max_steps", s.max},
-                {"seconds", f.seconds},
-                {"start_state", f.startState}};
+    Values values{f.cell.index, f.cell.vars,     f.cell.clauses,  f.cell.ratio.value(),
+                  s.trials,     s.unsatisfiable, s.satFraction,   s.satLow,
+                  s.satHigh,    s.median,        s.lowerQuartile, s.upperQuartile,
+                  s.mean,       s.max,           f.seconds,       f.startState};
+    insertModel(definition, values);
+    return values;
 }
 
-Json formulaJson(const FinishedCell& f, std::size_t trial) {
+Values formulaValues(const SweepDefinition& definition, const FinishedCell& f, std::size_t trial) {
     const FormulaResult& r = f.formulas[trial];
-    return Json{
-        {"cell", f.cell.index},          {"vars", f.cell.vars}, {"clauses", f.cell.clauses},
-        {"ratio", f.cell.ratio.value()}, {"trial", trial},      {"start_state", r.startState},
-        {"satisfiable", r.satisfiable},  {"steps", r.steps}};
+    Values values{f.cell.index, f.cell.vars,  f.cell.clauses, f.cell.ratio.value(),
+                  trial,        r.startState, r.satisfiable,  r.steps};
+    insertModel(definition, values);
+    return values;
 }
 
-// One CSV row of the values of a JSON object, in its key order. Every value
-// is a number or a truth value, so no field needs quoting.
-void appendCsvRow(const Json& record, std::string& out) {
+// One CSV row. Every value is a number, a truth value or a model name
+// (letters, digits and '-'), so no field ever needs quoting.
+void appendCsvRow(const Values& values, std::string& out) {
     bool first = true;
-    for (const auto& value : record) {
+    for (const Json& value : values) {
         out += first ? "" : ",";
         first = false;
         if (value.is_boolean()) {
             out += value.get<bool>() ? "1" : "0";
         } else if (value.is_number_float()) {
             out += shortestText(value.get<double>());
+        } else if (value.is_string()) {
+            out += value.get<std::string>();
         } else {
             out += value.dump();
         }
@@ -60,7 +59,55 @@ void appendCsvRow(const Json& record, std::string& out) {
     out += "\n";
 }
 
+void appendJsonLine(const std::vector<std::string_view>& columns, const Values& values,
+                    std::string& out) {
+    assert(columns.size() == values.size());
+    Json record = Json::object();
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        record[std::string(columns[i])] = values[i];
+    }
+    out += record.dump() + "\n";
+}
+
+Json sweepObject(const SweepDefinition& definition, std::optional<Shard> shard) {
+    Json ratios = Json::array();
+    for (const Ratio ratio : definition.ratios) {
+        ratios.push_back(ratio.value());
+    }
+    Json sweep{{"vars", definition.vars},
+               {"ratios", ratios},
+               {"trials", definition.trials},
+               {"seed", definition.seed},
+               {"per_formula", definition.perFormula}};
+    if (namesModel(definition)) {
+        sweep["model"] = modelName(definition.model);
+        sweep["k"] = definition.k;
+    }
+    if (shard) {
+        sweep["shard"] = shard->text();
+    }
+    return sweep;
+}
+
 }  // namespace
+
+bool namesModel(const SweepDefinition& definition) {
+    return definition.model != FormulaModel::Classic || definition.k != kClassicClauseLength;
+}
+
+std::vector<std::string_view> recordColumns(const SweepDefinition& definition) {
+    std::vector<std::string_view> columns;
+    if (definition.perFormula) {
+        columns.assign(std::begin(kFormulaColumns), std::end(kFormulaColumns));
+    } else {
+        columns.assign(std::begin(kCellColumns), std::end(kCellColumns));
+    }
+    if (namesModel(definition)) {
+        columns.insert(columns.begin() + kModelColumnsAt, std::begin(kModelColumns),
+                       std::end(kModelColumns));
+    }
+    return columns;
+}
 
 std::string shortestText(double value) {
     char text[32];
@@ -68,34 +115,39 @@ std::string shortestText(double value) {
     return {text, result.ptr};
 }
 
+std::string ratioJson(Ratio ratio) {
+    return Json(ratio.value()).dump();
+}
+
+std::string sweepIdentity(const SweepDefinition& definition, std::optional<Shard> shard) {
+    return Json{{"sweep", sweepObject(definition, shard)}}.dump();
+}
+
 std::string outputPreamble(OutputFormat format, const SweepDefinition& definition,
                            std::optional<Shard> shard) {
     switch (format) {
         case OutputFormat::Table:
             return "";
-        case OutputFormat::Csv:
-            return std::string(definition.perFormula ? kFormulaColumns : kCellColumns) + "\n";
+        case OutputFormat::Csv: {
+            std::string header;
+            for (const std::string_view column : recordColumns(definition)) {
+                header += header.empty() ? "" : ",";
+                header += column;
+            }
+            return header + "\n";
+        }
         case OutputFormat::JsonLines: {
-            Json ratios = Json::array();
-            for (const Ratio ratio : definition.ratios) {
-                ratios.push_back(ratio.value());
-            }
-            Json sweep{{"vars", definition.vars},
-                       {"ratios", ratios},
-                       {"trials", definition.trials},
-                       {"seed", definition.seed},
-                       {"per_formula", definition.perFormula}};
-            if (shard) {
-                sweep["shard"] = shard->text();
-            }
+            Json sweep = sweepObject(definition, shard);
+            sweep["version"] = programVersion();
+            sweep["commit"] = programCommit();
             return Json{{"sweep", sweep}}.dump() + "\n";
         }
     }
     return "";
 }
 
-void appendCellText(OutputFormat format, bool perFormula, const FinishedCell& finished,
-                    std::string& out) {
+void appendCellText(OutputFormat format, const SweepDefinition& definition,
+                    const FinishedCell& finished, std::string& out) {
     if (format == OutputFormat::Table) {
         std::ostringstream text;
         if (finished.cell.firstOfSize) {
@@ -110,18 +162,26 @@ void appendCellText(OutputFormat format, bool perFormula, const FinishedCell& fi
         out += text.str();
         return;
     }
-    const auto emit = [&](const Json& record) {
+    const std::vector<std::string_view> columns = recordColumns(definition);
+    const auto emit = [&](const Values& values) {
         if (format == OutputFormat::Csv) {
-            appendCsvRow(record, out);
+            appendCsvRow(values, out);
         } else {
-            out += record.dump() + "\n";
+            appendJsonLine(columns, values, out);
         }
     };
-    if (!perFormula) {
-        emit(cellJson(finished));
+    if (!definition.perFormula) {
+        emit(cellValues(definition, finished));
         return;
     }
     for (std::size_t trial = 0; trial < finished.formulas.size(); ++trial) {
-        emit(formulaJson(finished, trial));
+        emit(formulaValues(definition, finished, trial));
     }
+}
+
+void appendCellText(OutputFormat format, bool perFormula, const FinishedCell& finished,
+                    std::string& out) {
+    SweepDefinition classic;
+    classic.perFormula = perFormula;
+    appendCellText(format, classic, finished, out);
 }

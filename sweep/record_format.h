@@ -4,11 +4,33 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "sweep/cell_summary.h"
 #include "sweep/sweep_plan.h"
 
 enum class OutputFormat { Table, Csv, JsonLines };
+
+// The record schema, held here once: the CSV header and the JSON keys of a
+// cell record and of a per-formula record, in the order they are written.
+// A sweep of another model or clause length than the classic one carries
+// `model` and `k` right after `ratio` (kModelColumns).
+inline constexpr std::string_view kCellColumns[] = {
+    "cell",         "vars",      "clauses",  "ratio",        "trials",   "unsat",
+    "sat_fraction", "sat_low",   "sat_high", "median_steps", "q1_steps", "q3_steps",
+    "mean_steps",   "max_steps", "seconds",  "start_state"};
+inline constexpr std::string_view kFormulaColumns[] = {
+    "cell", "vars", "clauses", "ratio", "trial", "start_state", "satisfiable", "steps"};
+inline constexpr std::string_view kModelColumns[] = {"model", "k"};
+// Where kModelColumns go: after `ratio`.
+inline constexpr std::size_t kModelColumnsAt = 4;
+
+// Whether the records of `definition` carry the model columns.
+bool namesModel(const SweepDefinition& definition);
+
+// The columns of the records `definition` writes, in order.
+std::vector<std::string_view> recordColumns(const SweepDefinition& definition);
 
 // A cell as the sweep finished it.
 struct FinishedCell {
@@ -20,15 +42,26 @@ struct FinishedCell {
 };
 
 // What opens the output: the CSV header row, or the JSON line that describes
-// the sweep (and the shard, for a part of it); nothing for a table.
+// the sweep (and the shard, for a part of it) and, last, the version and
+// commit of the program that wrote it; nothing for a table.
 std::string outputPreamble(OutputFormat format, const SweepDefinition& definition,
                            std::optional<Shard> shard = std::nullopt);
+
+// The JSON sweep line without the program's version and commit: what makes
+// two files parts of the same sweep.
+std::string sweepIdentity(const SweepDefinition& definition, std::optional<Shard> shard);
 
 // Appends the text of one finished cell: its table row (with the size's
 // header before its first ratio and an empty line after its last), its CSV
 // row or JSON line, or with perFormula one row or line per formula.
+void appendCellText(OutputFormat format, const SweepDefinition& definition,
+                    const FinishedCell& finished, std::string& out);
+// The same for a classic sweep, which needs no more of its definition.
 void appendCellText(OutputFormat format, bool perFormula, const FinishedCell& finished,
                     std::string& out);
 
 // The shortest decimal text that reads back as exactly `value`.
 std::string shortestText(double value);
+
+// A ratio as the JSON of a sweep writes it, in its sweep line and records.
+std::string ratioJson(Ratio ratio);

@@ -1,129 +1,167 @@
 #include "sweep/resume.h"
 
+#include <cassert>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <nlohmann/json.hpp>
-#include <optional>
-#include <sstream>
+
+#include "sweep/formula_draw.h"
+#include "sweep/record_reader.h"
+
+CellSelection selectCells(const SweepDefinition& definition, std::optional<Shard> shard) {
+    CellSelection selection;
+    selection.cells = cellsOf(definition);
+    selection.placeOf.assign(selection.cells.size(), -1);
+    for (const SweepCell& cell : selection.cells) {
+        if (!shard || shard->holds(cell)) {
+            selection.placeOf[static_cast<std::size_t>(cell.index)] =
+                static_cast<std::int32_t>(selection.selected.size());
+            selection.selected.push_back(cell);
+        }
+    }
+    return selection;
+}
 
 namespace {
 
-// The fields a record is checked by.
-struct RecordKey {
-    std::int64_t cell = -1;
-    std::int64_t vars = -1;
-    std::int64_t clauses = -1;
-    std::int64_t trialsOrTrial = -1;  // `trials` of a cell record, `trial` of a formula record
-    std::int64_t startState = -1;
-};
-
-std::optional<RecordKey> parseJsonRecord(const std::string& line, bool perFormula) {
-    const nlohmann::json record = nlohmann::json::parse(line, nullptr, false);
-    if (!record.is_object()) {
-        return std::nullopt;
+// Whether the first line `line` is the header of this sweep.
+bool isOwnHeader(const std::string& line, OutputFormat format, const SweepDefinition& definition,
+                 std::optional<Shard> shard) {
+    if (format == OutputFormat::Csv) {
+        return line + "\n" == outputPreamble(format, definition, shard);
     }
-    RecordKey key;
-    const auto field = [&](const char* name, std::int64_t& to) {
-        const auto found = record.find(name);
-        if (found == record.end() || !found->is_number_integer()) {
-            return false;
-        }
-        to = found->get<std::int64_t>();
-        return true;
-    };
-    if (!field("cell", key.cell) || !field("vars", key.vars) || !field("clauses", key.clauses) ||
-        !field(perFormula ? "trial" : "trials", key.trialsOrTrial) ||
-        !field("start_state", key.startState)) {
-        return std::nullopt;
-    }
-    return key;
-}
-
-std::optional<RecordKey> parseCsvRecord(const std::string& line, bool perFormula) {
-    std::vector<std::int64_t> fields;
-    std::istringstream in(line);
-    for (std::string field; std::getline(in, field, ',');) {
-        std::int64_t value = -1;
-        std::istringstream number(field);
-        number >> value;  // doubles read only their whole part, which is never compared
-        fields.push_back(number.fail() ? -1 : value);
-    }
-    const std::size_t expected = perFormula ? 8 : 16;
-    if (fields.size() != expected) {
-        return std::nullopt;
-    }
-    // Formula rows: cell,vars,clauses,ratio,trial,start_state,...; cell rows:
-    // cell,vars,clauses,ratio,trials,...,start_state last.
-    return RecordKey{fields[0], fields[1], fields[2], fields[4],
-                     perFormula ? fields[5] : fields[15]};
+    const auto header = readSweepLine(line);
+    const auto* read = std::get_if<SweepHeader>(&header);
+    return read != nullptr &&
+           sweepIdentity(read->definition, read->shard) == sweepIdentity(definition, shard);
 }
 
 }  // namespace
 
-std::variant<KeptOutput, std::string> readKeptOutput(const std::string& path, OutputFormat format,
-                                                     const std::string& preamble,
+std::variant<KeptOutput, KeptProblem> readKeptOutput(std::istream& in, const std::string& path,
+                                                     OutputFormat format,
                                                      const SweepDefinition& definition,
-                                                     std::span<const SweepCell> cells) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return path + ": cannot be read to resume from";
-    }
-    const std::string text((std::istreambuf_iterator<char>(file)),
-                           std::istreambuf_iterator<char>());
+                                                     std::optional<Shard> shard,
+                                                     const CellSelection& selection,
+                                                     const std::atomic<bool>& stop) {
+    assert(format != OutputFormat::Table);
+    const auto problem = [&](std::uint64_t line, const std::string& what) {
+        return KeptProblem{path + ":" + std::to_string(line) + ": " + what};
+    };
     const bool perFormula = definition.perFormula;
     const std::size_t perCell = perFormula ? static_cast<std::size_t>(definition.trials) : 1;
-
+    LineReader lines(in);
+    std::string line;
     KeptOutput kept;
-    std::size_t lineStart = 0;
-    std::size_t lineNumber = 0;
+    // The start state of every kept record, in order: cell by cell, trial by trial.
+    std::vector<std::int32_t> startStates;
     std::size_t records = 0;
-    while (true) {
-        const std::size_t end = text.find('\n', lineStart);
-        if (end == std::string::npos) {
-            break;  // a torn last line, or nothing more
-        }
-        ++lineNumber;
-        const std::string line = text.substr(lineStart, end - lineStart);
-        const std::string where = path + ":" + std::to_string(lineNumber) + ": ";
-        lineStart = end + 1;
-        if (lineNumber == 1) {
-            if (line + "\n" != preamble) {
-                return where +
-                       "was not written by this sweep (its first line differs: other "
-                       "options, or another format)";
+    while (lines.next(line)) {
+        if (lines.number() == 1) {
+            if (!isOwnHeader(line, format, definition, shard)) {
+                return problem(1,
+                               "was not written by this sweep (its first line differs: other "
+                               "options, or another format)");
             }
             kept.hasPreamble = true;
-            kept.bytes = lineStart;
+            kept.bytes = lines.offset();
             continue;
         }
-        const std::optional<RecordKey> key = format == OutputFormat::Csv
-                                                 ? parseCsvRecord(line, perFormula)
-                                                 : parseJsonRecord(line, perFormula);
-        if (!key) {
-            return where + "is not a record of this sweep";
+        RecordRead record;
+        if (auto wrong = readRecord(format, line, definition, selection.cells, record)) {
+            return problem(lines.number(), "not a record of this sweep: " + *wrong);
         }
-        const std::size_t cellIndex = records / perCell;
-        const std::size_t trial = records % perCell;
-        if (cellIndex >= cells.size()) {
-            return where + "holds more records than this sweep writes there";
+        const std::size_t place = records / perCell;
+        if (place >= selection.selected.size()) {
+            return problem(lines.number(), "holds more records than this sweep writes there");
         }
-        const SweepCell& cell = cells[cellIndex];
-        const std::int64_t expectedCount =
-            perFormula ? static_cast<std::int64_t>(trial) : definition.trials;
-        if (key->cell != cell.index || key->vars != cell.vars || key->clauses != cell.clauses ||
-            key->trialsOrTrial != expectedCount) {
-            return where + "does not hold the record this sweep writes there (cell " +
-                   std::to_string(cell.index) + ")";
+        const SweepCell& cell = selection.selected[place];
+        if (record.cell != cell.index ||
+            (perFormula && record.trial != static_cast<std::int32_t>(records % perCell))) {
+            return problem(lines.number(),
+                           "does not hold the record this sweep writes there (cell " +
+                               std::to_string(cell.index) + ")");
         }
-        if (trial == 0) {
-            kept.startStates.push_back(static_cast<std::int32_t>(key->startState));
-        }
+        startStates.push_back(record.startState);
         ++records;
         if (records % perCell == 0) {
             kept.cells = static_cast<std::int32_t>(records / perCell);
-            kept.bytes = lineStart;
+            kept.bytes = lines.offset();
         }
     }
-    kept.startStates.resize(static_cast<std::size_t>(kept.cells));
+    if (lines.failed()) {
+        return KeptProblem{path + ": cannot be read to the end"};
+    }
+    if (lines.number() == 0 && !lines.torn().empty() &&
+        outputPreamble(format, definition, shard).rfind(lines.torn(), 0) != 0) {
+        // No complete line, and not the start of this sweep's header either.
+        return problem(1,
+                       "was not written by this sweep (it holds no complete line, and "
+                       "what it holds is not the start of this sweep's header)");
+    }
+    kept.complete =
+        kept.hasPreamble && lines.torn().empty() && records == selection.selected.size() * perCell;
+
+    // Every kept record must start where the sweep reaches it.
+    if (kept.cells > 0) {
+        std::optional<KeptProblem> mismatch;
+        [[maybe_unused]] const std::size_t keptRecords =
+            static_cast<std::size_t>(kept.cells) * perCell;
+        const SweepCell& last = selection.selected[static_cast<std::size_t>(kept.cells) - 1];
+        const ReplayOutcome outcome = replayDraws(
+            definition, selection.cells, last.index, stop,
+            [&](const SweepCell& cell, std::int32_t trial, std::int32_t state) {
+                const std::int32_t place = selection.placeOf[static_cast<std::size_t>(cell.index)];
+                if (place < 0 || (!perFormula && trial > 0)) {
+                    return true;
+                }
+                const std::size_t at = static_cast<std::size_t>(place) * perCell +
+                                       static_cast<std::size_t>(perFormula ? trial : 0);
+                assert(at < keptRecords);
+                if (startStates[at] == state) {
+                    return true;
+                }
+                mismatch =
+                    problem(at + 2, "cell " + std::to_string(cell.index) +
+                                        (perFormula ? " trial " + std::to_string(trial) : "") +
+                                        " starts at state " + std::to_string(startStates[at]) +
+                                        ", but this sweep reaches it at " + std::to_string(state) +
+                                        "; the file was written by another sweep");
+                return false;
+            });
+        if (mismatch) {
+            return *mismatch;
+        }
+        if (outcome == ReplayOutcome::Stopped) {
+            return KeptProblem{path + ": interrupted while its records were checked", true};
+        }
+        if (outcome == ReplayOutcome::GenerationFailed) {
+            return KeptProblem{path + ": its cells cannot be drawn again to check them"};
+        }
+    }
     return kept;
+}
+
+std::variant<CheckVerdict, KeptProblem> checkOutput(const std::string& path, OutputFormat format,
+                                                    const SweepDefinition& definition,
+                                                    std::optional<Shard> shard,
+                                                    const std::atomic<bool>& stop) {
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        return CheckVerdict::Incomplete;
+    }
+    if (auto problem = unreadableFile(path)) {
+        return KeptProblem{*problem};
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return KeptProblem{path + ": cannot be read: " + std::strerror(errno)};
+    }
+    const CellSelection selection = selectCells(definition, shard);
+    auto read = readKeptOutput(in, path, format, definition, shard, selection, stop);
+    if (auto* problem = std::get_if<KeptProblem>(&read)) {
+        return *problem;
+    }
+    return std::get<KeptOutput>(read).complete ? CheckVerdict::Complete : CheckVerdict::Incomplete;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
-#include <span>
+#include <istream>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -9,21 +11,52 @@
 #include "sweep/record_format.h"
 #include "sweep/sweep_plan.h"
 
-// What an interrupted run of a sweep left in its output file: the complete
-// cells at its start, to keep, and where they end.
-struct KeptOutput {
-    std::int32_t cells = 0;                 // cells 0 .. cells - 1 are complete
-    std::uintmax_t bytes = 0;               // the file's length up to the end of them
-    bool hasPreamble = false;               // the header line is complete
-    std::vector<std::int32_t> startStates;  // per kept cell, as recorded
+// The cells one run of a sweep writes: all of them, or a shard's.
+struct CellSelection {
+    std::vector<SweepCell> cells;       // every cell of the sweep, in order
+    std::vector<SweepCell> selected;    // the cells this run writes, in order
+    std::vector<std::int32_t> placeOf;  // per cell its place in `selected`, or -1
 };
 
-// Reads the CSV or JSON Lines that a sweep wrote to `path` and checks that it
-// is this sweep's: the header `preamble`, then records of `cells` (all the
-// sweep's cells, or a shard's) in order. A torn last line and the records of
-// an unfinished cell are left out. Returns the kept part, or why the file
-// cannot be continued (one line, naming the file and the line).
-std::variant<KeptOutput, std::string> readKeptOutput(const std::string& path, OutputFormat format,
-                                                     const std::string& preamble,
+CellSelection selectCells(const SweepDefinition& definition, std::optional<Shard> shard);
+
+// What an earlier run of the sweep left in its output file: the complete
+// cells at its start, to keep, and where they end.
+struct KeptOutput {
+    std::int32_t cells = 0;    // selected cells 0 .. cells - 1 are complete
+    std::uintmax_t bytes = 0;  // the file's length up to the end of them
+    bool hasPreamble = false;  // the header line is complete (and kept as it is)
+    // Every selected cell is there and nothing follows them, not even a torn
+    // line: what --check calls complete.
+    bool complete = false;
+};
+
+// Why a file cannot be continued, and whether that is because a stop was asked for.
+struct KeptProblem {
+    std::string message;  // one line, naming the file and the line
+    bool interrupted = false;
+};
+
+// Reads what a run of the sweep (`definition`, `shard`, `format`) wrote to
+// `in`, which is the file `path`, and checks it as merge checks a shard:
+// the header (another version's sweep line is this sweep's too), every
+// record with readRecord in the order the sweep writes them, and the start
+// state of every record by replaying the draws. A torn last line, and the
+// records of a cell left unfinished, are not kept. A first line cut off is
+// kept only when it is the start of this sweep's own header. Reading
+// changes nothing; the caller truncates to `bytes` afterwards.
+std::variant<KeptOutput, KeptProblem> readKeptOutput(std::istream& in, const std::string& path,
+                                                     OutputFormat format,
                                                      const SweepDefinition& definition,
-                                                     std::span<const SweepCell> cells);
+                                                     std::optional<Shard> shard,
+                                                     const CellSelection& selection,
+                                                     const std::atomic<bool>& stop);
+
+// What --check finds in the file `path`: every record of this run there and
+// valid (0), or not yet (3, a file missing, cut short or torn included), or
+// a problem that makes the file no output of this sweep.
+enum class CheckVerdict { Complete, Incomplete };
+std::variant<CheckVerdict, KeptProblem> checkOutput(const std::string& path, OutputFormat format,
+                                                    const SweepDefinition& definition,
+                                                    std::optional<Shard> shard,
+                                                    const std::atomic<bool>& stop);

@@ -88,8 +88,8 @@ std::string joined(std::initializer_list<std::string_view> pieces) {
 
 // Expands one list item, a number or a range, with `parse` reading each number.
 template <typename Parse, typename Add>
-std::optional<std::string> expandItem(std::string_view item, const char* what, Parse parse,
-                                      Add add) {
+std::optional<std::string> expandItem(std::string_view item, const char* what, const char* plural,
+                                      Parse parse, Add add) {
     std::string_view parts[3];
     if (!splitRange(item, parts)) {
         const auto value = parse(item);
@@ -102,7 +102,7 @@ std::optional<std::string> expandItem(std::string_view item, const char* what, P
     const auto last = parse(parts[1]);
     const auto step = parse(parts[2]);
     if (!first || !last || !step) {
-        return joined({"'", item, "' is not a range first:last:step of ", what, "s"});
+        return joined({"'", item, "' is not a range first:last:step of ", plural});
     }
     if (*step <= 0 || *last < *first) {
         return joined(
@@ -124,7 +124,7 @@ std::optional<std::string> expandItem(std::string_view item, const char* what, P
 std::optional<std::string> parseSizes(std::string_view text, std::vector<std::int32_t>& out) {
     out.clear();
     return forEachItem(text, [&](std::string_view item) {
-        return expandItem(item, "a whole number", parseWhole,
+        return expandItem(item, "a whole number", "whole numbers", parseWhole,
                           [&](std::int64_t value) -> std::optional<std::string> {
                               if (value < 3 || value > kMaxCnfVars) {
                                   return std::to_string(value) + " variables is outside 3 .. " +
@@ -140,7 +140,8 @@ std::optional<std::string> parseRatios(std::string_view text, std::vector<Ratio>
     out.clear();
     return forEachItem(text, [&](std::string_view item) {
         return expandItem(
-            item, "a decimal number with at most six places", parseDecimal,
+            item, "a decimal number with at most six places",
+            "decimal numbers with at most six places", parseDecimal,
             [&](std::int64_t millionths) -> std::optional<std::string> {
                 if (millionths <= 0 ||
                     millionths > static_cast<std::int64_t>(kMaxCnfClauses) * 1000000) {
@@ -193,6 +194,48 @@ std::optional<std::string> sweepRefusal(const SweepDefinition& definition) {
         }
     }
     return std::nullopt;
+}
+
+std::optional<std::string> definitionProblem(const SweepDefinition& definition) {
+    if (definition.vars.empty() || definition.ratios.empty()) {
+        return std::string("no sizes or no ratios");
+    }
+    for (const std::int32_t vars : definition.vars) {
+        if (vars < 3 || vars > kMaxCnfVars) {
+            return std::to_string(vars) + " variables is outside 3 .. " +
+                   std::to_string(kMaxCnfVars);
+        }
+    }
+    for (const Ratio ratio : definition.ratios) {
+        if (ratio.millionths <= 0 ||
+            ratio.millionths > static_cast<std::int64_t>(kMaxCnfClauses) * 1000000) {
+            return "the ratio " + ratioText(ratio) + " is outside (0, " +
+                   std::to_string(kMaxCnfClauses) + "]";
+        }
+    }
+    if (definition.trials < 1 || definition.trials > kMaxTrials) {
+        return std::to_string(definition.trials) + " trials is outside 1 .. " +
+               std::to_string(kMaxTrials);
+    }
+    if (definition.seed < kMinSeed || definition.seed > kMaxSeed) {
+        return "the seed " + std::to_string(definition.seed) + " is outside " +
+               std::to_string(kMinSeed) + " .. " + std::to_string(kMaxSeed);
+    }
+    if (definition.k < kMinClauseLength || definition.k > kMaxClauseLength ||
+        (definition.model == FormulaModel::Classic && definition.k != kClassicClauseLength)) {
+        return "clauses of " + std::to_string(definition.k) + " literals: the " +
+               std::string(modelName(definition.model)) + " model takes " +
+               (definition.model == FormulaModel::Classic
+                    ? std::to_string(kClassicClauseLength)
+                    : std::to_string(kMinClauseLength) + " .. " + std::to_string(kMaxClauseLength));
+    }
+    const auto cells = static_cast<std::int64_t>(definition.vars.size()) *
+                       static_cast<std::int64_t>(definition.ratios.size());
+    if (cells > kMaxCells) {
+        return std::to_string(cells) + " cells (sizes x ratios) is more than the " +
+               std::to_string(kMaxCells) + " a sweep may have";
+    }
+    return sweepRefusal(definition);
 }
 
 std::optional<Shard> parseShard(std::string_view text) {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "random/formula_model.h"
+
 // A clause/variable ratio exactly as the user wrote it: a decimal with at most
 // six places, held in millionths so that clause counts come out exact (4.1 ×
 // 50 is 205 clauses, not the 204 that binary floating point would give).
@@ -26,6 +28,10 @@ struct SweepDefinition {
     std::int32_t trials = 0;
     std::int32_t seed = 0;
     bool perFormula = false;
+    // The formulas' model and clause length; records name them only when they
+    // differ from these defaults, so that classic sweeps read as they always did.
+    FormulaModel model = FormulaModel::Classic;
+    std::int32_t k = kClassicClauseLength;
 };
 
 struct SweepCell {
@@ -38,6 +44,12 @@ struct SweepCell {
 };
 
 inline constexpr std::int32_t kMaxTrials = 1000000;
+// The most cells one sweep may have: every cell costs some tens of bytes
+// before any work starts, in the sweep and in merge.
+inline constexpr std::int64_t kMaxCells = 1000000;
+// The seeds a sweep accepts: the random stream's states.
+inline constexpr std::int32_t kMinSeed = 1;
+inline constexpr std::int32_t kMaxSeed = 2147483646;
 
 // One of `count` parts of a sweep that can run apart and be merged: cell c
 // belongs to part c mod count + 1, so that every part gets small and large
@@ -71,3 +83,9 @@ std::vector<SweepCell> cellsOf(const SweepDefinition& definition);
 // Why the generator cannot serve some cell of the sweep, naming the cell, or
 // nothing when every cell can be generated.
 std::optional<std::string> sweepRefusal(const SweepDefinition& definition);
+
+// Why a definition read from anywhere (the options, or a file's sweep line)
+// is not a sweep this program runs: a size, ratio, trial count, seed, model,
+// clause length or cell count outside its limits, or a cell the generator
+// cannot serve. The same rules for `sweep` and for every reader of its files.
+std::optional<std::string> definitionProblem(const SweepDefinition& definition);

@@ -13,13 +13,25 @@ std::int32_t largest(std::span<const SweepCell> cells, std::int32_t SweepCell::*
     return most;
 }
 
+SweepDefinition classicOf(std::int32_t trials) {
+    SweepDefinition definition;
+    definition.trials = trials;
+    return definition;
+}
+
 }  // namespace
 
 SweepRunner::SweepRunner(std::span<const SweepCell> cells, std::int32_t trials, Options options)
-    : cells_(cells.begin(), cells.end()),
+    : SweepRunner(classicOf(trials), cells, options) {}
+
+SweepRunner::SweepRunner(const SweepDefinition& definition, std::span<const SweepCell> cells,
+                         Options options)
+    : definition_(definition),
+      cells_(cells.begin(), cells.end()),
       options_(options),
-      trials_(trials),
+      trials_(definition.trials),
       generator_(largest(cells, &SweepCell::vars), largest(cells, &SweepCell::clauses)) {
+    const std::int32_t trials = trials_;
     const std::int32_t maxVars = largest(cells, &SweepCell::vars);
     const std::int32_t maxClauses = largest(cells, &SweepCell::clauses);
     const std::int32_t threads = options_.jobs > 1 ? options_.jobs : 0;
@@ -60,7 +72,7 @@ std::int32_t SweepRunner::clausesOf(const SweepCell& cell) const {
 bool SweepRunner::draw(const SweepCell& cell, std::int32_t trial, RandomStream& stream,
                        CnfFormula& formula) {
     results_[static_cast<std::size_t>(trial)].startState = stream.state();
-    return generator_.generate(cell.vars, clausesOf(cell), stream, formula);
+    return drawFormula(definition_, cell, clausesOf(cell), generator_, stream, formula);
 }
 
 void SweepRunner::record(std::int32_t trial, const TrailSearch::Outcome& outcome) {
@@ -136,6 +148,9 @@ SweepRunner::Outcome SweepRunner::run(std::int32_t seed, const Hooks& hooks,
         const auto started = std::chrono::steady_clock::now();
         if (hooks.decides && !hooks.decides(cell)) {
             for (std::int32_t trial = 0; trial < trials_; ++trial) {
+                if (stop.load(std::memory_order_relaxed)) {
+                    return Outcome::Interrupted;
+                }
                 if (!draw(cell, trial, stream, slots_[0])) {
                     failedCell_ = cell.index;
                     return Outcome::GenerationFailed;
@@ -160,6 +175,9 @@ SweepRunner::Outcome SweepRunner::run(std::int32_t seed, const Hooks& hooks,
         const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
         hooks.finished(FinishedCell{cell, startState, summary, seconds.count(), results_});
         progress.cellsDone.fetch_add(1, std::memory_order_relaxed);
+        if (hooks.halted && hooks.halted()) {
+            return Outcome::Halted;
+        }
     }
     return Outcome::Completed;
 }

@@ -14,6 +14,7 @@
 #include "random/cnf_generator.h"
 #include "solver/trail_search.h"
 #include "sweep/cell_summary.h"
+#include "sweep/formula_draw.h"
 #include "sweep/record_format.h"
 #include "sweep/sweep_plan.h"
 
@@ -39,6 +40,10 @@ class SweepRunner {
         std::int32_t clauseCap = 0;
     };
 
+    // The cells of `definition` (all of cellsOf, in order), each of its trials.
+    SweepRunner(const SweepDefinition& definition, std::span<const SweepCell> cells,
+                Options options);
+    // The same for a classic sweep of `trials` formulas per cell.
     SweepRunner(std::span<const SweepCell> cells, std::int32_t trials, Options options);
     ~SweepRunner();
     SweepRunner(const SweepRunner&) = delete;
@@ -53,9 +58,12 @@ class SweepRunner {
         std::function<bool(const SweepCell&, std::int32_t startState)> skipped;
         // A decided cell, in cell order.
         std::function<void(const FinishedCell&)> finished;
+        // Asked after every finished cell: true ends the run (Outcome::Halted),
+        // as when the cell could not be written.
+        std::function<bool()> halted;
     };
 
-    enum class Outcome { Completed, Interrupted, GenerationFailed, Refused };
+    enum class Outcome { Completed, Interrupted, GenerationFailed, Refused, Halted };
 
     // Runs every cell from the stream state `seed`. A raised `stop` ends the
     // run within moments, without finishing the cell under way.
@@ -74,6 +82,7 @@ class SweepRunner {
     bool runCell(const SweepCell& cell, RandomStream& stream);
     void work(std::size_t engine);
 
+    SweepDefinition definition_;
     std::vector<SweepCell> cells_;
     Options options_;
     std::int32_t trials_;

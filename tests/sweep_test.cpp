@@ -44,7 +44,11 @@ TEST(SweepPlan, MalformedListsAreRefusedNamingTheItem) {
 
 TEST(SweepPlan, CellsTheGeneratorCannotServeAreRefusedBeforeAnyWork) {
     const auto refusalOf = [](std::vector<std::int32_t> vars, std::int64_t millionths) {
-        SweepDefinition definition{std::move(vars), {Ratio{millionths}}, 1, 1, false};
+        SweepDefinition definition;
+        definition.vars = std::move(vars);
+        definition.ratios = {Ratio{millionths}};
+        definition.trials = 1;
+        definition.seed = 1;
         return sweepRefusal(definition);
     };
     EXPECT_FALSE(refusalOf({5, 10, 200}, 4260000));

@@ -1,0 +1,502 @@
+#include "sweep/record_reader.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <vector>
+
+#include "formula/cnf_formula.h"
+#include "random/random_stream.h"
+
+namespace {
+
+using Json = nlohmann::json;
+
+// How a value was written: a JSON integer, float, truth value, string or
+// array, or a CSV field, which is text of any of these.
+enum class Kind { Integer, Float, Bool, String, Null, Array, Csv };
+
+struct Field {
+    std::string key;  // with the keys of the objects around it: "sweep.vars"
+    Kind kind = Kind::Null;
+    std::string text;      // integers and floats exactly as written
+    bool element = false;  // an element of the array before it
+};
+
+// Reads a JSON object flat, as SAX events, refusing anything nested deeper
+// than `maxDepth` objects or arrays within arrays: no input can make the
+// parser recurse, and nothing but the fields is kept.
+class FlatJson final : public nlohmann::json_sax<Json> {
+  public:
+    explicit FlatJson(int maxDepth) : maxDepth_(maxDepth) {}
+
+    std::vector<Field> fields;
+
+    bool null() override { return add(Kind::Null, "null"); }
+    bool boolean(bool value) override { return add(Kind::Bool, value ? "true" : "false"); }
+    bool number_integer(number_integer_t value) override {
+        return add(Kind::Integer, std::to_string(value));
+    }
+    bool number_unsigned(number_unsigned_t value) override {
+        return add(Kind::Integer, std::to_string(value));
+    }
+    bool number_float(number_float_t /*value*/, const string_t& text) override {
+        return add(Kind::Float, text);
+    }
+    bool string(string_t& value) override { return add(Kind::String, value); }
+    bool binary(binary_t& /*value*/) override { return false; }
+    bool start_object(std::size_t /*elements*/) override {
+        if (inArray_ || depth_ >= maxDepth_) {
+            return false;
+        }
+        if (depth_ > 0) {
+            enclosing_.push_back(key_);
+        }
+        ++depth_;
+        key_.clear();
+        return true;
+    }
+    bool key(string_t& name) override {
+        key_ = name;
+        return true;
+    }
+    bool end_object() override {
+        --depth_;
+        if (depth_ > 0) {
+            key_ = enclosing_.back();
+            enclosing_.pop_back();
+        }
+        return true;
+    }
+    bool start_array(std::size_t /*elements*/) override {
+        if (inArray_ || depth_ == 0) {
+            return false;
+        }
+        fields.push_back(Field{path(), Kind::Array, "", false});
+        inArray_ = true;
+        return true;
+    }
+    bool end_array() override {
+        inArray_ = false;
+        return true;
+    }
+    bool parse_error(std::size_t /*position*/, const std::string& /*token*/,
+                     const nlohmann::detail::exception& /*error*/) override {
+        return false;
+    }
+
+  private:
+    std::string path() const {
+        std::string text;
+        for (const std::string& name : enclosing_) {
+            text += name + ".";
+        }
+        return text + key_;
+    }
+    bool add(Kind kind, std::string text) {
+        if (depth_ == 0) {
+            return false;  // not an object
+        }
+        fields.push_back(Field{path(), kind, std::move(text), inArray_});
+        return true;
+    }
+
+    int maxDepth_;
+    int depth_ = 0;
+    bool inArray_ = false;
+    std::vector<std::string> enclosing_;  // the keys of the objects around the current one
+    std::string key_;
+};
+
+// Parses `line` as a JSON object no deeper than `maxDepth`; false when it is not one.
+bool parseFlat(std::string_view line, int maxDepth, std::vector<Field>& fields) {
+    FlatJson sax(maxDepth);
+    if (!Json::sax_parse(line.begin(), line.end(), &sax)) {
+        return false;
+    }
+    fields = std::move(sax.fields);
+    return true;
+}
+
+std::optional<std::int64_t> wholeNumber(std::string_view text) {
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<std::uint64_t> unsignedNumber(std::string_view text) {
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<double> realNumber(std::string_view text) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty() ||
+        !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// The columns of one record by name, each read as the type it must have;
+// the first problem met is kept and every later read is ignored.
+class Columns {
+  public:
+    Columns(std::vector<std::string_view> names, std::vector<std::string_view> texts,
+            std::vector<Kind> kinds)
+        : names_(std::move(names)), texts_(std::move(texts)), kinds_(std::move(kinds)) {}
+
+    std::optional<std::string> problem;
+
+    std::int64_t integer(std::string_view name, std::int64_t low, std::int64_t high) {
+        const std::size_t at = find(name);
+        if (problem || !integral(at)) {
+            return fail(name, "a whole number"), low;
+        }
+        const auto value = wholeNumber(texts_[at]);
+        if (!value || *value < low || *value > high) {
+            return fail(name,
+                        "a whole number in " + std::to_string(low) + " .. " + std::to_string(high)),
+                   low;
+        }
+        return *value;
+    }
+
+    std::uint64_t count(std::string_view name) {
+        const std::size_t at = find(name);
+        if (problem || !integral(at)) {
+            return fail(name, "a whole number"), 0;
+        }
+        const auto value = unsignedNumber(texts_[at]);
+        if (!value) {
+            return fail(name, "a whole number in 0 .. 2^64 - 1"), 0;
+        }
+        return *value;
+    }
+
+    double real(std::string_view name) {
+        const std::size_t at = find(name);
+        if (problem ||
+            (kinds_[at] != Kind::Csv && kinds_[at] != Kind::Float && kinds_[at] != Kind::Integer)) {
+            return fail(name, "a number"), 0;
+        }
+        const auto value = realNumber(texts_[at]);
+        if (!value) {
+            return fail(name, "a finite number"), 0;
+        }
+        return *value;
+    }
+
+    bool truth(std::string_view name) {
+        const std::size_t at = find(name);
+        if (!problem) {
+            const std::string_view text = texts_[at];
+            if (kinds_[at] == Kind::Csv && (text == "1" || text == "0")) {
+                return text == "1";
+            }
+            if (kinds_[at] == Kind::Bool) {
+                return text == "true";
+            }
+        }
+        return fail(name, "1 or 0 (true or false)"), false;
+    }
+
+    // The column must be exactly `expected`, as the writer writes it.
+    void exactly(std::string_view name, std::string_view expected, bool string = false) {
+        const std::size_t at = find(name);
+        if (problem) {
+            return;
+        }
+        const bool kindFits = kinds_[at] == Kind::Csv ||
+                              (string ? kinds_[at] == Kind::String
+                                      : kinds_[at] == Kind::Float || kinds_[at] == Kind::Integer);
+        if (!kindFits || texts_[at] != expected) {
+            std::string wanted(1, '\'');  // appended, not a chain of +: g++ 12 warns falsely
+            wanted.append(expected).append("', as this sweep has it");
+            fail(name, wanted);
+        }
+    }
+
+    void fail(std::string_view name, const std::string& wanted) {
+        if (!problem) {
+            const std::size_t at = find(name);
+            problem = std::string(name) + " is '" +
+                      std::string(at < texts_.size() ? texts_[at] : "") + "', not " + wanted;
+        }
+    }
+
+  private:
+    std::size_t find(std::string_view name) const {
+        for (std::size_t i = 0; i < names_.size(); ++i) {
+            if (names_[i] == name) {
+                return i;
+            }
+        }
+        return names_.size();  // never: the names were checked against the columns
+    }
+    bool integral(std::size_t at) const {
+        return kinds_[at] == Kind::Csv || kinds_[at] == Kind::Integer;
+    }
+
+    std::vector<std::string_view> names_;
+    std::vector<std::string_view> texts_;
+    std::vector<Kind> kinds_;
+};
+
+// Values read as doubles that the writer computed from whole numbers agree
+// with them to the last few bits, whichever machine computed them.
+bool agrees(double read, double computed) {
+    return std::fabs(read - computed) <= 1e-12;
+}
+
+std::optional<std::string> checkCellRecord(Columns& c, const SweepDefinition& definition,
+                                           RecordRead& out) {
+    const std::int64_t trials = c.integer("trials", definition.trials, definition.trials);
+    if (c.problem) {
+        return "trials is not " + std::to_string(definition.trials) + ", as this sweep has it";
+    }
+    CellSummary& s = out.summary;
+    s.trials = static_cast<std::int32_t>(trials);
+    s.unsatisfiable = static_cast<std::int32_t>(c.integer("unsat", 0, trials));
+    s.satFraction = c.real("sat_fraction");
+    s.satLow = c.real("sat_low");
+    s.satHigh = c.real("sat_high");
+    s.median = c.count("median_steps");
+    s.lowerQuartile = c.count("q1_steps");
+    s.upperQuartile = c.count("q3_steps");
+    s.mean = c.real("mean_steps");
+    s.max = c.count("max_steps");
+    out.seconds = c.real("seconds");
+    out.startState = static_cast<std::int32_t>(
+        c.integer("start_state", RandomStream::kMinState, RandomStream::kMaxState));
+    if (c.problem) {
+        return c.problem;
+    }
+    const SatInterval interval = satInterval(s.unsatisfiable, s.trials);
+    if (!agrees(s.satFraction, interval.fraction) || !agrees(s.satLow, interval.low) ||
+        !agrees(s.satHigh, interval.high)) {
+        return "sat_fraction, sat_low and sat_high are not what unsat " +
+               std::to_string(s.unsatisfiable) + " of " + std::to_string(s.trials) + " gives";
+    }
+    if (!(s.lowerQuartile <= s.median && s.median <= s.upperQuartile && s.upperQuartile <= s.max)) {
+        return std::string("q1_steps, median_steps, q3_steps and max_steps are not in order");
+    }
+    if (s.mean < 0 || s.mean > static_cast<double>(s.max) || out.seconds < 0) {
+        return std::string("mean_steps is beyond max_steps, or a value is negative");
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
+    std::vector<Field> fields;
+    if (!parseFlat(line, 2, fields)) {
+        return std::string("not a sweep line: not a JSON object of the form {\"sweep\":{...}}");
+    }
+    SweepHeader header;
+    SweepDefinition& d = header.definition;
+    d.trials = -1;
+    d.seed = -1;
+    bool perFormula = false;
+    bool sawVars = false;
+    bool sawRatios = false;
+    bool sawModel = false;
+    bool sawK = false;
+    const auto wrong = [](const Field& field, const char* wanted) {
+        return "the sweep line's " + field.key + " is '" + field.text + "', not " + wanted;
+    };
+    std::set<std::string> seen;
+    for (const Field& field : fields) {
+        if (field.element) {
+            if (field.key == "sweep.vars") {
+                const auto vars = wholeNumber(field.text);
+                if (field.kind != Kind::Integer || !vars || *vars < 3 || *vars > kMaxCnfVars) {
+                    return wrong(field, "a size in 3 .. 1000");
+                }
+                d.vars.push_back(static_cast<std::int32_t>(*vars));
+            } else {
+                const auto value = realNumber(field.text);
+                if (field.kind != Kind::Float || !value || *value <= 0 || *value > kMaxCnfClauses) {
+                    return wrong(field, "a ratio in (0, 100000]");
+                }
+                const Ratio ratio{std::llround(*value * 1e6)};
+                if (ratioJson(ratio) != field.text) {
+                    return wrong(field, "a ratio of at most six places, as the sweep writes it");
+                }
+                d.ratios.push_back(ratio);
+            }
+            continue;
+        }
+        const std::string& key = field.key;
+        if (!seen.insert(key).second) {
+            return "the sweep line names " + key + " twice";
+        }
+        if (key == "sweep.vars" || key == "sweep.ratios") {
+            if (field.kind != Kind::Array) {
+                return wrong(field, "a list");
+            }
+            (key == "sweep.vars" ? sawVars : sawRatios) = true;
+        } else if (key == "sweep.trials" || key == "sweep.seed" || key == "sweep.k") {
+            const auto value = wholeNumber(field.text);
+            if (field.kind != Kind::Integer || !value || *value < 0 ||
+                *value > std::numeric_limits<std::int32_t>::max()) {
+                return wrong(field, "a whole number");
+            }
+            const auto number = static_cast<std::int32_t>(*value);
+            (key == "sweep.trials" ? d.trials : key == "sweep.seed" ? d.seed : d.k) = number;
+            sawK = sawK || key == "sweep.k";
+        } else if (key == "sweep.per_formula") {
+            if (field.kind != Kind::Bool) {
+                return wrong(field, "true or false");
+            }
+            perFormula = field.text == "true";
+            d.perFormula = perFormula;
+        } else if (key == "sweep.model") {
+            const auto model = parseModel(field.text);
+            if (field.kind != Kind::String || !model) {
+                return wrong(field, "a formula model");
+            }
+            d.model = *model;
+            sawModel = true;
+        } else if (key == "sweep.shard") {
+            header.shard = parseShard(field.text);
+            if (field.kind != Kind::String || !header.shard) {
+                return wrong(field, "I/K with 1 <= I <= K <= 100000");
+            }
+        } else if (key == "sweep.version" || key == "sweep.commit") {
+            if (field.kind != Kind::String) {
+                return wrong(field, "a string");
+            }
+            (key == "sweep.version" ? header.version : header.commit) = field.text;
+        } else {
+            return "the sweep line has a key '" + key + "' that no sweep writes";
+        }
+    }
+    if (!sawVars || !sawRatios || d.trials < 0 || d.seed < 0 || sawModel != sawK) {
+        return std::string("the sweep line lacks some of vars, ratios, trials, seed, model, k");
+    }
+    if (auto problem = definitionProblem(d)) {
+        return "the sweep line's sweep cannot be run: " + *problem;
+    }
+    return header;
+}
+
+std::optional<std::string> readRecord(OutputFormat format, std::string_view line,
+                                      const SweepDefinition& definition,
+                                      std::span<const SweepCell> cells, RecordRead& out) {
+    const std::vector<std::string_view> columns = recordColumns(definition);
+    std::vector<Field> fields;
+    std::vector<std::string_view> names;
+    std::vector<std::string_view> texts;
+    std::vector<Kind> kinds;
+    if (format == OutputFormat::JsonLines) {
+        if (!parseFlat(line, 1, fields)) {
+            return std::string("not a flat JSON object");
+        }
+        for (const Field& field : fields) {
+            names.push_back(field.key);
+            texts.push_back(field.text);
+            kinds.push_back(field.kind);
+        }
+        // Every column exactly once, and nothing else.
+        if (names.size() != columns.size()) {
+            return "has " + std::to_string(names.size()) + " keys; a record of this sweep has " +
+                   std::to_string(columns.size());
+        }
+        for (const std::string_view column : columns) {
+            if (std::count(names.begin(), names.end(), column) != 1) {
+                return "lacks the key " + std::string(column) + " or names it twice";
+            }
+        }
+    } else {
+        names = columns;
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t comma = line.find(',', start);
+            texts.push_back(line.substr(start, comma - start));
+            kinds.push_back(Kind::Csv);
+            if (comma == std::string_view::npos) {
+                break;
+            }
+            start = comma + 1;
+        }
+        if (texts.size() != columns.size()) {
+            return "has " + std::to_string(texts.size()) + " fields; a record of this sweep has " +
+                   std::to_string(columns.size());
+        }
+    }
+    Columns c(names, texts, kinds);
+    const auto cell = c.integer("cell", 0, static_cast<std::int64_t>(cells.size()) - 1);
+    if (c.problem) {
+        return c.problem;
+    }
+    out = RecordRead{};
+    out.cell = static_cast<std::int32_t>(cell);
+    const SweepCell& expected = cells[static_cast<std::size_t>(cell)];
+    const auto same = [&](std::string_view name, std::int64_t value) {
+        c.integer(name, value, value);
+    };
+    same("vars", expected.vars);
+    same("clauses", expected.clauses);
+    c.exactly("ratio", format == OutputFormat::Csv ? shortestText(expected.ratio.value())
+                                                   : ratioJson(expected.ratio));
+    if (namesModel(definition)) {
+        c.exactly("model", modelName(definition.model), true);
+        same("k", definition.k);
+    }
+    if (c.problem) {
+        return "is not a record of cell " + std::to_string(cell) + " of this sweep: " + *c.problem;
+    }
+    if (!definition.perFormula) {
+        return checkCellRecord(c, definition, out);
+    }
+    out.trial = static_cast<std::int32_t>(c.integer("trial", 0, definition.trials - 1));
+    out.startState = static_cast<std::int32_t>(
+        c.integer("start_state", RandomStream::kMinState, RandomStream::kMaxState));
+    out.formula = FormulaResult{out.startState, c.truth("satisfiable"), c.count("steps")};
+    return c.problem;
+}
+
+bool LineReader::next(std::string& line) {
+    if (!std::getline(in_, line)) {
+        failed_ = in_.bad();
+        return false;
+    }
+    if (in_.eof()) {
+        // The last line had no newline: torn, or the file ends mid-write.
+        torn_ = std::move(line);
+        failed_ = in_.bad();
+        return false;
+    }
+    ++number_;
+    offset_ += line.size() + 1;
+    return true;
+}
+
+std::optional<std::string> unreadableFile(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (error || !std::filesystem::exists(status)) {
+        return path + ": no such file";
+    }
+    if (std::filesystem::is_directory(status)) {
+        return path + ": is a directory, not a file";
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        return path + ": is not a regular file (a FIFO, socket or device)";
+    }
+    return std::nullopt;
+}
