@@ -76,7 +76,14 @@ int runCommandLine(int argc, char** argv) {
         if (help && dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
             // Help needs no required option.
         } else {
-            std::cerr << "satphase: " << error.what() << "; try 'satphase --help'\n";
+            // A command's own option is wrong: point at that command's help.
+            std::string name = "satphase";
+            for (const Command& command : commands) {
+                if (command.app->parsed()) {
+                    name += " " + command.app->get_name();
+                }
+            }
+            std::cerr << name << ": " << error.what() << "; try '" << name << " --help'\n";
             return 2;
         }
     }
