@@ -41,6 +41,9 @@ ProgressLine::~ProgressLine() {
     }
     wake_.notify_all();
     thread_.join();
+    // The line as it ends, however short the run, before it is cleared: a
+    // sweep shorter than one redraw still shows what it did.
+    draw();
     out_ << "\r\033[K" << std::flush;
 }
 

@@ -40,6 +40,36 @@ TEST(SweepPlan, MalformedListsAreRefusedNamingTheItem) {
         EXPECT_TRUE(parseSizes(bad, sizes)) << bad;
     }
     EXPECT_NE(parseRatios("4,4.x", ratios)->find("'4.x'"), std::string::npos);
+    const std::string plural = *parseRatios("1:2:0.1234567", ratios);
+    EXPECT_NE(plural.find("decimal numbers with at most six places"), std::string::npos) << plural;
+
+    // A range of one value is that value.
+    ASSERT_FALSE(parseSizes("10:10:5", sizes));
+    EXPECT_EQ(sizes, std::vector<std::int32_t>{10});
+    ASSERT_FALSE(parseRatios("4.5:4.5:1", ratios));
+    ASSERT_EQ(ratios.size(), 1U);
+    EXPECT_EQ(ratios[0].millionths, 4500000);
+}
+
+TEST(SweepPlan, DefinitionsOutsideTheLimitsAreRefusedWhereverTheyComeFrom) {
+    SweepDefinition definition;
+    definition.vars = {10};
+    definition.ratios = {Ratio{4000000}};
+    definition.trials = 3;
+    definition.seed = 1;
+    EXPECT_FALSE(definitionProblem(definition));
+    definition.seed = kMaxSeed + 1;  // the stream would stay at 0 for ever
+    EXPECT_TRUE(definitionProblem(definition));
+    definition.seed = kMaxSeed;
+    definition.k = 4;  // classic clauses have three literals
+    EXPECT_TRUE(definitionProblem(definition));
+    definition.k = kClassicClauseLength;
+    // More cells than the limit, each of them servable.
+    definition.vars.assign(1001, 100);
+    definition.ratios.assign(1000, Ratio{4000000});
+    EXPECT_NE(definitionProblem(definition)->find("1001000 cells"), std::string::npos);
+    definition.vars.pop_back();
+    EXPECT_FALSE(definitionProblem(definition));
 }
 
 TEST(SweepPlan, CellsTheGeneratorCannotServeAreRefusedBeforeAnyWork) {

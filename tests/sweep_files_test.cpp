@@ -1,0 +1,430 @@
+// A sweep's files read back: the record schema, the one reader that --resume,
+// --check and merge share, the output's lock, and stopping.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/build_info.h"
+#include "platform/interrupt.h"
+#include "platform/output_lock.h"
+#include "sweep/formula_draw.h"
+#include "sweep/merge.h"
+#include "sweep/record_reader.h"
+#include "sweep/resume.h"
+#include "sweep/sweep_runner.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+SweepDefinition smallSweep(bool perFormula) {
+    SweepDefinition definition;
+    definition.vars = {10, 20};
+    definition.ratios = {Ratio{3000000}, Ratio{4500000}};
+    definition.trials = 5;
+    definition.seed = 4242;
+    definition.perFormula = perFormula;
+    return definition;
+}
+
+// What the sweep (or one shard of it) writes, as the program writes it.
+std::string written(const SweepDefinition& definition, OutputFormat format,
+                    std::optional<Shard> shard = std::nullopt) {
+    const std::vector<SweepCell> cells = cellsOf(definition);
+    SweepRunner runner(definition, cells, SweepRunner::Options{1, 0});
+    std::string text = outputPreamble(format, definition, shard);
+    SweepRunner::Hooks hooks;
+    hooks.decides = [&](const SweepCell& cell) { return !shard || shard->holds(cell); };
+    hooks.finished = [&](const FinishedCell& cell) {
+        appendCellText(format, definition, cell, text);
+    };
+    const std::atomic<bool> stop{false};
+    SweepProgress progress;
+    EXPECT_EQ(runner.run(definition.seed, hooks, stop, progress), SweepRunner::Outcome::Completed);
+    return text;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string joinedLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + "\n";
+    }
+    return text;
+}
+
+// `line` (JSON) with the value of `key` replaced by the text `value`.
+std::string edited(const std::string& line, const std::string& key, const std::string& value) {
+    const std::regex field("\"" + key + "\":[^,}]*");
+    EXPECT_TRUE(std::regex_search(line, field)) << key;
+    return std::regex_replace(line, field, "\"" + key + "\":" + value);
+}
+
+class SweepFiles : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("satphase-files-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string file(const std::string& name, const std::string& text) {
+        const std::string path = (dir_ / name).string();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+
+    // What --resume finds in `text`, or its problem.
+    std::variant<KeptOutput, KeptProblem> kept(const std::string& text,
+                                               const SweepDefinition& definition,
+                                               OutputFormat format,
+                                               std::optional<Shard> shard = std::nullopt) {
+        std::istringstream in(text);
+        const std::atomic<bool> stop{false};
+        return readKeptOutput(in, "out", format, definition, shard, selectCells(definition, shard),
+                              stop);
+    }
+
+    // The problems merge finds in the files holding `texts`, all in one line.
+    std::string mergeProblems(const std::vector<std::string>& texts,
+                              OutputFormat format = OutputFormat::JsonLines) {
+        std::vector<std::string> paths;
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            paths.push_back(file("shard" + std::to_string(i), texts[i]));
+        }
+        const MergeOutcome outcome = mergeShards(paths, format);
+        std::string all;
+        for (const std::string& problem : outcome.problems) {
+            all += problem + "|";
+        }
+        EXPECT_TRUE(outcome.problems.empty() || outcome.output.empty());
+        return all;
+    }
+
+    fs::path dir_;
+};
+
+TEST(RecordSchema, HeadersAreTheDocumentedOnesAndEveryColumnReadsBackItsOwnValue) {
+    SweepDefinition definition = smallSweep(false);
+    EXPECT_EQ(outputPreamble(OutputFormat::Csv, definition),
+              "cell,vars,clauses,ratio,trials,unsat,sat_fraction,sat_low,sat_high,median_steps,"
+              "q1_steps,q3_steps,mean_steps,max_steps,seconds,start_state\n");
+    definition.perFormula = true;
+    EXPECT_EQ(outputPreamble(OutputFormat::Csv, definition),
+              "cell,vars,clauses,ratio,trial,start_state,satisfiable,steps\n");
+    // Another model names itself after the ratio, and the program's version
+    // and commit close the sweep line.
+    definition.model = FormulaModel::Uniform;
+    definition.k = 4;
+    EXPECT_EQ(outputPreamble(OutputFormat::Csv, definition),
+              "cell,vars,clauses,ratio,model,k,trial,start_state,satisfiable,steps\n");
+    EXPECT_NE(outputPreamble(OutputFormat::JsonLines, definition, Shard{2, 3})
+                  .find("\"per_formula\":true,\"model\":\"uniform\",\"k\":4,\"shard\":\"2/3\","
+                        "\"version\":\"" +
+                        std::string(programVersion()) + "\",\"commit\":\""),
+              std::string::npos);
+
+    // Every column of a cell record holds its own value: all differ here.
+    definition = smallSweep(false);
+    const std::vector<SweepCell> cells = cellsOf(definition);
+    std::vector<FormulaResult> results;
+    for (const std::uint64_t steps : {7, 2, 30, 11, 5}) {
+        results.push_back(FormulaResult{0, steps != 11, steps});
+    }
+    std::vector<std::uint64_t> scratch;
+    const CellSummary summary = summarise(results, scratch);
+    ASSERT_TRUE(summary.lowerQuartile < summary.median && summary.median < summary.upperQuartile);
+    for (const OutputFormat format : {OutputFormat::Csv, OutputFormat::JsonLines}) {
+        std::string text;
+        appendCellText(format, definition, FinishedCell{cells[3], 777, summary, 0.25, results},
+                       text);
+        text.pop_back();
+        RecordRead read;
+        ASSERT_FALSE(readRecord(format, text, definition, cells, read)) << text;
+        EXPECT_EQ(read.cell, 3);
+        EXPECT_EQ(read.startState, 777);
+        EXPECT_EQ(read.seconds, 0.25);
+        const CellSummary& r = read.summary;
+        EXPECT_EQ(r.unsatisfiable, 1);
+        EXPECT_EQ(r.lowerQuartile, summary.lowerQuartile);
+        EXPECT_EQ(r.median, summary.median);
+        EXPECT_EQ(r.upperQuartile, summary.upperQuartile);
+        EXPECT_EQ(r.max, 30U);
+        EXPECT_EQ(r.mean, summary.mean);
+        EXPECT_EQ(r.satLow, summary.satLow);
+        EXPECT_EQ(r.satHigh, summary.satHigh);
+    }
+
+    // Real rows of both kinds pass the reader's checks (quartiles in order,
+    // the Wilson columns as unsat and trials give them).
+    for (const bool perFormula : {false, true}) {
+        definition = smallSweep(perFormula);
+        const std::vector<std::string> lines =
+            linesOf(written(definition, perFormula ? OutputFormat::JsonLines : OutputFormat::Csv));
+        ASSERT_EQ(lines.size(), 1 + 4 * (perFormula ? 5U : 1U));
+        for (std::size_t i = 1; i < lines.size(); ++i) {
+            RecordRead read;
+            EXPECT_FALSE(readRecord(perFormula ? OutputFormat::JsonLines : OutputFormat::Csv,
+                                    lines[i], definition, cells, read))
+                << lines[i];
+        }
+    }
+}
+
+TEST(RecordReader, EditedNumbersAndHostileLinesAreRefused) {
+    const SweepDefinition definition = smallSweep(false);
+    const std::vector<SweepCell> cells = cellsOf(definition);
+    const std::vector<std::string> json = linesOf(written(definition, OutputFormat::JsonLines));
+    const std::string line = json[2];  // cell 1: 10 variables, ratio 4.5
+    RecordRead read;
+    ASSERT_FALSE(readRecord(OutputFormat::JsonLines, line, definition, cells, read));
+    const std::pair<const char*, const char*> edits[] = {
+        {"unsat", "30"},          {"unsat", "-1"},
+        {"unsat", "2147483648"},  {"sat_fraction", "7"},
+        {"median_steps", "-1"},   {"cell", "4294967297"},
+        {"trials", "4294967301"}, {"ratio", "4.55"},
+        {"ratio", "4.5e0"},       {"start_state", "4294967297"},
+        {"q1_steps", "99999"},    {"trials", "[5]"},
+        {"vars", "10.0"}};
+    for (const auto& [key, value] : edits) {
+        EXPECT_TRUE(
+            readRecord(OutputFormat::JsonLines, edited(line, key, value), definition, cells, read))
+            << key << " " << value;
+    }
+    const std::string csv = linesOf(written(definition, OutputFormat::Csv))[2];
+    EXPECT_FALSE(readRecord(OutputFormat::Csv, csv, definition, cells, read));
+    EXPECT_TRUE(readRecord(OutputFormat::Csv, std::regex_replace(csv, std::regex(",5,"), ",5abc,"),
+                           definition, cells, read));
+    EXPECT_TRUE(readRecord(OutputFormat::Csv, csv + ",1", definition, cells, read));
+
+    // A formula's trial index at its bound.
+    const SweepDefinition formulas = smallSweep(true);
+    const std::string formula = linesOf(written(formulas, OutputFormat::JsonLines))[1];
+    EXPECT_FALSE(readRecord(OutputFormat::JsonLines, formula, formulas, cells, read));
+    EXPECT_TRUE(
+        readRecord(OutputFormat::JsonLines, edited(formula, "trial", "5"), formulas, cells, read));
+
+    // Nesting too deep for any stack, and sweep lines that would hang or overflow.
+    const std::string deep = "{\"cell\":" + std::string(300000, '[');
+    EXPECT_TRUE(readRecord(OutputFormat::JsonLines, deep, definition, cells, read));
+    EXPECT_TRUE(std::holds_alternative<std::string>(readSweepLine("{\"sweep\":" + deep)));
+    const std::string sweepLine = json[0];
+    EXPECT_TRUE(std::holds_alternative<SweepHeader>(readSweepLine(sweepLine)));
+    for (const auto& [key, value] :
+         std::vector<std::pair<std::string, std::string>>{{"seed", "0"},
+                                                          {"seed", "2147483647"},
+                                                          {"seed", "4294967296"},
+                                                          {"ratios", "[1e308]"},
+                                                          {"ratios", "[4.1234567]"},
+                                                          {"trials", "0"},
+                                                          {"vars", "[2]"},
+                                                          {"per_formula", "1"}}) {
+        EXPECT_TRUE(
+            std::holds_alternative<std::string>(readSweepLine(edited(sweepLine, key, value))))
+            << key << " " << value;
+    }
+    EXPECT_TRUE(std::holds_alternative<std::string>(
+        readSweepLine(edited(sweepLine, "seed", "1,\"solvers\":2"))));
+    EXPECT_TRUE(std::holds_alternative<std::string>(
+        readSweepLine(edited(sweepLine, "seed", "1,\"model\":\"classic\",\"k\":4"))));
+}
+
+TEST_F(SweepFiles, ResumeKeepsWhatItsSweepWroteAndRefusesAllElseUntouched) {
+    const SweepDefinition definition = smallSweep(true);
+    const std::string whole = written(definition, OutputFormat::JsonLines);
+    std::vector<std::string> lines = linesOf(whole);
+    const auto cellsKept = [&](const std::string& text) {
+        const auto read = kept(text, definition, OutputFormat::JsonLines);
+        return std::holds_alternative<KeptOutput>(read) ? std::get<KeptOutput>(read).cells : -1;
+    };
+    // Its own file: whole, only its header, cut mid-cell and torn, from an
+    // older version without version keys, or from another version.
+    EXPECT_TRUE(std::get<KeptOutput>(kept(whole, definition, OutputFormat::JsonLines)).complete);
+    EXPECT_EQ(cellsKept(lines[0] + "\n"), 0);
+    EXPECT_EQ(cellsKept(joinedLines({lines.begin(), lines.begin() + 9}) + "{\"cell\":1,\"va"), 1);
+    const std::string older =
+        std::regex_replace(lines[0], std::regex(",\"version\":.*\\}\\}$"), "}}");
+    ASSERT_NE(older, lines[0]);
+    EXPECT_EQ(cellsKept(older + "\n" + whole.substr(lines[0].size() + 1)), 4);
+    EXPECT_EQ(cellsKept(edited(lines[0], "version", "\"9.9.9\"") + "\n"), 0);
+    EXPECT_EQ(cellsKept(lines[0].substr(0, 20)), 0);  // its own header, cut off
+
+    // Not its own: someone's file with no newline, other trials, an edited
+    // start state, a trial out of place.
+    EXPECT_EQ(cellsKept("{\"api_token\":\"x\"}"), -1);
+    EXPECT_EQ(cellsKept(edited(lines[0], "trials", "6") + "\n"), -1);
+    std::vector<std::string> edits = lines;
+    edits[4] = edited(edits[4], "start_state", "12345");
+    const auto read = kept(joinedLines(edits), definition, OutputFormat::JsonLines);
+    ASSERT_TRUE(std::holds_alternative<KeptProblem>(read));
+    EXPECT_NE(std::get<KeptProblem>(read).message.find("out:5: cell 0 trial 3 starts at state"),
+              std::string::npos);
+    std::swap(lines[2], lines[3]);
+    EXPECT_EQ(cellsKept(joinedLines(lines)), -1);
+
+    // Another seed's CSV is refused at its first record's start state.
+    SweepDefinition other = smallSweep(false);
+    other.seed = 5;
+    const auto foreign =
+        kept(written(other, OutputFormat::Csv) + "0,1", smallSweep(false), OutputFormat::Csv);
+    ASSERT_TRUE(std::holds_alternative<KeptProblem>(foreign));
+    EXPECT_NE(std::get<KeptProblem>(foreign).message.find("out:2: cell 0 starts at state"),
+              std::string::npos);
+}
+
+TEST_F(SweepFiles, CheckResumeAndMergeJudgeATornTailAlike) {
+    const SweepDefinition definition = smallSweep(false);
+    const Shard shard{1, 2};
+    const std::string complete = written(definition, OutputFormat::JsonLines, shard);
+    const std::string torn = complete + "{\"cell\":";
+    const std::atomic<bool> stop{false};
+    EXPECT_EQ(std::get<CheckVerdict>(checkOutput(file("whole", complete), OutputFormat::JsonLines,
+                                                 definition, shard, stop)),
+              CheckVerdict::Complete);
+    EXPECT_EQ(std::get<CheckVerdict>(checkOutput(file("torn", torn), OutputFormat::JsonLines,
+                                                 definition, shard, stop)),
+              CheckVerdict::Incomplete);
+    const KeptOutput resumed =
+        std::get<KeptOutput>(kept(torn, definition, OutputFormat::JsonLines, shard));
+    EXPECT_EQ(resumed.cells, 2);
+    EXPECT_EQ(resumed.bytes, complete.size());
+    EXPECT_NE(mergeProblems({torn, written(definition, OutputFormat::JsonLines, Shard{2, 2})})
+                  .find("shard0:4: record cut off mid-line (torn)"),
+              std::string::npos);
+}
+
+TEST_F(SweepFiles, MergeJoinsShardsIntoTheWholeSweep) {
+    for (const bool perFormula : {false, true}) {
+        const SweepDefinition definition = smallSweep(perFormula);
+        std::vector<std::string> paths;
+        for (std::int32_t i = 1; i <= 3; ++i) {
+            std::string text = written(definition, OutputFormat::JsonLines, Shard{i, 3});
+            if (i == 2) {  // a shard of an older version, without version keys
+                text = std::regex_replace(text, std::regex(",\"version\":[^}]*\\}\\}"), "}}");
+            }
+            paths.push_back(file(std::string(1, 's').append(std::to_string(i)), text));
+        }
+        const OutputFormat format = perFormula ? OutputFormat::JsonLines : OutputFormat::Table;
+        const MergeOutcome merged = mergeShards(paths, format);
+        EXPECT_TRUE(merged.problems.empty()) << merged.problems.front();
+        EXPECT_EQ(merged.output, written(definition, format));
+        ASSERT_EQ(merged.warnings.size(), 1U);
+        EXPECT_NE(merged.warnings[0].find("different versions"), std::string::npos);
+    }
+}
+
+TEST_F(SweepFiles, MergeNamesEveryProblemAndWritesNothing) {
+    const SweepDefinition definition = smallSweep(true);
+    std::vector<std::string> shards;
+    for (std::int32_t i = 1; i <= 2; ++i) {
+        shards.push_back(written(definition, OutputFormat::JsonLines, Shard{i, 2}));
+    }
+    EXPECT_NE(mergeProblems({shards[0]}).find("cells 1, 3 (shard 2 of 2) are in none"),
+              std::string::npos);
+    const std::string twice = mergeProblems({shards[0], shards[1], shards[1]});
+    EXPECT_NE(twice.find("cell 1 trial 0 is in both "), std::string::npos) << twice;
+    EXPECT_NE(twice.find("shard1:2 and "), std::string::npos);
+    std::vector<std::string> lines = linesOf(shards[1]);
+    // A cell missing one formula.
+    EXPECT_NE(mergeProblems({shards[0], joinedLines({lines.begin(), lines.end() - 1})})
+                  .find("cell 3: only 4 of 5 formulas"),
+              std::string::npos);
+    // An edited start state, and a shard of a sweep with other trials.
+    lines[3] = edited(lines[3], "start_state", "99");
+    EXPECT_NE(mergeProblems({shards[0], joinedLines(lines)})
+                  .find("shard1:4: cell 1 trial 2 "
+                        "does not start at state"),
+              std::string::npos);
+    SweepDefinition more = definition;
+    more.trials = 6;
+    EXPECT_NE(mergeProblems({shards[0], written(more, OutputFormat::JsonLines, Shard{2, 2})})
+                  .find("from another sweep"),
+              std::string::npos);
+    EXPECT_NE(mergeProblems({shards[0], shards[1]}, OutputFormat::Table).find("not a table"),
+              std::string::npos);
+
+    // A directory or a FIFO named as a shard: a plain message.
+    const std::string fifo = (dir_ / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::vector<std::string> odd{dir_.string(), fifo};
+    const MergeOutcome outcome = mergeShards(odd, OutputFormat::JsonLines);
+    ASSERT_EQ(outcome.problems.size(), 2U);
+    EXPECT_NE(outcome.problems[0].find(": is a directory"), std::string::npos);
+    EXPECT_NE(outcome.problems[1].find(": is not a regular file"), std::string::npos);
+}
+
+TEST_F(SweepFiles, ASecondWriterOfAnOutputIsRefusedAtOnce) {
+    const std::string path = file("out", "");
+    auto first = LockedOutput::open(path);
+    ASSERT_TRUE(std::holds_alternative<LockedOutput>(first));
+    const auto second = LockedOutput::open(path);
+    ASSERT_TRUE(std::holds_alternative<LockedOutput::Failure>(second));
+    EXPECT_TRUE(std::get<LockedOutput::Failure>(second).busy);
+    // A directory, and a place that cannot be written, say so plainly with the system's reason.
+    const auto directory = LockedOutput::open(dir_.string());
+    EXPECT_NE(std::get<LockedOutput::Failure>(directory).message.find("is a directory"),
+              std::string::npos);
+    const auto missing = LockedOutput::open((dir_ / "no" / "out").string());
+    EXPECT_NE(std::get<LockedOutput::Failure>(missing).message.find("No such file or directory"),
+              std::string::npos);
+}
+
+TEST(Stopping, EveryLoopLooksAtTheStopFlagAndAFailedWriteEndsTheSweep) {
+    const SweepDefinition definition = smallSweep(false);
+    const std::vector<SweepCell> cells = cellsOf(definition);
+    const std::atomic<bool> stopped{true};
+    std::int32_t visits = 0;
+    EXPECT_EQ(replayDraws(definition, cells, 3, stopped,
+                          [&](const SweepCell&, std::int32_t, std::int32_t) { return ++visits; }),
+              ReplayOutcome::Stopped);
+    EXPECT_EQ(visits, 0);
+
+    SweepRunner runner(definition, cells, SweepRunner::Options{1, 0});
+    SweepProgress progress;
+    SweepRunner::Hooks hooks;
+    std::int32_t finished = 0;
+    hooks.decides = [](const SweepCell&) { return false; };
+    hooks.finished = [&](const FinishedCell&) { ++finished; };
+    EXPECT_EQ(runner.run(definition.seed, hooks, stopped, progress),
+              SweepRunner::Outcome::Interrupted);
+    hooks.decides = nullptr;
+    hooks.halted = [] { return true; };
+    const std::atomic<bool> go{false};
+    EXPECT_EQ(runner.run(definition.seed, hooks, go, progress), SweepRunner::Outcome::Halted);
+    EXPECT_EQ(finished, 1);
+}
+
+TEST(StoppingDeathTest, ASecondInterruptEndsTheProgramAtOnce) {
+    EXPECT_EXIT(
+        {
+            catchInterrupts();
+            std::raise(SIGINT);
+            if (!interruptRequested().load()) {
+                std::_Exit(1);
+            }
+            std::raise(SIGTERM);
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(130), "");
+}
+
+}  // namespace
