@@ -3,6 +3,7 @@
 set -euo pipefail
 satphase=$1
 expected_report=$2
+plot=$(cd "$(dirname "$0")/.." && pwd)/plot/satphase_plot.py
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -65,6 +66,11 @@ resume)
         "$satphase" sweep "${args[@]}" --format $format --output cut.$format 2>err &
         pid=$!
         until [ -e cut.$format ] && [ "$(wc -l <cut.$format)" -ge 4 ]; do sleep 0.05; done
+        # One writer per output: a second one is refused at once.
+        status=0
+        "$satphase" sweep "${args[@]}" --format $format --output cut.$format --resume 2>second || status=$?
+        [ $status -eq 2 ] && grep -q "cut.$format: another satphase is writing" second ||
+            fail "second writer exited $status: $(cat second)"
         kill -INT $pid
         status=0
         wait $pid || status=$?
@@ -76,7 +82,8 @@ resume)
         "$satphase" sweep "${args[@]}" --format $format --output cut.$format --resume
         cmp <(without_seconds whole.$format) <(without_seconds cut.$format) || fail "$format resume"
     done
-    # Another sweep's file is refused, and left as it was.
+    # Another sweep's file, torn, is refused and left as it was.
+    printf '0,1' >>whole.csv
     cp whole.csv before.csv
     status=0
     "$satphase" sweep "${args[@]}" --seed 5 --format csv --output whole.csv --resume 2>err || status=$?
@@ -102,26 +109,12 @@ shards)
     "$satphase" merge f1.jsonl f2.jsonl f3.jsonl --format jsonl >merged.jsonl
     cmp whole.jsonl merged.jsonl || fail "merged per-formula records"
 
-    # Each problem named, nothing written.
-    head -n 2 s2.jsonl >torn.jsonl
-    sed -n 3p s2.jsonl | head -c 40 >>torn.jsonl
-    "$satphase" sweep "${args[@]}" --seed 99 --format jsonl --shard 3/3 --output other.jsonl
-    problems() {
-        local status=0
-        "$satphase" merge "$@" --output out.txt >stdout 2>stderr || status=$?
-        [ $status -eq 1 ] && [ ! -s stdout ] && [ ! -e out.txt ] || fail "merge $*: $status"
-    }
-    problems s1.jsonl s3.jsonl
-    grep -qx 'satphase merge: cells 1, 4, 7, 10, 13 (shard 2 of 3) are in none of the files' stderr ||
-        fail "missing shard: $(cat stderr)"
-    problems s1.jsonl torn.jsonl s3.jsonl s1.jsonl
-    grep -q '^satphase merge: torn.jsonl:3: record cut off' stderr &&
-        grep -q 'cells 4, 7, 10, 13 (shard 2 of 3)' stderr &&
-        grep -q 's1.jsonl: named more than once' stderr || fail "torn shard: $(cat stderr)"
-    cp s1.jsonl again.jsonl
-    problems s1.jsonl s2.jsonl s3.jsonl again.jsonl other.jsonl
-    grep -q 'cell 0 is in both s1.jsonl:2 and again.jsonl:2' stderr &&
-        grep -q 'other.jsonl: from another sweep' stderr || fail "duplicates: $(cat stderr)"
+    # A problem named on one line, nothing written (the others: sweep_files_test.cpp).
+    status=0
+    "$satphase" merge s1.jsonl s3.jsonl s1.jsonl --output out.txt >stdout 2>stderr || status=$?
+    [ $status -eq 1 ] && [ ! -s stdout ] && [ ! -e out.txt ] || fail "merge with a shard missing: $status"
+    grep -qx 'satphase merge: cells 1, 4, 7, 10, 13 (shard 2 of 3) are in none of the files' stderr &&
+        grep -q 's1.jsonl: named more than once' stderr || fail "missing shard: $(cat stderr)"
     ;;
 refusals)
     # Each bad request: one line on standard error, status 2, nothing written.
@@ -146,6 +139,34 @@ refusals)
     check 'not in {table,csv,jsonl}' --format xml
     check 'per-formula needs' --per-formula
     check 'not expected: extra' extra
+    check '--check reads the CSV or JSON Lines' --check
+    check 'cells (sizes x ratios) is more than' --vars 3:1000:1 --ratios 1:1004:1
+    ;;
+full)
+    # The first failed write ends the sweep, with the system's reason.
+    status=0
+    "$satphase" sweep --vars 10,20,30 --ratios 3,4 --trials 11 --progress >/dev/full 2>err || status=$?
+    [ $status -eq 1 ] && grep -q 'cannot write the results to standard output: No space left' err &&
+        grep -q 'sweep: 1 of 6 cells' err && ! grep -q 'sweep: 2 of 6' err ||
+        fail "sweep to a full device: $status $(tr '\r' '\n' <err)"
+    ;;
+columns)
+    # The plot program knows the columns the sweep writes.
+    cells=$("$satphase" sweep --vars 10 --ratios 3 --trials 1 --format csv --quiet | sed -n 1p)
+    formulas=$("$satphase" sweep --vars 10 --ratios 3 --trials 1 --format csv --per-formula --quiet | sed -n 1p)
+    python3 - "$plot" "$cells" "$formulas" <<'EOF' || fail "plot/satphase_plot.py's columns differ from the sweep's"
+import ast, sys
+values = {}
+for node in ast.parse(open(sys.argv[1]).read()).body:
+    if isinstance(node, ast.Assign) and isinstance(node.targets[0], ast.Name):
+        try:
+            values[node.targets[0].id] = ast.literal_eval(node.value)
+        except ValueError:
+            pass
+cells, formulas = sys.argv[2].split(","), sys.argv[3].split(",")
+only = [c for c in formulas if c not in cells]
+sys.exit(0 if list(values["CELL_COLUMNS"]) == cells and list(values["FORMULA_ONLY_COLUMNS"]) == only else 1)
+EOF
     ;;
 *)
     fail "unknown case $3"
