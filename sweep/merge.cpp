@@ -1,5 +1,6 @@
 #include "sweep/merge.h"
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -28,10 +29,10 @@ struct HeldCell {
     double seconds = 0;
 };
 struct HeldFormula {
-    bool present = false;
     bool satisfiable = false;
     Place place;
     std::int32_t startState = 0;
+    std::int32_t trial = 0;
     std::uint64_t steps = 0;
 };
 
@@ -99,6 +100,7 @@ class Merger {
     void readFile(std::uint32_t file, std::istream& in);
     bool readHeader(std::uint32_t file, const std::string& line);
     void keep(const RecordRead& record, Place place);
+    std::size_t distinctFormulas(std::int32_t cell);
 
     std::span<const std::string> paths_;
     std::vector<std::string>& problems_;
@@ -110,7 +112,10 @@ class Merger {
     std::set<std::int32_t> shardCounts_;
     std::vector<SweepCell> cells_;
     std::vector<HeldCell> heldCells_;
-    std::vector<std::vector<HeldFormula>> heldFormulas_;  // per cell, filled when first seen
+    // Per cell, the formula records as they come; sorted by trial, and
+    // checked for gaps and repeats, once every file is read. Only what the
+    // files hold is held, whatever number of trials their sweep line claims.
+    std::vector<std::vector<HeldFormula>> heldFormulas_;
 };
 
 void Merger::readFile(std::uint32_t file, std::istream& in) {
@@ -177,31 +182,41 @@ bool Merger::readHeader(std::uint32_t file, const std::string& line) {
 
 void Merger::keep(const RecordRead& record, Place place) {
     const auto cell = static_cast<std::size_t>(record.cell);
-    Place held;
-    bool duplicate = false;
     if (perFormula()) {
-        std::vector<HeldFormula>& formulas = heldFormulas_[cell];
-        formulas.resize(static_cast<std::size_t>(header_->definition.trials));
-        HeldFormula& slot = formulas[static_cast<std::size_t>(record.trial)];
-        duplicate = slot.present;
-        held = slot.place;
-        if (!duplicate) {
-            slot = HeldFormula{true, record.formula.satisfiable, place, record.startState,
-                               record.formula.steps};
-        }
-    } else {
-        HeldCell& slot = heldCells_[cell];
-        duplicate = slot.present;
-        held = slot.place;
-        if (!duplicate) {
-            slot = HeldCell{true, place, record.startState, record.summary, record.seconds};
-        }
+        heldFormulas_[cell].push_back(HeldFormula{record.formula.satisfiable, place,
+                                                  record.startState, record.trial,
+                                                  record.formula.steps});
+        return;
     }
-    if (duplicate) {
-        problems_.push_back("cell " + std::to_string(record.cell) +
-                            (perFormula() ? " trial " + std::to_string(record.trial) : "") +
-                            " is in both " + where(held) + " and " + where(place));
+    HeldCell& slot = heldCells_[cell];
+    if (slot.present) {
+        problems_.push_back("cell " + std::to_string(record.cell) + " is in both " +
+                            where(slot.place) + " and " + where(place));
+        return;
     }
+    slot = HeldCell{true, place, record.startState, record.summary, record.seconds};
+}
+
+// Sorts the formula records of a cell by trial and drops repeats, naming
+// them; returns how many distinct trials are there.
+std::size_t Merger::distinctFormulas(std::int32_t cell) {
+    std::vector<HeldFormula>& formulas = heldFormulas_[static_cast<std::size_t>(cell)];
+    // Stable: of two records of one trial, the one read first is kept.
+    std::stable_sort(formulas.begin(), formulas.end(),
+                     [](const HeldFormula& a, const HeldFormula& b) { return a.trial < b.trial; });
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < formulas.size(); ++i) {
+        if (kept > 0 && formulas[kept - 1].trial == formulas[i].trial) {
+            problems_.push_back("cell " + std::to_string(cell) + " trial " +
+                                std::to_string(formulas[i].trial) + " is in both " +
+                                where(formulas[kept - 1].place) + " and " +
+                                where(formulas[i].place));
+            continue;
+        }
+        formulas[kept++] = formulas[i];
+    }
+    formulas.resize(kept);
+    return kept;
 }
 
 // What no file holds, by shard where the files say how the sweep was split.
@@ -212,9 +227,7 @@ void Merger::checkComplete() {
         const auto at = static_cast<std::size_t>(cell.index);
         std::size_t present = 0;
         if (perFormula()) {
-            for (const HeldFormula& formula : heldFormulas_[at]) {
-                present += formula.present ? 1 : 0;
-            }
+            present = distinctFormulas(cell.index);
         } else {
             present = heldCells_[at].present ? 1 : 0;
         }
