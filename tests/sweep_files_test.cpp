@@ -204,7 +204,7 @@ TEST(RecordReader, EditedNumbersAndHostileLinesAreRefused) {
         {"trials", "4294967301"}, {"ratio", "4.55"},
         {"ratio", "4.5e0"},       {"start_state", "4294967297"},
         {"q1_steps", "99999"},    {"trials", "[5]"},
-        {"vars", "10.0"}};
+        {"vars", "10.0"},         {"mean_steps", "1e9"}};
     for (const auto& [key, value] : edits) {
         EXPECT_TRUE(
             readRecord(OutputFormat::JsonLines, edited(line, key, value), definition, cells, read))
@@ -402,11 +402,7 @@ TEST(Stopping, EveryLoopLooksAtTheStopFlagAndAFailedWriteEndsTheSweep) {
     SweepProgress progress;
     SweepRunner::Hooks hooks;
     std::int32_t finished = 0;
-    hooks.decides = [](const SweepCell&) { return false; };
     hooks.finished = [&](const FinishedCell&) { ++finished; };
-    EXPECT_EQ(runner.run(definition.seed, hooks, stopped, progress),
-              SweepRunner::Outcome::Interrupted);
-    hooks.decides = nullptr;
     hooks.halted = [] { return true; };
     const std::atomic<bool> go{false};
     EXPECT_EQ(runner.run(definition.seed, hooks, go, progress), SweepRunner::Outcome::Halted);

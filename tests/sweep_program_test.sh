@@ -16,13 +16,11 @@ case $3 in
 defaults)
     # The classic report but for its last row: the classic formulas hold at
     # most 319 clauses, while a sweep decides the 320 that 40 x 8 asks for.
-    for jobs in 1 2 3; do
-        "$satphase" sweep --jobs "$jobs" --quiet >"table.$jobs"
-        diff "$expected_report" "table.$jobs" >diff.txt && fail "no row differs with --jobs $jobs"
-        [ "$(grep -c '^[<>]' diff.txt)" -eq 2 ] && grep -q '^> 8      301      [0-9]*$' diff.txt &&
-            grep -q '^< 8      301      512$' diff.txt || fail "--jobs $jobs: $(cat diff.txt)"
-    done
-    [ "$(tail -n 2 table.1 | head -n 1)" = "8      301      518" ] || fail "last row $(tail -n 2 table.1)"
+    # (The unit tests hold --jobs 1 and 3 to the report; once is enough here.)
+    "$satphase" sweep --jobs 2 --quiet >table
+    diff "$expected_report" table >diff.txt && fail "no row differs"
+    [ "$(grep -c '^[<>]' diff.txt)" -eq 2 ] && grep -q '^> 8      301      518$' diff.txt &&
+        grep -q '^< 8      301      512$' diff.txt || fail "$(cat diff.txt)"
     ;;
 jobs)
     # The same results for any number of threads, well beyond 40 variables.
@@ -95,7 +93,6 @@ shards)
     args=(--vars 10:40:10 --ratios 3,4.26,5,6 --trials 31 --quiet)
     for i in 1 2 3; do
         "$satphase" sweep "${args[@]}" --format jsonl --shard $i/3 --output s$i.jsonl
-        "$satphase" sweep "${args[@]}" --format jsonl --per-formula --shard $i/3 --output f$i.jsonl
     done
     "$satphase" sweep "${args[@]}" --format jsonl --shard 2/3 --output s2.jsonl --check ||
         fail "--check calls a complete shard incomplete"
@@ -105,9 +102,6 @@ shards)
         cmp <(without_seconds whole.$format) <(without_seconds merged.$format) || fail "merged $format"
     done
     cmp whole.table merged.table || fail "merged table differs"
-    "$satphase" sweep "${args[@]}" --format jsonl --per-formula >whole.jsonl
-    "$satphase" merge f1.jsonl f2.jsonl f3.jsonl --format jsonl >merged.jsonl
-    cmp whole.jsonl merged.jsonl || fail "merged per-formula records"
 
     # A problem named on one line, nothing written (the others: sweep_files_test.cpp).
     status=0
