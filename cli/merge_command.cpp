@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/format_option.h"
+#include "platform/interrupt.h"
 #include "sweep/merge.h"
 
 namespace {
@@ -59,6 +60,10 @@ std::optional<std::string> writeWhole(const std::string& path, const std::string
         std::remove(partial.c_str());
         return "cannot write " + path + ": " + why;
     }
+    if (interruptRequested().load()) {
+        std::remove(partial.c_str());
+        return "interrupted; " + path + " left as it was";
+    }
     std::filesystem::rename(partial, path, error);
     if (error) {
         std::remove(partial.c_str());
@@ -68,7 +73,12 @@ std::optional<std::string> writeWhole(const std::string& path, const std::string
 }
 
 int runMerge(const MergeOptions& options) {
+    catchInterrupts();
     const MergeOutcome merged = mergeShards(options.files, options.format);
+    if (interruptRequested().load()) {
+        failMerge("interrupted; nothing written");
+        return 130;
+    }
     for (const std::string& warning : merged.warnings) {
         std::cerr << "satphase merge: " << warning << "\n";
     }
@@ -86,7 +96,8 @@ int runMerge(const MergeOptions& options) {
         return 0;
     }
     if (auto problem = writeWhole(options.output, merged.output)) {
-        return failMerge(*problem);
+        failMerge(*problem);
+        return interruptRequested().load() ? 130 : 1;
     }
     return 0;
 }

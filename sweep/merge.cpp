@@ -81,6 +81,9 @@ class Merger {
         return header_.has_value();
     }
 
+    // Whether some file could not be read to its end (a torn or foreign
+    // line): then what is missing is no news.
+    bool cutShort() const { return cutShort_; }
     void checkComplete();
     void checkStartStates();
     void write(OutputFormat format, std::string& out);
@@ -109,6 +112,7 @@ class Merger {
     std::string identity_;  // the sweep line every file must share, shard and version aside
     std::uint32_t identityFile_ = 0;
     std::set<std::string> versions_;
+    bool cutShort_ = false;
     std::set<std::int32_t> shardCounts_;
     std::vector<SweepCell> cells_;
     std::vector<HeldCell> heldCells_;
@@ -133,14 +137,18 @@ void Merger::readFile(std::uint32_t file, std::istream& in) {
         RecordRead record;
         if (auto problem =
                 readRecord(OutputFormat::JsonLines, line, header_->definition, cells_, record)) {
+            // The rest of a file that holds one foreign line is not read:
+            // one line per such file, however many lines it has.
             problems_.push_back(where(place) + ": not a record of this sweep: " + *problem);
-            continue;
+            cutShort_ = true;
+            return;
         }
         keep(record, place);
     }
     if (lines.failed()) {
         problems_.push_back(path + ": cannot be read to the end");
     } else if (!lines.torn().empty()) {
+        cutShort_ = true;
         problems_.push_back(path + ":" + std::to_string(lines.number() + 1) +
                             ": record cut off mid-line (torn)");
     } else if (lines.number() == 0) {
@@ -320,7 +328,9 @@ MergeOutcome mergeShards(std::span<const std::string> paths, OutputFormat format
         }
         return outcome;
     }
-    merger.checkComplete();
+    if (!merger.cutShort()) {
+        merger.checkComplete();
+    }
     if (format == OutputFormat::Table && merger.perFormula()) {
         outcome.problems.emplace_back(
             "records of single formulas merge into csv or jsonl, not a table");

@@ -353,7 +353,7 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
             const auto value = wholeNumber(field.text);
             if (field.kind != Kind::Integer || !value || *value < 0 ||
                 *value > std::numeric_limits<std::int32_t>::max()) {
-                return wrong(field, "a whole number");
+                return wrong(field, "a whole number in 0 .. 2147483647");
             }
             const auto number = static_cast<std::int32_t>(*value);
             (key == "sweep.trials" ? d.trials : key == "sweep.seed" ? d.seed : d.k) = number;
