@@ -48,6 +48,11 @@ int fail(const std::string& problem) {
     return 1;
 }
 
+int report(const KeptProblem& problem) {
+    std::cerr << "satphase sweep: " << problem.message << "\n";
+    return problem.status;
+}
+
 // What the options ask for, checked: why they cannot be run, or nothing.
 std::optional<std::string> readRequest(const SweepOptions& options, SweepDefinition& definition,
                                        std::optional<Shard>& shard) {
@@ -122,9 +127,7 @@ int runSweep(const SweepOptions& options) {
     if (options.check) {
         auto verdict = checkOutput(options.output, format, definition, shard, interruptRequested());
         if (auto* problem = std::get_if<KeptProblem>(&verdict)) {
-            return problem->interrupted
-                       ? (std::cerr << "satphase sweep: " << problem->message << "\n", 130)
-                       : refuse(problem->message);
+            return report(*problem);
         }
         // Complete, or not (yet): the file's cells are checked, none computed.
         return std::get<CheckVerdict>(verdict) == CheckVerdict::Complete ? 0 : 3;
@@ -132,38 +135,16 @@ int runSweep(const SweepOptions& options) {
     const CellSelection selection = selectCells(definition, shard);
     const std::string preamble = outputPreamble(format, definition, shard);
 
-    // The output file is locked before it is read or changed, and every check
-    // of what it holds comes before the first change.
     KeptOutput kept;
     std::optional<LockedOutput> file;
     if (!options.output.empty()) {
-        auto opened = LockedOutput::open(options.output);
-        if (auto* failure = std::get_if<LockedOutput::Failure>(&opened)) {
-            return failure->busy ? refuse(failure->message) : fail(failure->message);
+        auto prepared = prepareOutput(options.output, options.resume, format, definition, shard,
+                                      selection, interruptRequested());
+        if (auto* problem = std::get_if<KeptProblem>(&prepared)) {
+            return report(*problem);
         }
-        file.emplace(std::move(std::get<LockedOutput>(opened)));
-        if (options.resume) {
-            if (!file->regular()) {
-                return refuse(options.output + ": is not a regular file to resume");
-            }
-            std::ifstream in(options.output, std::ios::binary);
-            if (!in) {
-                return fail("cannot read " + options.output + ": " + std::strerror(errno));
-            }
-            auto read = readKeptOutput(in, options.output, format, definition, shard, selection,
-                                       interruptRequested());
-            if (auto* problem = std::get_if<KeptProblem>(&read)) {
-                if (problem->interrupted) {
-                    std::cerr << "satphase sweep: " << problem->message << "\n";
-                    return 130;
-                }
-                return refuse(problem->message);
-            }
-            kept = std::get<KeptOutput>(read);
-        }
-        if (auto problem = file->truncate(kept.hasPreamble ? kept.bytes : 0)) {
-            return fail("cannot write " + options.output + ": " + *problem);
-        }
+        kept = std::get<PreparedOutput>(prepared).kept;
+        file.emplace(std::move(std::get<PreparedOutput>(prepared).file));
     }
     ResultSink sink(std::move(file));
     const std::string where = options.output.empty() ? "standard output" : options.output;

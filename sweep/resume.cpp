@@ -91,7 +91,7 @@ std::variant<KeptOutput, KeptProblem> readKeptOutput(std::istream& in, const std
         }
     }
     if (lines.failed()) {
-        return KeptProblem{path + ": cannot be read to the end"};
+        return KeptProblem{path + ": cannot be read to the end", 1};
     }
     if (lines.number() == 0 && !lines.torn().empty() &&
         outputPreamble(format, definition, shard).rfind(lines.torn(), 0) != 0) {
@@ -134,7 +134,7 @@ std::variant<KeptOutput, KeptProblem> readKeptOutput(std::istream& in, const std
             return *mismatch;
         }
         if (outcome == ReplayOutcome::Stopped) {
-            return KeptProblem{path + ": interrupted while its records were checked", true};
+            return KeptProblem{path + ": interrupted while its records were checked", 130};
         }
         if (outcome == ReplayOutcome::GenerationFailed) {
             return KeptProblem{path + ": its cells cannot be drawn again to check them"};
@@ -156,7 +156,7 @@ std::variant<CheckVerdict, KeptProblem> checkOutput(const std::string& path, Out
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        return KeptProblem{path + ": cannot be read: " + std::strerror(errno)};
+        return KeptProblem{path + ": cannot be read: " + std::strerror(errno), 1};
     }
     const CellSelection selection = selectCells(definition, shard);
     auto read = readKeptOutput(in, path, format, definition, shard, selection, stop);
@@ -164,4 +164,32 @@ std::variant<CheckVerdict, KeptProblem> checkOutput(const std::string& path, Out
         return *problem;
     }
     return std::get<KeptOutput>(read).complete ? CheckVerdict::Complete : CheckVerdict::Incomplete;
+}
+
+std::variant<PreparedOutput, KeptProblem> prepareOutput(
+    const std::string& path, bool resume, OutputFormat format, const SweepDefinition& definition,
+    std::optional<Shard> shard, const CellSelection& selection, const std::atomic<bool>& stop) {
+    auto opened = LockedOutput::open(path);
+    if (auto* failure = std::get_if<LockedOutput::Failure>(&opened)) {
+        return KeptProblem{failure->message, failure->busy ? 2 : 1};
+    }
+    PreparedOutput output{std::move(std::get<LockedOutput>(opened)), KeptOutput{}};
+    if (resume) {
+        if (!output.file.regular()) {
+            return KeptProblem{path + ": is not a regular file to resume"};
+        }
+        std::ifstream in(path, std::ios::binary);
+        if (!in) {
+            return KeptProblem{"cannot read " + path + ": " + std::strerror(errno), 1};
+        }
+        auto read = readKeptOutput(in, path, format, definition, shard, selection, stop);
+        if (auto* problem = std::get_if<KeptProblem>(&read)) {
+            return *problem;
+        }
+        output.kept = std::get<KeptOutput>(read);
+    }
+    if (auto problem = output.file.truncate(output.kept.hasPreamble ? output.kept.bytes : 0)) {
+        return KeptProblem{"cannot write " + path + ": " + *problem, 1};
+    }
+    return output;
 }

@@ -8,6 +8,7 @@
 #include <variant>
 #include <vector>
 
+#include "platform/output_lock.h"
 #include "sweep/record_format.h"
 #include "sweep/sweep_plan.h"
 
@@ -31,10 +32,12 @@ struct KeptOutput {
     bool complete = false;
 };
 
-// Why a file cannot be continued, and whether that is because a stop was asked for.
+// Why a file cannot be continued or checked, and the status the program
+// exits with: 2 for a file that is not this sweep's, 1 for a failure of
+// the system, 130 when a stop was asked for.
 struct KeptProblem {
-    std::string message;  // one line, naming the file and the line
-    bool interrupted = false;
+    std::string message;  // one line, naming the file (and the line)
+    int status = 2;
 };
 
 // Reads what a run of the sweep (`definition`, `shard`, `format`) wrote to
@@ -60,3 +63,18 @@ std::variant<CheckVerdict, KeptProblem> checkOutput(const std::string& path, Out
                                                     const SweepDefinition& definition,
                                                     std::optional<Shard> shard,
                                                     const std::atomic<bool>& stop);
+
+// The output of a run, locked, with what an earlier run left in it kept.
+struct PreparedOutput {
+    LockedOutput file;
+    KeptOutput kept;  // nothing kept unless resuming
+};
+
+// Opens `path` for a run of the sweep: locks it (a second writer is
+// refused), and with `resume` reads and checks what it holds
+// (readKeptOutput). Only when every check has passed is the file cut to
+// what is kept, or emptied without `resume`; on any problem it is left as
+// it was.
+std::variant<PreparedOutput, KeptProblem> prepareOutput(
+    const std::string& path, bool resume, OutputFormat format, const SweepDefinition& definition,
+    std::optional<Shard> shard, const CellSelection& selection, const std::atomic<bool>& stop);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -289,6 +290,31 @@ TEST_F(SweepFiles, ResumeKeepsWhatItsSweepWroteAndRefusesAllElseUntouched) {
     ASSERT_TRUE(std::holds_alternative<KeptProblem>(foreign));
     EXPECT_NE(std::get<KeptProblem>(foreign).message.find("out:2: cell 0 starts at state"),
               std::string::npos);
+}
+
+TEST_F(SweepFiles, ResumeChangesAFileOnlyAfterEveryCheck) {
+    const SweepDefinition definition = smallSweep(false);
+    const std::string whole = written(definition, OutputFormat::Csv);
+    const CellSelection selection = selectCells(definition, std::nullopt);
+    const std::atomic<bool> stop{false};
+    const auto prepare = [&](const std::string& path) {
+        return prepareOutput(path, true, OutputFormat::Csv, definition, std::nullopt, selection,
+                             stop);
+    };
+    // Its own file, torn: cut to its whole cells.
+    const std::string own = file("own.csv", whole + "4,20,");
+    ASSERT_EQ(std::get<PreparedOutput>(prepare(own)).kept.cells, 4);
+    EXPECT_EQ(fs::file_size(own), whole.size());
+    // Another seed's, torn, and someone's file without a newline: untouched.
+    SweepDefinition other = definition;
+    other.seed = 5;
+    for (const std::string& text :
+         {written(other, OutputFormat::Csv) + "0,1", std::string("{\"api_token\":\"x\"}")}) {
+        const std::string path = file("foreign.csv", text);
+        EXPECT_EQ(std::get<KeptProblem>(prepare(path)).status, 2);
+        std::ifstream in(path, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), text);
+    }
 }
 
 TEST_F(SweepFiles, CheckResumeAndMergeJudgeATornTailAlike) {
