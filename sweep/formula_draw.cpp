@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cassert>
 
+bool canDraw(FormulaModel model) {
+    return model == FormulaModel::Classic;
+}
+
 bool drawFormula(const SweepDefinition& definition, const SweepCell& cell, std::int32_t clauses,
                  CnfGenerator& generator, RandomStream& stream, CnfFormula& out) {
-    // Only the classic model is drawn so far; definitionProblem refuses the others' clause
-    // lengths, and their generators take their place here.
-    assert(definition.k == kClassicClauseLength);
+    assert(canDraw(definition.model) && definition.k == kClassicClauseLength);
+    // The other models' generators take their place here, chosen by definition.model.
     (void)definition;
     return generator.generate(cell.vars, clauses, stream, out);
 }

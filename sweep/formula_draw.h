@@ -14,6 +14,10 @@
 // the runner, in --resume, --check and merge, comes from here, so that
 // another formula model plugs in at this one function.
 //
+// Whether this build draws formulas of `model`: the sweep refuses the others
+// up front (definitionProblem), so that no file naming one is ever replayed.
+bool canDraw(FormulaModel model);
+
 // Draws the formula of `clauses` clauses of `cell` from `stream` into `out`.
 // False only when the generator runs out of distinct clauses (see
 // CnfGenerator::generate).

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "random/cnf_generator.h"
+#include "sweep/formula_draw.h"
 
 namespace {
 
@@ -228,6 +229,10 @@ std::optional<std::string> definitionProblem(const SweepDefinition& definition) 
                (definition.model == FormulaModel::Classic
                     ? std::to_string(kClassicClauseLength)
                     : std::to_string(kMinClauseLength) + " .. " + std::to_string(kMaxClauseLength));
+    }
+    if (!canDraw(definition.model)) {
+        return "the " + std::string(modelName(definition.model)) +
+               " model is not drawn by this version of satphase";
     }
     const auto cells = static_cast<std::int64_t>(definition.vars.size()) *
                        static_cast<std::int64_t>(definition.ratios.size());
