@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -14,7 +13,6 @@
 #include "platform/interrupt.h"
 #include "platform/output_lock.h"
 #include "platform/terminal.h"
-#include "random/random_stream.h"
 #include "sweep/record_format.h"
 #include "sweep/resume.h"
 #include "sweep/sweep_plan.h"
@@ -255,7 +253,7 @@ Command addSweepCommand(CLI::App& parent) {
         ->check(CLI::Range(1, kMaxTrials));
     app->add_option("--seed", options->seed, "the random stream's starting state")
         ->capture_default_str()
-        ->check(CLI::Range(RandomStream::kMinState, RandomStream::kMaxState));
+        ->check(CLI::Range(kMinSeed, kMaxSeed));
     addFormatOption(*app, options->format);
     app->add_flag("--per-formula", options->perFormula,
                   "one record per formula instead of per cell (csv, jsonl)");
