@@ -43,6 +43,7 @@ class Analysis:
     sweep: object
     sizes: list
     scaling: threshold_fits.ScalingFit = None
+    scaling_lacking: str = None  # why there is no scaling fit
 
 
 def analyse(sweep):
@@ -59,12 +60,9 @@ def analyse(sweep):
         sizes.append(result)
     scaling = threshold_fits.fit_scaling([size.fit for size in sizes],
                                          [(c.vars, c.alpha, c.sat, c.trials) for c in sweep.cells])
+    if isinstance(scaling, str):
+        return Analysis(sweep, sizes, scaling_lacking=scaling)
     return Analysis(sweep, sizes, scaling)
-
-
-def crossed(analysis):
-    """How many sizes have an alpha_50."""
-    return sum(size.fit.alpha_50 is not None for size in analysis.sizes)
 
 
 def lacking(analysis):
@@ -72,8 +70,7 @@ def lacking(analysis):
     lines = [f"Not estimated: alpha_50 for {size.fit.vars} variables: {size.fit.lacking}"
              for size in analysis.sizes if size.fit.lacking]
     if analysis.scaling is None:
-        lines.append(f"Not estimated: alpha_c and nu: nu needs three sizes that cross one half, "
-                     f"the input has {crossed(analysis)}")
+        lines.append(f"Not estimated: alpha_c and nu: {analysis.scaling_lacking}")
     if not analysis.sweep.per_formula:
         lines.append("Not estimated: the peak's interval and the cost tails: they need one "
                      "record per formula (sweep --per-formula)")
@@ -287,8 +284,8 @@ def main(argv=None):
         if arguments.output:
             import figures
             if analysis.scaling is None:
-                raise Refusal("--output draws the data collapse, which needs three sizes that "
-                              f"cross one half; the input has {crossed(analysis)}")
+                raise Refusal("--output draws the data collapse, which needs alpha_c and nu: "
+                              + analysis.scaling_lacking)
             with warnings.catch_warnings():
                 warnings.simplefilter("ignore")  # layout notices are not errors
                 figures.write(figures.draw(analysis), arguments.output)

@@ -22,6 +22,7 @@ from scipy import optimize, special, stats
 CHI2_95 = float(stats.chi2.ppf(0.95, 1))
 LOG9 = math.log(9.0)  # logit(0.9): the 90 % and 10 % points lie log 9 / slope either side
 MIN_SCALING_SIZES = 3
+NU_RANGE = (0.1, 20.0)
 
 
 # ---------------------------------------------------------------- the likelihood
@@ -35,7 +36,8 @@ def _negative_log_likelihood(z, sat, trials):
 class _Model:
     """A map from parameters to each cell's z, with its Jacobian; subclasses say which."""
 
-    def __init__(self, ratios, vars_, sat, trials):
+    def __init__(self, ratios, vars_, sat, trials, bounds):
+        self.bounds = bounds  # (low, high) per parameter: keeps the search where z is finite
         self.ratios = np.asarray(ratios, float)
         self.log_vars = np.log(np.asarray(vars_, float))
         self.sat = np.asarray(sat, float)
@@ -66,7 +68,8 @@ class _Model:
         """(theta, -log L) at the best fit; fixed = (index, value) holds one parameter."""
         start = np.asarray(start, float)
         if fixed is None:
-            return self._minimise(start)
+            result = self._minimise(self.objective, start, self.bounds)
+            return result.x, float(result.fun)
         index, value = fixed
         free = np.arange(len(start)) != index
 
@@ -76,22 +79,29 @@ class _Model:
             f, g = self.objective(theta)
             return f, g[free]
 
-        result = optimize.minimize(objective, start[free], jac=True, method="BFGS",
-                                   options={"gtol": 1e-7})
+        result = self._minimise(objective, start[free],
+                                [b for i, b in enumerate(self.bounds) if i != index])
         theta = start.copy()
         theta[free], theta[index] = result.x, value
         return theta, float(result.fun)
 
-    def _minimise(self, start):
-        result = optimize.minimize(self.objective, start, jac=True, method="BFGS",
-                                   options={"gtol": 1e-7})
-        return result.x, float(result.fun)
+    @staticmethod
+    def _minimise(objective, start, bounds):
+        start = np.clip(start, *np.array(bounds).T)
+        result = optimize.minimize(objective, start, jac=True, method="L-BFGS-B", bounds=bounds,
+                                   options={"ftol": 1e-13, "gtol": 1e-8, "maxiter": 2000})
+        return result
 
-    def profile_interval(self, theta, best, index, lower, upper, dispersion=1.0):
-        """The 95 % profile-likelihood interval of parameter index, searched within [lower, upper].
+    def at_bound(self, theta, index):
+        low, high = self.bounds[index]
+        return min(theta[index] - low, high - theta[index]) < 1e-6 * (high - low)
+
+    def profile_interval(self, theta, best, index, dispersion=1.0):
+        """The 95 % profile-likelihood interval of parameter index, searched within its bounds.
 
         A side that the profile does not close within its bound is None.
         """
+        lower, upper = self.bounds[index]
         covariance = np.linalg.pinv(self.information(theta))
         step = 2 * math.sqrt(max(covariance[index, index], 1e-12))
         warm = {"theta": theta}
@@ -110,7 +120,10 @@ class _Model:
                 if direction * (outside - bound) > 0:
                     outside = bound
                 if excess(outside) > 0:
-                    end = optimize.brentq(excess, *sorted((inside, outside)), xtol=1e-6)
+                    try:
+                        end = optimize.brentq(excess, *sorted((inside, outside)), xtol=1e-6)
+                    except ValueError:  # the profile is too rough to bracket: leave it open
+                        pass
                     break
                 if outside == bound:
                     break
@@ -123,7 +136,7 @@ class _SizeModel(_Model):
     """One size: z = s (ratio - a), theta = (a, log s); a is where the fraction is one half."""
 
     def z(self, theta):
-        a, slope = theta[0], math.exp(theta[1])
+        a, slope = theta[0], np.exp(theta[1])
         z = slope * (self.ratios - a)
         return z, np.column_stack([np.full_like(z, -slope), z])
 
@@ -136,7 +149,7 @@ class _ScalingModel(_Model):
     """
 
     def z(self, theta):
-        ac, nu, b, y0 = theta[0], math.exp(theta[1]), math.exp(theta[2]), theta[3]
+        ac, nu, b, y0 = theta[0], np.exp(theta[1]), np.exp(theta[2]), theta[3]
         growth = np.exp(self.log_vars / nu)
         y = (self.ratios / ac - 1) * growth
         z = b * (y - y0)
@@ -180,13 +193,15 @@ def fit_size(vars_, ratios, sat, trials):
         return SizeFit(vars_, lacking="the transition falls between grid points (fewer than "
                                       "two cells hold both satisfiable and unsatisfiable formulas)")
     intercept, slope = _start_line(ratios, sat, trials)
-    slope = -slope if slope < 0 else 1.0 / np.ptp(ratios)
-    model = _SizeModel(ratios, np.ones_like(ratios), sat, trials)
-    theta, best = model.fit([intercept / slope, math.log(slope)])
+    if slope >= 0:
+        return SizeFit(vars_, lacking="the satisfiable fraction does not fall as the ratio grows")
     span = np.ptp(ratios)
+    model = _SizeModel(ratios, np.ones_like(ratios), sat, trials,
+                       [(ratios.min() - span, ratios.max() + span),
+                        (math.log(1e-3 / span), math.log(1e4 / span))])
+    theta, best = model.fit([intercept / -slope, math.log(-slope)])
     dispersion = model.dispersion(theta)[2]
-    low, high = model.profile_interval(theta, best, 0, ratios.min() - span, ratios.max() + span,
-                                       dispersion)
+    low, high = model.profile_interval(theta, best, 0, dispersion)
     slope = math.exp(theta[1])
     return SizeFit(vars_, float(theta[0]), low, high, 2 * LOG9 / slope, slope, dispersion)
 
@@ -222,12 +237,12 @@ class ScalingFit:
 def fit_scaling(size_fits, cells):
     """alpha_c and nu by maximum likelihood on the cells of every size that crossed one half.
 
-    size_fits: SizeFit per size; cells: (vars, ratio, sat, trials). None when fewer
-    than three sizes have an alpha_50.
+    size_fits: SizeFit per size; cells: (vars, ratio, sat, trials). Returns the
+    ScalingFit, or a line saying why there is none.
     """
     usable = {fit.vars: fit for fit in size_fits if fit.alpha_50 is not None}
     if len(usable) < MIN_SCALING_SIZES:
-        return None
+        return (f"nu needs three sizes that cross one half, the input has {len(usable)}")
     vars_, ratios, sat, trials = (np.array(column, float) for column in
                                   zip(*[c for c in cells if c[0] in usable]))
 
@@ -241,14 +256,17 @@ def fit_scaling(size_fits, cells):
         ac = usable[max(usable)].alpha_50
     start = [ac, math.log(nu), log_b_over_ac + math.log(ac), ac_times_y0 / ac]
 
-    model = _ScalingModel(ratios, vars_, sat, trials)
+    model = _ScalingModel(ratios, vars_, sat, trials, [
+        (ratios.min() / 2, ratios.max() * 2), (math.log(NU_RANGE[0]), math.log(NU_RANGE[1])),
+        (-12.0, 12.0), (-1e3, 1e3)])
     theta, best = model.fit(start)
     theta, best = model.fit(theta)  # a second descent from the first settles a flat valley
+    if any(model.at_bound(theta, i) for i in range(4)):
+        return (f"the sizes do not fall on one curve: the fit runs to the edge of its range "
+                f"(nu from {NU_RANGE[0]:g} to {NU_RANGE[1]:g})")
     deviance, degrees, dispersion = model.dispersion(theta)
-    ac_low, ac_high = model.profile_interval(theta, best, 0, theta[0] / 2, theta[0] * 2,
-                                             dispersion)
-    nu_low, nu_high = model.profile_interval(theta, best, 1, math.log(0.1), math.log(20),
-                                             dispersion)
+    ac_low, ac_high = model.profile_interval(theta, best, 0, dispersion)
+    nu_low, nu_high = model.profile_interval(theta, best, 1, dispersion)
     exp = lambda value: None if value is None else math.exp(value)  # noqa: E731
     return ScalingFit(float(theta[0]), ac_low, ac_high, math.exp(theta[1]), exp(nu_low),
                       exp(nu_high), math.exp(theta[2]), float(theta[3]), deviance, degrees,

@@ -66,16 +66,22 @@ class ThinInputTest(unittest.TestCase):
     def test_what_cannot_be_estimated_is_named(self):
         cells = synthetic(2, sizes=(25, 100))
         sizes, scaling = fit_all(cells)
-        self.assertIsNone(scaling)  # nu needs three sizes
+        self.assertEqual(scaling, "nu needs three sizes that cross one half, the input has 2")
         self.assertTrue(all(size.alpha_50 is not None for size in sizes))
         for ratios, sat, reason in [
                 ([3.8], [290], "one ratio only"),
                 ([3.8, 4.0, 4.2], [300, 280, 200], r"does not straddle one half \(satisfiable "
                                                    r"fraction 0\.667 to 1\)"),
-                ([3.8, 4.0, 4.2], [300, 150, 0], "falls between grid points")]:
+                ([3.8, 4.0, 4.2], [300, 150, 0], "falls between grid points"),
+                ([3.8, 4.0, 4.2], [100, 150, 250], "does not fall as the ratio grows")]:
             fit = threshold_fits.fit_size(40, ratios, sat, [300] * len(ratios))
             self.assertIsNone(fit.alpha_50)
             self.assertRegex(fit.lacking, reason)
+
+    def test_sizes_that_do_not_sharpen_have_no_nu(self):
+        alike = [(n, ratio, sat, trials) for n in (25, 50, 100)
+                 for _, ratio, sat, trials in synthetic(3, sizes=(50,))]
+        self.assertRegex(fit_all(alike)[1], "^the sizes do not fall on one curve")
 
 
 if __name__ == "__main__":

@@ -77,8 +77,8 @@ class ProgramTest(unittest.TestCase):
             out.writelines(line for line in whole if ",30," not in line)
         for arguments, message in [
                 ((self.cells, "--output", "c"), "cannot write c.svg: it is a directory"),
-                ((two_sizes, "--output", "d"), "needs three sizes that cross one half; "
-                                               "the input has 2")]:
+                ((two_sizes, "--output", "d"), "needs alpha_c and nu: nu needs three sizes "
+                                               "that cross one half, the input has 2")]:
             result = run(self.work, *arguments)
             self.assertEqual(result.returncode, 1)
             self.assertRegex(result.stderr, f"^satphase analyze: [^\n]*{message}[^\n]*\n$")
