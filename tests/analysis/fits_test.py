@@ -62,6 +62,19 @@ class RecoveryTest(unittest.TestCase):
             self.assertGreaterEqual(count, 36, name)
 
 
+class ScatterTest(unittest.TestCase):
+    def test_cells_scattered_beyond_binomial_noise_widen_the_interval(self):
+        ratios = np.arange(3.8, 4.81, 0.1)
+        smooth = np.round(300 * special.expit(-8 * (ratios - 4.3)))
+        scattered = np.clip(smooth + 25 * (-1) ** np.arange(len(ratios)), 0, 300)
+        narrow, wide = (threshold_fits.fit_size(50, ratios, sat, [300] * len(ratios))
+                        for sat in (smooth, scattered))
+        self.assertEqual(narrow.dispersion, 1)
+        self.assertGreater(wide.dispersion, 3)
+        self.assertGreater((wide.alpha_50_high - wide.alpha_50_low)
+                           / (narrow.alpha_50_high - narrow.alpha_50_low), 1.5)
+
+
 class ThinInputTest(unittest.TestCase):
     def test_what_cannot_be_estimated_is_named(self):
         cells = synthetic(2, sizes=(25, 100))
