@@ -21,10 +21,9 @@ constexpr const char* kDebianPython = "/usr/bin/python3";
 }  // namespace
 
 Command addAnalyzeCommand(CLI::App& parent) {
-    CLI::App* app =
-        parent.add_subcommand("analyze",
-                              "Estimates the threshold, its scaling and the cost peak from a sweep "
-                              "(satphase analyze --help for more)");
+    CLI::App* app = parent.add_subcommand("analyze",
+                                          "Estimates the threshold and its scaling from a sweep "
+                                          "(satphase analyze --help for more)");
     app->prefix_command();  // everything after `analyze` belongs to the analysis program
     return Command{app, [] { return 2; }};
 }
