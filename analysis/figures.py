@@ -69,7 +69,7 @@ def draw(analysis):
                 x, beyond = cost_measures.survival(costs[chosen])
                 tails.step(x[x > 0], beyond[x > 0], where="post", linestyle=style, color=f"C{i % 10}",
                            linewidth=1.2, gid=f"survival-{size.fit.vars}-{verdict}",
-                           label=f"{size.fit.vars} variables, ratio {size.near.alpha:g}"
+                           label=f"{size.fit.vars} variables, ratio {size.near.alpha:.4g}"
                            if verdict == "sat" else None)
         tails.set_ylabel("fraction of the cell's formulas costing more")
         handles = tails.get_legend_handles_labels()[0] + [
