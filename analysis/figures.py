@@ -98,10 +98,12 @@ def write(figure, prefix):
                                    metadata={"Date": None} if extension == "svg" else None)
         for temporary, path in written:
             os.replace(temporary, path)
+        written = []
     except OSError as error:
+        raise Refusal(f"cannot write {path}: {error.strerror}") from None
+    finally:  # on a failure or a signal, no temporary stays behind
         for temporary, _ in written:
             try:
                 os.remove(temporary)
             except OSError:
                 pass
-        raise Refusal(f"cannot write {path}: {error.strerror}") from None

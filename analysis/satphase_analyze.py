@@ -10,6 +10,7 @@ import argparse
 import json
 import math
 import os
+import signal
 import sys
 import warnings
 from dataclasses import dataclass
@@ -303,6 +304,8 @@ def main(argv=None):
 
 
 if __name__ == "__main__":
+    # A termination unwinds like an interrupt, so that half-written figures are removed.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     try:
         sys.exit(main())
     except KeyboardInterrupt:

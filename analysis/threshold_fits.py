@@ -88,9 +88,8 @@ class _Model:
     @staticmethod
     def _minimise(objective, start, bounds):
         start = np.clip(start, *np.array(bounds).T)
-        result = optimize.minimize(objective, start, jac=True, method="L-BFGS-B", bounds=bounds,
-                                   options={"ftol": 1e-13, "gtol": 1e-8, "maxiter": 2000})
-        return result
+        return optimize.minimize(objective, start, jac=True, method="L-BFGS-B", bounds=bounds,
+                                 options={"ftol": 1e-13, "gtol": 1e-8, "maxiter": 2000})
 
     def at_bound(self, theta, index):
         low, high = self.bounds[index]
