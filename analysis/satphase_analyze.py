@@ -18,8 +18,8 @@ from dataclasses import dataclass
 sys.dont_write_bytecode = True  # no __pycache__ beside an installed copy
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-import cost_measures  # noqa: E402
-import threshold_fits  # noqa: E402
+# Reading needs only the standard library: bad input is refused before numpy
+# and scipy are loaded (analyse imports them).
 from sweep_records import Refusal, read_sweep  # noqa: E402
 
 PROG = os.environ.get("SATPHASE_ANALYZE_PROG", "satphase analyze")
@@ -32,7 +32,7 @@ ASYMPTOTIC_THRESHOLD = {2: 1.0, 3: 4.267, 4: 9.931, 5: 21.117, 6: 43.37, 7: 87.7
 
 @dataclass
 class SizeResult:
-    fit: threshold_fits.SizeFit
+    fit: object  # threshold_fits.SizeFit
     cells: list
     peaks: list  # cost_measures.Peak per solver
     near: object = None  # the cell nearest alpha_50, per-formula input only
@@ -43,12 +43,18 @@ class SizeResult:
 class Analysis:
     sweep: object
     sizes: list
-    scaling: threshold_fits.ScalingFit = None
+    scaling: object = None  # threshold_fits.ScalingFit
     scaling_lacking: str = None  # why there is no scaling fit
 
 
 def analyse(sweep):
     """Every estimate of the sweep: per size, the scaling of all sizes, and the cost."""
+    try:
+        import cost_measures
+        import threshold_fits
+    except ImportError:
+        raise Refusal(f"{sys.executable} has no numpy or scipy; install the Debian packages "
+                      "python3-numpy and python3-scipy") from None
     sizes = []
     for n in sorted({cell.vars for cell in sweep.cells}):
         cells = [cell for cell in sweep.cells if cell.vars == n]

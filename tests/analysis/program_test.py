@@ -3,20 +3,16 @@
 import json
 import os
 import subprocess
-import sys
 import tempfile
 import unittest
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-SCRIPT = os.path.join(HERE, "..", "..", "analysis", "satphase_analyze.py")
 PROGRAM = os.environ.get("SATPHASE_PROGRAM")
 GRID = ["--vars", "10,20,30", "--ratios", "3:6.5:0.25", "--trials", "101"]
 
 
-def run(directory, *arguments, program=True):
-    command = [PROGRAM, "analyze"] if program else [sys.executable, SCRIPT]
-    return subprocess.run(command + list(arguments), cwd=directory, capture_output=True, text=True,
-                          stdin=subprocess.DEVNULL)
+def run(directory, *arguments):
+    return subprocess.run([PROGRAM, "analyze", *arguments], cwd=directory, capture_output=True,
+                          text=True, stdin=subprocess.DEVNULL)
 
 
 @unittest.skipUnless(PROGRAM, "SATPHASE_PROGRAM names the satphase executable")
@@ -97,10 +93,9 @@ class ProgramTest(unittest.TestCase):
                 (("missing.csv",), 1, "cannot read missing.csv: No such file"),
                 (("bad.csv", "--format", "xml"), 2, "argument --format: invalid choice"),
                 ((), 1, "standard input is empty")]:
-            for program in (True, False):
-                result = run(self.work, *arguments, program=program)
-                self.assertEqual((result.returncode, result.stdout), (status, ""), arguments)
-                self.assertRegex(result.stderr, f"^satphase analyze: {message}[^\n]*\n$")
+            result = run(self.work, *arguments)
+            self.assertEqual((result.returncode, result.stdout), (status, ""), arguments)
+            self.assertRegex(result.stderr, f"^satphase analyze: {message}[^\n]*\n$")
 
 
 if __name__ == "__main__":
