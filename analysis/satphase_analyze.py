@@ -8,7 +8,6 @@ python3-numpy, python3-scipy); matplotlib only when a figure is asked for.
 
 import argparse
 import json
-import math
 import os
 import signal
 import sys
@@ -259,8 +258,8 @@ written), 2 for a bad command line.""")
                              "sizes) and, from per-formula input, the survival curves of the "
                              "cost near the threshold")
     arguments = parser.parse_args(argv)
-    if arguments.inputs.count("-") > 1:
-        parser.error("standard input (-) can be read only once")
+    if len({os.path.realpath(path) for path in arguments.inputs}) < len(arguments.inputs):
+        parser.error("a file is named twice")
     if arguments.inputs == ["-"] and sys.stdin.isatty():
         parser.error("no input: name a sweep's CSV or JSON Lines file, or pipe one in")
     if arguments.output:

@@ -88,9 +88,13 @@ class ProgramTest(unittest.TestCase):
     def test_failures_are_one_line_without_a_traceback(self):
         with open(os.path.join(self.work, "bad.csv"), "w") as bad:
             bad.write("vars,ratio,trials,unsat,median_steps\n10,4,5,x,3\n")
+        with open(os.path.join(self.work, "latin.csv"), "wb") as latin:
+            latin.write(b"vars\xe9\n")
         for arguments, status, message in [
                 (("bad.csv",), 1, "bad.csv line 2: unsat is 'x', not a whole number"),
                 (("missing.csv",), 1, "cannot read missing.csv: No such file"),
+                (("latin.csv",), 1, "latin.csv is not the output of satphase sweep: not UTF-8"),
+                (("bad.csv", "./bad.csv"), 2, "a file is named twice"),
                 (("bad.csv", "--format", "xml"), 2, "argument --format: invalid choice"),
                 ((), 1, "standard input is empty")]:
             result = run(self.work, *arguments)
