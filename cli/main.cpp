@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/analyze_command.h"
 #include "cli/command.h"
 #include "cli/generate_command.h"
 #include "cli/merge_command.h"
@@ -55,6 +56,7 @@ int runCommandLine(int argc, char** argv) {
     commands.push_back(addSweepCommand(app));
     commands.push_back(addMergeCommand(app));
     commands.push_back(addPlotCommand(app));
+    commands.push_back(addAnalyzeCommand(app));
     commands.push_back(addGenerateCommand(app));
     commands.push_back(addSolveCommand(app));
 
@@ -109,6 +111,9 @@ int main(int argc, char** argv) {
     }
     if (std::string_view(argv[1]) == "plot") {
         return runPlot(argc, argv);
+    }
+    if (std::string_view(argv[1]) == "analyze") {
+        return runAnalyze(argc, argv);
     }
     try {
         return runCommandLine(argc, argv);

@@ -1,0 +1,109 @@
+"""The figures of an analysis: the data collapse, and the cost's survival curves.
+
+One figure: the collapse on the left; from per-formula input the survival
+curves P(cost > x) of the cells nearest alpha_50 on the right, on log-log
+axes, satisfiable formulas drawn solid and unsatisfiable ones dashed.
+"""
+
+import os
+import sys
+
+import numpy as np
+
+import cost_measures
+from sweep_records import Refusal
+
+DPI = 100
+
+
+def draw(analysis):
+    assert analysis.scaling is not None
+    try:
+        import matplotlib
+        matplotlib.use("Agg")
+        from matplotlib.figure import Figure
+        from matplotlib.lines import Line2D
+    except ImportError:
+        raise Refusal(f"{sys.executable} has no matplotlib; install the Debian package "
+                      "python3-matplotlib") from None
+    sweep, fit = analysis.sweep, analysis.scaling
+    near = [size for size in analysis.sizes if size.near is not None]
+    figure = Figure(figsize=(12 if near else 6.5, 5), dpi=DPI, layout="constrained")
+    figure.suptitle(f"Random {sweep.k}-CNF formulas ({sweep.model} model): "
+                    f"alpha_c = {fit.alpha_c:.3f}, nu = {fit.nu:.2f}")
+    panels = figure.subplots(1, 2 if near else 1, squeeze=False)[0]
+
+    collapse = panels[0]
+    collapse.set_title("Data collapse")
+    collapse.set_xlabel("y = (alpha - alpha_c) / alpha_c * n^(1/nu)")
+    collapse.set_ylabel("fraction of formulas satisfiable")
+    collapse.set_ylim(-0.03, 1.03)
+    low, high = 0.0, 0.0
+    for i, size in enumerate(analysis.sizes):
+        if size.fit.alpha_50 is None:
+            continue
+        y = fit.y([c.alpha for c in size.cells], size.fit.vars)
+        low, high = min(low, y.min()), max(high, y.max())
+        collapse.plot(y, [c.sat / c.trials for c in size.cells], linestyle="none", marker="o",
+                      markersize=4, color=f"C{i % 10}", label=f"{size.fit.vars} variables",
+                      gid=f"collapse-{size.fit.vars}")
+    curve = np.linspace(low, high, 400)
+    collapse.plot(curve, fit.sat_fraction(curve), color="black", linewidth=1.2,
+                  label="fitted logistic", gid="collapse-fit")
+    collapse.axhline(0.5, color="0.7", linestyle=":", linewidth=1)
+    collapse.legend(fontsize="small")
+
+    if near:
+        tails = panels[1]
+        tails.set_title("Cost near the threshold: P(cost > x)")
+        tails.set_xscale("log")
+        tails.set_yscale("log")
+        for i, size in enumerate(analysis.sizes):
+            if size.near is None:
+                continue
+            solver = size.near.solvers[next(iter(size.near.solvers))]
+            tails.set_xlabel(f"{solver.name} cost ({solver.unit})")
+            verdicts = np.asarray(size.near.satisfiable, bool)
+            costs = np.asarray(solver.costs, float)
+            for chosen, style, verdict in ((verdicts, "-", "sat"), (~verdicts, "--", "unsat")):
+                x, beyond = cost_measures.survival(costs[chosen])
+                tails.step(x[x > 0], beyond[x > 0], where="post", linestyle=style, color=f"C{i % 10}",
+                           linewidth=1.2, gid=f"survival-{size.fit.vars}-{verdict}",
+                           label=f"{size.fit.vars} variables, ratio {size.near.alpha:.4g}"
+                           if verdict == "sat" else None)
+        tails.set_ylabel("fraction of the cell's formulas costing more")
+        handles = tails.get_legend_handles_labels()[0] + [
+            Line2D([], [], color="0.4", linestyle="-", label="satisfiable"),
+            Line2D([], [], color="0.4", linestyle="--", label="unsatisfiable")]
+        tails.legend(fontsize="small", handles=handles)
+    return figure
+
+
+def write(figure, prefix):
+    """Writes PREFIX.png and PREFIX.svg, both or neither."""
+    import matplotlib
+    for extension in ("png", "svg"):
+        if os.path.isdir(f"{prefix}.{extension}"):
+            raise Refusal(f"cannot write {prefix}.{extension}: it is a directory")
+    written, path = [], prefix
+    try:
+        for extension in ("png", "svg"):
+            path = f"{prefix}.{extension}"
+            temporary = f"{path}.{os.getpid()}.tmp"
+            with open(temporary, "xb") as out:
+                written.append((temporary, path))
+                # The salt and the missing date make the SVG of the same input the same.
+                with matplotlib.rc_context({"svg.hashsalt": "satphase"}):
+                    figure.savefig(out, format=extension, dpi=DPI,
+                                   metadata={"Date": None} if extension == "svg" else None)
+        for temporary, path in written:
+            os.replace(temporary, path)
+        written = []
+    except OSError as error:
+        raise Refusal(f"cannot write {path}: {error.strerror}") from None
+    finally:  # on a failure or a signal, no temporary stays behind
+        for temporary, _ in written:
+            try:
+                os.remove(temporary)
+            except OSError:
+                pass

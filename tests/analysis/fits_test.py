@@ -1,0 +1,101 @@
+"""The threshold fits on counts drawn from a known transition: they find it, and their
+95 % intervals hold it as often as they claim."""
+
+import unittest
+
+import numpy as np
+from scipy import special
+
+import threshold_fits
+
+TRUE = {"alpha_c": 4.2, "nu": 1.5, "b": 2.0, "y0": 0.3}
+
+
+def synthetic(seed, sizes=(25, 50, 100, 200), ratios=np.arange(3.8, 4.81, 0.1), trials=300):
+    """(vars, ratio, sat, trials) per cell, binomial around the true scaling curve."""
+    generator = np.random.default_rng(seed)
+    cells = []
+    for n in sizes:
+        for ratio in ratios:
+            y = (ratio / TRUE["alpha_c"] - 1) * n ** (1 / TRUE["nu"])
+            p = special.expit(-TRUE["b"] * (y - TRUE["y0"]))
+            cells.append((n, float(ratio), int(generator.binomial(trials, p)), trials))
+    return cells
+
+
+def true_alpha_50(n):
+    return TRUE["alpha_c"] * (1 + TRUE["y0"] * n ** (-1 / TRUE["nu"]))
+
+
+def fit_all(cells):
+    sizes = []
+    for n in sorted({c[0] for c in cells}):
+        mine = [c for c in cells if c[0] == n]
+        sizes.append(threshold_fits.fit_size(n, *zip(*[c[1:] for c in mine])))
+    return sizes, threshold_fits.fit_scaling(sizes, cells)
+
+
+class RecoveryTest(unittest.TestCase):
+    def test_known_transition_is_found(self):
+        sizes, scaling = fit_all(synthetic(1))
+        self.assertAlmostEqual(scaling.alpha_c, TRUE["alpha_c"], delta=0.03)
+        self.assertAlmostEqual(scaling.nu, TRUE["nu"], delta=0.15)
+        self.assertAlmostEqual(scaling.y0, TRUE["y0"], delta=0.1)  # which side is satisfiable
+        self.assertAlmostEqual(scaling.b, TRUE["b"], delta=0.3)
+        self.assertGreater(scaling.p_value, 0.01)
+        for size in sizes:
+            self.assertLess(size.alpha_50_low, size.alpha_50)
+            self.assertLess(size.alpha_50, size.alpha_50_high)
+            self.assertAlmostEqual(size.alpha_50, true_alpha_50(size.vars), delta=0.03)
+            width = 2 * np.log(9) * TRUE["alpha_c"] / (TRUE["b"] * size.vars ** (1 / TRUE["nu"]))
+            self.assertAlmostEqual(size.width / width, 1, delta=0.15)
+
+    def test_intervals_hold_the_truth_nineteen_times_in_twenty(self):
+        held = np.zeros(3)
+        for seed in range(40):
+            sizes, scaling = fit_all(synthetic(100 + seed, sizes=(25, 50, 100),
+                                               ratios=np.arange(3.8, 4.81, 0.125)))
+            held += [scaling.alpha_c_low <= TRUE["alpha_c"] <= scaling.alpha_c_high,
+                     scaling.nu_low <= TRUE["nu"] <= scaling.nu_high,
+                     sizes[1].alpha_50_low <= true_alpha_50(50) <= sizes[1].alpha_50_high]
+        for name, count in zip(("alpha_c", "nu", "alpha_50"), held):
+            self.assertGreaterEqual(count, 36, name)
+
+
+class ScatterTest(unittest.TestCase):
+    def test_cells_scattered_beyond_binomial_noise_widen_the_interval(self):
+        ratios = np.arange(3.8, 4.81, 0.1)
+        smooth = np.round(300 * special.expit(-8 * (ratios - 4.3)))
+        scattered = np.clip(smooth + 25 * (-1) ** np.arange(len(ratios)), 0, 300)
+        narrow, wide = (threshold_fits.fit_size(50, ratios, sat, [300] * len(ratios))
+                        for sat in (smooth, scattered))
+        self.assertEqual(narrow.dispersion, 1)
+        self.assertGreater(wide.dispersion, 3)
+        self.assertGreater((wide.alpha_50_high - wide.alpha_50_low)
+                           / (narrow.alpha_50_high - narrow.alpha_50_low), 1.5)
+
+
+class ThinInputTest(unittest.TestCase):
+    def test_what_cannot_be_estimated_is_named(self):
+        cells = synthetic(2, sizes=(25, 100))
+        sizes, scaling = fit_all(cells)
+        self.assertEqual(scaling, "nu needs three sizes that cross one half, the input has 2")
+        self.assertTrue(all(size.alpha_50 is not None for size in sizes))
+        for ratios, sat, reason in [
+                ([3.8], [290], "one ratio only"),
+                ([3.8, 4.0, 4.2], [300, 280, 200], r"does not straddle one half \(satisfiable "
+                                                   r"fraction 0\.667 to 1\)"),
+                ([3.8, 4.0, 4.2], [300, 150, 0], "falls between grid points"),
+                ([3.8, 4.0, 4.2], [100, 150, 250], "does not fall as the ratio grows")]:
+            fit = threshold_fits.fit_size(40, ratios, sat, [300] * len(ratios))
+            self.assertIsNone(fit.alpha_50)
+            self.assertRegex(fit.lacking, reason)
+
+    def test_sizes_that_do_not_sharpen_have_no_nu(self):
+        alike = [(n, ratio, sat, trials) for n in (25, 50, 100)
+                 for _, ratio, sat, trials in synthetic(3, sizes=(50,))]
+        self.assertRegex(fit_all(alike)[1], "^the sizes do not fall on one curve")
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,106 @@
+"""satphase analyze run as a user runs it, on sweeps the real program writes."""
+
+import json
+import os
+import subprocess
+import tempfile
+import unittest
+
+PROGRAM = os.environ.get("SATPHASE_PROGRAM")
+GRID = ["--vars", "10,20,30", "--ratios", "3:6.5:0.25", "--trials", "101"]
+
+
+def run(directory, *arguments):
+    return subprocess.run([PROGRAM, "analyze", *arguments], cwd=directory, capture_output=True,
+                          text=True, stdin=subprocess.DEVNULL)
+
+
+@unittest.skipUnless(PROGRAM, "SATPHASE_PROGRAM names the satphase executable")
+class ProgramTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.directory = tempfile.mkdtemp()
+        for name, extra in (("cells.csv", ["--format", "csv"]),
+                            ("formulas.jsonl", ["--per-formula", "--format", "jsonl"])):
+            subprocess.run([PROGRAM, "sweep", *GRID, *extra, "--output", name], check=True,
+                           cwd=cls.directory)
+
+    def setUp(self):
+        self.work = self.enterContext(tempfile.TemporaryDirectory())
+        self.cells, self.formulas = (os.path.join(self.directory, name)
+                                     for name in ("cells.csv", "formulas.jsonl"))
+
+    def test_per_cell_and_per_formula_runs_agree(self):
+        results = []
+        for path in (self.cells, self.formulas):
+            result = run(self.work, path, "--format", "json")
+            self.assertEqual((result.returncode, result.stderr), (0, ""))
+            results.append(json.loads(result.stdout))
+        cells, formulas = results
+        for key in ("alpha_c", "alpha_c_low", "alpha_c_high", "nu", "nu_low", "nu_high"):
+            self.assertEqual(cells[key], formulas[key], key)
+        self.assertLess(cells["alpha_c_low"], cells["alpha_c"])
+        self.assertLess(cells["nu"], cells["nu_high"])
+        for size_cells, size_formulas in zip(cells["sizes"], formulas["sizes"]):
+            for key in ("vars", "alpha_50", "alpha_50_low", "alpha_50_high", "width",
+                        "peak_ratio"):
+                self.assertEqual(size_cells[key], size_formulas[key], key)
+            self.assertIsNone(size_cells["near_threshold"])
+            low, high = (size_formulas["costs"][0][k] for k in ("peak_ratio_low", "peak_ratio_high"))
+            self.assertTrue(low <= size_formulas["peak_ratio"] <= high)
+            self.assertEqual(sum(size_formulas["near_threshold"]["solvers"][0][k] for k in (
+                "sat_formulas", "unsat_formulas")), 101)
+        self.assertEqual([s["vars"] for s in cells["sizes"]], [10, 20, 30])
+
+    def test_figures_both_or_neither_and_the_same_each_time(self):
+        svgs = []
+        for name in ("a", "b"):
+            result = run(self.work, self.formulas, "--output", name)
+            self.assertEqual(result.returncode, 0, result.stderr)
+            self.assertTrue(result.stdout.endswith(f"Wrote {name}.png and {name}.svg\n"))
+            with open(os.path.join(self.work, f"{name}.png"), "rb") as png:
+                self.assertEqual(png.read(8), b"\x89PNG\r\n\x1a\n")
+            with open(os.path.join(self.work, f"{name}.svg"), "rb") as svg:
+                svgs.append(svg.read())
+        self.assertEqual(svgs[0], svgs[1])
+        for part in (b'id="collapse-10"', b'id="collapse-30"', b'id="collapse-fit"',
+                     b'id="survival-20-sat"', b'id="survival-20-unsat"'):
+            self.assertIn(part, svgs[0])
+
+        os.mkdir(os.path.join(self.work, "c.svg"))
+        two_sizes = os.path.join(self.work, "two.csv")
+        with open(self.cells) as whole, open(two_sizes, "w") as out:
+            out.writelines(line for line in whole if line.split(",")[1] != "30")
+        for arguments, message in [
+                ((self.cells, "--output", "c"), "cannot write c.svg: it is a directory"),
+                ((two_sizes, "--output", "d"), "needs alpha_c and nu: nu needs three sizes "
+                                               "that cross one half, the input has 2")]:
+            result = run(self.work, *arguments)
+            self.assertEqual(result.returncode, 1)
+            self.assertRegex(result.stderr, f"^satphase analyze: [^\n]*{message}[^\n]*\n$")
+        self.assertEqual(sorted(os.listdir(self.work)), ["a.png", "a.svg", "b.png", "b.svg",
+                                                         "c.svg", "two.csv"])
+        table = run(self.work, two_sizes).stdout
+        self.assertIn("nu needs three sizes that cross one half, the input has 2", table)
+        self.assertIn("2 sizes, 30 cells, 3030 formulas (per cell)", table)
+        self.assertRegex(table, r"(?m)^ +20 +4\.\d{3} +4\.\d{3} - 4\.\d{3} +\d\.\d{3} +\d\.\d\d$")
+
+    def test_failures_are_one_line_without_a_traceback(self):
+        with open(os.path.join(self.work, "bad.csv"), "w") as bad:
+            bad.write("vars,ratio,trials,unsat,median_steps\n10,4,5,x,3\n")
+        with open(os.path.join(self.work, "latin.csv"), "wb") as latin:
+            latin.write(b"vars\xe9\n")
+        for arguments, status, message in [
+                (("bad.csv",), 1, "bad.csv line 2: unsat is 'x', not a whole number"),
+                (("missing.csv",), 1, "cannot read missing.csv: No such file"),
+                (("latin.csv",), 1, "latin.csv is not the output of satphase sweep: not UTF-8"),
+                (("bad.csv", "./bad.csv"), 2, "a file is named twice"),
+                (("bad.csv", "--format", "xml"), 2, "argument --format: invalid choice"),
+                ((), 1, "standard input is empty")]:
+            result = run(self.work, *arguments)
+            self.assertEqual((result.returncode, result.stdout), (status, ""), arguments)
+            self.assertRegex(result.stderr, f"^satphase analyze: {message}[^\n]*\n$")
+
+
+if __name__ == "__main__":
+    unittest.main()
