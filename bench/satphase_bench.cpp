@@ -130,7 +130,7 @@ BENCHMARK(BM_StepTime)->Arg(40)->Arg(60)->Arg(80)->Unit(benchmark::kMillisecond)
 // Time per step on uniform k-CNF at each k's threshold ratio, at sizes where
 // a formula takes some ten thousand steps: the same 101 formulas each time.
 // At the threshold a literal occurs in k * ratio / 2 clauses, and a step
-// reads k literals of each clause of the literal it makes false.
+// reads the k literals of each clause of the literal it sets and its negation.
 void BM_UniformStepTime(benchmark::State& state) {
     struct Shape {
         std::int32_t vars;

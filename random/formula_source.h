@@ -17,7 +17,8 @@
 // as CnfGenerator::refusal does; the others need 2 <= k <= 7, k <= numVars
 // and the same size limits. A planted request is refused when no clause of k
 // literals could pass its test, since drawing one would never end; for every
-// request accepted, each clause passes with probability 1/2 or more.
+// request accepted, each clause drawn passes with probability 1/2 or more, so
+// r rejections in a row have a chance of at most 2^-r.
 std::optional<std::string> modelRefusal(FormulaModel model, std::int64_t k, std::int64_t numVars,
                                         std::int64_t numClauses);
 
