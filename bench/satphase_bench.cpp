@@ -11,6 +11,7 @@
 #include "platform/tone.h"
 #include "random/cnf_generator.h"
 #include "random/formula_generator.h"
+#include "random/formula_source.h"
 #include "random/random_source.h"
 #include "solver/search.h"
 #include "solver/trail_search.h"
@@ -125,5 +126,40 @@ void BM_StepTime(benchmark::State& state) {
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_StepTime)->Arg(40)->Arg(60)->Arg(80)->Unit(benchmark::kMillisecond);
+
+// Time per step on uniform k-CNF at each k's threshold ratio, at sizes where
+// a formula takes some ten thousand steps: the same 101 formulas each time.
+// At the threshold a literal occurs in k * ratio / 2 clauses, and a step
+// reads the k literals of each clause of the literal it sets and its negation.
+void BM_UniformStepTime(benchmark::State& state) {
+    struct Shape {
+        std::int32_t vars;
+        double ratio;
+    };
+    const Shape shapes[] = {{},          {},           {300, 1.0},  {60, 4.267},
+                            {40, 9.931}, {30, 21.117}, {24, 43.37}, {20, 87.79}};
+    const auto k = static_cast<std::int32_t>(state.range(0));
+    const Shape shape = shapes[k];
+    const auto clauses = static_cast<std::int32_t>(shape.ratio * shape.vars + 0.5);
+    FormulaSource source(shape.vars, clauses);
+    std::vector<CnfFormula> formulas(101);
+    RandomStream stream(kRngInitialState);
+    for (CnfFormula& formula : formulas) {
+        source.draw(FormulaModel::Uniform, k, shape.vars, clauses, stream, formula);
+    }
+    TrailSearch search(shape.vars, clauses, k);
+    std::uint64_t steps = 0;
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
+        for (const CnfFormula& formula : formulas) {
+            steps += search.decide(formula).steps;
+        }
+    }
+    state.counters["steps"] =
+        benchmark::Counter(static_cast<double>(steps) / 101, benchmark::Counter::kAvgIterations);
+    state.counters["ns_per_step"] =
+        benchmark::Counter(static_cast<double>(steps) / 1e9,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_UniformStepTime)->DenseRange(2, 7)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -211,8 +211,10 @@ class Reader {
                 tautology_ = true;
             }
         }
-        if (clause_.size == kCnfClauseWidth) {
-            fail("a clause of more than three distinct literals; this search decides 3-CNF only");
+        if (clause_.size == kMaxCnfClauseWidth) {
+            fail(
+                "a clause of more than seven distinct literals; this search decides clauses of "
+                "up to seven");
             return;
         }
         clause_.lits[clause_.size++] = literal;

@@ -13,7 +13,7 @@ struct DimacsProblem {
     std::string what;  // one line of printable text
 };
 
-// Reads one DIMACS CNF formula of at most three distinct literals per clause.
+// Reads one DIMACS CNF formula of at most seven distinct literals per clause.
 //
 // Accepted: `c` comment lines anywhere, the `p cnf VARIABLES CLAUSES` header
 // before the first clause, clauses spread over several lines or several on

@@ -23,16 +23,21 @@ constexpr CnfLiteral negationOf(CnfLiteral literal) {
     return literal ^ 1;
 }
 
+// Literals in a full clause of the classic model, which its generator fills
+// every clause up to.
 inline constexpr std::int32_t kCnfClauseWidth = 3;
+// The most literals a clause can hold: the random models draw clauses of 2 to
+// 7 literals, and DIMACS files may mix any lengths up to that.
+inline constexpr std::int32_t kMaxCnfClauseWidth = 7;
 
 // The largest formulas the new commands accept. The search's cost, not its
 // storage, is what limits useful sizes long before these.
 inline constexpr std::int32_t kMaxCnfVars = 1000;
 inline constexpr std::int32_t kMaxCnfClauses = 100000;
 
-// Up to three literals over distinct variables; `size` of them are in use.
+// Up to seven literals over distinct variables; `size` of them are in use.
 struct CnfClause {
-    CnfLiteral lits[kCnfClauseWidth] = {};
+    CnfLiteral lits[kMaxCnfClauseWidth] = {};
     std::int32_t size = 0;
 };
 

@@ -44,7 +44,7 @@ void checkFormula(const CnfFormula& formula) {
     require(formula.numVars >= 0 && formula.numVars <= kMaxCnfVars);
     require(formula.clauses.size() <= static_cast<std::size_t>(kMaxCnfClauses));
     for (const CnfClause& clause : formula.clauses) {
-        require(clause.size >= 0 && clause.size <= kCnfClauseWidth);
+        require(clause.size >= 0 && clause.size <= kMaxCnfClauseWidth);
         for (std::int32_t k = 0; k < clause.size; ++k) {
             require(clause.lits[k] >= 0 && variableOf(clause.lits[k]) < formula.numVars);
             for (std::int32_t j = 0; j < k; ++j) {

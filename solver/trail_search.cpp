@@ -1,6 +1,8 @@
 #include "solver/trail_search.h"
 
 #include <algorithm>
+#include <cassert>
+#include <cstddef>
 
 namespace {
 
@@ -9,13 +11,16 @@ constexpr std::uint64_t kStopCheckInterval = 1024;
 
 }  // namespace
 
-TrailSearch::TrailSearch(std::int32_t maxVars, std::int32_t maxClauses) {
+TrailSearch::TrailSearch(std::int32_t maxVars, std::int32_t maxClauses, std::int32_t maxWidth)
+    : maxWidth_(std::max(maxWidth, kMinWidth)) {
+    assert(maxWidth >= 1 && maxWidth <= kMaxCnfClauseWidth);
     const auto vars = static_cast<std::size_t>(std::max(maxVars, 1));
     const auto clauses = static_cast<std::size_t>(std::max(maxClauses, 1));
-    clauses_.reserve(clauses);
+    const auto width = static_cast<std::size_t>(maxWidth_);
+    literals_.reserve(width * clauses);
     literalStates_.reserve(2 * vars + 2);
     occurrenceStart_.reserve(2 * vars + 1);
-    occurrences_.reserve(kCnfClauseWidth * clauses);
+    occurrences_.reserve(width * clauses);
     next_.reserve(vars + 1);
     previous_.reserve(vars + 1);
     // Along one path each variable is taken from the front once, and each
@@ -30,13 +35,18 @@ TrailSearch::Outcome TrailSearch::decide(const CnfFormula& formula, const std::a
     const CnfLiteral filler = makeCnfLiteral(numVars_, false);
     const auto clauseCount = static_cast<std::int32_t>(formula.clauses.size());
 
-    clauses_.resize(formula.clauses.size());
+    width_ = kMinWidth;
+    for (const CnfClause& clause : formula.clauses) {
+        width_ = std::max(width_, clause.size);
+    }
+    assert(width_ <= maxWidth_);
+    literals_.resize(static_cast<std::size_t>(width_) * formula.clauses.size());
     occurrenceStart_.assign(2 * vars + 1, 0);
     for (std::int32_t c = 0; c < clauseCount; ++c) {
         const CnfClause& clause = formula.clauses[static_cast<std::size_t>(c)];
-        Triple& triple = clauses_[static_cast<std::size_t>(c)];
-        for (std::int32_t k = 0; k < kCnfClauseWidth; ++k) {
-            triple.lits[k] = k < clause.size ? clause.lits[k] : filler;
+        CnfLiteral* const stored = literals_.data() + static_cast<std::ptrdiff_t>(c) * width_;
+        for (std::int32_t k = 0; k < width_; ++k) {
+            stored[k] = k < clause.size ? clause.lits[k] : filler;
         }
         for (std::int32_t k = 0; k < clause.size; ++k) {
             ++occurrenceStart_[static_cast<std::size_t>(clause.lits[k]) + 1];
@@ -78,7 +88,26 @@ TrailSearch::Outcome TrailSearch::decide(const CnfFormula& formula, const std::a
     stop_ = stop;
     interrupted_ = false;
 
-    const bool satisfiable = branch() && !interrupted_;
+    bool found = false;
+    switch (width_) {
+        case 3:
+            found = branch<3>();
+            break;
+        case 4:
+            found = branch<4>();
+            break;
+        case 5:
+            found = branch<5>();
+            break;
+        case 6:
+            found = branch<6>();
+            break;
+        default:
+            static_assert(kMaxCnfClauseWidth == 7, "a width without a search");
+            found = branch<7>();
+            break;
+    }
+    const bool satisfiable = found && !interrupted_;
     model_.resize(vars);
     for (std::size_t v = 0; v < vars; ++v) {
         model_[v] = satisfiable && literalStates_[2 * v] == kTrue ? 1 : 0;
@@ -142,25 +171,27 @@ void TrailSearch::restoreOrder(std::size_t orderMark) {
 }
 
 // Takes the first variable of the order and tries it true, then false.
+template <std::int32_t Width>
 bool TrailSearch::branch() {
     if (next_[static_cast<std::size_t>(numVars_)] == numVars_) {
         // Only a formula with variables outside the order runs out of them.
         return unsatisfiedCount_ == 0;
     }
     const std::int32_t variable = popFront();
-    if (assign(makeCnfLiteral(variable, false))) {
+    if (assign<Width>(makeCnfLiteral(variable, false))) {
         return true;
     }
     if (interrupted_) {
         return false;
     }
-    return assign(makeCnfLiteral(variable, true));
+    return assign<Width>(makeCnfLiteral(variable, true));
 }
 
 // One counted step: makes `literal` true, then branches on what is left. The
 // clauses that hold the opposite literal are visited in clause order, so that
 // those cut down to one literal promote their variables in the order the
 // copying search promotes them, and the first one emptied ends the step.
+template <std::int32_t Width>
 bool TrailSearch::assign(CnfLiteral literal) {
     ++steps_;
     if (steps_ % kStopCheckInterval == 0 && stop_ != nullptr &&
@@ -171,42 +202,50 @@ bool TrailSearch::assign(CnfLiteral literal) {
     const std::size_t orderMark = orderTrail_.size();
     const CnfLiteral opposite = negationOf(literal);
     std::uint8_t* const states = literalStates_.data();
+    const CnfLiteral* const literals = literals_.data();
     states[opposite] = kFalse;
 
     // Written with as few branches as can be: whether a clause is satisfied
-    // is what no predictor guesses well.
+    // is what no predictor guesses well. The loops over a clause's literals
+    // have a fixed length and unroll.
     for (const std::int32_t c : occurrencesOf(opposite)) {
-        const Triple& clause = clauses_[static_cast<std::size_t>(c)];
-        const std::uint8_t a = states[clause.lits[0]];
-        const std::uint8_t b = states[clause.lits[1]];
-        const std::uint8_t d = states[clause.lits[2]];
-        const bool satisfied = ((a | b | d) & kTrue) != 0;
-        const int falseCount = (a >> 1U) + (b >> 1U) + (d >> 1U);
-        if (!satisfied && falseCount >= kCnfClauseWidth - 1) {
-            if (falseCount == kCnfClauseWidth) {
+        const CnfLiteral* const clause = literals + static_cast<std::ptrdiff_t>(c) * Width;
+        std::uint8_t held[Width];
+        std::uint8_t any = 0;
+        int falseCount = 0;
+        for (std::int32_t k = 0; k < Width; ++k) {
+            held[k] = states[clause[k]];
+            any |= held[k];
+            falseCount += held[k] >> 1U;
+        }
+        if ((any & kTrue) == 0 && falseCount >= Width - 1) {
+            if (falseCount == Width) {
                 states[opposite] = 0;
                 restoreOrder(orderMark);
                 return false;
             }
-            const CnfLiteral unit = a == 0   ? clause.lits[0]
-                                    : b == 0 ? clause.lits[1]
-                                             : clause.lits[2];
+            CnfLiteral unit = clause[Width - 1];
+            for (std::int32_t k = Width - 2; k >= 0; --k) {
+                unit = held[k] == 0 ? clause[k] : unit;
+            }
             moveToFront(variableOf(unit));
         }
     }
     std::int32_t satisfiedNow = 0;
     for (const std::int32_t c : occurrencesOf(literal)) {
-        const Triple& clause = clauses_[static_cast<std::size_t>(c)];
-        const std::uint8_t held =
-            states[clause.lits[0]] | states[clause.lits[1]] | states[clause.lits[2]];
-        satisfiedNow += (held & kTrue) == 0 ? 1 : 0;
+        const CnfLiteral* const clause = literals + static_cast<std::ptrdiff_t>(c) * Width;
+        std::uint8_t any = 0;
+        for (std::int32_t k = 0; k < Width; ++k) {
+            any |= states[clause[k]];
+        }
+        satisfiedNow += (any & kTrue) == 0 ? 1 : 0;
     }
     states[literal] = kTrue;
     unsatisfiedCount_ -= satisfiedNow;
     if (unsatisfiedCount_ == 0) {
         return true;  // the values found stay in place as the model
     }
-    if (branch()) {
+    if (branch<Width>()) {
         return true;
     }
     unsatisfiedCount_ += satisfiedNow;

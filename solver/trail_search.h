@@ -20,7 +20,10 @@
 // at construction, and allocates nothing while it searches.
 class TrailSearch {
   public:
-    TrailSearch(std::int32_t maxVars, std::int32_t maxClauses);
+    // Sized for formulas of up to maxVars variables, maxClauses clauses and
+    // maxWidth literals in a clause (1 .. kMaxCnfClauseWidth).
+    TrailSearch(std::int32_t maxVars, std::int32_t maxClauses,
+                std::int32_t maxWidth = kMaxCnfClauseWidth);
 
     struct Outcome {
         bool satisfiable = false;
@@ -29,9 +32,9 @@ class TrailSearch {
     };
 
     // Decides `formula`, which must fit the sizes given at construction, hold
-    // only clauses of one to three literals over distinct variables below
-    // numVars, and have numVars >= 1. A raised `stop` ends the search within
-    // a few thousand steps.
+    // only clauses of at most maxWidth literals over distinct variables below
+    // numVars, and have numVars >= 1. Clauses of any lengths may be mixed. A
+    // raised `stop` ends the search within a few thousand steps.
     Outcome decide(const CnfFormula& formula, const std::atomic<bool>* stop = nullptr);
 
     // After a satisfiable verdict: a value for every variable (1 true, 0
@@ -40,17 +43,21 @@ class TrailSearch {
     std::span<const std::int8_t> model() const;
 
   private:
-    // A clause as exactly three literals: a shorter one is filled up with the
-    // literal of a variable past the last, which is false from the start.
-    struct Triple {
-        CnfLiteral lits[kCnfClauseWidth];
-    };
+    // Every clause is stored as `width_` literals, the formula's longest
+    // clause but at least three: a shorter one is filled up with the literal
+    // of a variable past the last, which is false from the start. The width is
+    // a template parameter of the search, so that the test of a clause is
+    // unrolled and a formula of three-literal clauses is searched as fast as
+    // when three was the only width (bench/README.md has the figures).
+    static constexpr std::int32_t kMinWidth = 3;
     // Per literal: assigned true, or false (made false by its negation's
     // assignment); neither while its variable is unassigned.
     static constexpr std::uint8_t kTrue = 1;
     static constexpr std::uint8_t kFalse = 2;
 
+    template <std::int32_t Width>
     bool branch();
+    template <std::int32_t Width>
     bool assign(CnfLiteral literal);
     void restoreOrder(std::size_t orderMark);
     std::span<const std::int32_t> occurrencesOf(CnfLiteral literal) const;
@@ -64,7 +71,10 @@ class TrailSearch {
     void insertAfter(std::int32_t anchor, std::int32_t variable);
 
     std::int32_t numVars_ = 0;
-    std::vector<Triple> clauses_;
+    std::int32_t maxWidth_ = kMinWidth;
+    std::int32_t width_ = kMinWidth;
+    // Clause c's literals: literals_[c * width_] onwards.
+    std::vector<CnfLiteral> literals_;
     std::vector<std::uint8_t> literalStates_;
     std::int32_t unsatisfiedCount_ = 0;
     // Per literal, the clauses it occurs in, in clause order: occurrences_

@@ -1,5 +1,6 @@
-// A sweep beyond the classic sizes, checked against CaDiCaL: every verdict,
-// every recorded start state, and every satisfying assignment the search finds.
+// A sweep beyond the classic sizes, and formulas of every model and clause
+// length, checked against CaDiCaL: every verdict, every recorded start state,
+// and every satisfying assignment the search finds.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,11 +8,39 @@
 #include <vector>
 
 #include "random/cnf_generator.h"
+#include "random/formula_source.h"
 #include "solver/trail_search.h"
 #include "sweep/sweep_plan.h"
 #include "sweep/sweep_runner.h"
 
 namespace {
+
+bool cadicalFindsSatisfiable(const CnfFormula& formula) {
+    CaDiCaL::Solver reference;
+    for (const CnfClause& clause : formula.clauses) {
+        for (std::int32_t k = 0; k < clause.size; ++k) {
+            const CnfLiteral lit = clause.lits[k];
+            reference.add(isNegated(lit) ? -(variableOf(lit) + 1) : variableOf(lit) + 1);
+        }
+        reference.add(0);
+    }
+    return reference.solve() == 10;
+}
+
+// Whether the search's own assignment satisfies every clause.
+bool modelSatisfies(const CnfFormula& formula, std::span<const std::int8_t> model) {
+    for (const CnfClause& clause : formula.clauses) {
+        bool holds = false;
+        for (std::int32_t k = 0; k < clause.size; ++k) {
+            holds = holds || model[static_cast<std::size_t>(variableOf(clause.lits[k]))] ==
+                                 (isNegated(clause.lits[k]) ? 0 : 1);
+        }
+        if (!holds) {
+            return false;
+        }
+    }
+    return true;
+}
 
 TEST(SweepCadicalCrossCheck, VerdictsAndModelsAtSixtyAndEightyVariables) {
     SweepDefinition definition;
@@ -32,16 +61,8 @@ TEST(SweepCadicalCrossCheck, VerdictsAndModelsAtSixtyAndEightyVariables) {
         for (const FormulaResult& result : cell.formulas) {
             RandomStream stream(result.startState);
             ASSERT_TRUE(generator.generate(cell.cell.vars, cell.cell.clauses, stream, formula));
-            CaDiCaL::Solver reference;
-            for (const CnfClause& clause : formula.clauses) {
-                for (std::int32_t k = 0; k < clause.size; ++k) {
-                    const CnfLiteral lit = clause.lits[k];
-                    reference.add(isNegated(lit) ? -(variableOf(lit) + 1) : variableOf(lit) + 1);
-                }
-                reference.add(0);
-            }
-            const int answer = reference.solve();
-            ASSERT_EQ(result.satisfiable, answer == 10) << "start state " << result.startState;
+            ASSERT_EQ(result.satisfiable, cadicalFindsSatisfiable(formula))
+                << "start state " << result.startState;
             const TrailSearch::Outcome again = search.decide(formula);
             ASSERT_EQ(again.steps, result.steps);
             if (!result.satisfiable) {
@@ -49,16 +70,7 @@ TEST(SweepCadicalCrossCheck, VerdictsAndModelsAtSixtyAndEightyVariables) {
                 continue;
             }
             ++satisfiable;
-            // The search's own assignment, checked clause by clause.
-            const auto model = search.model();
-            for (const CnfClause& clause : formula.clauses) {
-                bool holds = false;
-                for (std::int32_t k = 0; k < clause.size; ++k) {
-                    holds = holds || model[static_cast<std::size_t>(variableOf(clause.lits[k]))] ==
-                                         (isNegated(clause.lits[k]) ? 0 : 1);
-                }
-                ASSERT_TRUE(holds);
-            }
+            ASSERT_TRUE(modelSatisfies(formula, search.model()));
         }
     };
     const std::atomic<bool> stop{false};
@@ -68,6 +80,47 @@ TEST(SweepCadicalCrossCheck, VerdictsAndModelsAtSixtyAndEightyVariables) {
     // mean the check saw little.
     EXPECT_GT(satisfiable, 10);
     EXPECT_GT(unsatisfiable, 10);
+}
+
+TEST(SweepCadicalCrossCheck, EveryModelAndClauseLengthNearItsThreshold) {
+    // Sizes at which each k's threshold (2-SAT 1, then 4.27, 9.93, 21.1, 43.4
+    // and 87.8) is reached with a few hundred clauses. Uniform formulas get
+    // both verdicts; planted and 2-hidden ones must all be satisfiable.
+    struct Shape {
+        std::int32_t k;
+        std::int32_t vars;
+        std::int32_t clauses;
+    };
+    const Shape shapes[] = {{2, 120, 120}, {3, 60, 256}, {4, 30, 298},
+                            {5, 20, 422},  {6, 16, 694}, {7, 13, 1141}};
+    FormulaSource source(120, 1141);
+    TrailSearch search(120, 1141);
+    CnfFormula formula;
+    RandomStream stream(20261207);
+    for (const FormulaModel model :
+         {FormulaModel::Uniform, FormulaModel::Planted, FormulaModel::TwoHidden}) {
+        int verdicts[2] = {0, 0};
+        for (const Shape& shape : shapes) {
+            for (int i = 0; i < 12; ++i) {
+                ASSERT_TRUE(
+                    source.draw(model, shape.k, shape.vars, shape.clauses, stream, formula));
+                const TrailSearch::Outcome outcome = search.decide(formula);
+                const std::string where = std::string(modelName(model)) +
+                                          " k = " + std::to_string(shape.k) + ", formula " +
+                                          std::to_string(i);
+                ASSERT_EQ(outcome.satisfiable, cadicalFindsSatisfiable(formula)) << where;
+                ASSERT_TRUE(outcome.satisfiable || model == FormulaModel::Uniform) << where;
+                if (outcome.satisfiable) {
+                    ASSERT_TRUE(modelSatisfies(formula, search.model())) << where;
+                }
+                ++verdicts[outcome.satisfiable ? 1 : 0];
+            }
+        }
+        if (model == FormulaModel::Uniform) {
+            EXPECT_GE(verdicts[0], 15);
+            EXPECT_GE(verdicts[1], 15);
+        }
+    }
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "random/formula_generator.h"
 #include "random/random_source.h"
 #include "random/random_stream.h"
+#include "random/uniform_generator.h"
 #include "solver/assignment.h"
 #include "solver/search.h"
 
@@ -173,6 +174,46 @@ TEST(TrailSearch, MatchesAPlainReferenceSearchBeyondFortyVariables) {
         }
     }
     EXPECT_GT(satisfiable, 0);
+}
+
+TEST(TrailSearch, MatchesAPlainReferenceSearchOnClausesOfTwoToSevenLiterals) {
+    // Uniform formulas near each k's threshold, then formulas whose clauses
+    // have 1 to 7 literals mixed, so that every width of the search is used
+    // and clauses shorter than it are filled up.
+    struct Shape {
+        std::int32_t k;  // 0: mixed
+        std::int32_t vars;
+        std::int32_t clauses;
+    };
+    const Shape shapes[] = {{2, 60, 60},  {3, 40, 170},  {4, 25, 248}, {5, 18, 378},
+                            {6, 14, 602}, {7, 12, 1056}, {0, 30, 150}};
+    TrailSearch engine(60, 1056);
+    RandomStream stream(777);
+    CnfFormula cnf;
+    int verdicts[2] = {0, 0};
+    for (const Shape& shape : shapes) {
+        for (int i = 0; i < 6; ++i) {
+            drawUniformFormula(shape.k == 0 ? kMaxCnfClauseWidth : shape.k, shape.vars,
+                               shape.clauses, stream, cnf);
+            if (shape.k == 0) {
+                for (CnfClause& clause : cnf.clauses) {
+                    clause.size = 1 + stream.below(kMaxCnfClauseWidth);
+                }
+            }
+            ReferenceSearch reference;
+            const bool expected = reference.decide(cnf);
+            const TrailSearch::Outcome outcome = engine.decide(cnf);
+            ASSERT_EQ(outcome.satisfiable, expected) << "k = " << shape.k << ", formula " << i;
+            ASSERT_EQ(outcome.steps, reference.steps) << "k = " << shape.k << ", formula " << i;
+            if (expected) {
+                ASSERT_TRUE(satisfies(cnf, engine.model()));
+            }
+            ++verdicts[expected ? 1 : 0];
+        }
+    }
+    // Near the thresholds both verdicts are common.
+    EXPECT_GE(verdicts[0], 10);
+    EXPECT_GE(verdicts[1], 10);
 }
 
 }  // namespace

@@ -1,0 +1,33 @@
+#include "random/uniform_generator.h"
+
+#include <cassert>
+#include <cstddef>
+
+#include "random/formula_model.h"
+
+void drawUniformClause(std::int32_t k, std::int32_t numVars, RandomStream& stream, CnfClause& out) {
+    assert(k >= kMinClauseLength && k <= kMaxCnfClauseWidth && k <= numVars);
+    out.size = 0;
+    while (out.size < k) {
+        std::int32_t variable = stream.below(numVars);
+        for (std::int32_t held = 0; held < out.size;) {
+            if (variableOf(out.lits[held]) == variable) {
+                variable = stream.below(numVars);  // taken: draw again and recheck them all
+                held = 0;
+            } else {
+                ++held;
+            }
+        }
+        const bool negated = stream.below(2) == 1;
+        out.lits[out.size++] = makeCnfLiteral(variable, negated);
+    }
+}
+
+void drawUniformFormula(std::int32_t k, std::int32_t numVars, std::int32_t numClauses,
+                        RandomStream& stream, CnfFormula& out) {
+    out.numVars = numVars;
+    out.clauses.resize(static_cast<std::size_t>(numClauses));
+    for (CnfClause& clause : out.clauses) {
+        drawUniformClause(k, numVars, stream, clause);
+    }
+}
