@@ -41,6 +41,7 @@ Cdcl::Cdcl(std::int32_t maxVars) {
 Cdcl::Outcome Cdcl::decide(const CnfFormula& formula, const std::atomic<bool>* stop) {
     assert(formula.numVars >= 0 && static_cast<std::size_t>(formula.numVars) <= model_.capacity());
     CaDiCaL::Solver solver;
+    solver.set("quiet", 1);  // it would otherwise print on standard output
     LearnedClauseCounter learned;
     StopFlagTerminator terminator(stop);
     solver.connect_learner(&learned);
