@@ -79,6 +79,22 @@ TEST(DpllTraceTest, HandTracedFormulasFixTheCounts) {
     EXPECT_EQ(std::vector<std::int8_t>(dpll.model().begin(), dpll.model().end()),
               (std::vector<std::int8_t>{1, 1, 1, 1}));
 
+    // c0 (0, 1)  c1 (0, ~1)  c2 (~0, 2, 3)  c3 (~0, 4)  c4 (~0, 5)  c5 (~2, ~3)
+    // c6 (~4, ~5, 1). No pure literal. Scores: 0 has 4u plain, 5u negated:
+    // 9u, the most; branch on 0, false first (1 branch). 0 = false satisfies
+    // c2, c3, c4; c0 leaves 1 (1 propagation), c1 is false. Going back must
+    // count c2, c3 and c4 unsatisfied again. 0 = true: c3 leaves 4, c4
+    // leaves 5 (3 propagations), then c6 leaves 1 (4). Left: c2 (2, 3) and
+    // c5 (~2, ~3), where 2 and 3 occur on both sides: no pure literal (had c2
+    // stayed counted satisfied, ~2 would look pure). 2 and 3 tie at 4u:
+    // branch on 2, true first (2 branches); c5 leaves ~3 (5 propagations).
+    EXPECT_EQ(countsOf(dpll, cnfOf(6,
+                                   "(0, 1); (0, ~1); (~0, 2, 3); (~0, 4); (~0, 5); (~2, ~3); "
+                                   "(~4, ~5, 1)")),
+              (Counts{true, 2, 5, 0}));
+    EXPECT_EQ(std::vector<std::int8_t>(dpll.model().begin(), dpll.model().end()),
+              (std::vector<std::int8_t>{1, 1, 1, 0, 1, 1}));
+
     // Decided by propagation alone: the unit 0 (1 propagation); c1 leaves 1,
     // c3 leaves ~2 (3 propagations); then c2 (~1, 2) is false.
     EXPECT_EQ(countsOf(dpll, cnfOf(3, "(0); (~0, 1); (~1, 2); (~2, ~0)")),
