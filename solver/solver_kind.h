@@ -91,8 +91,11 @@ class FormulaDecider {
   public:
     FormulaDecider(std::int32_t maxVars, std::int32_t maxClauses);
 
-    // Decides `formula` with `kind`, which must be available; a raised `stop`
-    // ends the search early with an interrupted result.
+    // Decides `formula` with `kind`, which must be available, and checks a
+    // satisfiable verdict's model. The formula must fit the sizes given at
+    // construction and meet the engine's own conditions (TrailSearch's
+    // included, for Splitting). A raised `stop` ends the search early with an
+    // interrupted result.
     SolverResult decide(SolverKind kind, const CnfFormula& formula,
                         const std::atomic<bool>* stop = nullptr);
 

@@ -203,7 +203,6 @@ TEST(SolverKindTest, ListsAreParsedAndRefused) {
               "'' is not a solver; expected splitting, dpll or cdcl");
     EXPECT_EQ(parseSolverList("DPLL", kinds),
               "'DPLL' is not a solver; expected splitting, dpll or cdcl");
-    EXPECT_EQ(unavailability(SolverKind::Cdcl), std::nullopt);  // this build has CaDiCaL
 }
 
 }  // namespace
