@@ -2,19 +2,19 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
-#include <system_error>
-#include <utility>
 #include <vector>
 
 #include "dimacs/dimacs_writer.h"
 #include "formula/cnf_formula.h"
+#include "platform/interrupt.h"
+#include "platform/safe_file.h"
 #include "random/cnf_generator.h"
 #include "random/random_source.h"
 #include "random/random_stream.h"
@@ -22,14 +22,13 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
 struct GenerateOptions {
     std::int64_t vars = 0;
     std::int64_t clauses = 0;
     std::int32_t seed = kRngInitialState;
     std::int32_t count = 1;
     std::string outputDir;  // empty: standard output
+    bool force = false;     // replace files of the same names in outputDir
 };
 
 // "satphase: " and the message as one line in one write; returns `status`.
@@ -68,88 +67,11 @@ std::string fileName(const GenerateOptions& options, std::int64_t index) {
            "-s" + std::to_string(options.seed) + "-" + number + ".cnf";
 }
 
-// Writes `text` to a new or emptied file; `opened` tells whether the file is
-// there to be removed afterwards.
-bool writeFile(const fs::path& path, const std::string& text, bool& opened, int& error) {
-    std::FILE* file = std::fopen(path.string().c_str(), "wb");
-    opened = file != nullptr;
-    if (file == nullptr) {
-        error = errno;
-        return false;
-    }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    error = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (written && !closed) {
-        error = errno;
-    }
-    return written && closed;
-}
-
-// Writes every formula to a temporary file in the directory, then renames
-// them all; on any failure it removes what it wrote, so that a directory
-// holds either every formula of the request or none.
-class DirectoryOutput {
-  public:
-    explicit DirectoryOutput(fs::path directory) : directory_(std::move(directory)) {}
-    DirectoryOutput(const DirectoryOutput&) = delete;
-    DirectoryOutput& operator=(const DirectoryOutput&) = delete;
-    ~DirectoryOutput() {
-        std::error_code ignored;
-        for (const auto& [temporary, final] : files_) {
-            fs::remove(temporary, ignored);
-        }
-        for (const fs::path& path : renamed_) {
-            fs::remove(path, ignored);
-        }
-    }
-
-    std::optional<std::string> prepare() {
-        std::error_code error;
-        fs::create_directories(directory_, error);
-        if (error) {
-            return "cannot create the directory " + directory_.string() + ": " + error.message();
-        }
-        return std::nullopt;
-    }
-
-    std::optional<std::string> add(const std::string& name, const std::string& text) {
-        fs::path final = directory_ / name;
-        fs::path temporary = directory_ / ("." + name + ".tmp");
-        bool opened = false;
-        int error = 0;
-        const bool written = writeFile(temporary, text, opened, error);
-        const std::string shown = temporary.string();
-        if (opened) {
-            files_.emplace_back(std::move(temporary), std::move(final));
-        }
-        if (!written) {
-            return "cannot write " + shown + ": " + errorText(error);
-        }
-        return std::nullopt;
-    }
-
-    std::optional<std::string> commit() {
-        for (const auto& [temporary, final] : files_) {
-            std::error_code error;
-            fs::rename(temporary, final, error);
-            if (error) {
-                return "cannot rename " + temporary.string() + " to " + final.string() + ": " +
-                       error.message();
-            }
-            renamed_.push_back(final);
-        }
-        files_.clear();
-        renamed_.clear();
-        return std::nullopt;
-    }
-
-  private:
-    fs::path directory_;
-    std::vector<std::pair<fs::path, fs::path>> files_;  // temporary, final
-    std::vector<fs::path> renamed_;
-};
-
+// One formula after the other, each from the stream where the one before it
+// left it, as the trials of a sweep cell are drawn. With an output directory
+// the set is written all or none: names already taken are refused before
+// anything is written (unless --force), and Ctrl-C or any failure leaves the
+// directory as it was.
 int runGenerate(const GenerateOptions& options) {
     // The same refusal as a sweep cell of this size gets; the seed and the
     // count are checked as the command line is read.
@@ -162,46 +84,49 @@ int runGenerate(const GenerateOptions& options) {
     CnfFormula formula;
     formula.clauses.reserve(static_cast<std::size_t>(clauses));
 
-    // Every formula is drawn once before anything is written, so that a
-    // request the draws cannot meet leaves nothing behind.
-    std::vector<std::int32_t> startStates;
-    startStates.reserve(static_cast<std::size_t>(options.count));
-    RandomStream stream(static_cast<std::int32_t>(options.seed));
-    for (std::int32_t i = 0; i < options.count; ++i) {
-        startStates.push_back(stream.state());
-        if (!generator.generate(vars, clauses, stream, formula)) {
-            return complain(2, std::to_string(vars) + " variables and " + std::to_string(clauses) +
-                                   " clauses: formula " + std::to_string(i) +
-                                   " cannot be completed with distinct clauses; ask for fewer "
-                                   "clauses");
-        }
-    }
-
-    std::optional<DirectoryOutput> directory;
+    std::optional<AtomicFileSet> directory;
     if (!options.outputDir.empty()) {
-        directory.emplace(options.outputDir);
+        directory.emplace(options.outputDir, options.force);
+        std::vector<std::string> names;
+        names.reserve(static_cast<std::size_t>(options.count));
+        for (std::int32_t i = 0; i < options.count; ++i) {
+            names.push_back(fileName(options, i));
+        }
+        if (std::optional<std::string> taken = directory->checkFree(names)) {
+            return complain(2, *taken + "; it is left as it is (--force replaces such files)");
+        }
         if (std::optional<std::string> problem = directory->prepare()) {
             return complain(1, *problem);
         }
+        catchInterrupts();
+#if defined(SIGXFSZ)
+        std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit is a write that fails, not an end
+#endif
     }
+    RandomStream stream(static_cast<std::int32_t>(options.seed));
     std::string text;
     for (std::int32_t i = 0; i < options.count; ++i) {
-        const std::int32_t startState = startStates[static_cast<std::size_t>(i)];
-        RandomStream replay(startState);
-        generator.generate(vars, clauses, replay, formula);
+        if (directory && interruptRequested()) {
+            return complain(130, "interrupted; no file written");
+        }
+        const std::int32_t startState = stream.state();
+        generator.generate(vars, clauses, stream, formula);
         text.clear();
         appendDimacs(text, formula, commentsFor(options, i, startState));
         if (directory) {
             if (std::optional<std::string> problem = directory->add(fileName(options, i), text)) {
-                return complain(1, *problem);
+                return complain(1, *problem + "; no file written");
             }
         } else if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {
             break;
         }
     }
     if (directory) {
+        if (interruptRequested()) {
+            return complain(130, "interrupted; no file written");
+        }
         if (std::optional<std::string> problem = directory->commit()) {
-            return complain(1, *problem);
+            return complain(1, *problem + "; no file written");
         }
         return 0;
     }
@@ -229,6 +154,10 @@ Command addGenerateCommand(CLI::App& parent) {
         ->check(CLI::Range(1, kMaxTrials));
     app->add_option("--output-dir", options->outputDir,
                     "write one file per formula into this directory, named "
-                    "satphase-vVARS-cCLAUSES-sSEED-INDEX.cnf, instead of all to standard output");
+                    "satphase-vVARS-cCLAUSES-sSEED-INDEX.cnf, instead of all to standard output; "
+                    "all the files are written or none, and files of the same names are refused");
+    app->add_flag("--force", options->force,
+                  "with --output-dir: replace files of the same names, once every new one is "
+                  "written");
     return {app, [options] { return runGenerate(*options); }};
 }
