@@ -1,6 +1,5 @@
 #include "cli/generate_command.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
@@ -11,13 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "dimacs/dimacs_writer.h"
-#include "formula/cnf_formula.h"
+#include "dimacs/cell_formulas.h"
 #include "platform/interrupt.h"
 #include "platform/safe_file.h"
 #include "random/cnf_generator.h"
 #include "random/random_source.h"
-#include "random/random_stream.h"
 #include "sweep/sweep_plan.h"
 
 namespace {
@@ -42,31 +39,6 @@ std::string errorText(int error) {
     return error != 0 ? std::strerror(error) : "unknown error";
 }
 
-// The comment lines of formula `index`, which the stream began at `startState`.
-std::vector<std::string> commentsFor(const GenerateOptions& options, std::int64_t index,
-                                     std::int32_t startState) {
-    const std::string size =
-        "--vars " + std::to_string(options.vars) + " --clauses " + std::to_string(options.clauses);
-    return {
-        "random 3-CNF formula written by satphase generate",
-        "parameters: " + size + " --seed " + std::to_string(options.seed) + " --count " +
-            std::to_string(options.count) + "; this is formula " + std::to_string(index) +
-            " (from 0), trial " + std::to_string(index) + " of that sweep cell",
-        "start state of this formula: " + std::to_string(startState),
-        "reproduce it alone: satphase generate " + size + " --seed " + std::to_string(startState),
-    };
-}
-
-// For example satphase-v40-c180-s64540-0007.cnf; the index has at least four
-// digits, and as many as the largest index needs.
-std::string fileName(const GenerateOptions& options, std::int64_t index) {
-    const std::size_t width = std::max<std::size_t>(4, std::to_string(options.count - 1).size());
-    std::string number = std::to_string(index);
-    number.insert(0, width - std::min(width, number.size()), '0');
-    return "satphase-v" + std::to_string(options.vars) + "-c" + std::to_string(options.clauses) +
-           "-s" + std::to_string(options.seed) + "-" + number + ".cnf";
-}
-
 // One formula after the other, each from the stream where the one before it
 // left it, as the trials of a sweep cell are drawn. With an output directory
 // the set is written all or none: names already taken are refused before
@@ -78,19 +50,16 @@ int runGenerate(const GenerateOptions& options) {
     if (std::optional<std::string> reason = CnfGenerator::refusal(options.vars, options.clauses)) {
         return complain(2, *reason);
     }
-    const auto vars = static_cast<std::int32_t>(options.vars);
-    const auto clauses = static_cast<std::int32_t>(options.clauses);
-    CnfGenerator generator(vars, clauses);
-    CnfFormula formula;
-    formula.clauses.reserve(static_cast<std::size_t>(clauses));
-
+    const CellRequest request{static_cast<std::int32_t>(options.vars),
+                              static_cast<std::int32_t>(options.clauses), options.seed,
+                              options.count};
     std::optional<AtomicFileSet> directory;
     if (!options.outputDir.empty()) {
         directory.emplace(options.outputDir, options.force);
         std::vector<std::string> names;
         names.reserve(static_cast<std::size_t>(options.count));
         for (std::int32_t i = 0; i < options.count; ++i) {
-            names.push_back(fileName(options, i));
+            names.push_back(cellFormulaFileName(request, i));
         }
         if (std::optional<std::string> taken = directory->checkFree(names)) {
             return complain(2, *taken + "; it is left as it is (--force replaces such files)");
@@ -103,18 +72,15 @@ int runGenerate(const GenerateOptions& options) {
         std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit is a write that fails, not an end
 #endif
     }
-    RandomStream stream(static_cast<std::int32_t>(options.seed));
-    std::string text;
+    CellFormulas formulas(request);
     for (std::int32_t i = 0; i < options.count; ++i) {
         if (directory && interruptRequested()) {
             return complain(130, "interrupted; no file written");
         }
-        const std::int32_t startState = stream.state();
-        generator.generate(vars, clauses, stream, formula);
-        text.clear();
-        appendDimacs(text, formula, commentsFor(options, i, startState));
+        const std::string& text = formulas.next();
         if (directory) {
-            if (std::optional<std::string> problem = directory->add(fileName(options, i), text)) {
+            if (std::optional<std::string> problem =
+                    directory->add(cellFormulaFileName(request, i), text)) {
                 return complain(1, *problem + "; no file written");
             }
         } else if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {

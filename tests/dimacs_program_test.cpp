@@ -298,6 +298,11 @@ TEST(GenerateCommand, RefusesTakenNamesAndWritesEveryFileOrNone) {
     EXPECT_EQ(namesIn(directory).size(), 3U);
     EXPECT_TRUE(readFile(taken).starts_with("c random 3-CNF formula"));
 
+    const ProgramRun notADirectory =
+        run(generateCommand(10, 40, 1) + " --output-dir '" + taken.string() + "'");
+    EXPECT_EQ(notADirectory.status, 1);
+    EXPECT_EQ(notADirectory.err, "satphase: " + taken.string() + " is not a directory\n");
+
     // A write the device refuses (here a file-size limit) fails the whole set.
     const fs::path limited = scratch.path() / "limited";
     const ProgramRun tooLarge = run("ulimit -f 4 && " + generateCommand(100, 400, 1) +

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "dimacs/cell_formulas.h"
 #include "dimacs/cnf_decision.h"
 #include "dimacs/dimacs_reader.h"
 #include "dimacs/dimacs_writer.h"
@@ -239,6 +240,17 @@ TEST(CnfGenerator, ServesEveryRequestItAcceptsUpToTheExactEdges) {
     EXPECT_TRUE(CnfGenerator::refusal(3, 9));
     EXPECT_TRUE(CnfGenerator::refusal(31, 10));
     EXPECT_TRUE(CnfGenerator::refusal(4, 33));
+}
+
+TEST(CellFormulas, FileNamesWidenOnlyBeyondTenThousand) {
+    CellRequest request{40, 180, 64540, 10000};
+    EXPECT_EQ(cellFormulaFileName(request, 0), "satphase-v40-c180-s64540-0000.cnf");
+    EXPECT_EQ(cellFormulaFileName(request, 9999), "satphase-v40-c180-s64540-9999.cnf");
+    request.count = 10001;
+    EXPECT_EQ(cellFormulaFileName(request, 7), "satphase-v40-c180-s64540-00007.cnf");
+    EXPECT_EQ(cellFormulaFileName(request, 10000), "satphase-v40-c180-s64540-10000.cnf");
+    request.count = 1;
+    EXPECT_EQ(cellFormulaFileName(request, 0), "satphase-v40-c180-s64540-0000.cnf");
 }
 
 TEST(ModelCheck, NamesTheFirstClauseTheValuesLeaveFalse) {
