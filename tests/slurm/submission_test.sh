@@ -22,7 +22,11 @@ STUB
 cat >"$work/bin/satphase" <<STUB
 #!/bin/sh
 case " \$* " in *" --check "*) exit 3 ;; esac
-[ "\$1" = merge ] && echo "\$#" >"$work/merge-arguments"
+if [ "\$1" = merge ]; then
+    echo "\$#" >"$work/merge-arguments"
+    eval "output=\\\${\$#}"
+    echo merged >"\$output"
+fi
 exit 0
 STUB
 chmod +x "$work/bin/sbatch" "$work/bin/satphase"
@@ -58,4 +62,6 @@ grep -qx -- '--array=1-100000' "$work/job0.args" || fail "array job: $(cat "$wor
 sh "$script"
 [ "$(cat "$work/merge-arguments")" -eq $((100000 + 5)) ] ||
     fail "merge got $(cat "$work/merge-arguments") arguments for 100000 shards"
+[ "$(ls -A "$work/big" | paste -sd' ')" = "logs result.csv slurm-jobs" ] && [ "$(cat "$work/big/result.csv")" = merged ] ||
+    fail "after the merge job: $(ls -A "$work/big")"
 echo "submission_test: passed"
