@@ -173,10 +173,15 @@ TEST(DimacsWriter, WritesCommentsHeaderAndOneLinePerClause) {
 // Each line as full as it can be: no line is longer than the limit, and none
 // could have taken the value that starts the next one.
 TEST(DimacsWriter, FillsValueLinesUpToTheirLimitExactly) {
-    for (const std::size_t numVars : {std::size_t{0}, std::size_t{1000}, std::size_t{4099}}) {
+    // Every other value true fills the first line to 4,096 characters exactly;
+    // every third would fill it to 4,097 if the limit were one too high.
+    struct Model {
+        std::size_t numVars, trueEvery;
+    };
+    for (const auto [numVars, trueEvery] : {Model{0, 2}, Model{1000, 2}, Model{4099, 3}}) {
         std::vector<std::int8_t> values(numVars);
         for (std::size_t v = 0; v < numVars; ++v) {
-            values[v] = static_cast<std::int8_t>(v % 3 == 0);
+            values[v] = static_cast<std::int8_t>(v % trueEvery == 0);
         }
         std::string text = "s SATISFIABLE\n";
         appendValueLines(text, values);
