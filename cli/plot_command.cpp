@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/build_info.h"
+#include "platform/program_files.h"
+
 #if !defined(_WIN32)
 #include <unistd.h>
 #endif
@@ -26,17 +29,20 @@ Command addPlotCommand(CLI::App& parent) {
     return Command{app, [] { return 2; }};
 }
 
+// The plotting program is found beside the executable (installed or in the
+// build tree) unless SATPHASE_PLOT_SCRIPT names it. It learns which satphase
+// runs it through the environment, and writes that into the figures.
 int runPlot(int argc, char** argv) {
-    const char* script = std::getenv("SATPHASE_PLOT_SCRIPT");
-    const std::string path = script != nullptr ? script : SATPHASE_PLOT_SCRIPT;
-    if (!std::filesystem::exists(path)) {
-        std::cerr << "satphase plot: the plotting program " << path
-                  << " is missing (set SATPHASE_PLOT_SCRIPT to its place)\n";
+    const ProgramFileLookup lookup =
+        findProgramFile("plot/satphase_plot.py", "SATPHASE_PLOT_SCRIPT", argv[0]);
+    if (lookup.found.empty()) {
+        std::cerr << "satphase plot: the plotting program satphase_plot.py is missing (looked at "
+                  << lookup.triedList() << "; set SATPHASE_PLOT_SCRIPT to its place)\n";
         return 1;
     }
+    const std::string path = lookup.found.string();
 #if defined(_WIN32)
     static_cast<void>(argc);
-    static_cast<void>(argv);
     std::cerr << "satphase plot: run " << path << " with Python 3 and matplotlib directly\n";
     return 1;
 #else
@@ -50,7 +56,10 @@ int runPlot(int argc, char** argv) {
         arguments.push_back(argv[i]);
     }
     arguments.push_back(nullptr);
+    const std::string madeBy = "satphase " + std::string(programVersion()) + " (commit " +
+                               std::string(programCommit()) + ")";
     setenv("SATPHASE_PLOT_PROG", "satphase plot", 1);
+    setenv("SATPHASE_MADE_BY", madeBy.c_str(), 1);
     execvp(arguments[0], arguments.data());
     std::cerr << "satphase plot: cannot start " << python << ": " << std::strerror(errno)
               << " (install Python 3 with matplotlib: apt-get install python3-matplotlib)\n";
