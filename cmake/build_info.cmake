@@ -7,6 +7,7 @@
 #   SOURCE_DIR  the source tree
 #   OUTPUT      the header to write
 #   VERSION     the project's version, X.Y.Z
+cmake_minimum_required(VERSION 3.25)
 foreach(variable SOURCE_DIR OUTPUT VERSION)
   if(NOT DEFINED ${variable})
     message(FATAL_ERROR "build_info.cmake: ${variable} is not set")
