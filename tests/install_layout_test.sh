@@ -26,13 +26,15 @@ grep -aqP "Software\x00\Q$made_by\E with Matplotlib" figure.png || fail "figure.
 grep -qF "<dc:title>$made_by with Matplotlib" figure.svg || fail "figure.svg lacks '$made_by'"
 
 # Missing: one line naming where it looked, status 1, nothing written.
-mv "$scratch/prefix/share/satphase/satphase_plot.py" "$scratch/moved.py"
+rm "$scratch/prefix/share/satphase/satphase_plot.py"
 rm figure.png figure.svg
 if "$satphase" plot "$sweep" --output figure 2>error.txt; then fail "plot succeeded without its program"; fi
 [ "$(wc -l <error.txt)" -eq 1 ] && grep -qF "looked at $scratch/prefix/share/satphase/satphase_plot.py" error.txt \
     || fail "unexpected message: $(cat error.txt)"
 [ ! -e figure.png ] && [ ! -e figure.svg ] || fail "a figure was written"
 
-SATPHASE_PLOT_SCRIPT=$scratch/moved.py "$satphase" plot "$sweep" --output figure >/dev/null \
-    || fail "SATPHASE_PLOT_SCRIPT was not followed"
-[ -s figure.svg ] || fail "no figure with SATPHASE_PLOT_SCRIPT"
+# SATPHASE_PLOT_SCRIPT, when set, is the one place looked at.
+if SATPHASE_PLOT_SCRIPT=$scratch/other.py "$satphase" plot "$sweep" 2>error.txt; then
+    fail "plot succeeded with SATPHASE_PLOT_SCRIPT naming no file"
+fi
+grep -qF "(looked at $scratch/other.py;" error.txt || fail "SATPHASE_PLOT_SCRIPT ignored: $(cat error.txt)"
