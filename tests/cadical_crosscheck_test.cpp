@@ -1,82 +1,178 @@
-// Decides every formula of a complete run a second time with CaDiCaL, an
-// independent solver, and holds the search's verdicts and the report's
-// Contradictions column against its answers.
+// The searches checked against CaDiCaL, an independent solver: the whole
+// classic report, a sweep beyond the classic sizes, and formulas of every
+// model and clause length. Every verdict, every step count that can be
+// replayed, and every satisfying assignment a search finds.
+#include <algorithm>
+#include <atomic>
 #include <cadical.hpp>
-#include <span>
+#include <tuple>
 
+#include "dimacs/cnf_decision.h"
 #include "experiment/grid.h"
+#include "experiment/report.h"
 #include "experiment/trial_runner.h"
-#include "solver/assignment.h"
+#include "random/cnf_generator.h"
+#include "random/formula_source.h"
+#include "solver/trail_search.h"
+#include "sweep/sweep_plan.h"
+#include "sweep/sweep_runner.h"
 #include "test_support.h"
 
 namespace {
 
-constexpr int kSatisfiable = 10;
-
-// Whether the model satisfies the formula, checked with the solver's own
-// assignment step: every clause must go, and none may become empty.
-bool satisfiesEveryClause(const Formula& formula, const std::vector<bool>& model) {
-    Formula rest = formula;
-    VariableOrder order(formula.numVars);
-    int contradiction = 0;
-    for (std::int32_t v = 0; v < formula.numVars && contradiction == 0; ++v) {
-        rest = assignLiteral(rest, Literal(v, model[static_cast<std::size_t>(v)] ? 0 : 1), order,
-                             contradiction);
+bool cadicalFindsSatisfiable(const CnfFormula& formula) {
+    CaDiCaL::Solver reference;
+    for (const CnfClause& clause : formula.clauses) {
+        for (std::int32_t k = 0; k < clause.size; ++k) {
+            const CnfLiteral lit = clause.lits[k];
+            reference.add(isNegated(lit) ? -(variableOf(lit) + 1) : variableOf(lit) + 1);
+        }
+        reference.add(0);
     }
-    return contradiction == 0 && rest.lastClause == -1;
+    return reference.solve() == 10;
 }
 
-TEST(CadicalCrossCheck, EveryFormulaOfACompleteRunGetsTheSameVerdict) {
-    rngState = kRngInitialState;
+// Decides `formula` with `search` and holds the verdict against CaDiCaL's and
+// the model against the clauses; returns the outcome.
+TrailSearch::Outcome decideChecked(TrailSearch& search, const CnfFormula& formula) {
+    const TrailSearch::Outcome outcome = search.decide(formula);
+    EXPECT_EQ(outcome.satisfiable, cadicalFindsSatisfiable(formula));
+    if (outcome.satisfiable) {
+        EXPECT_EQ(firstFalseClause(formula, search.model()), std::nullopt);
+    }
+    return outcome;
+}
+
+// Sounds no tone: at each row's tone, just after the cell's trials, it draws
+// the cell's formulas again from the cell's start state with the sweep's
+// generator, and decides them with the sweep's search and with CaDiCaL.
+class CheckingTone : public Tone {
+  public:
+    explicit CheckingTone(const std::ostringstream& out) : out_(out) {}
+    void sound(int frequencyHz, int durationMs) override {
+        tones.emplace_back(frequencyHz, durationMs, out_.str().size());
+        if (frequencyHz != kRowToneHz) {
+            return;
+        }
+        const std::int32_t numVars = sizeTable[cell_ / kRatioCount];
+        const std::int32_t numClauses = clausesFor(ratioTable[cell_ % kRatioCount], numVars);
+        ++cell_;
+        RandomStream stream(cellStart_);
+        std::vector<std::int16_t> steps;
+        int unsatisfiable = 0;
+        for (int trial = 0; trial < kTrials; ++trial) {
+            EXPECT_TRUE(
+                generator_.generate(numVars, std::min(numClauses, kMaxClauses), stream, formula_));
+            const TrailSearch::Outcome outcome = decideChecked(search_, formula_);
+            steps.push_back(static_cast<std::int16_t>(outcome.steps));
+            unsatisfiable += outcome.satisfiable ? 0 : 1;
+        }
+        // The same draws, and the classic search's step counts, sorted by the run.
+        EXPECT_EQ(stream.state(), rngState) << numVars << "/" << numClauses;
+        std::sort(steps.begin(), steps.end());
+        EXPECT_TRUE(std::equal(steps.begin(), steps.end(), trialSteps))
+            << numVars << "/" << numClauses;
+        contradictions.push_back(std::to_string(unsatisfiable));
+        cellStart_ = rngState;
+    }
+    std::vector<std::tuple<int, int, std::size_t>> tones;  // with the output's size then
     std::vector<std::string> contradictions;
-    int modelsChecked = 0;
-    for (const std::int32_t numVars : sizeTable) {
-        for (const double ratio : ratioTable) {
-            const std::int32_t numClauses = clausesFor(ratio, numVars);
-            int unsatisfiable = 0;
-            for (int trial = 0; trial < kTrials; ++trial) {
-                const Formula formula = generateFormula(numVars, numClauses);
-                CaDiCaL::Solver reference;
-                for (const Clause& clause : std::span(formula.clauses, formula.lastClause + 1)) {
-                    for (const Literal& lit : std::span(clause.lits, clause.last + 1)) {
-                        reference.add(lit.negated == 1 ? -(lit.variable + 1) : lit.variable + 1);
-                    }
-                    reference.add(0);
-                }
-                const bool satisfiable = reference.solve() == kSatisfiable;
-                ASSERT_EQ(solve(formula), satisfiable ? 1 : 0)
-                    << numVars << " variables, " << numClauses << " clauses, trial " << trial;
-                if (!satisfiable) {
-                    ++unsatisfiable;
-                    continue;
-                }
-                std::vector<bool> model;
-                model.reserve(static_cast<std::size_t>(numVars));
-                for (std::int32_t v = 0; v < numVars; ++v) {
-                    model.push_back(reference.val(v + 1) > 0);
-                }
-                ASSERT_TRUE(satisfiesEveryClause(formula, model));
-                ++modelsChecked;
-            }
-            contradictions.push_back(std::to_string(unsatisfiable));
-        }
-    }
-    EXPECT_GT(modelsChecked, 0);
-    // The Contradictions column of the expected report, table after table.
+
+  private:
+    const std::ostringstream& out_;
+    int cell_ = 0;
+    std::int32_t cellStart_ = kRngInitialState;
+    CnfGenerator generator_{40, kMaxClauses};
+    TrailSearch search_{40, kMaxClauses};
+    CnfFormula formula_;
+};
+
+// The whole classic report, once: its exact bytes, a tone before each row
+// and a longer one after the last table, the sweep engine's verdicts and
+// step counts equal to the classic search's on every formula, and the
+// Contradictions column equal to CaDiCaL's count.
+TEST(CadicalCrossCheck, TheWholeReportWithEveryFormulaDecidedAgain) {
+    rngState = kRngInitialState;
+    std::ostringstream out;
+    CheckingTone tone(out);
+    runExperiment(tone, out);
+    const std::string report = test_support::expectedReport();
+    ASSERT_EQ(out.str(), report);
+
+    std::vector<std::tuple<int, int, std::size_t>> expected;
     std::vector<std::string> column;
-    for (const std::string& line : test_support::lines(test_support::expectedReport())) {
-        if (const std::size_t gap = line.find("      "); gap != std::string::npos) {
-            column.push_back(line.substr(gap + 6, line.find(' ', gap + 6) - gap - 6));
+    for (std::size_t at = 0; at < report.size(); at = report.find('\n', at) + 1) {
+        if (const std::size_t gap = report.find("      ", at); std::isdigit(report[at]) != 0) {
+            expected.emplace_back(kRowToneHz, kRowToneMs, at);
+            column.push_back(report.substr(gap + 6, report.find(' ', gap + 6) - gap - 6));
         }
     }
-    EXPECT_EQ(contradictions, column);
+    expected.emplace_back(kFinalToneHz, kFinalToneMs, report.size());
+    EXPECT_EQ(tone.tones, expected);
+    EXPECT_EQ(tone.contradictions, column);
     rngState = kRngInitialState;
 }
 
-TEST(CadicalCrossCheck, ModelCheckRejectsAnAssignmentThatFalsifiesAClause) {
-    const Formula formula = test_support::formulaOf(3, "(0, ~2)");
-    EXPECT_TRUE(satisfiesEveryClause(formula, {true, false, true}));
-    EXPECT_FALSE(satisfiesEveryClause(formula, {false, true, true}));
+TEST(SweepCadicalCrossCheck, VerdictsAndModelsAtSixtyAndEightyVariables) {
+    SweepDefinition definition;
+    ASSERT_FALSE(parseSizes("60,80", definition.vars));
+    ASSERT_FALSE(parseRatios("4.26", definition.ratios));
+    definition.trials = 50;
+    definition.seed = 20261207;
+    const std::vector<SweepCell> cells = cellsOf(definition);
+    SweepRunner runner(cells, definition.trials, SweepRunner::Options{2, 0});
+
+    CnfGenerator generator(80, 340);
+    TrailSearch search(80, 340);
+    CnfFormula formula;
+    int verdicts[2] = {0, 0};
+    SweepRunner::Hooks hooks;
+    hooks.finished = [&](const FinishedCell& cell) {
+        for (const FormulaResult& result : cell.formulas) {
+            RandomStream stream(result.startState);
+            ASSERT_TRUE(generator.generate(cell.cell.vars, cell.cell.clauses, stream, formula));
+            const TrailSearch::Outcome again = decideChecked(search, formula);
+            ASSERT_EQ(again.satisfiable, result.satisfiable) << "start " << result.startState;
+            ASSERT_EQ(again.steps, result.steps);
+            ++verdicts[result.satisfiable ? 1 : 0];
+        }
+    };
+    const std::atomic<bool> stop{false};
+    SweepProgress progress;
+    ASSERT_EQ(runner.run(definition.seed, hooks, stop, progress), SweepRunner::Outcome::Completed);
+    // Near the threshold both verdicts are common; a one-sided result would
+    // mean the check saw little.
+    EXPECT_GT(verdicts[0], 10);
+    EXPECT_GT(verdicts[1], 10);
+}
+
+TEST(SweepCadicalCrossCheck, EveryModelAndClauseLengthNearItsThreshold) {
+    // Sizes at which each k's threshold (2-SAT 1, then 4.27, 9.93, 21.1, 43.4
+    // and 87.8) is reached with a few hundred clauses. Uniform formulas get
+    // both verdicts; planted and 2-hidden ones must all be satisfiable.
+    const std::int32_t shapes[][3] = {{2, 120, 120}, {3, 60, 256}, {4, 30, 298},
+                                      {5, 20, 422},  {6, 16, 694}, {7, 13, 1141}};
+    FormulaSource source(120, 1141);
+    TrailSearch search(120, 1141);
+    CnfFormula formula;
+    RandomStream stream(20261207);
+    for (const FormulaModel model :
+         {FormulaModel::Uniform, FormulaModel::Planted, FormulaModel::TwoHidden}) {
+        int verdicts[2] = {0, 0};
+        for (const auto& [k, vars, clauses] : shapes) {
+            SCOPED_TRACE(std::string(modelName(model)) + " k = " + std::to_string(k));
+            for (int i = 0; i < 12; ++i) {
+                ASSERT_TRUE(source.draw(model, k, vars, clauses, stream, formula));
+                const bool satisfiable = decideChecked(search, formula).satisfiable;
+                ASSERT_TRUE(satisfiable || model == FormulaModel::Uniform);
+                ++verdicts[satisfiable ? 1 : 0];
+            }
+        }
+        if (model == FormulaModel::Uniform) {
+            EXPECT_GE(verdicts[0], 15);
+            EXPECT_GE(verdicts[1], 15);
+        }
+    }
 }
 
 }  // namespace
