@@ -42,40 +42,36 @@ std::string readFile(const fs::path& path) {
     return text.str();
 }
 
-// A scratch directory of the test's own, removed afterwards.
-class ScratchDirectory {
-  public:
-    ScratchDirectory() {
-        std::string pattern = (fs::temp_directory_path() / "satphase-dimacs-XXXXXX").string();
-        path_ = mkdtemp(pattern.data()) != nullptr ? fs::path(pattern) : fs::path();
-    }
-    ScratchDirectory(const ScratchDirectory&) = delete;
-    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-    ~ScratchDirectory() {
+// Every scratch directory lies in this one, removed at exit.
+const struct ScratchRoot {
+    fs::path path =
+        fs::path(::testing::TempDir()) / ("satphase-dimacs-" + std::to_string(getpid()));
+    ~ScratchRoot() {
         std::error_code ignored;
-        fs::remove_all(path_, ignored);
+        fs::remove_all(path, ignored);
     }
-    const fs::path& path() const { return path_; }
+} scratchRoot;
 
-  private:
-    fs::path path_;
-};
+// A fresh scratch directory, named after the test and `part`.
+fs::path scratchDirectory(const std::string& part = "") {
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const fs::path path = scratchRoot.path / (std::string(test->name()) + part);
+    fs::remove_all(path);
+    fs::create_directories(path);
+    return path;
+}
 
 // Runs `arguments` through the shell with standard error kept apart.
 ProgramRun run(const std::string& arguments) {
-    static const ScratchDirectory errors;
-    const fs::path errorFile = errors.path() / "stderr";
+    const fs::path errorFile = scratchDirectory("-stderr") / "stderr";
     ProgramRun result;
     std::FILE* pipe = popen((arguments + " 2>'" + errorFile.string() + "'").c_str(), "r");
-    if (pipe == nullptr) {
-        return result;
-    }
     char buffer[4096];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+    for (std::size_t got = 0;
+         pipe != nullptr && (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
         result.out.append(buffer, got);
     }
-    const int status = pclose(pipe);
+    const int status = pipe == nullptr ? -1 : pclose(pipe);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.err = readFile(errorFile);
     return result;
@@ -123,13 +119,9 @@ std::vector<std::int8_t> valuesOf(const std::string& out, std::int32_t numVars) 
 }
 
 std::uint64_t stepsOf(const std::string& out) {
-    for (const std::string& line : linesOf(out)) {
-        if (line.starts_with("c steps ")) {
-            return std::stoull(line.substr(8));
-        }
-    }
-    ADD_FAILURE() << "no step count in:\n" << out;
-    return 0;
+    const std::size_t at = out.find("\nc steps ");
+    EXPECT_NE(at, std::string::npos) << out;
+    return at == std::string::npos ? 0 : std::stoull(out.substr(at + 9));
 }
 
 struct SweepRecord {
@@ -148,15 +140,13 @@ std::vector<SweepRecord> sweepRecords(std::int32_t vars, const std::string& rati
             " --per-formula --format csv --quiet --jobs 1");
     EXPECT_EQ(sweep.status, 0) << sweep.err;
     std::vector<SweepRecord> records;
-    const std::vector<std::string> lines = linesOf(sweep.out);
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        std::vector<std::string> fields;
-        std::istringstream row(lines[i]);
-        for (std::string field; std::getline(row, field, ',');) {
-            fields.push_back(field);
-        }
-        if (fields.size() == 8) {
-            records.push_back({std::stoi(fields[5]), std::stoi(fields[6]), std::stoull(fields[7])});
+    for (const std::string& line : linesOf(sweep.out)) {
+        SweepRecord r;
+        unsigned long long steps = 0;
+        if (std::sscanf(line.c_str(), "%*d,%*d,%*d,%*f,%*d,%d,%d,%llu", &r.startState,
+                        &r.satisfiable, &steps) == 3) {
+            r.steps = steps;
+            records.push_back(r);
         }
     }
     EXPECT_EQ(records.size(), static_cast<std::size_t>(trials)) << sweep.out;
@@ -177,10 +167,10 @@ TEST_P(GenerateSolveAgreement, SolvePicosatAndSweepAgreeOnEveryFormula) {
         {"3", 3 * vars}, {"4", 4 * vars}, {"4.5", 9 * vars / 2}, {"5", 5 * vars}, {"6", 6 * vars}};
     for (const auto& [ratio, clauses] : ratios) {
         SCOPED_TRACE(std::to_string(vars) + " variables, ratio " + ratio);
-        const ScratchDirectory scratch;
+        const fs::path scratch = scratchDirectory();
         const ProgramRun generate =
             run(generateCommand(vars, clauses, kSeed) + " --count " + std::to_string(kTrials) +
-                " --output-dir '" + scratch.path().string() + "'");
+                " --output-dir '" + scratch.string() + "'");
         ASSERT_EQ(generate.status, 0) << generate.err;
         const std::vector<SweepRecord> sweep = sweepRecords(vars, ratio, kTrials, kSeed);
         ASSERT_EQ(sweep.size(), static_cast<std::size_t>(kTrials));
@@ -197,7 +187,7 @@ TEST_P(GenerateSolveAgreement, SolvePicosatAndSweepAgreeOnEveryFormula) {
             char name[128];
             std::snprintf(name, sizeof name, "satphase-v%d-c%d-s%d-%04d.cnf", vars, clauses, kSeed,
                           trial);
-            const fs::path file = scratch.path() / name;
+            const fs::path file = scratch / name;
             const std::string text = readFile(file);
             EXPECT_NE(
                 text.find("\nc start state of this formula: " + std::to_string(startState) + "\n"),
@@ -228,11 +218,10 @@ INSTANTIATE_TEST_SUITE_P(Sizes, GenerateSolveAgreement,
                          ::testing::Values(20, 30, 40, 50, 60, 70, 80));
 
 TEST(GenerateCommand, FilesHoldWhatStandardOutputGetsAndEachNamesItsOwnRerun) {
-    const ScratchDirectory scratch;
+    const fs::path scratch = scratchDirectory();
     const std::string command = generateCommand(12, 50, 777) + " --count 3";
     const ProgramRun toStdout = run(command);
-    const ProgramRun toFiles =
-        run(command + " --output-dir '" + (scratch.path() / "cell").string() + "'");
+    const ProgramRun toFiles = run(command + " --output-dir '" + (scratch / "cell").string() + "'");
     ASSERT_EQ(toStdout.status, 0) << toStdout.err;
     ASSERT_EQ(toFiles.status, 0) << toFiles.err;
     EXPECT_EQ(toFiles.out, "");
@@ -240,7 +229,7 @@ TEST(GenerateCommand, FilesHoldWhatStandardOutputGetsAndEachNamesItsOwnRerun) {
     std::string concatenated;
     for (int i = 0; i < 3; ++i) {
         const fs::path file =
-            scratch.path() / "cell" / ("satphase-v12-c50-s777-000" + std::to_string(i) + ".cnf");
+            scratch / "cell" / ("satphase-v12-c50-s777-000" + std::to_string(i) + ".cnf");
         const std::string text = readFile(file);
         concatenated += text;
         // The comment's command line alone gives this formula again.
@@ -253,9 +242,7 @@ TEST(GenerateCommand, FilesHoldWhatStandardOutputGetsAndEachNamesItsOwnRerun) {
         EXPECT_EQ(rerun.out.substr(rerun.out.find("\np cnf")), text.substr(text.find("\np cnf")));
     }
     EXPECT_EQ(concatenated, toStdout.out);
-    EXPECT_EQ(
-        std::distance(fs::directory_iterator(scratch.path() / "cell"), fs::directory_iterator()),
-        3);
+    EXPECT_EQ(std::distance(fs::directory_iterator(scratch / "cell"), fs::directory_iterator()), 3);
 }
 
 std::vector<std::string> namesIn(const fs::path& directory) {
@@ -268,8 +255,8 @@ std::vector<std::string> namesIn(const fs::path& directory) {
 }
 
 TEST(GenerateCommand, RefusesTakenNamesAndWritesEveryFileOrNone) {
-    const ScratchDirectory scratch;
-    const fs::path directory = scratch.path() / "out";
+    const fs::path scratch = scratchDirectory();
+    const fs::path directory = scratch / "out";
     const std::string into = " --output-dir '" + directory.string() + "'";
 
     const ProgramRun tooFewVars = run(generateCommand(2, 5, 1) + into);
@@ -304,7 +291,7 @@ TEST(GenerateCommand, RefusesTakenNamesAndWritesEveryFileOrNone) {
     EXPECT_EQ(notADirectory.err, "satphase: " + taken.string() + " is not a directory\n");
 
     // A write the device refuses (here a file-size limit) fails the whole set.
-    const fs::path limited = scratch.path() / "limited";
+    const fs::path limited = scratch / "limited";
     const ProgramRun tooLarge = run("ulimit -f 4 && " + generateCommand(100, 400, 1) +
                                     " --count 3 --output-dir '" + limited.string() + "'");
     EXPECT_EQ(tooLarge.status, 1);
@@ -324,9 +311,9 @@ TEST(GenerateCommand, RefusesTakenNamesAndWritesEveryFileOrNone) {
 // Ctrl-C while a large set is being written: every temporary file goes, and
 // the exit status says the program was interrupted.
 TEST(GenerateCommand, AnInterruptLeavesTheDirectoryEmpty) {
-    const ScratchDirectory scratch;
-    const fs::path directory = scratch.path() / "out";
-    const fs::path errors = scratch.path() / "stderr";
+    const fs::path scratch = scratchDirectory();
+    const fs::path directory = scratch / "out";
+    const fs::path errors = scratch / "stderr";
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -350,8 +337,8 @@ TEST(GenerateCommand, AnInterruptLeavesTheDirectoryEmpty) {
 }
 
 TEST(SolveCommand, ReadsStandardInputAndWrapsLongValueLines) {
-    const ScratchDirectory scratch;
-    const fs::path file = scratch.path() / "wide.cnf";
+    const fs::path scratch = scratchDirectory();
+    const fs::path file = scratch / "wide.cnf";
     std::ofstream(file) << "p cnf 1000 2\n-1000 2 0\n3 -999 0\n";
     const ProgramRun solve = run(kSatphase + " solve < '" + file.string() + "'");
     ASSERT_EQ(solve.status, 10) << solve.err;
@@ -365,7 +352,7 @@ TEST(SolveCommand, ReadsStandardInputAndWrapsLongValueLines) {
 // Input is bounded however it comes, and a verdict that cannot be written
 // is a failure, not a verdict.
 TEST(SolveCommand, RefusesEndlessInputAndReportsALostVerdict) {
-    const ScratchDirectory scratch;
+    const fs::path scratch = scratchDirectory();
     const std::string tail =
         ": more than 64 MiB of input, more than any formula this search "
         "takes needs\n";
@@ -375,12 +362,12 @@ TEST(SolveCommand, RefusesEndlessInputAndReportsALostVerdict) {
     const ProgramRun comments = run("yes c | " + kSatphase + " solve");
     EXPECT_EQ(comments.status, 1);
     EXPECT_EQ(comments.err, "satphase: <stdin>" + tail);
-    const ProgramRun directory = run(kSatphase + " solve '" + scratch.path().string() + "'");
+    const ProgramRun directory = run(kSatphase + " solve '" + scratch.string() + "'");
     EXPECT_EQ(directory.status, 1);
     EXPECT_EQ(directory.err,
-              "satphase: " + scratch.path().string() + ": a directory, not a DIMACS file\n");
+              "satphase: " + scratch.string() + ": a directory, not a DIMACS file\n");
 
-    const fs::path file = scratch.path() / "one.cnf";
+    const fs::path file = scratch / "one.cnf";
     std::ofstream(file) << "p cnf 3 1\n1 2 3 0\n";
     const ProgramRun full = run(kSatphase + " solve '" + file.string() + "' > /dev/full");
     EXPECT_EQ(full.status, 1);
