@@ -1,6 +1,6 @@
 // The whole classic report checked against CaDiCaL, an independent solver,
 // and against the sweep's engine. Beyond the classic sizes the sweep's
-// records are held against picosat (dimacs_program_test.cpp) and the engine
+// records are held against picosat (program_test.cpp) and the engine
 // against a plain reference search (trail_search_test.cpp).
 #include <algorithm>
 #include <cadical.hpp>

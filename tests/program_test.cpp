@@ -1,5 +1,6 @@
-// satphase generate and satphase solve run as a user runs them: against
-// picosat, against the sweep's per-formula records, and on their own output.
+// satphase run as a user runs it: the classic report and the help; generate
+// and solve against picosat, against the sweep's per-formula records, on
+// their own output and on hand-written files.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -78,6 +79,12 @@ ProgramRun run(const std::string& arguments) {
 }
 
 const std::string kSatphase = std::string("'") + SATPHASE_PROGRAM + "'";
+
+// The program with the tones' waits taken out (tests/no_wait.cpp); nothing
+// it writes depends on them.
+const std::string kQuietSatphase = std::string("LD_PRELOAD='") + SATPHASE_NO_WAIT +
+                                   "' ASAN_OPTIONS=\"$ASAN_OPTIONS:verify_asan_link_order=0\" " +
+                                   kSatphase;
 
 std::string generateCommand(std::int32_t vars, std::int32_t clauses, std::int32_t seed) {
     return kSatphase + " generate --vars " + std::to_string(vars) + " --clauses " +
@@ -372,6 +379,102 @@ TEST(SolveCommand, RefusesEndlessInputAndReportsALostVerdict) {
     const ProgramRun full = run(kSatphase + " solve '" + file.string() + "' > /dev/full");
     EXPECT_EQ(full.status, 1);
     EXPECT_EQ(full.err, "satphase: cannot write to standard output: No space left on device\n");
+}
+
+// The classic report, byte for byte, also when the stack is far smaller than
+// the search's depth would need for formulas held on it.
+TEST(ClassicProgram, PrintsTheExpectedReportWithA1MiBStack) {
+    const ProgramRun report = run("ulimit -s 1024 && " + kQuietSatphase);
+    EXPECT_EQ(report.status, 0);
+    EXPECT_EQ(report.err, "");
+    EXPECT_TRUE(report.out == readFile(SATPHASE_EXPECTED_REPORT)) << "the report differs";
+}
+
+// What the help and the classic program's failures print: each piece in
+// order on standard output, and on standard error one line naming what is
+// wrong, or nothing at all.
+TEST(ClassicProgram, HelpRefusalsAndFailedWrites) {
+    const struct {
+        const char* arguments;
+        int status;
+        std::vector<std::string> out, err;
+    } cases[] = {
+        {" --help", 0, {"Measures how hard", "Without arguments", "sweep"}, {}},
+        {" -h", 0, {"Measures how hard"}, {}},
+        {" sweep --help", 0, {"Usage: satphase sweep", "--vars", "--resume"}, {}},
+        {" --fast", 2, {}, {"--fast"}},
+        {" --help extra", 2, {}, {"extra"}},
+        {" --help > /dev/full", 1, {}, {"cannot write the help"}},
+        {" > /dev/full", 1, {}, {"cannot write", "No space left"}},
+        {" | head -n 3", 0, {"Num of vars : 10\n-\nClause per variable"}, {}},
+    };
+    for (const auto& c : cases) {
+        const ProgramRun result = run(kQuietSatphase + c.arguments);
+        EXPECT_EQ(result.status, c.status) << c.arguments;
+        for (const std::string* text : {&result.out, &result.err}) {
+            std::size_t at = 0;
+            for (const std::string& piece : text == &result.out ? c.out : c.err) {
+                at = text->find(piece, at);
+                EXPECT_NE(at, std::string::npos) << c.arguments << ": " << piece << " in " << *text;
+            }
+        }
+        if (c.out.empty()) {
+            EXPECT_EQ(result.out, "") << c.arguments;
+        }
+        if (c.err.empty()) {
+            EXPECT_EQ(result.err, "") << c.arguments;
+        } else {
+            EXPECT_TRUE(result.err.starts_with("satphase: ") && linesOf(result.err).size() == 1)
+                << c.arguments << ": " << result.err;
+        }
+    }
+    EXPECT_EQ(linesOf(run(kQuietSatphase + " | head -n 3").out).size(), 3U);
+}
+
+// Hand-written files in tests/dimacs: every accepted form, the step counts
+// showing the clauses arrive in file order, and refusals as the program
+// reports them, at the line of the problem (the reader's tests hold the rest).
+TEST(SolveCommand, HandWrittenFiles) {
+    const struct {
+        const char* name;
+        int status;
+        std::uint64_t steps;
+        const char* refusal;
+    } cases[] = {
+        {"uf20-layout", 10, 144, ""},
+        {"layout-mix", 20, 14, ""},
+        {"mixed-lengths", 10, 10, ""},
+        {"simplified", 20, 14, ""},
+        {"empty-clause", 20, 0, ""},
+        {"no-variables", 10, 0, ""},
+        {"no-header", 1, 0, ":2: no 'p cnf' header before the clauses"},
+        {"too-many-clauses", 1, 0, ":5: more clauses than the header's 2"},
+        {"too-few-clauses", 1, 0, ":2: the header declares 3 clauses, but 2 follow"},
+        {"over-limit", 1, 0, ":2: 1001 variables, more than this search takes (at most 1000)"},
+    };
+    for (const auto& c : cases) {
+        const std::string name = std::string(c.name) + ".cnf";
+        const ProgramRun solve = run(std::string("cd '") + SATPHASE_DIMACS_FILES + "' && " +
+                                     kSatphase + " solve " + name);
+        EXPECT_EQ(solve.status, c.status) << name << ": " << solve.err;
+        if (c.status == 1) {
+            EXPECT_EQ(solve.out, "") << name;
+            EXPECT_EQ(solve.err, "satphase: " + name + c.refusal + "\n");
+            continue;
+        }
+        EXPECT_EQ(solve.err, "") << name;
+        EXPECT_EQ(stepsOf(solve.out), c.steps) << name;
+        const std::string verdict = c.status == 10 ? "\ns SATISFIABLE\n" : "\ns UNSATISFIABLE\n";
+        EXPECT_NE(solve.out.find(verdict), std::string::npos) << name;
+        if (c.status == 10) {
+            CnfFormula formula;
+            ASSERT_FALSE(readDimacs(readFile(fs::path(SATPHASE_DIMACS_FILES) / name), formula));
+            EXPECT_EQ(firstFalseClause(formula, valuesOf(solve.out, formula.numVars)), std::nullopt)
+                << name;
+        } else {
+            EXPECT_TRUE(solve.out.ends_with(verdict)) << name;
+        }
+    }
 }
 
 }  // namespace
