@@ -1,6 +1,6 @@
 // The sweep engine against a plain reference search: the same verdicts and
 // the same step counts. The classic run's formulas are checked with the
-// whole report, against the classic search, in cadical_crosscheck_test.cpp.
+// whole report, against the classic search, in experiment_test.cpp.
 #include "solver/trail_search.h"
 
 #include <gtest/gtest.h>
