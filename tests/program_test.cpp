@@ -221,8 +221,7 @@ TEST_P(GenerateSolveAgreement, SolvePicosatAndSweepAgreeOnEveryFormula) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, GenerateSolveAgreement,
-                         ::testing::Values(20, 50, 80));
+INSTANTIATE_TEST_SUITE_P(Sizes, GenerateSolveAgreement, ::testing::Values(20, 50, 80));
 
 TEST(GenerateCommand, FilesHoldWhatStandardOutputGetsAndEachNamesItsOwnRerun) {
     const fs::path scratch = scratchDirectory();
