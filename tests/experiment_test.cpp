@@ -2,15 +2,19 @@
 
 #include <cctype>
 #include <streambuf>
+#include <tuple>
 
+#include "dimacs/cnf_decision.h"
+#include "experiment/grid.h"
 #include "experiment/report.h"
 #include "experiment/trial_runner.h"
 #include "platform/tone.h"
+#include "random/cnf_generator.h"
+#include "solver/trail_search.h"
 #include "test_support.h"
 
 namespace {
 
-using ::testing::Invoke;
 using ReportTest = test_support::FromInitialState;
 
 class MockTone : public Tone {
@@ -27,30 +31,76 @@ TEST(CellResultTest, BothSixteenBitFieldsComeBackWithTheirSigns) {
     EXPECT_EQ(contradictionsOf(kRefusedCell), -1);
 }
 
-// Each row's tone sounds after its trials and before its line is written;
-// the final, longer tone comes after the last table.
-TEST_F(ReportTest, WholeRunPrintsTheExpectedTablesWithTonesInPlace) {
-    std::ostringstream out;
-    ::testing::StrictMock<MockTone> tone;
-    std::vector<std::size_t> atRowTones;
-    {
-        ::testing::InSequence inOrder;
-        EXPECT_CALL(tone, sound(kRowToneHz, kRowToneMs))
-            .Times(kSizeCount * kRatioCount)
-            .WillRepeatedly(Invoke([&](int, int) { atRowTones.push_back(out.str().size()); }));
-        EXPECT_CALL(tone, sound(kFinalToneHz, kFinalToneMs));
+// Sounds no tone: at each row's tone, just after the cell's trials, it draws
+// the cell's formulas again from the cell's start state with the sweep's
+// generator and decides them with the sweep's search.
+class CheckingTone : public Tone {
+  public:
+    explicit CheckingTone(const std::ostringstream& out) : out_(out) {}
+    void sound(int frequencyHz, int durationMs) override {
+        tones.emplace_back(frequencyHz, durationMs, out_.str().size());
+        if (frequencyHz != kRowToneHz) {
+            return;
+        }
+        const std::int32_t numVars = sizeTable[cell_ / kRatioCount];
+        const std::int32_t numClauses = clausesFor(ratioTable[cell_ % kRatioCount], numVars);
+        ++cell_;
+        RandomStream stream(cellStart_);
+        std::vector<std::int16_t> steps;
+        int unsatisfiable = 0;
+        for (int trial = 0; trial < kTrials; ++trial) {
+            EXPECT_TRUE(
+                generator_.generate(numVars, std::min(numClauses, kMaxClauses), stream, formula_));
+            const TrailSearch::Outcome outcome = search_.decide(formula_);
+            steps.push_back(static_cast<std::int16_t>(outcome.steps));
+            unsatisfiable += outcome.satisfiable ? 0 : 1;
+            if (outcome.satisfiable) {
+                EXPECT_EQ(firstFalseClause(formula_, search_.model()), std::nullopt);
+            }
+        }
+        // The same draws, and the classic search's step counts, sorted by the run.
+        EXPECT_EQ(stream.state(), rngState) << numVars << "/" << numClauses;
+        std::sort(steps.begin(), steps.end());
+        EXPECT_TRUE(std::equal(steps.begin(), steps.end(), trialSteps))
+            << numVars << "/" << numClauses;
+        contradictions.push_back(std::to_string(unsatisfiable));
+        cellStart_ = rngState;
     }
-    runExperiment(tone, out);
+    std::vector<std::tuple<int, int, std::size_t>> tones;  // with the output's size then
+    std::vector<std::string> contradictions;
 
+  private:
+    const std::ostringstream& out_;
+    int cell_ = 0;
+    std::int32_t cellStart_ = kRngInitialState;
+    CnfGenerator generator_{40, kMaxClauses};
+    TrailSearch search_{40, kMaxClauses};
+    CnfFormula formula_;
+};
+
+// The whole classic report, the one run of it in this program: its exact
+// bytes, a tone before each row and a longer one after the last table, and
+// the sweep's engine finding the same formulas, the classic search's step
+// counts and the Contradictions column. The engine is held against picosat
+// in program_test.cpp and against a plain reference in trail_search_test.cpp.
+TEST_F(ReportTest, TheWholeReportWithEveryFormulaDecidedAgain) {
+    std::ostringstream out;
+    CheckingTone tone(out);
+    runExperiment(tone, out);
     const std::string report = test_support::expectedReport();
-    EXPECT_EQ(out.str(), report);
-    std::vector<std::size_t> rowStarts;
+    ASSERT_EQ(out.str(), report);
+
+    std::vector<std::tuple<int, int, std::size_t>> expected;
+    std::vector<std::string> column;
     for (std::size_t at = 0; at < report.size(); at = report.find('\n', at) + 1) {
-        if (std::isdigit(report[at]) != 0) {
-            rowStarts.push_back(at);
+        if (const std::size_t gap = report.find("      ", at); std::isdigit(report[at]) != 0) {
+            expected.emplace_back(kRowToneHz, kRowToneMs, at);
+            column.push_back(report.substr(gap + 6, report.find(' ', gap + 6) - gap - 6));
         }
     }
-    EXPECT_EQ(atRowTones, rowStarts);
+    expected.emplace_back(kFinalToneHz, kFinalToneMs, report.size());
+    EXPECT_EQ(tone.tones, expected);
+    EXPECT_EQ(tone.contradictions, column);
 }
 
 TEST_F(ReportTest, SingleRowReportHasTheShortLayout) {

@@ -77,14 +77,6 @@ TEST(SearchTest, SmallFormulasTakeTheTracedNumberOfSteps) {
     }
 }
 
-TEST(SearchTest, FirstFormulaOfARunIsSolvedInTenSteps) {
-    rngState = kRngInitialState;
-    const Formula formula = generateFormula(10, 20);
-    rngState = kRngInitialState;
-    EXPECT_EQ(solve(formula), 1);
-    EXPECT_EQ(stepCounter, 10);
-}
-
 TEST(SearchTest, DirectSearchAddsToTheCounterAndNeverBranchesOnUnlistedVariables) {
     stepCounter = 5;
     const Formula formula = formulaOf(2, "(1)");

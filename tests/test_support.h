@@ -79,6 +79,16 @@ inline std::vector<std::string> lines(const std::string& text) {
     return result;
 }
 
+// The length and an FNV-1a hash of `text`: pins a long output without a
+// second copy of the code that writes it.
+inline std::string fingerprint(const std::string& text) {
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const char c : text) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    }
+    return std::to_string(text.size()) + " bytes, hash " + std::to_string(hash);
+}
+
 inline std::string expectedReport() {
     std::ifstream file(SATPHASE_EXPECTED_REPORT, std::ios::binary);
     std::ostringstream text;

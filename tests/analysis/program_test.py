@@ -1,18 +1,38 @@
-"""satphase analyze run as a user runs it, on sweeps the real program writes."""
+"""satphase analyze run as a user runs it, on sweeps the real program writes: once
+through the program, otherwise through main() in this interpreter, which is
+what the program hands its arguments to."""
 
+import contextlib
+import io
 import json
 import os
 import subprocess
 import tempfile
 import unittest
+import unittest.mock
+
+import satphase_analyze
 
 PROGRAM = os.environ.get("SATPHASE_PROGRAM")
 GRID = ["--vars", "10,20,30", "--ratios", "3:6.5:0.25", "--trials", "101"]
 
 
-def run(directory, *arguments):
-    return subprocess.run([PROGRAM, "analyze", *arguments], cwd=directory, capture_output=True,
-                          text=True, stdin=subprocess.DEVNULL)
+def run(directory, *arguments, program=False):
+    if program:
+        return subprocess.run([PROGRAM, "analyze", *arguments], cwd=directory,
+                              capture_output=True, text=True, stdin=subprocess.DEVNULL)
+    out, err, here = io.StringIO(), io.StringIO(), os.getcwd()
+    os.chdir(directory)
+    try:
+        with contextlib.redirect_stdout(out), contextlib.redirect_stderr(err), \
+                unittest.mock.patch("sys.stdin", io.TextIOWrapper(io.BytesIO())):
+            try:
+                status = satphase_analyze.main(list(arguments))
+            except SystemExit as exit:
+                status = exit.code
+    finally:
+        os.chdir(here)
+    return subprocess.CompletedProcess(arguments, status, out.getvalue(), err.getvalue())
 
 
 @unittest.skipUnless(PROGRAM, "SATPHASE_PROGRAM names the satphase executable")
@@ -32,8 +52,8 @@ class ProgramTest(unittest.TestCase):
 
     def test_per_cell_and_per_formula_runs_agree(self):
         results = []
-        for path in (self.cells, self.formulas):
-            result = run(self.work, path, "--format", "json")
+        for path, program in ((self.cells, True), (self.formulas, False)):
+            result = run(self.work, path, "--format", "json", program=program)
             self.assertEqual((result.returncode, result.stderr), (0, ""))
             results.append(json.loads(result.stdout))
         cells, formulas = results
