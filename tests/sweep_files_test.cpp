@@ -44,10 +44,9 @@ std::string written(const SweepDefinition& definition, OutputFormat format,
     SweepRunner runner(definition, cells, SweepRunner::Options{1, 0});
     std::string text = outputPreamble(format, definition, shard);
     SweepRunner::Hooks hooks;
+    CellTextWriter writer(format, definition);
     hooks.decides = [&](const SweepCell& cell) { return !shard || shard->holds(cell); };
-    hooks.finished = [&](const FinishedCell& cell) {
-        appendCellText(format, definition, cell, text);
-    };
+    hooks.finished = [&](const FinishedCell& cell) { writer.append(cell, text); };
     const std::atomic<bool> stop{false};
     SweepProgress progress;
     EXPECT_EQ(runner.run(definition.seed, hooks, stop, progress), SweepRunner::Outcome::Completed);
