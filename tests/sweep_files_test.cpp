@@ -148,7 +148,7 @@ TEST(RecordSchema, HeadersAreTheDocumentedOnesAndEveryColumnReadsBackItsOwnValue
     const std::vector<SweepCell> cells = cellsOf(definition);
     std::vector<FormulaResult> results;
     for (const std::uint64_t steps : {7, 2, 30, 11, 5}) {
-        results.push_back(FormulaResult{0, steps != 11, steps});
+        results.push_back(FormulaResult{0, steps != 11, {steps}});
     }
     std::vector<std::uint64_t> scratch;
     const CellSummary summary = summarise(results, scratch);

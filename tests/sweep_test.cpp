@@ -94,7 +94,7 @@ TEST(SweepPlan, CellsTheGeneratorCannotServeAreRefusedBeforeAnyWork) {
 TEST(CellSummary, OrderStatisticsAndTheWilsonInterval) {
     std::vector<FormulaResult> results;
     for (const std::uint64_t steps : {9, 1, 8, 2, 7, 3, 6, 4, 5, 100}) {
-        results.push_back(FormulaResult{0, steps % 2 == 0, steps});
+        results.push_back(FormulaResult{0, steps % 2 == 0, {steps}});
     }
     std::vector<std::uint64_t> scratch;
     const CellSummary s = summarise(results, scratch);
@@ -110,11 +110,11 @@ TEST(CellSummary, OrderStatisticsAndTheWilsonInterval) {
     EXPECT_NEAR(s.satHigh, 0.7634, 1e-4);
 
     // No formula satisfiable, or all: the interval ends exactly at 0 or 1.
-    const std::vector<FormulaResult> none(3, FormulaResult{0, false, 1});
+    const std::vector<FormulaResult> none(3, FormulaResult{0, false, {1}});
     const CellSummary zero = summarise(none, scratch);
     EXPECT_EQ(zero.satLow, 0.0);
     EXPECT_NEAR(zero.satHigh, 0.5615, 1e-4);
-    const std::vector<FormulaResult> all(3, FormulaResult{0, true, 1});
+    const std::vector<FormulaResult> all(3, FormulaResult{0, true, {1}});
     EXPECT_EQ(summarise(all, scratch).satHigh, 1.0);
 }
 
