@@ -58,6 +58,6 @@ class Cdcl {
 // The options every CaDiCaL of this program runs with: quiet; stable mode
 // only (the heart of CaDiCaL's "sat" configuration); no chronological
 // backtracking, so that every conflict is analysed and counted. On random
-// 3-SAT at the threshold this is 1.66 times as fast as CaDiCaL's defaults
+// 3-SAT at the threshold this is 1.65 times as fast as CaDiCaL's defaults
 // at 150 variables (bench/README.md).
 void setCdclOptions(CaDiCaL::Solver& solver);
