@@ -79,6 +79,16 @@ def draw(analysis):
     return figure
 
 
+def _metadata(extension):
+    """The satphase that drew the figure (SATPHASE_MADE_BY, set by `satphase analyze`)
+    in the PNG's Software chunk or the SVG's creator; the SVG carries no date."""
+    metadata = {"Date": None} if extension == "svg" else {}
+    made_by = os.environ.get("SATPHASE_MADE_BY")
+    if made_by:
+        metadata["Creator" if extension == "svg" else "Software"] = made_by
+    return metadata
+
+
 def write(figure, prefix):
     """Writes PREFIX.png and PREFIX.svg, both or neither."""
     import matplotlib
@@ -95,7 +105,7 @@ def write(figure, prefix):
                 # The salt and the missing date make the SVG of the same input the same.
                 with matplotlib.rc_context({"svg.hashsalt": "satphase"}):
                     figure.savefig(out, format=extension, dpi=DPI,
-                                   metadata={"Date": None} if extension == "svg" else None)
+                                   metadata=_metadata(extension))
         for temporary, path in written:
             os.replace(temporary, path)
         written = []

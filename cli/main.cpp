@@ -15,6 +15,7 @@
 #include "cli/solve_command.h"
 #include "cli/sweep_command.h"
 #include "experiment/report.h"
+#include "platform/build_info.h"
 #include "platform/tone.h"
 
 namespace {
@@ -48,10 +49,20 @@ int runClassic() {
     return std::cout ? 0 : reportOutputFailure("the report");
 }
 
+// What --version prints: the release on the first line, as help2man and
+// the like expect, and the commit below it, so that a result can be traced
+// to the exact source that made it.
+std::string versionText() {
+    return "satphase " + std::string(programVersion()) + "\ncommit " +
+           std::string(programCommit()) + "\n";
+}
+
 int runCommandLine(int argc, char** argv) {
     CLI::App app(kDescription, "satphase");
     app.footer("Run 'satphase COMMAND --help' for the options of a command.");
     app.require_subcommand(0, 1);
+    app.set_version_flag("--version", versionText(),
+                         "Print the version and the git commit it was built from, and exit");
     std::vector<Command> commands;
     commands.push_back(addSweepCommand(app));
     commands.push_back(addMergeCommand(app));
@@ -74,6 +85,9 @@ int runCommandLine(int argc, char** argv) {
     }
     try {
         app.parse(arguments);
+    } catch (const CLI::CallForVersion& version) {
+        std::cout << version.what() << std::flush;
+        return std::cout ? 0 : reportOutputFailure("the version");
     } catch (const CLI::ParseError& error) {
         if (help && dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
             // Help needs no required option.

@@ -1,23 +1,6 @@
 #include "cli/plot_command.h"
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <iostream>
-#include <string>
-#include <vector>
-
-#if !defined(_WIN32)
-#include <unistd.h>
-#endif
-
-namespace {
-
-// Debian's interpreter, which python3-matplotlib serves; another python3 on
-// the PATH may lack matplotlib.
-constexpr const char* kDebianPython = "/usr/bin/python3";
-
-}  // namespace
+#include "platform/python_program.h"
 
 Command addPlotCommand(CLI::App& parent) {
     CLI::App* app = parent.add_subcommand(
@@ -27,33 +10,7 @@ Command addPlotCommand(CLI::App& parent) {
 }
 
 int runPlot(int argc, char** argv) {
-    const char* script = std::getenv("SATPHASE_PLOT_SCRIPT");
-    const std::string path = script != nullptr ? script : SATPHASE_PLOT_SCRIPT;
-    if (!std::filesystem::exists(path)) {
-        std::cerr << "satphase plot: the plotting program " << path
-                  << " is missing (set SATPHASE_PLOT_SCRIPT to its place)\n";
-        return 1;
-    }
-#if defined(_WIN32)
-    static_cast<void>(argc);
-    static_cast<void>(argv);
-    std::cerr << "satphase plot: run " << path << " with Python 3 and matplotlib directly\n";
-    return 1;
-#else
-    const bool debian = std::filesystem::exists(kDebianPython);
-    std::vector<char*> arguments;
-    std::string python = debian ? kDebianPython : "python3";
-    arguments.push_back(python.data());
-    std::string program = path;
-    arguments.push_back(program.data());
-    for (int i = 2; i < argc; ++i) {
-        arguments.push_back(argv[i]);
-    }
-    arguments.push_back(nullptr);
-    setenv("SATPHASE_PLOT_PROG", "satphase plot", 1);
-    execvp(arguments[0], arguments.data());
-    std::cerr << "satphase plot: cannot start " << python << ": " << std::strerror(errno)
-              << " (install Python 3 with matplotlib: apt-get install python3-matplotlib)\n";
-    return 1;
-#endif
+    return runPythonProgram({"plot", "plot/satphase_plot.py", "SATPHASE_PLOT_SCRIPT",
+                             "SATPHASE_PLOT_PROG", "python3-matplotlib"},
+                            argc, argv);
 }

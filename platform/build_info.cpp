@@ -1,10 +1,13 @@
 #include "platform/build_info.h"
 
-// Filled in by the build from the project's version and git.
+// The header is written by cmake/build_info.cmake at every build, from the
+// project's version and the source tree's git commit.
+#include "satphase_build_info.h"
+
 std::string_view programVersion() {
-    return "0.0.0";
+    return SATPHASE_VERSION;
 }
 
 std::string_view programCommit() {
-    return "unknown";
+    return SATPHASE_COMMIT;
 }

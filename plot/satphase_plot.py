@@ -469,6 +469,20 @@ def _draw_normalised(axes, size, color):
                       gid=f"peak-{solver}-{size.vars}")
 
 
+def figure_metadata(extension):
+    """What the figure says of its making: run by `satphase plot`, the version and
+    commit of that satphase (SATPHASE_MADE_BY) in the PNG's Software text chunk or
+    the SVG's Dublin Core creator. The SVG carries no date, so that the same sweep
+    drawn by the same programs gives the same bytes."""
+    import matplotlib
+    metadata = {"Date": None} if extension == "svg" else {}
+    made_by = os.environ.get("SATPHASE_MADE_BY")
+    if made_by:
+        metadata["Creator" if extension == "svg" else "Software"] = (
+            f"{made_by} with Matplotlib v{matplotlib.__version__}")
+    return metadata
+
+
 def write_figure(figure, prefix, report_lines):
     """Writes PREFIX.png and PREFIX.svg and prints the report, all or nothing.
 
@@ -492,7 +506,7 @@ def write_figure(figure, prefix, report_lines):
                     # The salt and the missing date keep the SVG of the same sweep the same.
                     with matplotlib.rc_context({"svg.hashsalt": "satphase"}):
                         figure.savefig(out, format=extension, dpi=DPI,
-                                       metadata={"Date": None} if extension == "svg" else None)
+                                       metadata=figure_metadata(extension))
         except OSError as error:
             raise Refusal(f"cannot write {path}: {error.strerror}") from None
         try:

@@ -176,6 +176,9 @@ TEST(SafeFileSet, ReplacesOldFilesWhenAskedAndKeepsNoCopy) {
 // What a SIGINT handler calls: every live temporary goes, and the writers
 // then fail instead of reporting a file they no longer have.
 TEST(SafeFile, RemovesEveryLiveTemporaryOnRequest) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "Windows removes no file that is still open";
+#endif
     const fs::path directory = freshDirectory();
     AtomicFile single;
     ASSERT_FALSE(single.open(directory / "single", false));

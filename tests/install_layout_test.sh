@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# An installed satphase finds its plotting program from its own place: the
+# binary copied to PREFIX/bin and the program to PREFIX/share/satphase, run
+# through a link from elsewhere, with no variable pointing at either; what it
+# says when the program is missing; and SATPHASE_PLOT_SCRIPT overriding.
+#   install_layout_test.sh PROGRAM PLOT_SCRIPT SWEEP_CSV
+set -euo pipefail
+program=$1 script=$2 sweep=$3
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+fail() {
+    echo "install_layout_test: $*" >&2
+    exit 1
+}
+mkdir -p "$scratch/prefix/bin" "$scratch/prefix/share/satphase" "$scratch/links" "$scratch/work"
+cp "$program" "$scratch/prefix/bin/satphase"
+cp "$script" "$scratch/prefix/share/satphase/satphase_plot.py"
+ln -s "$scratch/prefix/bin/satphase" "$scratch/links/satphase"
+cd "$scratch/work"
+unset SATPHASE_PLOT_SCRIPT SATPHASE_MADE_BY
+satphase=$scratch/links/satphase
+
+made_by="satphase $("$satphase" --version | sed -n '1s/^satphase //p; 2s/^commit \(.*\)/(commit \1)/p' | paste -sd ' ')"
+"$satphase" plot "$sweep" --output figure >/dev/null || fail "plot failed in the installed layout"
+grep -aqP "Software\x00\Q$made_by\E with Matplotlib" figure.png || fail "figure.png lacks '$made_by'"
+grep -qF "<dc:title>$made_by with Matplotlib" figure.svg || fail "figure.svg lacks '$made_by'"
+
+# Missing: one line naming where it looked, status 1, nothing written.
+rm "$scratch/prefix/share/satphase/satphase_plot.py"
+rm figure.png figure.svg
+if "$satphase" plot "$sweep" --output figure 2>error.txt; then fail "plot succeeded without its program"; fi
+[ "$(wc -l <error.txt)" -eq 1 ] && grep -qF "looked at $scratch/prefix/share/satphase/satphase_plot.py" error.txt \
+    || fail "unexpected message: $(cat error.txt)"
+[ ! -e figure.png ] && [ ! -e figure.svg ] || fail "a figure was written"
+
+# SATPHASE_PLOT_SCRIPT, when set, is the one place looked at.
+if SATPHASE_PLOT_SCRIPT=$scratch/other.py "$satphase" plot "$sweep" 2>error.txt; then
+    fail "plot succeeded with SATPHASE_PLOT_SCRIPT naming no file"
+fi
+grep -qF "(looked at $scratch/other.py;" error.txt || fail "SATPHASE_PLOT_SCRIPT ignored: $(cat error.txt)"
