@@ -54,8 +54,8 @@ struct FinishedCell {
     const CellSummary& summary;               // the first solver's
     double seconds = 0;                       // the cell's time, start to end
     std::span<const FormulaResult> formulas;  // in trial order
-    // A sweep with solvers: each one's summary and its own time deciding the
-    // cell's formulas (summed over threads), in the sweep's order.
+    // A sweep with solvers: each one's summary and the wall-clock time its
+    // searches took on the cell's formulas (summed over threads), in its order.
     std::span<const CellSummary> summaries = {};
     std::span<const double> solverSeconds = {};
 };
