@@ -476,4 +476,20 @@ TEST(SolveCommand, HandWrittenFiles) {
     }
 }
 
+// Another solver decides the same file: its name and its cost in its own unit
+// (the counts traced by hand in the dpll tests), the same verdict.
+TEST(SolveCommand, OtherSolversNameTheirCost) {
+    const std::string files = std::string("cd '") + SATPHASE_DIMACS_FILES + "' && " + kSatphase;
+    const ProgramRun dpll = run(files + " solve --solver dpll layout-mix.cnf");
+    EXPECT_EQ(dpll.status, 20) << dpll.err;
+    EXPECT_NE(dpll.out.find("c solver dpll\nc branches 3\nc propagations 4\n"), std::string::npos)
+        << dpll.out;
+#ifdef SATPHASE_HAVE_CADICAL
+    const ProgramRun cdcl = run(files + " solve --solver cdcl uf20-layout.cnf");
+    EXPECT_EQ(cdcl.status, 10) << cdcl.err;
+    EXPECT_NE(cdcl.out.find("c solver cdcl\nc conflicts 0\n"), std::string::npos) << cdcl.out;
+#endif
+    EXPECT_EQ(run(files + " solve --solver walksat uf20-layout.cnf").status, 2);
+}
+
 }  // namespace
