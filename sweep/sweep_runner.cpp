@@ -30,7 +30,7 @@ SweepRunner::SweepRunner(const SweepDefinition& definition, std::span<const Swee
       cells_(cells.begin(), cells.end()),
       options_(options),
       trials_(definition.trials),
-      generator_(largest(cells, &SweepCell::vars), largest(cells, &SweepCell::clauses)) {
+      source_(largest(cells, &SweepCell::vars), largest(cells, &SweepCell::clauses)) {
     const std::int32_t trials = trials_;
     const std::int32_t maxVars = largest(cells, &SweepCell::vars);
     const std::int32_t maxClauses = largest(cells, &SweepCell::clauses);
@@ -47,7 +47,7 @@ SweepRunner::SweepRunner(const SweepDefinition& definition, std::span<const Swee
     results_.resize(static_cast<std::size_t>(trials));
     sortedSteps_.reserve(static_cast<std::size_t>(trials));
     for (std::int32_t e = 0; e < std::max(threads, 1); ++e) {
-        engines_.push_back(std::make_unique<TrailSearch>(maxVars, maxClauses));
+        engines_.push_back(std::make_unique<TrailSearch>(maxVars, maxClauses, definition.k));
     }
     for (std::int32_t t = 0; t < threads; ++t) {
         threads_.emplace_back([this, t] { work(static_cast<std::size_t>(t)); });
@@ -72,7 +72,22 @@ std::int32_t SweepRunner::clausesOf(const SweepCell& cell) const {
 bool SweepRunner::draw(const SweepCell& cell, std::int32_t trial, RandomStream& stream,
                        CnfFormula& formula) {
     results_[static_cast<std::size_t>(trial)].startState = stream.state();
-    return drawFormula(definition_, cell, clausesOf(cell), generator_, stream, formula);
+    return drawFormula(definition_, cell, clausesOf(cell), source_, stream, formula);
+}
+
+bool SweepRunner::verdictsHold(const SweepCell& cell) {
+    if (!drawsSatisfiableFormulas(definition_)) {
+        return true;
+    }
+    for (std::size_t trial = 0; trial < results_.size(); ++trial) {
+        if (!results_[trial].satisfiable) {
+            failedCell_ = cell.index;
+            failedTrial_ = static_cast<std::int32_t>(trial);
+            failedStartState_ = results_[trial].startState;
+            return false;
+        }
+    }
+    return true;
 }
 
 void SweepRunner::record(std::int32_t trial, const TrailSearch::Outcome& outcome) {
@@ -170,6 +185,12 @@ SweepRunner::Outcome SweepRunner::run(std::int32_t seed, const Hooks& hooks,
         }
         if (stop.load(std::memory_order_relaxed)) {
             return Outcome::Interrupted;
+        }
+        if (hooks.decided) {
+            hooks.decided(cell, results_);
+        }
+        if (!verdictsHold(cell)) {
+            return Outcome::PlantedUnsatisfiable;
         }
         const CellSummary summary = summarise(results_, sortedSteps_);
         const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;

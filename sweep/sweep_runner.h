@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "formula/cnf_formula.h"
-#include "random/cnf_generator.h"
+#include "random/formula_source.h"
 #include "solver/trail_search.h"
 #include "sweep/cell_summary.h"
 #include "sweep/formula_draw.h"
@@ -56,6 +56,10 @@ class SweepRunner {
         // A cell drawn but not decided, with the stream's state at its start;
         // returning false ends the run (Outcome::Refused).
         std::function<bool(const SweepCell&, std::int32_t startState)> skipped;
+        // The verdicts of a decided cell, before they are checked and
+        // summarised: a seam for tests, which break a verdict on purpose to
+        // see the sweep catch it. Nothing when empty.
+        std::function<void(const SweepCell&, std::span<FormulaResult>)> decided;
         // A decided cell, in cell order.
         std::function<void(const FinishedCell&)> finished;
         // Asked after every finished cell: true ends the run (Outcome::Halted),
@@ -63,7 +67,17 @@ class SweepRunner {
         std::function<bool()> halted;
     };
 
-    enum class Outcome { Completed, Interrupted, GenerationFailed, Refused, Halted };
+    // PlantedUnsatisfiable: the search called a formula of a planted model
+    // unsatisfiable, which its hidden assignment satisfies; the run ends
+    // before that cell is finished, as a fault of the search.
+    enum class Outcome {
+        Completed,
+        Interrupted,
+        GenerationFailed,
+        Refused,
+        Halted,
+        PlantedUnsatisfiable
+    };
 
     // Runs every cell from the stream state `seed`. A raised `stop` ends the
     // run within moments, without finishing the cell under way.
@@ -71,7 +85,11 @@ class SweepRunner {
                 SweepProgress& progress);
 
     // After GenerationFailed: the cell whose formula could not be drawn.
+    // After PlantedUnsatisfiable: the cell, and the first trial of it called
+    // unsatisfiable with the stream's state at that formula's start.
     std::int32_t failedCell() const { return failedCell_; }
+    std::int32_t failedTrial() const { return failedTrial_; }
+    std::int32_t failedStartState() const { return failedStartState_; }
 
   private:
     std::int32_t clausesOf(const SweepCell& cell) const;
@@ -80,13 +98,16 @@ class SweepRunner {
     void record(std::int32_t trial, const TrailSearch::Outcome& outcome);
     // Draws and decides the trials of one cell; false when a draw failed.
     bool runCell(const SweepCell& cell, RandomStream& stream);
+    // Whether a decided cell's verdicts are possible for the sweep's model;
+    // notes the first that is not.
+    bool verdictsHold(const SweepCell& cell);
     void work(std::size_t engine);
 
     SweepDefinition definition_;
     std::vector<SweepCell> cells_;
     Options options_;
     std::int32_t trials_;
-    CnfGenerator generator_;
+    FormulaSource source_;
     std::vector<std::unique_ptr<TrailSearch>> engines_;
     // Formulas drawn and not yet decided: trial t waits in slot t mod the
     // number of slots, which is free again once its trial is decided.
@@ -94,6 +115,8 @@ class SweepRunner {
     std::vector<FormulaResult> results_;
     std::vector<std::uint64_t> sortedSteps_;
     std::int32_t failedCell_ = -1;
+    std::int32_t failedTrial_ = -1;
+    std::int32_t failedStartState_ = 0;
 
     // Shared with the deciding threads, under mutex_.
     std::mutex mutex_;
