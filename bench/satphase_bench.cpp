@@ -1,9 +1,15 @@
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <numeric>
 #include <ostream>
 #include <streambuf>
 #include <vector>
+
+#ifdef SATPHASE_HAVE_CADICAL
+#include <cadical.hpp>
+#endif
 
 #include "experiment/report.h"
 #include "experiment/trial_runner.h"
@@ -14,6 +20,7 @@
 #include "random/formula_source.h"
 #include "random/random_source.h"
 #include "solver/search.h"
+#include "solver/solver_kind.h"
 #include "solver/trail_search.h"
 #include "sweep/sweep_plan.h"
 #include "sweep/sweep_runner.h"
@@ -161,5 +168,149 @@ void BM_UniformStepTime(benchmark::State& state) {
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_UniformStepTime)->DenseRange(2, 7)->Unit(benchmark::kMillisecond);
+// One cell of `trials` formulas of `vars` variables at ratio 4.26, drawn from
+// a sweep's default stream (the formulas `satphase sweep --vars N --ratios
+// 4.26` draws), decided with `kind` on this thread, drawing included. Shows
+// the median and mean cost per formula and the cell's time.
+void decideCell(benchmark::State& state, SolverKind kind, std::int32_t trials) {
+    const auto vars = static_cast<std::int32_t>(state.range(0));
+    const auto clauses = static_cast<std::int32_t>(Ratio{4260000}.clausesFor(vars));
+    CnfGenerator generator(vars, clauses);
+    FormulaDecider decider(vars, clauses);
+    CnfFormula formula;
+    formula.clauses.reserve(static_cast<std::size_t>(clauses));
+    std::vector<std::uint64_t> costs(static_cast<std::size_t>(trials));
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
+        RandomStream stream(kRngInitialState);
+        for (std::uint64_t& cost : costs) {
+            generator.generate(vars, clauses, stream, formula);
+            cost = decider.decide(kind, formula).cost;
+        }
+    }
+    const double mean = static_cast<double>(std::accumulate(costs.begin(), costs.end(), 0ULL)) /
+                        static_cast<double>(costs.size());
+    std::nth_element(costs.begin(), costs.begin() + trials / 2, costs.end());
+    state.counters["median_cost"] =
+        static_cast<double>(costs[static_cast<std::size_t>(trials / 2)]);
+    state.counters["mean_cost"] = mean;
+}
+
+// Issue 20's speed marks: a cell of 301 formulas at 4.26, dpll at 100
+// variables and cdcl at 150, each to take under 2 s.
+void BM_DpllCell(benchmark::State& state) {
+    decideCell(state, SolverKind::Dpll, 301);
+}
+BENCHMARK(BM_DpllCell)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+
+// How cost and time grow with the size: 101 formulas per cell, as
+// scripts/cost-growth does for the splitting search.
+void BM_DpllGrowth(benchmark::State& state) {
+    decideCell(state, SolverKind::Dpll, 101);
+}
+BENCHMARK(BM_DpllGrowth)->DenseRange(20, 150, 10)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+#ifdef SATPHASE_HAVE_CADICAL
+void BM_CdclCell(benchmark::State& state) {
+    decideCell(state, SolverKind::Cdcl, 301);
+}
+BENCHMARK(BM_CdclCell)->Arg(150)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+
+void BM_CdclGrowth(benchmark::State& state) {
+    decideCell(state, SolverKind::Cdcl, 101);
+}
+BENCHMARK(BM_CdclGrowth)->DenseRange(20, 250, 10)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A fresh CaDiCaL per formula (what Cdcl does) against one CaDiCaL kept for
+// a whole cell: formula i's clauses are added with an extra literal ~a_i,
+// decided assuming a_i, and then switched off for good by the unit ~a_i.
+// The same 101 formulas at ratio 4.26 each time, drawn beforehand.
+class CountingLearner : public CaDiCaL::Learner {
+  public:
+    bool learning(int /*size*/) override {
+        ++count;
+        return false;
+    }
+    void learn(int /*lit*/) override {}
+    std::uint64_t count = 0;
+};
+
+std::vector<CnfFormula> thresholdFormulas(std::int32_t vars, std::int32_t count) {
+    const auto clauses = static_cast<std::int32_t>(Ratio{4260000}.clausesFor(vars));
+    CnfGenerator generator(vars, clauses);
+    RandomStream stream(kRngInitialState);
+    std::vector<CnfFormula> formulas(static_cast<std::size_t>(count));
+    for (CnfFormula& formula : formulas) {
+        generator.generate(vars, clauses, stream, formula);
+    }
+    return formulas;
+}
+
+void addClauses(CaDiCaL::Solver& solver, const CnfFormula& formula, int activation) {
+    for (const CnfClause& clause : formula.clauses) {
+        if (activation != 0) {
+            solver.add(-activation);
+        }
+        for (std::int32_t k = 0; k < clause.size; ++k) {
+            const int variable = variableOf(clause.lits[k]) + 1;
+            solver.add(isNegated(clause.lits[k]) ? -variable : variable);
+        }
+        solver.add(0);
+    }
+}
+
+void BM_CdclFresh(benchmark::State& state) {
+    const std::vector<CnfFormula> formulas =
+        thresholdFormulas(static_cast<std::int32_t>(state.range(0)), 101);
+    std::uint64_t conflicts = 0;
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
+        for (const CnfFormula& formula : formulas) {
+            CaDiCaL::Solver solver;
+            solver.set("quiet", 1);
+            CountingLearner learner;
+            solver.connect_learner(&learner);
+            addClauses(solver, formula, 0);
+            benchmark::DoNotOptimize(solver.solve());
+            conflicts += learner.count;
+        }
+    }
+    state.counters["conflicts"] =
+        benchmark::Counter(static_cast<double>(conflicts), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_CdclFresh)->Arg(50)->Arg(150)->Unit(benchmark::kMillisecond);
+
+void BM_CdclReused(benchmark::State& state) {
+    const auto vars = static_cast<std::int32_t>(state.range(0));
+    const std::vector<CnfFormula> formulas = thresholdFormulas(vars, 101);
+    std::vector<int> fresh;
+    for (const CnfFormula& formula : formulas) {
+        CaDiCaL::Solver solver;
+        solver.set("quiet", 1);
+        addClauses(solver, formula, 0);
+        fresh.push_back(solver.solve());
+    }
+    std::uint64_t conflicts = 0;
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
+        CaDiCaL::Solver solver;
+        solver.set("quiet", 1);
+        CountingLearner learner;
+        solver.connect_learner(&learner);
+        for (std::size_t i = 0; i < formulas.size(); ++i) {
+            const int activation = vars + 1 + static_cast<int>(i);
+            addClauses(solver, formulas[i], activation);
+            solver.assume(activation);
+            if (solver.solve() != fresh[i]) {
+                state.SkipWithError("a reused solver's verdict differs");
+                return;
+            }
+            solver.add(-activation);
+            solver.add(0);
+        }
+        conflicts += learner.count;
+    }
+    state.counters["conflicts"] =
+        benchmark::Counter(static_cast<double>(conflicts), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_CdclReused)->Arg(50)->Arg(150)->Unit(benchmark::kMillisecond);
+#endif
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "dimacs/dimacs_reader.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <limits>
@@ -90,10 +91,16 @@ class Reader {
     }
 
     std::optional<DimacsProblem> read(std::string_view text) {
+        if (const char* mark = byteOrderMark(text)) {
+            line_ = 1;
+            fail(std::string("the file begins with a ") + mark +
+                 " byte-order mark; DIMACS files are plain ASCII: save it without one");
+            return problem_;
+        }
         std::size_t pos = 0;
         bool ended = false;
-        // A text that ends with a newline ends with an empty line, which is harmless.
-        while (!ended && pos <= text.size()) {
+        // The newline that ends the last line does not begin another one.
+        while (!ended && pos < text.size()) {
             ++line_;
             std::size_t end = text.find('\n', pos);
             if (end == std::string_view::npos) {
@@ -109,6 +116,17 @@ class Reader {
     }
 
   private:
+    // The name of the byte-order mark `text` begins with, if any.
+    static const char* byteOrderMark(std::string_view text) {
+        if (text.starts_with("\xEF\xBB\xBF")) {
+            return "UTF-8";
+        }
+        if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
+            return "UTF-16";
+        }
+        return nullptr;
+    }
+
     // Returns true at the `%` that ends the formula.
     bool readLine(std::string_view text) {
         Tokens tokens(text);
@@ -184,6 +202,10 @@ class Reader {
                  (status == Number::kTooLarge ? " is too large a number" : " is not an integer"));
             return;
         }
+        if (value == 0 && token.starts_with('-')) {
+            fail(quoted(token) + " is neither a literal nor the 0 that ends a clause");
+            return;
+        }
         if (clauseLine_ == 0) {
             clauseLine_ = line_;
         }
@@ -236,6 +258,8 @@ class Reader {
 
     std::optional<DimacsProblem> finish() {
         if (headerLine_ == 0) {
+            line_ = std::max<std::int64_t>(line_,
+                                           1);  // the last line, or the only one of an empty text
             fail("no 'p cnf' header");
         } else if (clauseLine_ != 0) {
             line_ = clauseLine_;

@@ -35,3 +35,25 @@ void appendDimacs(std::string& out, const CnfFormula& formula,
         out += "0\n";
     }
 }
+
+void appendValueLines(std::string& out, std::span<const std::int8_t> values) {
+    std::size_t lineStart = out.size();
+    out += 'v';
+    const auto add = [&](std::int64_t value) {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        const auto width = static_cast<std::size_t>(end - digits);
+        if (out.size() - lineStart + 1 + width > kMaxValueLine) {
+            out += "\nv";
+            lineStart = out.size() - 1;
+        }
+        out += ' ';
+        out.append(digits, width);
+    };
+    for (std::size_t v = 0; v < values.size(); ++v) {
+        const auto number = static_cast<std::int64_t>(v + 1);
+        add(values[v] == 1 ? number : -number);
+    }
+    add(0);
+    out += '\n';
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -12,3 +14,11 @@
 // ended by ` 0`. Comments must be single lines.
 void appendDimacs(std::string& out, const CnfFormula& formula,
                   std::span<const std::string> comments = {});
+
+// The longest `v` line appendValueLines() writes, newline not counted.
+inline constexpr std::size_t kMaxValueLine = 4096;
+
+// Appends the values of a model as SAT solvers print them: `v` lines of at
+// most kMaxValueLine characters holding every variable (1-based, negated when
+// false, `values` 1 true or 0 false), then the closing 0.
+void appendValueLines(std::string& out, std::span<const std::int8_t> values);

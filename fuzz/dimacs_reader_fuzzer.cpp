@@ -2,6 +2,7 @@
 // end without a sanitizer finding, and either give a formula the search can
 // take, which the writer writes back to the same formula, or a problem on a
 // line of the text, described in one printable line.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -61,10 +62,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CnfFormula formula;
     const std::optional<DimacsProblem> problem = readDimacs(text, formula);
     if (problem) {
-        std::int64_t lines = 1;
+        // The newline that ends the last line does not begin another one.
+        std::int64_t lines = text.empty() || text.back() == '\n' ? 0 : 1;
         for (const char c : text) {
             lines += c == '\n' ? 1 : 0;
         }
+        lines = std::max<std::int64_t>(lines, 1);
         require(problem->line >= 1 && problem->line <= lines);
         require(!problem->what.empty());
         for (const char c : problem->what) {

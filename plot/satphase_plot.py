@@ -13,6 +13,7 @@ import json
 import math
 import os
 import re
+import signal
 import sys
 import warnings
 from dataclasses import dataclass
@@ -34,8 +35,20 @@ SIZE_LIMITS = (300, 10000)
 DPI = 100
 
 
+# Whole numbers beyond this are no count or index a sweep writes.
+LARGEST_WHOLE = 2**63 - 1
+
+
 class Refusal(Exception):
     """Input that cannot be plotted or output that cannot be written; the message says why."""
+
+
+class Interrupted(Exception):
+    """SIGINT or SIGTERM: stop, leave no file behind, exit with this status."""
+
+    def __init__(self, status):
+        super().__init__(status)
+        self.status = status
 
 
 @dataclass(frozen=True)
@@ -100,7 +113,7 @@ def _skip_sweep_line(lines, first, name):
     """JSON Lines open with a line that describes the sweep: the records follow it."""
     try:
         opening = json.loads(lines[first])
-    except ValueError:
+    except (ValueError, RecursionError):
         return first
     if not isinstance(opening, dict) or not isinstance(opening.get("sweep"), dict):
         return first
@@ -137,6 +150,8 @@ def _jsonl_records(lines, first, name, cut_off):
     def parse(index):
         try:
             record = json.loads(lines[index])
+        except RecursionError:
+            raise Refusal(f"{name} line {index + 1}: JSON nested too deeply for a record") from None
         except ValueError:
             record = None
         if isinstance(record, dict):
@@ -166,10 +181,15 @@ def _cell(record, where):
                 value = int(value) if whole else float(value)
             except ValueError:
                 value = None
-        if (isinstance(value, bool) or not isinstance(value, int if whole else (int, float))
-                or not math.isfinite(value)):
-            kind = "a whole number" if whole else "a number"
-            raise Refusal(f"{where}: {key} is {record[key]!r}, not {kind}")
+        kind = "a whole number" if whole else "a number"
+        if isinstance(value, bool) or not isinstance(value, int if whole else (int, float)):
+            raise Refusal(f"{where}: {key} is {_shown(record[key])}, not {kind}")
+        try:
+            finite = math.isfinite(value) and abs(value) <= (LARGEST_WHOLE if whole else math.inf)
+        except OverflowError:  # an integer beyond any float
+            finite = False
+        if not finite:
+            raise Refusal(f"{where}: {key} is {_shown(record[key])}, not {kind} within range")
         return value
 
     cell = Cell(cell=number("cell", True), vars=number("vars", True), ratio=number("ratio"),
@@ -186,6 +206,12 @@ def _cell(record, where):
         raise Refusal(f"{where}: q1_steps {cell.q1_steps:g}, median_steps {cell.median_steps:g}, "
                       f"q3_steps {cell.q3_steps:g} are not in order")
     return cell
+
+
+def _shown(value):
+    """A value as a message shows it: one short line."""
+    text = repr(value) if not isinstance(value, int) or abs(value) < 10**30 else "a huge number"
+    return text if len(text) <= 40 else text[:37] + "..."
 
 
 # ---------------------------------------------------------------- estimates
@@ -352,33 +378,63 @@ def draw(sizes, cells, title, pixels):
     return figure
 
 
-def write_figure(figure, prefix):
-    """Writes PREFIX.png and PREFIX.svg, both or neither."""
+def write_figure(figure, prefix, report_lines):
+    """Writes PREFIX.png and PREFIX.svg and prints the report, all or nothing.
+
+    Both files go to temporaries first; the report is printed and flushed, and
+    only then do the files take their names. Any failure, an interruption
+    included, removes the temporaries and leaves what was there before.
+    """
     import matplotlib
-    done, path = [], prefix
     for extension in ("png", "svg"):
         # The one renaming that could fail after the other succeeded.
         if os.path.isdir(f"{prefix}.{extension}"):
             raise Refusal(f"cannot write {prefix}.{extension}: it is a directory")
+    done, path = [], prefix
     try:
-        for extension in ("png", "svg"):
-            path = f"{prefix}.{extension}"
-            temporary = f"{path}.{os.getpid()}.tmp"
-            with open(temporary, "xb") as out:
-                done.append((temporary, path))
-                # The salt and the missing date keep the SVG of the same sweep the same.
-                with matplotlib.rc_context({"svg.hashsalt": "satphase"}):
-                    figure.savefig(out, format=extension, dpi=DPI,
-                                   metadata={"Date": None} if extension == "svg" else None)
+        try:
+            for extension in ("png", "svg"):
+                path = f"{prefix}.{extension}"
+                temporary = f"{path}.{os.getpid()}.tmp"
+                with open(temporary, "xb") as out:  # exclusive: never through a link
+                    done.append((temporary, path))
+                    # The salt and the missing date keep the SVG of the same sweep the same.
+                    with matplotlib.rc_context({"svg.hashsalt": "satphase"}):
+                        figure.savefig(out, format=extension, dpi=DPI,
+                                       metadata={"Date": None} if extension == "svg" else None)
+        except OSError as error:
+            raise Refusal(f"cannot write {path}: {error.strerror}") from None
+        try:
+            sys.stdout.write("\n".join(report_lines) + "\n")
+            sys.stdout.flush()
+        except OSError as error:
+            _silence_stdout()
+            raise Refusal(f"cannot write to standard output: {error.strerror}; "
+                          "no file written") from None
         for temporary, path in done:
             os.replace(temporary, path)
+        done = []
     except OSError as error:
+        raise Refusal(f"cannot write {path}: {error.strerror}") from None
+    finally:
         for temporary, _ in done:
             try:
                 os.remove(temporary)
             except OSError:
                 pass
-        raise Refusal(f"cannot write {path}: {error.strerror}") from None
+
+
+def _silence_stdout():
+    """Standard output that failed goes to /dev/null, so that the exit does not
+    report the failure a second time while flushing it."""
+    try:
+        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
+    except (OSError, ValueError):
+        pass
+
+
+def _interrupt(signum, _frame):
+    raise Interrupted(130 if signum == signal.SIGINT else 143)
 
 
 # ---------------------------------------------------------------- command line
@@ -464,22 +520,27 @@ def main(argv=None):
         name, text = read_input(arguments.input)
         cells = read_sweep(text, name)
         sizes = by_size(cells)
+        lines = report(sizes) + [f"Wrote {arguments.output}.png and {arguments.output}.svg"]
         with warnings.catch_warnings():
             warnings.simplefilter("ignore")  # layout and log-axis notices are not errors
-            write_figure(draw(sizes, cells, arguments.title, arguments.size), arguments.output)
-        print("\n".join(report(sizes)))
-        print(f"Wrote {arguments.output}.png and {arguments.output}.svg")
+            write_figure(draw(sizes, cells, arguments.title, arguments.size), arguments.output,
+                         lines)
     except Refusal as refusal:
         print(f"{PROG}: {refusal}", file=sys.stderr)
         return 1
+    except Interrupted as interruption:
+        print(f"{PROG}: interrupted; no file written", file=sys.stderr)
+        return interruption.status
     return 0
 
 
 if __name__ == "__main__":
+    signal.signal(signal.SIGINT, _interrupt)
+    signal.signal(signal.SIGTERM, _interrupt)
     try:
         sys.exit(main())
-    except KeyboardInterrupt:
-        sys.exit(130)
+    except Interrupted as interruption:  # before or after the work itself
+        sys.exit(interruption.status)
     except Exception as error:  # a fault of this program; still one line, not a traceback
         print(f"{PROG}: internal error: {type(error).__name__}: {error}", file=sys.stderr)
         sys.exit(1)

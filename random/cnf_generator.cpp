@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cassert>
 
 namespace {
 
@@ -118,10 +119,19 @@ void CnfGenerator::insertKey(ClauseKey key) {
     keys_[slot & keyMask_] = key;
 }
 
+// When the draws leave a clause that no distinct completion fits, which
+// happens only when the clauses asked for are close to every distinct clause
+// there is, the formula is drawn again from where the stream stands: a request
+// that refusal() accepts is always served, and every formula that a first
+// attempt completes is drawn exactly as before.
 bool CnfGenerator::generate(std::int32_t numVars, std::int32_t numClauses, RandomStream& stream,
                             CnfFormula& out) {
-    placeVariables(numVars, numClauses, stream, out);
-    return fillClauses(numVars, stream, out);
+    assert(numVars >= 3 && numVars <= 3 * std::int64_t{numClauses} &&
+           numClauses <= distinctClauses(numVars) && "a request that refusal() refuses");
+    do {
+        placeVariables(numVars, numClauses, stream, out);
+    } while (!fillClauses(numVars, stream, out));
+    return true;
 }
 
 void CnfGenerator::placeVariables(std::int32_t numVars, std::int32_t numClauses,

@@ -8,7 +8,7 @@
 #include "formula/cnf_formula.h"
 #include "random/random_stream.h"
 
-// Random 3-CNF formulas of any size, drawn exactly as generateFormula draws
+// Random 3-CNF formulas within the limits of CnfFormula, drawn exactly as generateFormula draws
 // them but without its clause capacity: for every request within that
 // capacity, the same stream state gives the same clauses in the same order.
 //
@@ -24,10 +24,11 @@ class CnfGenerator {
 
     // Fills `out` (its clause storage reused) with a formula of numClauses
     // clauses over numVars variables drawn from `stream`. The request must be
-    // within the sizes given at construction and have no refusal. Returns
-    // false, with `out` unspecified, only when the draws leave a clause that
-    // no distinct completion fits, which can happen only when the clauses
-    // asked for are close to every distinct clause there is.
+    // within the sizes given at construction and have no refusal. Always
+    // completes the formula and returns true; when the draws leave a clause
+    // that no distinct completion fits (only possible when the clauses asked
+    // for are close to every distinct clause there is), it draws the formula
+    // again from where the stream stands.
     bool generate(std::int32_t numVars, std::int32_t numClauses, RandomStream& stream,
                   CnfFormula& out);
 

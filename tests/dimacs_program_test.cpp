@@ -2,7 +2,10 @@
 // picosat, against the sweep's per-formula records, and on their own output.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/solve_command.h"
+#include "dimacs/cnf_decision.h"
 #include "dimacs/dimacs_reader.h"
 #include "dimacs/dimacs_writer.h"
 #include "formula/cnf_formula.h"
@@ -255,7 +258,16 @@ TEST(GenerateCommand, FilesHoldWhatStandardOutputGetsAndEachNamesItsOwnRerun) {
         3);
 }
 
-TEST(GenerateCommand, RefusalsAndFailuresLeaveNothingBehind) {
+std::vector<std::string> namesIn(const fs::path& directory) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(directory)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(GenerateCommand, RefusesTakenNamesAndWritesEveryFileOrNone) {
     const ScratchDirectory scratch;
     const fs::path directory = scratch.path() / "out";
     const std::string into = " --output-dir '" + directory.string() + "'";
@@ -270,12 +282,71 @@ TEST(GenerateCommand, RefusalsAndFailuresLeaveNothingBehind) {
     EXPECT_EQ(linesOf(badSeed.err).size(), 1U);
     EXPECT_FALSE(fs::exists(directory));
 
-    // The second formula cannot be written: the first must not stay either.
-    fs::create_directories(directory / ".satphase-v10-c40-s1-0001.cnf.tmp");
-    const ProgramRun blocked = run(generateCommand(10, 40, 1) + " --count 3" + into);
-    EXPECT_EQ(blocked.status, 1);
-    EXPECT_TRUE(blocked.err.starts_with("satphase: cannot write ")) << blocked.err;
-    EXPECT_EQ(std::distance(fs::directory_iterator(directory), fs::directory_iterator()), 1);
+    // A name already taken: refused before anything is written, unless --force.
+    fs::create_directories(directory);
+    const fs::path taken = directory / "satphase-v10-c40-s1-0001.cnf";
+    std::ofstream(taken) << "the user's own\n";
+    const ProgramRun refused = run(generateCommand(10, 40, 1) + " --count 3" + into);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err, "satphase: " + taken.string() +
+                               " already exists; it is left as it is (--force replaces such "
+                               "files)\n");
+    EXPECT_EQ(namesIn(directory).size(), 1U);
+    EXPECT_EQ(readFile(taken), "the user's own\n");
+    const ProgramRun forced = run(generateCommand(10, 40, 1) + " --count 3 --force" + into);
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    EXPECT_EQ(namesIn(directory).size(), 3U);
+    EXPECT_TRUE(readFile(taken).starts_with("c random 3-CNF formula"));
+
+    const ProgramRun notADirectory =
+        run(generateCommand(10, 40, 1) + " --output-dir '" + taken.string() + "'");
+    EXPECT_EQ(notADirectory.status, 1);
+    EXPECT_EQ(notADirectory.err, "satphase: " + taken.string() + " is not a directory\n");
+
+    // A write the device refuses (here a file-size limit) fails the whole set.
+    const fs::path limited = scratch.path() / "limited";
+    const ProgramRun tooLarge = run("ulimit -f 4 && " + generateCommand(100, 400, 1) +
+                                    " --count 3 --output-dir '" + limited.string() + "'");
+    EXPECT_EQ(tooLarge.status, 1);
+    EXPECT_TRUE(tooLarge.err.starts_with("satphase: cannot write ")) << tooLarge.err;
+    EXPECT_NE(tooLarge.err.find(": File too large; no file written\n"), std::string::npos)
+        << tooLarge.err;
+    EXPECT_TRUE(namesIn(limited).empty());
+
+    // And on standard output: a full device is a failure, found at the flush.
+    const ProgramRun full = run(generateCommand(10, 40, 1) + " > /dev/full");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err,
+              "satphase: cannot write the formulas to standard output: No space left on "
+              "device\n");
+}
+
+// Ctrl-C while a large set is being written: every temporary file goes, and
+// the exit status says the program was interrupted.
+TEST(GenerateCommand, AnInterruptLeavesTheDirectoryEmpty) {
+    const ScratchDirectory scratch;
+    const fs::path directory = scratch.path() / "out";
+    const fs::path errors = scratch.path() / "stderr";
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::freopen(errors.c_str(), "w", stderr);
+        execl(SATPHASE_PROGRAM, SATPHASE_PROGRAM, "generate", "--vars", "50", "--clauses", "200",
+              "--count", "100000", "--output-dir", directory.c_str(), nullptr);
+        _exit(127);
+    }
+    // Wait until files are being written, then interrupt.
+    for (int i = 0; i < 2000 && (!fs::exists(directory) || namesIn(directory).size() < 5); ++i) {
+        usleep(5000);
+    }
+    EXPECT_GE(namesIn(directory).size(), 5U);
+    kill(child, SIGINT);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    EXPECT_EQ(readFile(errors), "satphase: interrupted; no file written\n");
+    EXPECT_TRUE(namesIn(directory).empty());
 }
 
 TEST(SolveCommand, ReadsStandardInputAndWrapsLongValueLines) {
@@ -289,6 +360,31 @@ TEST(SolveCommand, ReadsStandardInputAndWrapsLongValueLines) {
     ASSERT_FALSE(readDimacs(readFile(file), formula));
     EXPECT_EQ(firstFalseClause(formula, valuesOf(solve.out, 1000)), std::nullopt);
     EXPECT_GT(linesOf(solve.out).size(), 6U);  // more than one `v` line
+}
+
+// Input is bounded however it comes, and a verdict that cannot be written
+// is a failure, not a verdict.
+TEST(SolveCommand, RefusesEndlessInputAndReportsALostVerdict) {
+    const ScratchDirectory scratch;
+    const std::string tail =
+        ": more than 64 MiB of input, more than any formula this search "
+        "takes needs\n";
+    const ProgramRun zeros = run(kSatphase + " solve /dev/zero");
+    EXPECT_EQ(zeros.status, 1);
+    EXPECT_EQ(zeros.err, "satphase: /dev/zero" + tail);
+    const ProgramRun comments = run("yes c | " + kSatphase + " solve");
+    EXPECT_EQ(comments.status, 1);
+    EXPECT_EQ(comments.err, "satphase: <stdin>" + tail);
+    const ProgramRun directory = run(kSatphase + " solve '" + scratch.path().string() + "'");
+    EXPECT_EQ(directory.status, 1);
+    EXPECT_EQ(directory.err,
+              "satphase: " + scratch.path().string() + ": a directory, not a DIMACS file\n");
+
+    const fs::path file = scratch.path() / "one.cnf";
+    std::ofstream(file) << "p cnf 3 1\n1 2 3 0\n";
+    const ProgramRun full = run(kSatphase + " solve '" + file.string() + "' > /dev/full");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err, "satphase: cannot write to standard output: No space left on device\n");
 }
 
 }  // namespace

@@ -1,14 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <set>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "cli/solve_command.h"
+#include "dimacs/cell_formulas.h"
+#include "dimacs/cnf_decision.h"
 #include "dimacs/dimacs_reader.h"
 #include "dimacs/dimacs_writer.h"
 #include "formula/cnf_formula.h"
+#include "random/cnf_generator.h"
+#include "random/random_source.h"
+#include "random/random_stream.h"
 
 namespace {
 
@@ -106,7 +112,11 @@ TEST(DimacsReader, RefusesWithTheLineOfTheFirstProblem) {
     const std::string tooManyClauses = "c\np cnf 3 " + std::to_string(kMaxCnfClauses + 1) + "\n";
     const Refusal refusals[] = {
         {"", 1, "no 'p cnf' header"},
-        {"c only a comment\n\n", 3, "no 'p cnf' header"},
+        {"c only a comment\n\n", 2, "no 'p cnf' header"},
+        {"c one\nc two", 2, "no 'p cnf' header"},
+        {"\xEF\xBB\xBFp cnf 3 1\n1 0\n", 1, "begins with a UTF-8 byte-order mark"},
+        {"p cnf 3 1\n1 -0 2 0\n", 2, "'-0' is neither a literal nor the 0 that ends a clause"},
+        {"p cnf 3 1\n2147483647 0\n", 2, "literal 2147483647 is beyond the header's 3 variables"},
         {"p cnf 3\n", 1, "clause count is missing"},
         {"p cnf 3 1 7\n1 0\n", 1, "'7' after the clause count"},
         {"p wcnf 3 1\n", 1, "malformed header 'p' 'wcnf'"},
@@ -158,6 +168,94 @@ TEST(DimacsWriter, WritesCommentsHeaderAndOneLinePerClause) {
     ASSERT_FALSE(readDimacs(std::string_view(text).substr(5), reread));
     EXPECT_EQ(reread.numVars, 12);
     EXPECT_EQ(clausesOf(reread), clausesOf(formula));
+}
+
+// Each line as full as it can be: no line is longer than the limit, and none
+// could have taken the value that starts the next one.
+TEST(DimacsWriter, FillsValueLinesUpToTheirLimitExactly) {
+    // Every other value true fills the first line to 4,096 characters exactly;
+    // every third would fill it to 4,097 if the limit were one too high.
+    struct Model {
+        std::size_t numVars, trueEvery;
+    };
+    for (const auto [numVars, trueEvery] : {Model{0, 2}, Model{1000, 2}, Model{4099, 3}}) {
+        std::vector<std::int8_t> values(numVars);
+        for (std::size_t v = 0; v < numVars; ++v) {
+            values[v] = static_cast<std::int8_t>(v % trueEvery == 0);
+        }
+        std::string text = "s SATISFIABLE\n";
+        appendValueLines(text, values);
+        std::istringstream lines(text.substr(14));
+        std::vector<std::string> seen;
+        std::vector<long> numbers;
+        for (std::string line; std::getline(lines, line);) {
+            ASSERT_TRUE(line.starts_with("v ")) << line;
+            EXPECT_LE(line.size(), kMaxValueLine);
+            if (!seen.empty()) {
+                const std::string next = line.substr(2, line.find(' ', 2) - 2);
+                EXPECT_GT(seen.back().size() + 1 + next.size(), kMaxValueLine);
+            }
+            seen.push_back(line);
+            std::istringstream in(line.substr(1));
+            for (long number = 0; in >> number;) {
+                numbers.push_back(number);
+            }
+        }
+        ASSERT_EQ(numbers.size(), numVars + 1);
+        for (std::size_t v = 0; v < numVars; ++v) {
+            const long number = static_cast<long>(v) + 1;
+            EXPECT_EQ(numbers[v], values[v] == 1 ? number : -number);
+        }
+        EXPECT_EQ(numbers.back(), 0);
+    }
+}
+
+// Formulas close to holding every clause there is once made the draws fail
+// part-way; every request the refusal lets through must now be served.
+TEST(CnfGenerator, ServesEveryRequestItAcceptsUpToTheExactEdges) {
+    struct Size {
+        std::int32_t vars, clauses, count;
+    };
+    const Size sizes[] = {{3, 8, 300},  {4, 32, 300}, {3, 3, 1000},
+                          {4, 17, 301}, {30, 10, 50}, {1000, 334, 3}};
+    for (const Size size : sizes) {
+        SCOPED_TRACE(std::to_string(size.vars) + " variables, " + std::to_string(size.clauses) +
+                     " clauses");
+        ASSERT_FALSE(CnfGenerator::refusal(size.vars, size.clauses));
+        CnfGenerator generator(size.vars, size.clauses);
+        RandomStream stream(kRngInitialState);
+        CnfFormula formula;
+        for (std::int32_t i = 0; i < size.count; ++i) {
+            ASSERT_TRUE(generator.generate(size.vars, size.clauses, stream, formula));
+            ASSERT_EQ(formula.clauses.size(), static_cast<std::size_t>(size.clauses));
+            std::set<std::vector<CnfLiteral>> distinct;
+            std::set<std::int32_t> variables;
+            for (const CnfClause& clause : formula.clauses) {
+                ASSERT_EQ(clause.size, 3);
+                distinct.insert({clause.lits, clause.lits + 3});
+                for (const CnfLiteral literal : clause.lits) {
+                    variables.insert(variableOf(literal));
+                }
+            }
+            EXPECT_EQ(distinct.size(), formula.clauses.size()) << "formula " << i;
+            EXPECT_EQ(variables.size(), static_cast<std::size_t>(size.vars)) << "formula " << i;
+        }
+    }
+    // One past each edge is refused.
+    EXPECT_TRUE(CnfGenerator::refusal(3, 9));
+    EXPECT_TRUE(CnfGenerator::refusal(31, 10));
+    EXPECT_TRUE(CnfGenerator::refusal(4, 33));
+}
+
+TEST(CellFormulas, FileNamesWidenOnlyBeyondTenThousand) {
+    CellRequest request{40, 180, 64540, 10000};
+    EXPECT_EQ(cellFormulaFileName(request, 0), "satphase-v40-c180-s64540-0000.cnf");
+    EXPECT_EQ(cellFormulaFileName(request, 9999), "satphase-v40-c180-s64540-9999.cnf");
+    request.count = 10001;
+    EXPECT_EQ(cellFormulaFileName(request, 7), "satphase-v40-c180-s64540-00007.cnf");
+    EXPECT_EQ(cellFormulaFileName(request, 10000), "satphase-v40-c180-s64540-10000.cnf");
+    request.count = 1;
+    EXPECT_EQ(cellFormulaFileName(request, 0), "satphase-v40-c180-s64540-0000.cnf");
 }
 
 TEST(ModelCheck, NamesTheFirstClauseTheValuesLeaveFalse) {

@@ -45,6 +45,11 @@ class PerSizeTest(unittest.TestCase):
         self.assertAlmostEqual(twenty.crossover, 4.6)
         self.assertEqual(twenty.peak, (5, 250))
 
+    def test_two_ratios_are_enough_and_a_tied_peak_is_the_lower_ratio(self):
+        size = plot.by_size([cell(30, 5, 0.2, 90), cell(30, 4, 0.9, 90)])[0]
+        self.assertAlmostEqual(size.crossover, 4 + 0.4 / 0.7)
+        self.assertEqual(size.peak, (4, 90))
+
     def test_title_says_the_trials_and_the_seed_of_cell_0(self):
         with open(os.path.join(HERE, "classic.csv")) as fixture:
             cells = plot.read_sweep(fixture.read(), "classic.csv")

@@ -1,24 +1,49 @@
-"""plot/satphase_plot.py run as a user would: the files it writes and what it refuses."""
+"""plot/satphase_plot.py as a user meets it: the files it writes, what it refuses
+and how it fails. Run in this interpreter through main(); only a closed pipe
+needs a process of its own."""
 
+import contextlib
+import io
 import os
 import struct
 import subprocess
 import sys
 import tempfile
 import unittest
+import unittest.mock
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SCRIPT = os.path.join(HERE, "..", "..", "plot", "satphase_plot.py")
+sys.path.insert(0, os.path.dirname(SCRIPT))
+import satphase_plot as plot  # noqa: E402
+
+plot.PROG = "satphase plot"
 with open(os.path.join(HERE, "classic.csv"), "rb") as fixture:
     CLASSIC_CSV = fixture.read()
 with open(os.path.join(HERE, "classic.jsonl"), "rb") as fixture:
     CLASSIC_JSONL = fixture.read()
 
 
-def run(directory, *arguments, stdin=b""):
-    environment = {k: v for k, v in os.environ.items() if k != "SATPHASE_PLOT_PROG"}
-    return subprocess.run([sys.executable, SCRIPT, *arguments], cwd=directory, input=stdin,
-                          capture_output=True, env=environment)
+class Result:
+    def __init__(self, returncode, stdout, stderr):
+        self.returncode, self.stdout, self.stderr = returncode, stdout, stderr
+
+
+def run(directory, *arguments, stdin=b"", stdout=None):
+    """main() with its arguments, in `directory`, with standard input `stdin`."""
+    out, err = stdout or io.StringIO(), io.StringIO()
+    here = os.getcwd()
+    os.chdir(directory)
+    try:
+        with contextlib.redirect_stdout(out), contextlib.redirect_stderr(err), \
+                unittest.mock.patch("sys.stdin", io.TextIOWrapper(io.BytesIO(stdin))):
+            try:
+                status = plot.main(list(arguments))
+            except SystemExit as exit:
+                status = exit.code
+    finally:
+        os.chdir(here)
+    return Result(status, out.getvalue() if stdout is None else "", err.getvalue())
 
 
 class Directory(unittest.TestCase):
@@ -29,6 +54,13 @@ class Directory(unittest.TestCase):
         with open(os.path.join(self.directory, name), "wb") as out:
             out.write(content)
         return name
+
+    def assertRefused(self, result, *words, status=1):
+        self.assertEqual(result.returncode, status, result.stderr)
+        self.assertRegex(result.stderr, r"^satphase plot: [^\n]+\n$")
+        for word in words:
+            self.assertIn(word, result.stderr)
+        self.assertFalse([name for name in os.listdir(self.directory) if name != "input"])
 
 
 class FigureTest(Directory):
@@ -44,8 +76,8 @@ class FigureTest(Directory):
             svg = svg.read()
         for curve in (b'id="sat-curve-', b'id="median-curve-', b'id="peak-', b'id="crawford-auton-'):
             self.assertEqual(svg.count(curve), 4, curve)
-        self.assertRegex(result.stdout.decode(), r"(?m)^ +40 +4\.39 +4\.38 +4\.5 +2461$")
-        self.assertRegex(result.stdout.decode(), r"(?m)^ +10 +4\.94 +5\.51 +5 +58$")
+        self.assertRegex(result.stdout, r"(?m)^ +40 +4\.39 +4\.38 +4\.5 +2461$")
+        self.assertRegex(result.stdout, r"(?m)^ +10 +4\.94 +5\.51 +5 +58$")
 
         # The same sweep as JSON Lines on standard input gives the same SVG, byte for byte.
         result = run(self.directory, "-", "--size", "640x480", "--output", "jsonl",
@@ -54,6 +86,14 @@ class FigureTest(Directory):
         with open(os.path.join(self.directory, "jsonl.svg"), "rb") as jsonl_svg:
             self.assertEqual(jsonl_svg.read(), svg)
 
+    def test_error_bars_span_each_cells_own_interval(self):
+        cells = [plot.Cell(0, 10, 4, 301, 0.5, 0.2, 0.9, 30, 20, 40, "1"),
+                 plot.Cell(1, 10, 5, 301, 0.3, 0.25, 0.7, 50, 40, 60, "2")]
+        figure = plot.draw(plot.by_size(cells), cells, "t", plot.DEFAULT_SIZE)
+        bars = figure.axes[0].containers[0].lines[2][0].get_segments()
+        self.assertEqual([(x0, y0, y1) for (x0, y0), (_, y1) in bars],
+                         [(4, 0.2, 0.9), (5, 0.25, 0.7)])
+
     def test_thin_sweeps_still_plot_and_say_what_they_lack(self):
         lines = CLASSIC_CSV.splitlines(keepends=True)
         for name, rows, lacking in [("one-size", lines[:9], "only 10 variables"),
@@ -61,23 +101,17 @@ class FigureTest(Directory):
             with self.subTest(name):
                 result = run(self.directory, self.write(name, b"".join(rows)), "-o", name)
                 self.assertEqual(result.returncode, 0, result.stderr)
-                self.assertIn("Could not estimate: ", result.stdout.decode())
-                self.assertIn(lacking, result.stdout.decode())
+                self.assertIn("Could not estimate: ", result.stdout)
+                self.assertIn(lacking, result.stdout)
                 for extension in (".png", ".svg"):
                     self.assertTrue(os.path.getsize(os.path.join(self.directory, name + extension)))
 
 
 class RefusalTest(Directory):
-    def assertRefused(self, result, *words, status=1):
-        stderr = result.stderr.decode()
-        self.assertEqual(result.returncode, status)
-        self.assertRegex(stderr, r"^satphase plot: [^\n]+\n$")
-        for word in words:
-            self.assertIn(word, stderr)
-        self.assertFalse([name for name in os.listdir(self.directory) if name != "input"])
-
     def test_bad_input(self):
         header, *rows = CLASSIC_CSV.splitlines(keepends=True)
+        sweep_line, record = CLASSIC_JSONL.splitlines(keepends=True)[:2]
+        deep = b'{"cell":' + b"[" * 100000 + b"]" * 100000 + b"}\n"
         for content, words in [
                 (b"Plotting notes\nfrom last week\n", ["not the output of satphase sweep", "line 1"]),
                 (b"Num of vars : 10\n-\n", ["--format csv"]),
@@ -93,6 +127,18 @@ class RefusalTest(Directory):
                 (header + rows[0] + rows[1].replace(b",17,", b",many,"), ["line 3", "median_steps"]),
                 (header + rows[0] + rows[1][:40] + b"\n", ["line 3", "fields"]),
                 (header + rows[0] + rows[0], ["line 3", "second cell"]),
+                (header + rows[1].replace(b",0.9966047182261822,", b",1.01,"),
+                 ["line 2", "not an interval in [0, 1]"]),
+                (deep, ["line 1", "nested too deeply"]),
+                (sweep_line + deep, ["line 2", "nested too deeply"]),
+                (header + rows[0].replace(b"0,10,", b"0," + b"9" * 5000 + b",", 1),
+                 ["line 2", "vars is", "not a whole number"]),
+                (header + rows[0].replace(b"0,10,", b"0," + b"9" * 40 + b",", 1),
+                 ["line 2", "vars is", "within range"]),
+                (sweep_line + record.replace(b'"ratio":2.0', b'"ratio":1' + b"0" * 400),
+                 ["line 2", "ratio is a huge number, not a number within range"]),
+                (sweep_line + record.replace(b'"ratio":2.0', b'"ratio":1e999'),
+                 ["line 2", "ratio is inf"]),
         ]:
             with self.subTest(content=content[:60]):
                 self.assertRefused(run(self.directory, self.write("input", content), "-o", "out"),
@@ -100,10 +146,47 @@ class RefusalTest(Directory):
 
     def test_unreadable_input_unwritable_output_and_bad_arguments(self):
         self.assertRefused(run(self.directory, "absent.csv"), "cannot read absent.csv")
+        os.mkdir(os.path.join(self.directory, "input"))
+        self.assertRefused(run(self.directory, "input"), "cannot read input: Is a directory")
+        os.rmdir(os.path.join(self.directory, "input"))
         self.write("input", CLASSIC_CSV)
         self.assertRefused(run(self.directory, "input", "-o", "missing/out"),
-                           "cannot write missing/out.png")
+                           "cannot write missing/out.png: No such file or directory")
         self.assertRefused(run(self.directory, "input", "--size", "640"), "--size", status=2)
+        with open("/dev/full", "w") as full:
+            self.assertRefused(run(self.directory, "input", stdout=full),
+                               "cannot write to standard output: No space left on device; "
+                               "no file written")
+
+    def test_an_interruption_while_writing_leaves_no_file(self):
+        self.write("input", CLASSIC_CSV)
+        real_draw = plot.draw
+
+        def interrupted_draw(*arguments):
+            figure = real_draw(*arguments)
+            save = figure.savefig
+
+            def savefig(out, format, **options):
+                save(out, format=format, **options)
+                if format == "svg":
+                    raise plot.Interrupted(130)
+            figure.savefig = savefig
+            return figure
+
+        with unittest.mock.patch.object(plot, "draw", interrupted_draw):
+            self.assertRefused(run(self.directory, "input"), "interrupted; no file written",
+                               status=130)
+
+    def test_a_closed_pipe_is_one_line_and_no_file(self):
+        self.write("input", CLASSIC_CSV)
+        reader, writer = os.pipe()
+        os.close(reader)
+        with os.fdopen(writer, "wb") as closed:
+            result = subprocess.run([sys.executable, SCRIPT, "input"], cwd=self.directory,
+                                    stdout=closed, stderr=subprocess.PIPE,
+                                    env={**os.environ, "SATPHASE_PLOT_PROG": "satphase plot"})
+        self.assertRefused(Result(result.returncode, "", result.stderr.decode()),
+                           "cannot write to standard output: Broken pipe; no file written")
 
 
 if __name__ == "__main__":

@@ -1,0 +1,44 @@
+#include "dimacs/cell_formulas.h"
+
+#include <algorithm>
+#include <cassert>
+#include <string>
+#include <vector>
+
+#include "dimacs/dimacs_writer.h"
+
+std::string cellFormulaFileName(const CellRequest& request, std::int32_t index) {
+    assert(0 <= index && index < request.count);
+    const std::size_t width = std::max<std::size_t>(4, std::to_string(request.count - 1).size());
+    std::string number = std::to_string(index);
+    number.insert(0, width - std::min(width, number.size()), '0');
+    return "satphase-v" + std::to_string(request.vars) + "-c" + std::to_string(request.clauses) +
+           "-s" + std::to_string(request.seed) + "-" + number + ".cnf";
+}
+
+CellFormulas::CellFormulas(const CellRequest& request)
+    : request_(request), generator_(request.vars, request.clauses), stream_(request.seed) {
+    assert(!CnfGenerator::refusal(request.vars, request.clauses));
+    formula_.clauses.reserve(static_cast<std::size_t>(request.clauses));
+}
+
+const std::string& CellFormulas::next() {
+    assert(index_ < request_.count && "more formulas than the request's count");
+    const std::int32_t startState = stream_.state();
+    generator_.generate(request_.vars, request_.clauses, stream_, formula_);
+    const std::string size = "--vars " + std::to_string(request_.vars) + " --clauses " +
+                             std::to_string(request_.clauses);
+    const std::string index = std::to_string(index_);
+    const std::vector<std::string> comments = {
+        "random 3-CNF formula written by satphase generate",
+        "parameters: " + size + " --seed " + std::to_string(request_.seed) + " --count " +
+            std::to_string(request_.count) + "; this is formula " + index + " (from 0), trial " +
+            index + " of that sweep cell",
+        "start state of this formula: " + std::to_string(startState),
+        "reproduce it alone: satphase generate " + size + " --seed " + std::to_string(startState),
+    };
+    text_.clear();
+    appendDimacs(text_, formula_, comments);
+    ++index_;
+    return text_;
+}

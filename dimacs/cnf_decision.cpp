@@ -1,0 +1,41 @@
+#include "dimacs/cnf_decision.h"
+
+#include "solver/trail_search.h"
+
+CnfVerdict decideCnf(const CnfFormula& formula) {
+    CnfVerdict verdict;
+    for (const CnfClause& clause : formula.clauses) {
+        if (clause.size == 0) {
+            return verdict;  // no value satisfies an empty clause
+        }
+    }
+    if (formula.numVars == 0) {
+        verdict.satisfiable = true;  // no variables, so no clauses either
+        return verdict;
+    }
+    TrailSearch search(formula.numVars, static_cast<std::int32_t>(formula.clauses.size()));
+    const TrailSearch::Outcome outcome = search.decide(formula);
+    verdict.satisfiable = outcome.satisfiable;
+    verdict.steps = outcome.steps;
+    if (outcome.satisfiable) {
+        verdict.model.assign(search.model().begin(), search.model().end());
+    }
+    return verdict;
+}
+
+std::optional<std::size_t> firstFalseClause(const CnfFormula& formula,
+                                            std::span<const std::int8_t> values) {
+    for (std::size_t c = 0; c < formula.clauses.size(); ++c) {
+        const CnfClause& clause = formula.clauses[c];
+        bool satisfied = false;
+        for (std::int32_t k = 0; k < clause.size; ++k) {
+            const auto variable = static_cast<std::size_t>(variableOf(clause.lits[k]));
+            satisfied = satisfied || (variable < values.size() &&
+                                      values[variable] == (isNegated(clause.lits[k]) ? 0 : 1));
+        }
+        if (!satisfied) {
+            return c;
+        }
+    }
+    return std::nullopt;
+}

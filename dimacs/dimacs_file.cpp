@@ -1,0 +1,63 @@
+#include "dimacs/dimacs_file.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "dimacs/dimacs_reader.h"
+
+namespace {
+
+std::string reasonOf(int error) {
+    return error != 0 ? std::strerror(error) : "read failed";
+}
+
+// The whole of `file` in `text`, at most kMaxDimacsBytes of it, or why not.
+std::optional<std::string> readAll(std::FILE* file, std::string& text) {
+    char buffer[1 << 16];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        if (text.size() + got > kMaxDimacsBytes) {
+            return "more than " + std::to_string(kMaxDimacsBytes >> 20U) +
+                   " MiB of input, more than any formula this search takes needs";
+        }
+        text.append(buffer, got);
+    }
+    if (std::ferror(file) != 0) {
+        return "cannot read: " + reasonOf(errno);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> readDimacsFile(const std::string& path, CnfFormula& formula) {
+    const bool standardInput = path == "-";
+    const std::string name = standardInput ? "<stdin>" : path;
+    std::string text;
+    if (standardInput) {
+        if (std::optional<std::string> problem = readAll(stdin, text)) {
+            return name + ": " + *problem;
+        }
+    } else {
+        struct stat status {};
+        if (::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+            return name + ": a directory, not a DIMACS file";
+        }
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        if (file == nullptr) {
+            return name + ": cannot open: " + reasonOf(errno);
+        }
+        std::optional<std::string> problem = readAll(file, text);
+        std::fclose(file);
+        if (problem) {
+            return name + ": " + *problem;
+        }
+    }
+    if (std::optional<DimacsProblem> problem = readDimacs(text, formula)) {
+        return name + ":" + std::to_string(problem->line) + ": " + problem->what;
+    }
+    return std::nullopt;
+}

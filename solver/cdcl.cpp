@@ -1,0 +1,78 @@
+#include "solver/cdcl.h"
+
+#include <algorithm>
+#include <cadical.hpp>
+#include <cassert>
+
+namespace {
+
+constexpr int kSatisfiable = 10;
+constexpr int kUnsatisfiable = 20;
+
+// Counts every clause CaDiCaL offers to export and takes none of their
+// literals: declining in `learning` spares the per-literal calls.
+class LearnedClauseCounter : public CaDiCaL::Learner {
+  public:
+    bool learning(int /*size*/) override {
+        ++count;
+        return false;
+    }
+    void learn(int /*lit*/) override {}
+
+    std::uint64_t count = 0;
+};
+
+// Ends CaDiCaL's search once the caller's stop flag is raised.
+class StopFlagTerminator : public CaDiCaL::Terminator {
+  public:
+    explicit StopFlagTerminator(const std::atomic<bool>* stop) : stop_(stop) {}
+    bool terminate() override { return stop_ != nullptr && stop_->load(std::memory_order_relaxed); }
+
+  private:
+    const std::atomic<bool>* stop_;
+};
+
+}  // namespace
+
+Cdcl::Cdcl(std::int32_t maxVars) {
+    model_.reserve(static_cast<std::size_t>(std::max(maxVars, 1)));
+}
+
+Cdcl::Outcome Cdcl::decide(const CnfFormula& formula, const std::atomic<bool>* stop) {
+    assert(formula.numVars >= 0 && static_cast<std::size_t>(formula.numVars) <= model_.capacity());
+    CaDiCaL::Solver solver;
+    solver.set("quiet", 1);  // it would otherwise print on standard output
+    LearnedClauseCounter learned;
+    StopFlagTerminator terminator(stop);
+    solver.connect_learner(&learned);
+    solver.connect_terminator(&terminator);
+    if (formula.numVars > 0) {
+        solver.reserve(formula.numVars);
+    }
+    // DIMACS numbering: variable v is v + 1, negated by its sign.
+    for (const CnfClause& clause : formula.clauses) {
+        for (std::int32_t k = 0; k < clause.size; ++k) {
+            const CnfLiteral literal = clause.lits[k];
+            const int variable = variableOf(literal) + 1;
+            solver.add(isNegated(literal) ? -variable : variable);
+        }
+        solver.add(0);
+    }
+    const int status = solver.solve();
+    solver.disconnect_terminator();
+    solver.disconnect_learner();
+
+    Outcome outcome;
+    outcome.satisfiable = status == kSatisfiable;
+    outcome.interrupted = status != kSatisfiable && status != kUnsatisfiable;
+    outcome.conflicts = learned.count;
+    model_.resize(static_cast<std::size_t>(formula.numVars));
+    for (std::int32_t v = 0; v < formula.numVars; ++v) {
+        model_[static_cast<std::size_t>(v)] = outcome.satisfiable && solver.val(v + 1) > 0 ? 1 : 0;
+    }
+    return outcome;
+}
+
+std::span<const std::int8_t> Cdcl::model() const {
+    return {model_.data(), model_.size()};
+}

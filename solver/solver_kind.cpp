@@ -1,0 +1,146 @@
+#include "solver/solver_kind.h"
+
+#include <algorithm>
+#include <cassert>
+
+std::optional<SolverKind> parseSolver(std::string_view name) {
+    for (const SolverKind kind : kAllSolvers) {
+        if (solverName(kind) == name) {
+            return kind;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> unavailability(SolverKind kind) {
+#ifndef SATPHASE_HAVE_CADICAL
+    if (kind == SolverKind::Cdcl) {
+        return "cdcl is not available in this build (it was built without CaDiCaL)";
+    }
+#endif
+    (void)kind;
+    return std::nullopt;
+}
+
+std::optional<std::string> parseSolverList(std::string_view text, std::vector<SolverKind>& out) {
+    out.clear();
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string_view name = text.substr(start, comma - start);
+        const std::optional<SolverKind> kind = parseSolver(name);
+        if (!kind) {
+            return std::string("'").append(name).append(
+                "' is not a solver; expected splitting, dpll or cdcl");
+        }
+        if (std::find(out.begin(), out.end(), *kind) != out.end()) {
+            return std::string("solver '").append(name).append("' is listed twice");
+        }
+        out.push_back(*kind);
+        if (comma == text.size()) {
+            return std::nullopt;
+        }
+        start = comma + 1;
+    }
+}
+
+bool satisfies(const CnfFormula& formula, std::span<const std::int8_t> model) {
+    if (model.size() != static_cast<std::size_t>(formula.numVars)) {
+        return false;
+    }
+    return std::all_of(formula.clauses.begin(), formula.clauses.end(), [&](const CnfClause& c) {
+        for (std::int32_t k = 0; k < c.size; ++k) {
+            const auto value = model[static_cast<std::size_t>(variableOf(c.lits[k]))];
+            if ((value == 1) != isNegated(c.lits[k])) {
+                return true;
+            }
+        }
+        return false;
+    });
+}
+
+std::optional<std::string> disagreement(std::span<const SolverResult> results) {
+    const SolverResult* first = nullptr;
+    for (const SolverResult& result : results) {
+        if (result.interrupted) {
+            continue;
+        }
+        if (result.satisfiable && !result.modelHolds) {
+            return std::string(solverName(result.kind))
+                .append(" says satisfiable, but its model falsifies a clause");
+        }
+        if (first == nullptr) {
+            first = &result;
+        } else if (result.satisfiable != first->satisfiable) {
+            const auto verdict = [](const SolverResult& r) {
+                return std::string(solverName(r.kind))
+                    .append(r.satisfiable ? " says satisfiable" : " says unsatisfiable");
+            };
+            return verdict(*first).append(", ").append(verdict(result));
+        }
+    }
+    return std::nullopt;
+}
+
+FormulaDecider::FormulaDecider(std::int32_t maxVars, std::int32_t maxClauses)
+    : splitting_(maxVars, maxClauses),
+      dpll_(maxVars, maxClauses)
+#ifdef SATPHASE_HAVE_CADICAL
+      ,
+      cdcl_(maxVars)
+#endif
+{
+}
+
+SolverResult FormulaDecider::decide(SolverKind kind, const CnfFormula& formula,
+                                    const std::atomic<bool>* stop) {
+    assert(!unavailability(kind));
+    SolverResult result;
+    result.kind = kind;
+    switch (kind) {
+        case SolverKind::Splitting: {
+            const TrailSearch::Outcome outcome = splitting_.decide(formula, stop);
+            result.satisfiable = outcome.satisfiable;
+            result.interrupted = outcome.interrupted;
+            result.cost = outcome.steps;
+            break;
+        }
+        case SolverKind::Dpll: {
+            const Dpll::Outcome outcome = dpll_.decide(formula, stop);
+            result.satisfiable = outcome.satisfiable;
+            result.interrupted = outcome.interrupted;
+            result.cost = outcome.branches;
+            result.propagations = outcome.propagations;
+            break;
+        }
+        case SolverKind::Cdcl: {
+#ifdef SATPHASE_HAVE_CADICAL
+            const Cdcl::Outcome outcome = cdcl_.decide(formula, stop);
+            result.satisfiable = outcome.satisfiable;
+            result.interrupted = outcome.interrupted;
+            result.cost = outcome.conflicts;
+#endif
+            break;
+        }
+    }
+    if (result.satisfiable && !result.interrupted) {
+        result.modelHolds = satisfies(formula, model(kind));
+    }
+    return result;
+}
+
+std::span<const std::int8_t> FormulaDecider::model(SolverKind kind) const {
+    switch (kind) {
+        case SolverKind::Splitting:
+            return splitting_.model();
+        case SolverKind::Dpll:
+            return dpll_.model();
+        case SolverKind::Cdcl:
+#ifdef SATPHASE_HAVE_CADICAL
+            return cdcl_.model();
+#else
+            break;
+#endif
+    }
+    return {};
+}

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "formula/cnf_formula.h"
+#include "solver/dpll.h"
+#include "solver/trail_search.h"
+
+#ifdef SATPHASE_HAVE_CADICAL
+#include "solver/cdcl.h"
+#endif
+
+// The complete algorithms a formula can be decided with, and what each
+// counts as its cost:
+//  - Splitting: the classic fixed-order splitting search (TrailSearch),
+//    counting assignment steps.
+//  - Dpll: Davis–Putnam–Logemann–Loveland (Dpll), counting branches.
+//  - Cdcl: CaDiCaL (Cdcl), counting conflicts (its learned clauses).
+enum class SolverKind : std::uint8_t { Splitting, Dpll, Cdcl };
+
+inline constexpr SolverKind kAllSolvers[] = {SolverKind::Splitting, SolverKind::Dpll,
+                                             SolverKind::Cdcl};
+
+constexpr std::string_view solverName(SolverKind kind) {
+    switch (kind) {
+        case SolverKind::Splitting:
+            return "splitting";
+        case SolverKind::Dpll:
+            return "dpll";
+        case SolverKind::Cdcl:
+            return "cdcl";
+    }
+    return "splitting";
+}
+
+// The unit of the solver's cost as the records name it.
+constexpr std::string_view costUnit(SolverKind kind) {
+    switch (kind) {
+        case SolverKind::Splitting:
+            return "steps";
+        case SolverKind::Dpll:
+            return "branches";
+        case SolverKind::Cdcl:
+            return "conflicts";
+    }
+    return "steps";
+}
+
+// The solver named `name` exactly as solverName writes it, or nothing.
+std::optional<SolverKind> parseSolver(std::string_view name);
+
+// Why this build cannot run `kind` ("cdcl is not available in this build"),
+// or nothing when it can.
+std::optional<std::string> unavailability(SolverKind kind);
+
+// Parses a comma-separated list of solver names, each at most once, into
+// `out`, in the order given. Returns why the text is not such a list, or
+// nothing.
+std::optional<std::string> parseSolverList(std::string_view text, std::vector<SolverKind>& out);
+
+// One solver's answer on one formula.
+struct SolverResult {
+    SolverKind kind = SolverKind::Splitting;
+    bool satisfiable = false;
+    bool interrupted = false;        // stopped: the verdict and cost mean nothing
+    std::uint64_t cost = 0;          // in costUnit(kind)
+    std::uint64_t propagations = 0;  // Dpll's unit propagations; 0 for the others
+    // A satisfiable verdict's model satisfies every clause (checked each
+    // time); true for the other verdicts.
+    bool modelHolds = true;
+};
+
+// Whether `model` (one value per variable, 1 true) satisfies every clause.
+bool satisfies(const CnfFormula& formula, std::span<const std::int8_t> model);
+
+// Why the results of several solvers on the same formula cannot all be
+// right: two verdicts that differ, or a satisfiable verdict whose model
+// falsifies a clause; nothing when they agree. Interrupted results are left
+// out of the comparison.
+std::optional<std::string> disagreement(std::span<const SolverResult> results);
+
+// Decides formulas with any available solver. One per thread: it holds each
+// engine's storage, sized once for the largest formula it will be given.
+class FormulaDecider {
+  public:
+    FormulaDecider(std::int32_t maxVars, std::int32_t maxClauses);
+
+    // Decides `formula` with `kind`, which must be available, and checks a
+    // satisfiable verdict's model. The formula must fit the sizes given at
+    // construction and meet the engine's own conditions (TrailSearch's
+    // included, for Splitting). A raised `stop` ends the search early with an
+    // interrupted result.
+    SolverResult decide(SolverKind kind, const CnfFormula& formula,
+                        const std::atomic<bool>* stop = nullptr);
+
+    // The model of the last satisfiable verdict of `kind`.
+    std::span<const std::int8_t> model(SolverKind kind) const;
+
+  private:
+    TrailSearch splitting_;
+    Dpll dpll_;
+#ifdef SATPHASE_HAVE_CADICAL
+    Cdcl cdcl_;
+#endif
+};

@@ -1,0 +1,196 @@
+#include "platform/safe_file.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A directory of its own for each test, empty at the start.
+fs::path freshDirectory() {
+    const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+    const fs::path directory =
+        fs::path(testing::TempDir()) / (std::string("safe_file-") + test->name());
+    fs::remove_all(directory);
+    fs::create_directories(directory);
+    return directory;
+}
+
+std::vector<std::string> namesIn(const fs::path& directory) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(directory)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string contentOf(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void put(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+using Names = std::vector<std::string>;
+
+TEST(SafeFile, ReplacesAFileOnlyWhenAskedAndLeavesNoTemporary) {
+    const fs::path directory = freshDirectory();
+    const fs::path target = directory / "out.csv";
+    EXPECT_FALSE(writeFileAtomically(target, "first\n", false));
+    const std::optional<std::string> refused = writeFileAtomically(target, "second\n", false);
+    ASSERT_TRUE(refused);
+    EXPECT_NE(refused->find(target.string()), std::string::npos) << *refused;
+    EXPECT_EQ(contentOf(target), "first\n");
+    EXPECT_FALSE(writeFileAtomically(target, "third\n", true));
+    EXPECT_EQ(contentOf(target), "third\n");
+    {
+        AtomicFile abandoned;  // dropped before commit: the target stays as it was
+        ASSERT_FALSE(abandoned.open(target, true));
+        ASSERT_FALSE(abandoned.write("never\n"));
+    }
+    EXPECT_EQ(contentOf(target), "third\n");
+    EXPECT_EQ(namesIn(directory), Names{"out.csv"});
+
+    const std::optional<std::string> missing = writeFileAtomically(directory / "no/x", "", true);
+    ASSERT_TRUE(missing);
+    EXPECT_NE(missing->find("No such file or directory"), std::string::npos) << *missing;
+}
+
+#if !defined(_WIN32)
+TEST(SafeFile, NeverWritesThroughALink) {
+    const fs::path directory = freshDirectory();
+    put(directory / "victim.txt", "precious\n");
+    fs::create_symlink("victim.txt", directory / "out.csv");
+    EXPECT_TRUE(writeFileAtomically(directory / "out.csv", "sweep\n", false));
+    EXPECT_FALSE(writeFileAtomically(directory / "out.csv", "sweep\n", true));
+    EXPECT_FALSE(fs::is_symlink(directory / "out.csv"));  // the link replaced, not followed
+    EXPECT_EQ(contentOf(directory / "out.csv"), "sweep\n");
+    EXPECT_EQ(contentOf(directory / "victim.txt"), "precious\n");
+}
+
+// A file-size limit makes writes fail as a full device would; the
+// failure is reported with the system's reason and nothing is left.
+TEST(SafeFile, ReportsAWriteTheDeviceRefuses) {
+    const fs::path directory = freshDirectory();
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::string big(10000, 'x');
+    const std::optional<std::string> single = writeFileAtomically(directory / "a", big, true);
+    AtomicFileSet set(directory / "set", false);
+    ASSERT_FALSE(set.prepare());
+    ASSERT_FALSE(set.add("one", "small"));
+    const std::optional<std::string> inSet = set.add("two", big);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+
+    ASSERT_TRUE(single);
+    EXPECT_EQ(*single, "cannot write " + (directory / "a").string() + ": File too large");
+    ASSERT_TRUE(inSet);
+    EXPECT_NE(inSet->find("two: File too large"), std::string::npos) << *inSet;
+    EXPECT_EQ(namesIn(directory), Names{"set"});
+}
+#endif
+
+TEST(SafeFileSet, WritesEveryFileOrNone) {
+    const fs::path directory = freshDirectory();
+    put(directory / "b", "user's\n");
+    {
+        AtomicFileSet set(directory, false);
+        const std::optional<std::string> taken = set.checkFree({"a", "b", "c"});
+        ASSERT_TRUE(taken);
+        EXPECT_EQ(*taken, (directory / "b").string() + " already exists");
+    }
+    {
+        AtomicFileSet set(directory, false);
+        ASSERT_FALSE(set.add("a", "A"));
+        ASSERT_FALSE(set.add("c", "C"));
+        EXPECT_EQ(namesIn(directory).size(), 3U);  // b and two temporaries
+    }                                              // dropped before commit
+    EXPECT_EQ(namesIn(directory), Names{"b"});
+
+    AtomicFileSet set(directory, false);
+    ASSERT_FALSE(set.add("a", "A"));
+    ASSERT_FALSE(set.add("c", "C"));
+    ASSERT_FALSE(set.commit());
+    EXPECT_EQ(namesIn(directory), (Names{"a", "b", "c"}));
+    EXPECT_EQ(contentOf(directory / "c"), "C");
+}
+
+// The third rename fails (something took its name meanwhile): the two files
+// already in place go, and with replacing, the user's old files come back.
+TEST(SafeFileSet, UndoesARenameThatFailsPartWay) {
+    const fs::path directory = freshDirectory();
+    for (const bool replace : {false, true}) {
+        const fs::path folder = directory / (replace ? "replace" : "new");
+        fs::create_directories(folder);
+        if (replace) {
+            put(folder / "f1", "old\n");
+        }
+        AtomicFileSet set(folder, replace);
+        for (const char* name : {"f0", "f1", "f2", "f3"}) {
+            ASSERT_FALSE(set.add(name, "new\n"));
+        }
+        fs::create_directories(folder / "f2" / "inside");
+        const std::optional<std::string> problem = set.commit();
+        ASSERT_TRUE(problem);
+        EXPECT_NE(problem->find((folder / "f2").string()), std::string::npos) << *problem;
+        EXPECT_EQ(namesIn(folder), (replace ? Names{"f1", "f2"} : Names{"f2"}));
+        if (replace) {
+            EXPECT_EQ(contentOf(folder / "f1"), "old\n");
+        }
+    }
+}
+
+TEST(SafeFileSet, ReplacesOldFilesWhenAskedAndKeepsNoCopy) {
+    const fs::path directory = freshDirectory();
+    put(directory / "a", "old\n");
+    AtomicFileSet set(directory, true);
+    ASSERT_FALSE(set.checkFree({"a"}));
+    ASSERT_FALSE(set.add("a", "new a\n"));
+    ASSERT_FALSE(set.add("b", "new b\n"));
+    EXPECT_EQ(contentOf(directory / "a"), "old\n");  // until the set is whole
+    ASSERT_FALSE(set.commit());
+    EXPECT_EQ(namesIn(directory), (Names{"a", "b"}));
+    EXPECT_EQ(contentOf(directory / "a"), "new a\n");
+}
+
+// What a SIGINT handler calls: every live temporary goes, and the writers
+// then fail instead of reporting a file they no longer have.
+TEST(SafeFile, RemovesEveryLiveTemporaryOnRequest) {
+    const fs::path directory = freshDirectory();
+    AtomicFile single;
+    ASSERT_FALSE(single.open(directory / "single", false));
+    ASSERT_FALSE(single.write("text"));
+    AtomicFileSet set(directory / "set", false);
+    ASSERT_FALSE(set.prepare());
+    ASSERT_FALSE(set.add("one", "1"));
+    ASSERT_FALSE(set.add("two", "2"));
+    removeTemporaryFiles();
+    EXPECT_EQ(namesIn(directory), Names{"set"});
+    EXPECT_TRUE(namesIn(directory / "set").empty());
+    EXPECT_TRUE(single.commit());
+    EXPECT_TRUE(set.commit());
+    EXPECT_EQ(namesIn(directory), Names{"set"});
+    EXPECT_TRUE(namesIn(directory / "set").empty());
+}
+
+}  // namespace
