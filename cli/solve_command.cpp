@@ -75,7 +75,7 @@ Command addSolveCommand(CLI::App& parent) {
     auto file = std::make_shared<std::string>("-");
     CLI::App* app = parent.add_subcommand(
         "solve",
-        "Decides one DIMACS CNF formula of at most three literals per clause with this "
+        "Decides one DIMACS CNF formula of at most seven literals per clause with this "
         "program's search and counts its steps. Prints `c` comment lines (steps, seconds), "
         "`s SATISFIABLE` or `s UNSATISFIABLE`, and for a satisfiable formula `v` lines with a "
         "value for every variable. Exit status 10 satisfiable, 20 unsatisfiable, 1 for a file "
