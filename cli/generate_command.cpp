@@ -14,6 +14,7 @@
 #include "platform/interrupt.h"
 #include "platform/safe_file.h"
 #include "random/cnf_generator.h"
+#include "random/formula_source.h"
 #include "random/random_source.h"
 #include "sweep/sweep_plan.h"
 
@@ -26,6 +27,8 @@ struct GenerateOptions {
     std::int32_t count = 1;
     std::string outputDir;  // empty: standard output
     bool force = false;     // replace files of the same names in outputDir
+    std::string model = "classic";
+    std::int32_t k = kClassicClauseLength;
 };
 
 // "satphase: " and the message as one line in one write; returns `status`.
@@ -45,14 +48,19 @@ std::string errorText(int error) {
 // anything is written (unless --force), and Ctrl-C or any failure leaves the
 // directory as it was.
 int runGenerate(const GenerateOptions& options) {
-    // The same refusal as a sweep cell of this size gets; the seed and the
-    // count are checked as the command line is read.
-    if (std::optional<std::string> reason = CnfGenerator::refusal(options.vars, options.clauses)) {
+    // The same refusal as a sweep cell of this size gets; the seed, the
+    // count and the model's name are checked as the command line is read.
+    const FormulaModel model = parseModel(options.model).value_or(FormulaModel::Classic);
+    if (std::optional<std::string> reason =
+            modelRefusal(model, options.k, options.vars, options.clauses)) {
         return complain(2, *reason);
     }
     const CellRequest request{static_cast<std::int32_t>(options.vars),
-                              static_cast<std::int32_t>(options.clauses), options.seed,
-                              options.count};
+                              static_cast<std::int32_t>(options.clauses),
+                              options.seed,
+                              options.count,
+                              model,
+                              options.k};
     std::optional<AtomicFileSet> directory;
     if (!options.outputDir.empty()) {
         directory.emplace(options.outputDir, options.force);
@@ -108,13 +116,26 @@ Command addGenerateCommand(CLI::App& parent) {
     auto options = std::make_shared<GenerateOptions>();
     CLI::App* app = parent.add_subcommand(
         "generate",
-        "Writes the random 3-CNF formulas of one sweep cell as DIMACS CNF: formula i is trial i "
+        "Writes the random formulas of one sweep cell as DIMACS CNF: formula i is trial i "
         "of the cell of VARS variables and CLAUSES clauses started from SEED.");
+    app->footer(
+        "--model and --k choose the formulas as for satphase sweep (docs/models.md). A\n"
+        "planted or 2-hidden formula has a line 'c planted: ' before its 'p cnf' line:\n"
+        "the hidden assignment as DIMACS literals, ended by 0. Another model than the\n"
+        "classic one names itself in the file names, as satphase-uniform-k4-v40-...");
     app->add_option("--vars", options->vars, "number of variables (3 to 1000)")->required();
     app->add_option("--clauses", options->clauses, "clauses per formula (1 to 100000)")->required();
     app->add_option("--seed", options->seed, "start state of the random stream")
         ->capture_default_str()
         ->check(CLI::Range(RandomStream::kMinState, RandomStream::kMaxState));
+    app->add_option("--model", options->model,
+                    "formula model: classic, uniform, planted or 2-hidden")
+        ->capture_default_str()
+        ->check(CLI::IsMember({"classic", "uniform", "planted", "2-hidden"}));
+    app->add_option("--k", options->k,
+                    "literals per clause, 2 .. 7 (the classic model takes only 3)")
+        ->capture_default_str()
+        ->check(CLI::Range(kMinClauseLength, kMaxClauseLength));
     app->add_option("--count", options->count, "how many formulas")
         ->capture_default_str()
         ->check(CLI::Range(1, kMaxTrials));

@@ -36,6 +36,8 @@ struct SweepOptions {
     std::string shard;
     bool check = false;
     std::string solvers;
+    std::string model = "classic";
+    std::int32_t k = kClassicClauseLength;
 };
 
 int refuse(const std::string& problem) {
@@ -77,6 +79,15 @@ std::optional<std::string> readRequest(const SweepOptions& options, SweepDefinit
     definition.trials = options.trials;
     definition.seed = options.seed;
     definition.perFormula = options.perFormula;
+    // CLI11 has held the name to the models' names already.
+    definition.model = parseModel(options.model).value_or(FormulaModel::Classic);
+    definition.k = options.k;
+    if (definition.model == FormulaModel::Classic && definition.k != kClassicClauseLength) {
+        return "--model classic --k " + std::to_string(definition.k) +
+               ": the classic model's clauses have 3 literals; give --model uniform, planted or "
+               "2-hidden for clauses of " +
+               std::to_string(definition.k);
+    }
     const bool table = options.format == OutputFormat::Table;
     if (table && options.perFormula) {
         return "--per-formula needs --format csv or jsonl; a table has one row per cell";
@@ -228,6 +239,17 @@ int runSweep(const SweepOptions& options) {
             return fail("the solvers disagree on " + runner.disagreement() + "; stopped, " +
                         std::to_string(written) + " of " +
                         std::to_string(selection.selected.size()) + " cells kept in " + where);
+        case SweepRunner::Outcome::PlantedUnsatisfiable: {
+            const SweepCell& cell = selection.cells[static_cast<std::size_t>(runner.failedCell())];
+            std::cerr << "satphase sweep: cell " << cell.index << " (" << cell.vars
+                      << " variables, ratio " << ratioText(cell.ratio) << "), trial "
+                      << runner.failedTrial() << " (start state " << runner.failedStartState()
+                      << "): the search called a " << modelName(definition.model)
+                      << " formula unsatisfiable, but its hidden assignment satisfies it (a bug); "
+                      << written << " of " << selection.selected.size() << " cells kept in "
+                      << where << "\n";
+            return 1;
+        }
         case SweepRunner::Outcome::Interrupted:
             std::cerr << "satphase sweep: interrupted; " << written << " of "
                       << selection.selected.size() << " cells kept in " << where
@@ -251,6 +273,11 @@ Command addSweepCommand(CLI::App& parent) {
         "every record carries the stream's state at its start: rerun one cell alone with\n"
         "--vars, --ratios and --seed set to it. The table, CSV and JSON Lines formats and\n"
         "their columns are described in docs/sweep-output.md.\n"
+        "\n"
+        "--model and --k choose the formulas: the classic model (three literals, every\n"
+        "variable placed, no clause repeated), or the uniform, planted or 2-hidden model\n"
+        "with --k literals per clause (docs/models.md). A planted or 2-hidden formula\n"
+        "called unsatisfiable is a bug: the sweep stops there with status 1.\n"
         "\n"
         "Results are written cell by cell. Ctrl-C stops within a second, keeps every\n"
         "finished cell and exits with status 130; --resume continues such a sweep.\n"
@@ -285,6 +312,14 @@ Command addSweepCommand(CLI::App& parent) {
     app->add_option("--seed", options->seed, "the random stream's starting state")
         ->capture_default_str()
         ->check(CLI::Range(kMinSeed, kMaxSeed));
+    app->add_option("--model", options->model,
+                    "formula model: classic, uniform, planted or 2-hidden (docs/models.md)")
+        ->capture_default_str()
+        ->check(CLI::IsMember({"classic", "uniform", "planted", "2-hidden"}));
+    app->add_option("--k", options->k,
+                    "literals per clause, 2 .. 7 (the classic model takes only 3)")
+        ->capture_default_str()
+        ->check(CLI::Range(kMinClauseLength, kMaxClauseLength));
     addFormatOption(*app, options->format);
     app->add_flag("--per-formula", options->perFormula,
                   "one record per formula instead of per cell (csv, jsonl)");

@@ -12,31 +12,52 @@ std::string cellFormulaFileName(const CellRequest& request, std::int32_t index) 
     const std::size_t width = std::max<std::size_t>(4, std::to_string(request.count - 1).size());
     std::string number = std::to_string(index);
     number.insert(0, width - std::min(width, number.size()), '0');
-    return "satphase-v" + std::to_string(request.vars) + "-c" + std::to_string(request.clauses) +
-           "-s" + std::to_string(request.seed) + "-" + number + ".cnf";
+    const bool classic =
+        request.model == FormulaModel::Classic && request.k == kClassicClauseLength;
+    const std::string model =
+        classic ? ""
+                : std::string(modelName(request.model)) + "-k" + std::to_string(request.k) + "-";
+    return "satphase-" + model + "v" + std::to_string(request.vars) + "-c" +
+           std::to_string(request.clauses) + "-s" + std::to_string(request.seed) + "-" + number +
+           ".cnf";
 }
 
 CellFormulas::CellFormulas(const CellRequest& request)
-    : request_(request), generator_(request.vars, request.clauses), stream_(request.seed) {
-    assert(!CnfGenerator::refusal(request.vars, request.clauses));
+    : request_(request), source_(request.vars, request.clauses), stream_(request.seed) {
+    assert(!modelRefusal(request.model, request.k, request.vars, request.clauses));
     formula_.clauses.reserve(static_cast<std::size_t>(request.clauses));
 }
 
 const std::string& CellFormulas::next() {
     assert(index_ < request_.count && "more formulas than the request's count");
     const std::int32_t startState = stream_.state();
-    generator_.generate(request_.vars, request_.clauses, stream_, formula_);
+    source_.draw(request_.model, request_.k, request_.vars, request_.clauses, stream_, formula_);
+    const bool classic =
+        request_.model == FormulaModel::Classic && request_.k == kClassicClauseLength;
+    const std::string model = classic ? ""
+                                      : " --model " + std::string(modelName(request_.model)) +
+                                            " --k " + std::to_string(request_.k);
     const std::string size = "--vars " + std::to_string(request_.vars) + " --clauses " +
-                             std::to_string(request_.clauses);
+                             std::to_string(request_.clauses) + model;
     const std::string index = std::to_string(index_);
-    const std::vector<std::string> comments = {
-        "random 3-CNF formula written by satphase generate",
+    std::vector<std::string> comments = {
+        "random " + std::to_string(request_.k) + "-CNF formula " +
+            (classic ? "" : "of the " + std::string(modelName(request_.model)) + " model ") +
+            "written by satphase generate",
         "parameters: " + size + " --seed " + std::to_string(request_.seed) + " --count " +
             std::to_string(request_.count) + "; this is formula " + index + " (from 0), trial " +
             index + " of that sweep cell",
         "start state of this formula: " + std::to_string(startState),
         "reproduce it alone: satphase generate " + size + " --seed " + std::to_string(startState),
     };
+    if (const std::span<const std::int8_t> hidden = source_.hidden(); !hidden.empty()) {
+        std::string line = "planted:";
+        for (std::size_t v = 0; v < hidden.size(); ++v) {
+            line += hidden[v] != 0 ? " " : " -";
+            line += std::to_string(v + 1);
+        }
+        comments.push_back(line + " 0");
+    }
     text_.clear();
     appendDimacs(text_, formula_, comments);
     ++index_;

@@ -9,6 +9,7 @@ refused quickly and without it.
 
 import argparse
 import csv
+import dataclasses
 import json
 import math
 import os
@@ -32,9 +33,18 @@ SOLVER_COLUMNS = {"median_steps": "median_cost", "q1_steps": "q1_cost", "q3_step
 SOLVER_USED_COLUMNS = tuple(SOLVER_COLUMNS.get(c, c) for c in USED_COLUMNS) + ("solver", "cost_unit")
 # One line style per solver in the cost panel of several solvers.
 SOLVER_STYLES = ("-", "--", ":", "-.")
+# A sweep of another model than the classic one, or of another clause length,
+# has these columns too; a sweep without them is of the classic model, k = 3.
+MODEL_COLUMNS = ("model", "k")
+MODELS = ("classic", "uniform", "planted", "2-hidden")
 
-# Where the satisfiable fraction of large random 3-CNF formulas drops through one half.
+# Where the satisfiable fraction of large random 3-CNF formulas drops through one half,
+# as the classic figures have always marked it.
 THRESHOLD_RATIO = 4.26
+# The satisfiability thresholds of uniform random k-SAT (Mertens, Mezard and
+# Zecchina 2006; 1 for 2-SAT exactly), marked for the other models: planted
+# formulas are always satisfiable, but their hardness follows the same ratio.
+UNIFORM_THRESHOLDS = {2: 1, 3: 4.267, 4: 9.931, 5: 21.117, 6: 43.37, 7: 87.79}
 DEFAULT_SIZE = (1200, 500)
 SIZE_LIMITS = (300, 10000)
 DPI = 100
@@ -69,6 +79,8 @@ class Cell:
     q1_steps: float
     q3_steps: float
     start_state: str
+    model: str = "classic"
+    k: int = 3
     # Whose cost median_steps, q1_steps and q3_steps are, in what unit.
     solver: str = "splitting"
     unit: str = "steps"
@@ -116,6 +128,11 @@ def read_sweep(text, name):
         cells.append(cell)
     if not cells:
         raise Refusal(f"{name} has a header but no cells")
+    kinds = sorted({(cell.model, cell.k) for cell in cells})
+    if len(kinds) > 1:
+        raise Refusal(f"{name} mixes formula models: " +
+                      ", ".join(f"{model} with k = {k}" for model, k in kinds) +
+                      "; plot one sweep at a time")
     return cells
 
 
@@ -211,6 +228,12 @@ def _cell(record, where):
                 q3_steps=number(cost["q3_steps"]), start_state=str(record["start_state"]),
                 solver=str(record.get("solver", "splitting")),
                 unit=str(record.get("cost_unit", "steps")))
+    if "model" in record or "k" in record:
+        model, k = record.get("model"), number("k", True) if "k" in record else None
+        if model not in MODELS or k not in UNIFORM_THRESHOLDS or (model == "classic" and k != 3):
+            raise Refusal(f"{where}: model {_shown(model)} with k {_shown(record.get('k'))} is "
+                          "not a formula model of satphase sweep")
+        cell = dataclasses.replace(cell, model=model, k=k)
     if cell.vars < 1 or cell.trials < 1 or cell.ratio <= 0:
         raise Refusal(f"{where}: vars, trials and ratio must be positive")
     if not 0 <= cell.sat_low <= cell.sat_fraction <= cell.sat_high <= 1:
@@ -251,6 +274,17 @@ def crossover(points):
 def peak(points):
     """(ratio, median) of the highest median; the lowest such ratio on a tie."""
     return max(points, key=lambda point: point[1])
+
+
+def threshold(model, k):
+    """The ratio the figures mark for formulas of `model` with k literals a clause."""
+    return THRESHOLD_RATIO if model == "classic" else UNIFORM_THRESHOLDS[k]
+
+
+def default_title(model, k):
+    if model == "classic":
+        return "Random 3-CNF formulas: the phase transition"
+    return f"Random {k}-CNF formulas of the {model} model: the phase transition"
 
 
 def crawford_auton(variables):
@@ -333,22 +367,24 @@ def not_estimated(sizes):
 
 
 def report(sizes):
-    """The numbers behind the figure, as lines of text."""
+    """The numbers behind the figure, as lines of text; Crawford and Auton's
+    fit is for clauses of three literals only."""
     several = any(size.solver_cells for size in sizes)
     header = ("vars", "sat = 1/2 at ratio", "Crawford-Auton", "highest median at ratio", "median")
     if several:  # the peaks are each solver's, below
         header = header[:3]
     rows = []
     for size in sizes:
+        fit = f"{crawford_auton(size.vars):.2f}" if size.cells[0].k == 3 else "-"
         if not size.estimated:
-            rows.append((str(size.vars), "-", f"{crawford_auton(size.vars):.2f}", "-", "-"))
+            rows.append((str(size.vars), "-", fit, "-", "-"))
             continue
         cross = "not crossed" if size.crossover is None else f"{size.crossover:.2f}"
         ratio, median = size.peak
         where = f"{ratio:g}"
         if ratio in (size.cells[0].ratio, size.cells[-1].ratio):
             where += " (grid edge)"
-        rows.append((str(size.vars), cross, f"{crawford_auton(size.vars):.2f}", where, f"{median:.10g}"))
+        rows.append((str(size.vars), cross, fit, where, f"{median:.10g}"))
     rows = [row[:len(header)] for row in rows]
     widths = [max(len(row[i]) for row in rows + [header]) for i in range(len(header))]
     lines = ["  ".join(f"{field:>{width}}" for field, width in zip(row, widths)).rstrip()
@@ -369,7 +405,7 @@ def subtitle(cells):
 # ---------------------------------------------------------------- drawing
 
 def draw(sizes, cells, title, pixels):
-    """The figure with its two panels."""
+    """The figure with its two panels; the title None names the cells' model."""
     try:
         import matplotlib
         matplotlib.use("Agg")
@@ -380,16 +416,20 @@ def draw(sizes, cells, title, pixels):
         raise Refusal(f"{sys.executable} has no matplotlib; install the Debian package "
                       "python3-matplotlib") from None
 
+    model, k = cells[0].model, cells[0].k
+    line_at = threshold(model, k)
+    line_label = (f"ratio {line_at}" if model == "classic"
+                  else f"uniform {k}-SAT threshold {line_at}")
     width, height = pixels
     figure = Figure(figsize=(width / DPI, height / DPI), dpi=DPI, layout="constrained")
-    figure.suptitle(f"{title}\n{subtitle(cells)}")
+    figure.suptitle(f"{title or default_title(model, k)}\n{subtitle(cells)}")
     fraction_axes, steps_axes = figure.subplots(1, 2)
 
     fraction_axes.set_title("Satisfiable fraction")
     fraction_axes.set_xlabel("clauses per variable")
     fraction_axes.set_ylabel("fraction of formulas satisfiable")
     fraction_axes.set_ylim(-0.03, 1.03)
-    fraction_axes.axvline(THRESHOLD_RATIO, color="0.4", linestyle="--", linewidth=1)
+    fraction_axes.axvline(line_at, color="0.4", linestyle="--", linewidth=1)
     fraction_axes.axhline(0.5, color="0.7", linestyle=":", linewidth=1)
     several = any(size.solver_cells for size in sizes)
     if several:
@@ -413,9 +453,10 @@ def draw(sizes, cells, title, pixels):
             yerr=[[c.sat_fraction - c.sat_low for c in size.cells],
                   [c.sat_high - c.sat_fraction for c in size.cells]])
         bars.lines[0].set_gid(f"sat-curve-{size.vars}")
-        fraction_axes.plot([crawford_auton(size.vars)], [0.5], linestyle="none", marker="D",
-                           markersize=6, color=color, markeredgecolor="black",
-                           gid=f"crawford-auton-{size.vars}")
+        if k == 3:
+            fraction_axes.plot([crawford_auton(size.vars)], [0.5], linestyle="none", marker="D",
+                               markersize=6, color=color, markeredgecolor="black",
+                               gid=f"crawford-auton-{size.vars}")
 
         if several:
             _draw_normalised(steps_axes, size, color)
@@ -431,10 +472,12 @@ def draw(sizes, cells, title, pixels):
                             markersize=12, color=color, markeredgecolor="black",
                             gid=f"peak-{size.vars}")
 
-    fraction_axes.legend(fontsize="small", handles=fraction_axes.get_legend_handles_labels()[0] + [
-        Line2D([], [], color="0.4", linestyle="--", linewidth=1, label=f"ratio {THRESHOLD_RATIO}"),
-        Line2D([], [], color="0.6", linestyle="none", marker="D", markeredgecolor="black",
-               label="Crawford & Auton crossover")])
+    fraction_handles = fraction_axes.get_legend_handles_labels()[0] + [
+        Line2D([], [], color="0.4", linestyle="--", linewidth=1, label=line_label)]
+    if k == 3:
+        fraction_handles.append(Line2D([], [], color="0.6", linestyle="none", marker="D",
+                                       markeredgecolor="black", label="Crawford & Auton crossover"))
+    fraction_axes.legend(fontsize="small", handles=fraction_handles)
     steps_handles = steps_axes.get_legend_handles_labels()[0]
     if several:
         steps_handles = [Line2D([], [], color=f"C{i % 10}", label=f"{size.vars} variables")
@@ -562,11 +605,13 @@ def parse_arguments(argv):
     parser = _Parser(
         prog=PROG, formatter_class=argparse.RawDescriptionHelpFormatter,
         description="""\
-Draws the phase transition of random 3-CNF formulas from the results of
+Draws the phase transition of random formulas from the results of
 satphase sweep: one figure with two panels, against clauses per variable,
 one curve per number of variables:
   - the satisfiable fraction, with each point's 95 % interval as an error bar,
-    a line at ratio 4.26 and Crawford and Auton's crossover for each size;
+    a line at the threshold (ratio 4.26 for the classic model, for the others
+    that of uniform k-SAT: 1, 4.267, 9.931, 21.117, 43.37, 87.79 for k = 2 to
+    7) and, for k = 3, Crawford and Auton's crossover for each size;
   - the median search steps on a logarithmic axis, the band between the
     quartiles shaded and each curve's highest median marked; for a sweep of
     several solvers (sweep --solver) instead each solver's median cost
@@ -596,10 +641,10 @@ plotted or a file cannot be written (one line on standard error says why),
     parser.add_argument("--size", type=_size, default=DEFAULT_SIZE, metavar="WIDTHxHEIGHT",
                         help="size of the PNG in pixels, and of the SVG at 100 pixels an inch "
                              "(default: %dx%d)" % DEFAULT_SIZE)
-    parser.add_argument("--title", default="Random 3-CNF formulas: the phase transition",
-                        metavar="TEXT",
+    parser.add_argument("--title", metavar="TEXT",
                         help="first line of the title; the second says the trials per cell "
-                             "and the seed (default: %(default)s)")
+                             "and the seed (default: %r, or the model and k of another "
+                             "sweep)" % default_title("classic", 3))
     arguments = parser.parse_args(argv)
     if arguments.input == "-" and sys.stdin.isatty():
         parser.error("no input: name a sweep's CSV or JSON Lines file, or pipe one in")

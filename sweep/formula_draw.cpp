@@ -3,16 +3,14 @@
 #include <algorithm>
 #include <cassert>
 
-bool canDraw(FormulaModel model) {
-    return model == FormulaModel::Classic;
+bool drawFormula(const SweepDefinition& definition, const SweepCell& cell, std::int32_t clauses,
+                 FormulaSource& source, RandomStream& stream, CnfFormula& out) {
+    assert(definition.model != FormulaModel::Classic || definition.k == kClassicClauseLength);
+    return source.draw(definition.model, definition.k, cell.vars, clauses, stream, out);
 }
 
-bool drawFormula(const SweepDefinition& definition, const SweepCell& cell, std::int32_t clauses,
-                 CnfGenerator& generator, RandomStream& stream, CnfFormula& out) {
-    assert(canDraw(definition.model) && definition.k == kClassicClauseLength);
-    // The other models' generators take their place here, chosen by definition.model.
-    (void)definition;
-    return generator.generate(cell.vars, clauses, stream, out);
+bool drawsSatisfiableFormulas(const SweepDefinition& definition) {
+    return definition.model == FormulaModel::Planted || definition.model == FormulaModel::TwoHidden;
 }
 
 ReplayOutcome replayDraws(const SweepDefinition& definition, std::span<const SweepCell> cells,
@@ -30,7 +28,7 @@ ReplayOutcome replayDraws(const SweepDefinition& definition, std::span<const Swe
         maxVars = std::max(maxVars, cell.vars);
         maxClauses = std::max(maxClauses, cell.clauses);
     }
-    CnfGenerator generator(maxVars, maxClauses);
+    FormulaSource source(maxVars, maxClauses);
     CnfFormula formula;
     formula.clauses.reserve(static_cast<std::size_t>(maxClauses));
     RandomStream stream(definition.seed);
@@ -42,7 +40,7 @@ ReplayOutcome replayDraws(const SweepDefinition& definition, std::span<const Swe
             if (!visit(cell, trial, stream.state())) {
                 return ReplayOutcome::Stopped;
             }
-            if (!drawFormula(definition, cell, cell.clauses, generator, stream, formula)) {
+            if (!drawFormula(definition, cell, cell.clauses, source, stream, formula)) {
                 return ReplayOutcome::GenerationFailed;
             }
         }

@@ -6,23 +6,26 @@
 #include <span>
 
 #include "formula/cnf_formula.h"
-#include "random/cnf_generator.h"
+#include "random/formula_source.h"
 #include "random/random_stream.h"
 #include "sweep/sweep_plan.h"
 
 // The one place where a sweep draws a formula: every formula of a sweep, in
-// the runner, in --resume, --check and merge, comes from here, so that
-// another formula model plugs in at this one function.
+// the runner, in --resume, --check and merge, comes from here, so that all of
+// them draw the same formulas of the sweep's model from the same states.
 //
-// Whether this build draws formulas of `model`: the sweep refuses the others
-// up front (definitionProblem), so that no file naming one is ever replayed.
-bool canDraw(FormulaModel model);
-
-// Draws the formula of `clauses` clauses of `cell` from `stream` into `out`.
-// False only when the generator runs out of distinct clauses (see
-// CnfGenerator::generate).
+// Draws the formula of `clauses` clauses of `cell` from `stream` into `out`,
+// of the sweep's model and clause length; the classic model through
+// CnfGenerator exactly as ever. False only when the classic generator runs
+// out of distinct clauses (see CnfGenerator::generate). The definition must
+// have passed definitionProblem, and `source` be sized for the cell.
 bool drawFormula(const SweepDefinition& definition, const SweepCell& cell, std::int32_t clauses,
-                 CnfGenerator& generator, RandomStream& stream, CnfFormula& out);
+                 FormulaSource& source, RandomStream& stream, CnfFormula& out);
+
+// Whether the sweep's model guarantees that every formula is satisfiable
+// (planted and 2-hidden: the hidden assignment satisfies every clause), so
+// that an unsatisfiable verdict is a fault of the search, not a result.
+bool drawsSatisfiableFormulas(const SweepDefinition& definition);
 
 // How a replay of the draws ended.
 enum class ReplayOutcome { Completed, Stopped, GenerationFailed };

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "random/cnf_generator.h"
-#include "sweep/formula_draw.h"
+#include "random/formula_source.h"
 
 namespace {
 
@@ -188,7 +188,7 @@ std::optional<std::string> sweepRefusal(const SweepDefinition& definition) {
     for (const std::int32_t vars : definition.vars) {
         for (const Ratio ratio : definition.ratios) {
             const std::int64_t clauses = ratio.clausesFor(vars);
-            if (auto reason = CnfGenerator::refusal(vars, clauses)) {
+            if (auto reason = modelRefusal(definition.model, definition.k, vars, clauses)) {
                 return "the cell of ratio " + ratioText(ratio) + " at " + std::to_string(vars) +
                        " variables cannot be generated: " + *reason;
             }
@@ -229,10 +229,6 @@ std::optional<std::string> definitionProblem(const SweepDefinition& definition) 
                (definition.model == FormulaModel::Classic
                     ? std::to_string(kClassicClauseLength)
                     : std::to_string(kMinClauseLength) + " .. " + std::to_string(kMaxClauseLength));
-    }
-    if (!canDraw(definition.model)) {
-        return "the " + std::string(modelName(definition.model)) +
-               " model is not drawn by this version of satphase";
     }
     const auto cells = static_cast<std::int64_t>(definition.vars.size()) *
                        static_cast<std::int64_t>(definition.ratios.size());

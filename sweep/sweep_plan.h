@@ -85,8 +85,8 @@ std::string ratioText(Ratio ratio);
 // count would not fit 32 bits is refused by sweepRefusal first.
 std::vector<SweepCell> cellsOf(const SweepDefinition& definition);
 
-// Why the generator cannot serve some cell of the sweep, naming the cell, or
-// nothing when every cell can be generated.
+// Why the sweep's model cannot serve some cell of the sweep (modelRefusal),
+// naming the cell, or nothing when every cell can be drawn.
 std::optional<std::string> sweepRefusal(const SweepDefinition& definition);
 
 // Why a definition read from anywhere (the options, or a file's sweep line)

@@ -30,7 +30,7 @@ SweepRunner::SweepRunner(const SweepDefinition& definition, std::span<const Swee
       cells_(cells.begin(), cells.end()),
       options_(options),
       trials_(definition.trials),
-      generator_(largest(cells, &SweepCell::vars), largest(cells, &SweepCell::clauses)) {
+      source_(largest(cells, &SweepCell::vars), largest(cells, &SweepCell::clauses)) {
     const std::int32_t trials = trials_;
     const std::int32_t maxVars = largest(cells, &SweepCell::vars);
     const std::int32_t maxClauses = largest(cells, &SweepCell::clauses);
@@ -80,7 +80,22 @@ std::int32_t SweepRunner::clausesOf(const SweepCell& cell) const {
 bool SweepRunner::draw(const SweepCell& cell, std::int32_t trial, RandomStream& stream,
                        CnfFormula& formula) {
     results_[static_cast<std::size_t>(trial)].startState = stream.state();
-    return drawFormula(definition_, cell, clausesOf(cell), generator_, stream, formula);
+    return drawFormula(definition_, cell, clausesOf(cell), source_, stream, formula);
+}
+
+bool SweepRunner::verdictsHold(const SweepCell& cell) {
+    if (!drawsSatisfiableFormulas(definition_)) {
+        return true;
+    }
+    for (std::size_t trial = 0; trial < results_.size(); ++trial) {
+        if (!results_[trial].satisfiable) {
+            failedCell_ = cell.index;
+            failedTrial_ = static_cast<std::int32_t>(trial);
+            failedStartState_ = results_[trial].startState;
+            return false;
+        }
+    }
+    return true;
 }
 
 void SweepRunner::decide(std::size_t engine, const SweepCell& cell, std::int32_t trial,
@@ -217,6 +232,9 @@ SweepRunner::Outcome SweepRunner::run(std::int32_t seed, const Hooks& hooks,
         }
         if (findDisagreement(cell)) {
             return Outcome::Disagreed;
+        }
+        if (!verdictsHold(cell)) {
+            return Outcome::PlantedUnsatisfiable;
         }
         for (std::size_t i = 0; i < solvers_.size(); ++i) {
             summaries_[i] = summarise(results_, sortedSteps_, i);

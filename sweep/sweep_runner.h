@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "formula/cnf_formula.h"
-#include "random/cnf_generator.h"
+#include "random/formula_source.h"
 #include "solver/solver_kind.h"
 #include "sweep/cell_summary.h"
 #include "sweep/formula_draw.h"
@@ -73,8 +73,18 @@ class SweepRunner {
     };
 
     // Disagreed: the solvers' verdicts on a formula differ, or a model is
-    // wrong; the cell is not handed to `finished`.
-    enum class Outcome { Completed, Interrupted, GenerationFailed, Refused, Halted, Disagreed };
+    // wrong; PlantedUnsatisfiable: a formula of a planted model, which its
+    // hidden assignment satisfies, was called unsatisfiable. Either way the
+    // cell is not handed to `finished`: a fault of a search ends the run.
+    enum class Outcome {
+        Completed,
+        Interrupted,
+        GenerationFailed,
+        Refused,
+        Halted,
+        Disagreed,
+        PlantedUnsatisfiable
+    };
 
     // Runs every cell from the stream state `seed`. A raised `stop` ends the
     // run within moments, without finishing the cell under way.
@@ -82,9 +92,13 @@ class SweepRunner {
                 SweepProgress& progress);
 
     // After GenerationFailed: the cell whose formula could not be drawn.
+    // After PlantedUnsatisfiable: the cell, and the first trial of it called
+    // unsatisfiable with the stream's state at that formula's start.
     std::int32_t failedCell() const { return failedCell_; }
     // After Disagreed: the cell, trial and start state and what is wrong.
     const std::string& disagreement() const { return disagreement_; }
+    std::int32_t failedTrial() const { return failedTrial_; }
+    std::int32_t failedStartState() const { return failedStartState_; }
 
   private:
     std::int32_t clausesOf(const SweepCell& cell) const;
@@ -97,13 +111,16 @@ class SweepRunner {
     bool findDisagreement(const SweepCell& cell);
     // Draws and decides the trials of one cell; false when a draw failed.
     bool runCell(const SweepCell& cell, RandomStream& stream);
+    // Whether a decided cell's verdicts are possible for the sweep's model;
+    // notes the first that is not.
+    bool verdictsHold(const SweepCell& cell);
     void work(std::size_t engine);
 
     SweepDefinition definition_;
     std::vector<SweepCell> cells_;
     Options options_;
     std::int32_t trials_;
-    CnfGenerator generator_;
+    FormulaSource source_;
     // The solvers, in order: the splitting search alone without --solver.
     std::vector<SolverKind> solvers_;
     std::vector<std::unique_ptr<FormulaDecider>> engines_;
@@ -120,6 +137,8 @@ class SweepRunner {
     std::vector<std::uint64_t> sortedSteps_;
     std::int32_t failedCell_ = -1;
     std::string disagreement_;
+    std::int32_t failedTrial_ = -1;
+    std::int32_t failedStartState_ = 0;
 
     // Shared with the deciding threads, under mutex_.
     std::mutex mutex_;

@@ -12,6 +12,7 @@
 #include <new>
 #include <ostream>
 #include <streambuf>
+#include <utility>
 
 #include "diagnostics/random_tests.h"
 #include "diagnostics/sample_formula.h"
@@ -116,27 +117,35 @@ TEST(NoHeapTest, GeneratingSolvingReportingAndDiagnosticsAllocateNothing) {
 }
 
 TEST(NoHeapTest, ASweepAllocatesOnlyWhenItIsSetUp) {
-    SweepDefinition definition;
-    parseSizes("10,40,60", definition.vars);
-    parseRatios("2,4.26,8", definition.ratios);
-    definition.trials = 51;
-    const std::vector<SweepCell> cells = cellsOf(definition);
-    // Without solvers, and with both of ours deciding every formula.
-    for (const std::int32_t jobs : {1, 2, -2}) {
-        definition.solvers.clear();
-        if (jobs < 0) {
-            definition.solvers = {SolverKind::Splitting, SolverKind::Dpll};
+    // The classic model, and the uniform and planted ones with their
+    // rejection loops and hidden assignments, at clause lengths other than 3;
+    // without solvers, and with both of ours deciding every formula.
+    for (const auto& [model, k] :
+         {std::pair{FormulaModel::Classic, 3}, std::pair{FormulaModel::Uniform, 5},
+          std::pair{FormulaModel::Planted, 4}}) {
+        SweepDefinition definition;
+        parseSizes("10,40,60", definition.vars);
+        parseRatios(k == 3 ? "2,4.26,8" : "2,8", definition.ratios);
+        definition.trials = 51;
+        definition.model = model;
+        definition.k = k;
+        const std::vector<SweepCell> cells = cellsOf(definition);
+        for (const std::int32_t jobs : {1, 2, -2}) {
+            definition.solvers.clear();
+            if (jobs < 0) {
+                definition.solvers = {SolverKind::Splitting, SolverKind::Dpll};
+            }
+            SweepRunner runner(definition, cells, SweepRunner::Options{std::abs(jobs), 0});
+            SweepRunner::Hooks hooks;
+            std::uint64_t steps = 0;
+            hooks.finished = [&steps](const FinishedCell& cell) { steps += cell.summary.max; };
+            const std::atomic<bool> stop{false};
+            SweepProgress progress;
+            const std::size_t before = allocations;
+            EXPECT_EQ(runner.run(64540, hooks, stop, progress), SweepRunner::Outcome::Completed);
+            EXPECT_EQ(allocations - before, 0U) << modelName(model) << ", " << jobs << " jobs";
+            EXPECT_GT(steps, 0U);
         }
-        SweepRunner runner(definition, cells, SweepRunner::Options{std::abs(jobs), 0});
-        SweepRunner::Hooks hooks;
-        std::uint64_t steps = 0;
-        hooks.finished = [&steps](const FinishedCell& cell) { steps += cell.summary.max; };
-        const std::atomic<bool> stop{false};
-        SweepProgress progress;
-        const std::size_t before = allocations;
-        EXPECT_EQ(runner.run(64540, hooks, stop, progress), SweepRunner::Outcome::Completed);
-        EXPECT_EQ(allocations - before, 0U) << jobs << " jobs";
-        EXPECT_GT(steps, 0U);
     }
 }
 

@@ -137,23 +137,27 @@ struct SweepRecord {
     std::uint64_t steps = 0;
 };
 
-// The sweep's per-formula CSV rows of its one cell:
-// cell,vars,clauses,ratio,trial,start_state,satisfiable,steps.
+// The sweep's per-formula CSV rows of its one cell, drawn with `model`
+// options: cell,vars,clauses,ratio[,model,k],trial,start_state,satisfiable,steps.
 std::vector<SweepRecord> sweepRecords(std::int32_t vars, const std::string& ratio,
-                                      std::int32_t trials, std::int32_t seed) {
+                                      std::int32_t trials, std::int32_t seed,
+                                      const std::string& model = "") {
     const ProgramRun sweep =
         run(kSatphase + " sweep --vars " + std::to_string(vars) + " --ratios " + ratio +
             " --trials " + std::to_string(trials) + " --seed " + std::to_string(seed) +
-            " --per-formula --format csv --quiet --jobs 1");
+            " --per-formula --format csv --quiet --jobs 1" + model);
     EXPECT_EQ(sweep.status, 0) << sweep.err;
     std::vector<SweepRecord> records;
-    for (const std::string& line : linesOf(sweep.out)) {
-        SweepRecord r;
-        unsigned long long steps = 0;
-        if (std::sscanf(line.c_str(), "%*d,%*d,%*d,%*f,%*d,%d,%d,%llu", &r.startState,
-                        &r.satisfiable, &steps) == 3) {
-            r.steps = steps;
-            records.push_back(r);
+    const std::vector<std::string> lines = linesOf(sweep.out);
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        std::vector<std::string> fields;
+        std::istringstream row(lines[i]);
+        for (std::string field; std::getline(row, field, ',');) {
+            fields.push_back(field);
+        }
+        if (const std::size_t n = fields.size(); n == (model.empty() ? 8U : 10U)) {
+            records.push_back(
+                {std::stoi(fields[n - 3]), std::stoi(fields[n - 2]), std::stoull(fields[n - 1])});
         }
     }
     EXPECT_EQ(records.size(), static_cast<std::size_t>(trials)) << sweep.out;
@@ -223,6 +227,57 @@ TEST_P(GenerateSolveAgreement, SolvePicosatAndSweepAgreeOnEveryFormula) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, GenerateSolveAgreement, ::testing::Values(20, 50, 80));
 
+TEST(GenerateCommand, PlantedFormulasAreTheSweepsTrialsAndNameTheirHiddenAssignment) {
+    // 2-hidden 4-SAT at ratio 10, above the uniform threshold of 9.93: each
+    // formula is satisfied by the assignment on its `c planted:` line and by
+    // its complement, is decided as the sweep's trial of the same cell, and
+    // its rerun line, model and k included, writes it again.
+    const std::string model = " --model 2-hidden --k 4";
+    const ProgramRun generate = run(generateCommand(30, 300, 4321) + model + " --count 4");
+    ASSERT_EQ(generate.status, 0) << generate.err;
+    const std::vector<SweepRecord> sweep = sweepRecords(30, "10", 4, 4321, model);
+    ASSERT_EQ(sweep.size(), 4U);
+    const fs::path scratch = scratchDirectory();
+    std::size_t from = 0;
+    for (std::size_t trial = 0; trial < 4; ++trial) {
+        SCOPED_TRACE("trial " + std::to_string(trial));
+        const std::size_t end = generate.out.find("c random", from + 1);
+        const std::string text = generate.out.substr(from, end - from);
+        from = end;
+        EXPECT_TRUE(text.starts_with("c random 4-CNF formula of the 2-hidden model"));
+        EXPECT_NE(text.find("\nc start state of this formula: " +
+                            std::to_string(sweep[trial].startState) + "\n"),
+                  std::string::npos);
+        const std::size_t planted = text.find("\nc planted: ");
+        ASSERT_NE(planted, std::string::npos);
+        const std::size_t header = text.find('\n', planted + 1);
+        ASSERT_TRUE(text.substr(header).starts_with("\np cnf 30 300\n"));
+        std::istringstream literals(text.substr(planted + 12, header - planted - 12));
+        std::vector<std::int8_t> sigma;
+        std::vector<std::int8_t> complement;
+        for (long long literal = 0; literals >> literal && literal != 0;) {
+            EXPECT_EQ(std::llabs(literal), static_cast<long long>(sigma.size()) + 1);
+            sigma.push_back(literal > 0 ? 1 : 0);
+            complement.push_back(literal > 0 ? 0 : 1);
+        }
+        ASSERT_EQ(sigma.size(), 30U);
+        CnfFormula formula;
+        ASSERT_EQ(readDimacs(text, formula), std::nullopt);
+        const fs::path file = scratch / ("formula" + std::to_string(trial) + ".cnf");
+        std::ofstream(file, std::ios::binary) << text;
+        EXPECT_EQ(firstFalseClause(formula, sigma), std::nullopt);
+        EXPECT_EQ(firstFalseClause(formula, complement), std::nullopt);
+        const ProgramRun solve = run(kSatphase + " solve '" + file.string() + "'");
+        EXPECT_EQ(solve.status, 10) << solve.err;
+        EXPECT_EQ(sweep[trial].satisfiable, 1);
+        EXPECT_EQ(stepsOf(solve.out), sweep[trial].steps);
+        const ProgramRun rerun = run(kSatphase + " generate --vars 30 --clauses 300" + model +
+                                     " --seed " + std::to_string(sweep[trial].startState));
+        EXPECT_EQ(rerun.out.substr(rerun.out.find("\nc planted")),
+                  text.substr(text.find("\nc planted")));
+    }
+}
+
 TEST(GenerateCommand, FilesHoldWhatStandardOutputGetsAndEachNamesItsOwnRerun) {
     const fs::path scratch = scratchDirectory();
     const std::string command = generateCommand(12, 50, 777) + " --count 3";
@@ -273,6 +328,11 @@ TEST(GenerateCommand, RefusesTakenNamesAndWritesEveryFileOrNone) {
     const ProgramRun badSeed = run(generateCommand(10, 40, 0) + into);
     EXPECT_EQ(badSeed.status, 2);
     EXPECT_EQ(linesOf(badSeed.err).size(), 1U);
+    const ProgramRun classicK = run(generateCommand(10, 40, 1) + " --model classic --k 4" + into);
+    EXPECT_EQ(classicK.status, 2);
+    EXPECT_EQ(classicK.err,
+              "satphase: 10 variables and 40 clauses: classic clauses of 4 literals, but the "
+              "classic model's clauses have 3 literals\n");
     EXPECT_FALSE(fs::exists(directory));
 
     // A name already taken: refused before anything is written, unless --force.

@@ -1,10 +1,14 @@
-// The sweep's parts: its grid, its statistics, and its engine on the classic grid.
+// The sweep's parts: its grid, its statistics, and its engine on the classic
+// grid and on the other formula models.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <span>
+#include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -89,6 +93,22 @@ TEST(SweepPlan, CellsTheGeneratorCannotServeAreRefusedBeforeAnyWork) {
     EXPECT_TRUE(refusalOf({3}, 3000000));   // 9 clauses, 8 distinct ones exist
     EXPECT_FALSE(refusalOf({3}, 2666666));  // all 8 of them
     EXPECT_NE(refusalOf({20, 3}, 3000000)->find("at 3 variables"), std::string::npos);
+
+    // The other models answer through modelRefusal: uniform clauses may
+    // repeat and leave variables out, but need k distinct variables.
+    SweepDefinition uniform;
+    uniform.vars = {3, 10};
+    uniform.ratios = {Ratio{500000}, Ratio{3000000}};
+    uniform.trials = 1;
+    uniform.seed = 1;
+    uniform.model = FormulaModel::Uniform;
+    EXPECT_FALSE(definitionProblem(uniform));
+    uniform.k = 5;
+    const std::string problem = definitionProblem(uniform).value_or("");
+    EXPECT_NE(problem.find("at 3 variables cannot be generated: 3 variables and 1 clauses: uniform "
+                           "clauses of 5 literals need at least 5 distinct variables"),
+              std::string::npos)
+        << problem;
 }
 
 TEST(CellSummary, OrderStatisticsAndTheWilsonInterval) {
@@ -273,6 +293,118 @@ TEST(SolverSweep, AWrongVerdictOrModelStopsTheSweepNamingTheFormula) {
     EXPECT_NE(badModel.disagreement.find("cell 0 trial 2 "), std::string::npos);
     EXPECT_NE(badModel.disagreement.find("dpll says satisfiable, but its model falsifies"),
               std::string::npos);
+}
+
+// What a sweep of a model wrote as per-formula JSON Lines, and how it ended.
+struct ModelRun {
+    SweepRunner::Outcome outcome;
+    std::string text;
+    std::int32_t failedCell, failedTrial, failedStartState;
+};
+
+ModelRun runModel(FormulaModel model, std::int32_t k, const char* vars, const char* ratios,
+                  std::int32_t jobs, SweepRunner::Hooks hooks = {}) {
+    SweepDefinition definition;
+    parseSizes(vars, definition.vars);
+    parseRatios(ratios, definition.ratios);
+    definition.trials = 40;
+    definition.seed = 12345;
+    definition.perFormula = true;
+    definition.model = model;
+    definition.k = k;
+    EXPECT_FALSE(definitionProblem(definition));
+    const std::vector<SweepCell> cells = cellsOf(definition);
+    SweepRunner runner(definition, cells, SweepRunner::Options{jobs, 0});
+    ModelRun run{};
+    run.text = outputPreamble(OutputFormat::JsonLines, definition, std::nullopt);
+    hooks.finished = [&](const FinishedCell& cell) {
+        appendCellText(OutputFormat::JsonLines, definition, cell, run.text);
+    };
+    const std::atomic<bool> stop{false};
+    SweepProgress progress;
+    run.outcome = runner.run(definition.seed, hooks, stop, progress);
+    run.failedCell = runner.failedCell();
+    run.failedTrial = runner.failedTrial();
+    run.failedStartState = runner.failedStartState();
+    return run;
+}
+
+TEST(SweepRunner, OtherModelsAreDrawnAtTheirClauseLengthAndTheSameForAnyNumberOfThreads) {
+    // Each sweep far from its model's threshold, where its verdicts are
+    // near certain (uniform 2-SAT: 1, 5-SAT: 21.1; a planted formula is
+    // always satisfiable): a sweep that drew the classic formulas, clauses of
+    // another length, or searched them with too narrow an engine, would give
+    // others or fail.
+    struct Case {
+        FormulaModel model;
+        std::int32_t k;
+        const char* vars;
+        const char* ratios;
+        std::vector<int> satisfiable;  // per cell, of 40
+    };
+    const Case cases[] = {
+        {FormulaModel::Uniform, 5, "20", "8", {40}},
+        {FormulaModel::Uniform, 2, "100", "0.3,3", {40, 0}},
+        {FormulaModel::Planted, 3, "40", "7", {40}},
+        {FormulaModel::TwoHidden, 4, "30", "15", {40}},
+    };
+    for (const Case& c : cases) {
+        const std::string name = std::string(modelName(c.model)) + " k=" + std::to_string(c.k);
+        const ModelRun one = runModel(c.model, c.k, c.vars, c.ratios, 1);
+        ASSERT_EQ(one.outcome, SweepRunner::Outcome::Completed) << name;
+        EXPECT_EQ(runModel(c.model, c.k, c.vars, c.ratios, 2).text, one.text) << name;
+        std::vector<int> satisfiable(c.satisfiable.size());
+        std::istringstream lines(one.text);
+        std::string line;
+        std::getline(lines, line);
+        const auto sweep = nlohmann::json::parse(line).at("sweep");
+        EXPECT_EQ(sweep.at("model"), modelName(c.model)) << name;
+        EXPECT_EQ(sweep.at("k"), c.k) << name;
+        std::size_t records = 0;
+        while (std::getline(lines, line)) {
+            const auto record = nlohmann::json::parse(line);
+            EXPECT_EQ(record.at("model"), modelName(c.model)) << name;
+            EXPECT_EQ(record.at("k"), c.k) << name;
+            satisfiable.at(record.at("cell").get<std::size_t>()) +=
+                record.at("satisfiable").get<bool>() ? 1 : 0;
+            ++records;
+        }
+        EXPECT_EQ(records, 40 * satisfiable.size()) << name;
+        ASSERT_EQ(satisfiable, c.satisfiable) << name;
+    }
+}
+
+TEST(SweepRunner, APlantedFormulaCalledUnsatisfiableStopsTheSweepAtItsCell) {
+    // Trial 7 of cell 1 made unsatisfiable: a planted sweep ends there,
+    // naming it, with cell 0 written and cell 1 not; for a uniform sweep an
+    // unsatisfiable formula is a result like any other.
+    SweepRunner::Hooks hooks;
+    hooks.alterResults = [](const SweepCell& cell, std::int32_t trial,
+                            std::span<SolverResult> results) {
+        if (cell.index == 1 && trial == 7) {
+            results[0].satisfiable = false;
+        }
+    };
+    // Trial 7's start state, from the per-formula records of the whole sweep.
+    std::istringstream whole(runModel(FormulaModel::TwoHidden, 3, "20", "3,4,5", 1).text);
+    std::int32_t trial7 = 0;
+    for (std::string line; std::getline(whole, line);) {
+        const auto record = nlohmann::json::parse(line);
+        if (record.value("cell", -1) == 1 && record.value("trial", -1) == 7) {
+            trial7 = record.at("start_state").get<std::int32_t>();
+        }
+    }
+    ASSERT_NE(trial7, 0);
+    for (const std::int32_t jobs : {1, 2}) {
+        const ModelRun planted = runModel(FormulaModel::TwoHidden, 3, "20", "3,4,5", jobs, hooks);
+        EXPECT_EQ(planted.outcome, SweepRunner::Outcome::PlantedUnsatisfiable);
+        EXPECT_EQ(planted.failedCell, 1);
+        EXPECT_EQ(planted.failedTrial, 7);
+        EXPECT_EQ(planted.failedStartState, trial7);
+        EXPECT_EQ(std::count(planted.text.begin(), planted.text.end(), '\n'), 1 + 40);
+        EXPECT_EQ(runModel(FormulaModel::Uniform, 3, "20", "3,4,5", jobs, hooks).outcome,
+                  SweepRunner::Outcome::Completed);
+    }
 }
 
 }  // namespace

@@ -94,6 +94,27 @@ class FigureTest(Directory):
         self.assertEqual([(x0, y0, y1) for (x0, y0), (_, y1) in bars],
                          [(4, 0.2, 0.9), (5, 0.25, 0.7)])
 
+    def test_other_models_mark_the_uniform_threshold_of_their_k(self):
+        for model, k, line, crawford_auton in [("uniform", 4, 9.931, False),
+                                               ("planted", 3, 4.267, True),
+                                               ("classic", 3, 4.26, True)]:
+            with self.subTest(model=model, k=k):
+                cells = [plot.Cell(0, 10, 4, 301, 0.5, 0.2, 0.9, 30, 20, 40, "1", model, k),
+                         plot.Cell(1, 10, 5, 301, 0.3, 0.25, 0.7, 50, 40, 60, "2", model, k)]
+                figure = plot.draw(plot.by_size(cells), cells, None, plot.DEFAULT_SIZE)
+                axes = figure.axes[0]
+                self.assertIn([line, line], [list(l.get_xdata()) for l in axes.get_lines()])
+                legend = [text.get_text() for text in axes.get_legend().get_texts()]
+                self.assertIn(f"ratio {line}" if model == "classic"
+                              else f"uniform {k}-SAT threshold {line}", legend)
+                self.assertEqual("Crawford & Auton crossover" in legend, crawford_auton)
+                self.assertEqual(any(l.get_gid() == "crawford-auton-10" for l in axes.get_lines()),
+                                 crawford_auton)
+                self.assertTrue(figure._suptitle.get_text().startswith(
+                    f"Random {k}-CNF formulas" + ("" if model == "classic" else f" of the {model} model")))
+                self.assertEqual(plot.report(plot.by_size(cells))[1].split()[2],
+                                 "5.51" if crawford_auton else "-")
+
     def test_thin_sweeps_still_plot_and_say_what_they_lack(self):
         lines = CLASSIC_CSV.splitlines(keepends=True)
         for name, rows, lacking in [("one-size", lines[:9], "only 10 variables"),
@@ -139,6 +160,11 @@ class RefusalTest(Directory):
                  ["line 2", "ratio is a huge number, not a number within range"]),
                 (sweep_line + record.replace(b'"ratio":2.0', b'"ratio":1e999'),
                  ["line 2", "ratio is inf"]),
+                (sweep_line + record.replace(b'"ratio":2.0', b'"ratio":2.0,"model":"classic","k":4'),
+                 ["line 2", "model 'classic' with k 4 is not a formula model"]),
+                (sweep_line + record + record.replace(b'"cell":0,', b'"cell":1,"model":"uniform","k":4,')
+                 .replace(b'"ratio":2.0', b'"ratio":3.0'),
+                 ["mixes formula models: classic with k = 3, uniform with k = 4"]),
         ]:
             with self.subTest(content=content[:60]):
                 self.assertRefused(run(self.directory, self.write("input", content), "-o", "out"),
