@@ -265,7 +265,7 @@ void BM_CdclFresh(benchmark::State& state) {
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
         for (const CnfFormula& formula : formulas) {
             CaDiCaL::Solver solver;
-            solver.set("quiet", 1);
+            setCdclOptions(solver);
             CountingLearner learner;
             solver.connect_learner(&learner);
             addClauses(solver, formula, 0);
@@ -284,14 +284,14 @@ void BM_CdclReused(benchmark::State& state) {
     std::vector<int> fresh;
     for (const CnfFormula& formula : formulas) {
         CaDiCaL::Solver solver;
-        solver.set("quiet", 1);
+        setCdclOptions(solver);
         addClauses(solver, formula, 0);
         fresh.push_back(solver.solve());
     }
     std::uint64_t conflicts = 0;
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
         CaDiCaL::Solver solver;
-        solver.set("quiet", 1);
+        setCdclOptions(solver);
         CountingLearner learner;
         solver.connect_learner(&learner);
         for (std::size_t i = 0; i < formulas.size(); ++i) {

@@ -13,6 +13,7 @@
 #include "platform/interrupt.h"
 #include "platform/output_lock.h"
 #include "platform/terminal.h"
+#include "solver/solver_kind.h"
 #include "sweep/record_format.h"
 #include "sweep/resume.h"
 #include "sweep/sweep_plan.h"
@@ -34,6 +35,7 @@ struct SweepOptions {
     bool resume = false;
     std::string shard;
     bool check = false;
+    std::string solvers;
 };
 
 int refuse(const std::string& problem) {
@@ -61,6 +63,16 @@ std::optional<std::string> readRequest(const SweepOptions& options, SweepDefinit
     if (auto problem = parseRatios(options.ratios, definition.ratios)) {
         return "--ratios " + options.ratios + ": " + *problem +
                " (a list such as 4,4.5,5 or a range first:last:step such as 3.8:4.8:0.1)";
+    }
+    if (!options.solvers.empty()) {
+        if (auto problem = parseSolverList(options.solvers, definition.solvers)) {
+            return "--solver " + options.solvers + ": " + *problem;
+        }
+        for (const SolverKind kind : definition.solvers) {
+            if (auto problem = unavailability(kind)) {
+                return "--solver " + options.solvers + ": " + *problem;
+            }
+        }
     }
     definition.trials = options.trials;
     definition.seed = options.seed;
@@ -174,6 +186,7 @@ int runSweep(const SweepOptions& options) {
     std::int32_t written = kept.cells;
     std::optional<std::string> writeFailure;
     std::string text;
+    CellTextWriter writer(format, definition);
     SweepRunner::Hooks hooks;
     // Cells of other shards, and kept cells, are only drawn.
     hooks.decides = [&](const SweepCell& cell) {
@@ -184,7 +197,7 @@ int runSweep(const SweepOptions& options) {
     // failed write ends the sweep.
     hooks.finished = [&](const FinishedCell& finished) {
         text.clear();
-        appendCellText(format, definition, finished, text);
+        writer.append(finished, text);
         writeFailure = sink.write(text);
         written += writeFailure ? 0 : 1;
     };
@@ -192,6 +205,13 @@ int runSweep(const SweepOptions& options) {
     const SweepRunner::Outcome outcome =
         runner.run(definition.seed, hooks, interruptRequested(), progress);
     progressLine.reset();
+    // A table holds a size's rows until its last cell: what a stopped sweep
+    // finished is shown all the same.
+    text.clear();
+    writer.flush(text);
+    if (!text.empty() && !writeFailure) {
+        writeFailure = sink.write(text);
+    }
 
     switch (outcome) {
         case SweepRunner::Outcome::Completed:
@@ -204,6 +224,10 @@ int runSweep(const SweepOptions& options) {
             return fail("cell " + std::to_string(runner.failedCell()) +
                         " cannot be drawn: a formula of it would need a clause distinct from all "
                         "the others, and none is left; ask for fewer clauses");
+        case SweepRunner::Outcome::Disagreed:
+            return fail("the solvers disagree on " + runner.disagreement() + "; stopped, " +
+                        std::to_string(written) + " of " +
+                        std::to_string(selection.selected.size()) + " cells kept in " + where);
         case SweepRunner::Outcome::Interrupted:
             std::cerr << "satphase sweep: interrupted; " << written << " of "
                       << selection.selected.size() << " cells kept in " << where
@@ -239,6 +263,13 @@ Command addSweepCommand(CLI::App& parent) {
         "Only one program writes an --output file at a time: a second sweep given the\n"
         "same file is refused at once (status 2).\n"
         "\n"
+        "With --solver LIST every formula is drawn once and decided by each solver\n"
+        "listed: splitting (the splitting search, cost in steps), dpll (cost in\n"
+        "branches) or cdcl (CaDiCaL, cost in conflicts). Their verdicts must agree: a\n"
+        "disagreement stops the sweep with status 1, naming the cell, trial and start\n"
+        "state, and keeps the finished cells. Without --solver the records are those\n"
+        "of the splitting search alone, as they always were.\n"
+        "\n"
         "Limits: 3 .. 1000 variables, 1 .. 100000 clauses per formula, 1 .. 1000000\n"
         "trials, seeds 1 .. 2147483646, at most 1000000 cells (sizes x ratios). The\n"
         "search's cost, about threefold per ten variables at the threshold, is what\n"
@@ -269,6 +300,10 @@ Command addSweepCommand(CLI::App& parent) {
     app->add_option("--shard", options->shard,
                     "compute only part I of K: cells I-1, I-1+K, I-1+2K, ... (jsonl)")
         ->type_name("I/K");
+    app->add_option("--solver", options->solvers,
+                    "decide every formula with each of these: splitting, dpll, cdcl (a list); "
+                    "records then name the solver and its cost unit")
+        ->type_name("LIST");
     app->add_flag("--check", options->check,
                   "compute nothing: exit 0 if --output FILE holds every record, 3 if not "
                   "(csv, jsonl)");

@@ -27,6 +27,11 @@ CELL_COLUMNS = ("cell", "vars", "clauses", "ratio", "trials", "unsat", "sat_frac
 FORMULA_ONLY_COLUMNS = ("trial", "satisfiable", "steps")
 USED_COLUMNS = ("cell", "vars", "ratio", "trials", "sat_fraction", "sat_low", "sat_high",
                 "median_steps", "q1_steps", "q3_steps", "start_state")
+# A sweep with --solver: one record per cell and solver, its cost in its own unit.
+SOLVER_COLUMNS = {"median_steps": "median_cost", "q1_steps": "q1_cost", "q3_steps": "q3_cost"}
+SOLVER_USED_COLUMNS = tuple(SOLVER_COLUMNS.get(c, c) for c in USED_COLUMNS) + ("solver", "cost_unit")
+# One line style per solver in the cost panel of several solvers.
+SOLVER_STYLES = ("-", "--", ":", "-.")
 
 # Where the satisfiable fraction of large random 3-CNF formulas drops through one half.
 THRESHOLD_RATIO = 4.26
@@ -64,6 +69,9 @@ class Cell:
     q1_steps: float
     q3_steps: float
     start_state: str
+    # Whose cost median_steps, q1_steps and q3_steps are, in what unit.
+    solver: str = "splitting"
+    unit: str = "steps"
 
 
 # ---------------------------------------------------------------- reading
@@ -91,7 +99,8 @@ def read_sweep(text, name):
     if set(FORMULA_ONLY_COLUMNS) <= names:
         raise Refusal(f"{name} holds one record per formula (sweep --per-formula); "
                       "plot the sweep's per-cell output instead")
-    missing = [column for column in USED_COLUMNS if column not in names]
+    used = SOLVER_USED_COLUMNS if "solver" in names else USED_COLUMNS
+    missing = [column for column in used if column not in names]
     if missing:
         raise Refusal(f"{name} line {first + 1}: missing column{'s' if len(missing) > 1 else ''} "
                       + ", ".join(missing))
@@ -99,10 +108,11 @@ def read_sweep(text, name):
     cells, seen = [], {}
     for line, record in records:
         cell = _cell(record, f"{name} line {line}")
-        earlier = seen.setdefault((cell.vars, cell.ratio), line)
+        earlier = seen.setdefault((cell.vars, cell.ratio, cell.solver), line)
         if earlier != line:
+            whose = f" and solver {cell.solver}" if "solver" in names else ""
             raise Refusal(f"{name} line {line}: a second cell for {cell.vars} variables at "
-                          f"ratio {cell.ratio:g} (the first is on line {earlier})")
+                          f"ratio {cell.ratio:g}{whose} (the first is on line {earlier})")
         cells.append(cell)
     if not cells:
         raise Refusal(f"{name} has a header but no cells")
@@ -167,7 +177,8 @@ def _jsonl_records(lines, first, name, cut_off):
     for index in range(first, len(lines)):
         if lines[index].strip():
             record = parse(index)
-            missing = [column for column in USED_COLUMNS if column not in record]
+            used = SOLVER_USED_COLUMNS if "solver" in record else USED_COLUMNS
+            missing = [column for column in used if column not in record]
             if missing:
                 raise Refusal(f"{name} line {index + 1}: missing " + ", ".join(missing))
             yield index + 1, record
@@ -192,19 +203,23 @@ def _cell(record, where):
             raise Refusal(f"{where}: {key} is {_shown(record[key])}, not {kind} within range")
         return value
 
+    cost = SOLVER_COLUMNS if "solver" in record else {c: c for c in SOLVER_COLUMNS}
     cell = Cell(cell=number("cell", True), vars=number("vars", True), ratio=number("ratio"),
                 trials=number("trials", True), sat_fraction=number("sat_fraction"),
                 sat_low=number("sat_low"), sat_high=number("sat_high"),
-                median_steps=number("median_steps"), q1_steps=number("q1_steps"),
-                q3_steps=number("q3_steps"), start_state=str(record["start_state"]))
+                median_steps=number(cost["median_steps"]), q1_steps=number(cost["q1_steps"]),
+                q3_steps=number(cost["q3_steps"]), start_state=str(record["start_state"]),
+                solver=str(record.get("solver", "splitting")),
+                unit=str(record.get("cost_unit", "steps")))
     if cell.vars < 1 or cell.trials < 1 or cell.ratio <= 0:
         raise Refusal(f"{where}: vars, trials and ratio must be positive")
     if not 0 <= cell.sat_low <= cell.sat_fraction <= cell.sat_high <= 1:
         raise Refusal(f"{where}: sat_low {cell.sat_low:g}, sat_fraction {cell.sat_fraction:g}, "
                       f"sat_high {cell.sat_high:g} are not an interval in [0, 1] around the fraction")
     if not 0 <= cell.q1_steps <= cell.median_steps <= cell.q3_steps:
-        raise Refusal(f"{where}: q1_steps {cell.q1_steps:g}, median_steps {cell.median_steps:g}, "
-                      f"q3_steps {cell.q3_steps:g} are not in order")
+        q1, median, q3 = (cost[c] for c in ("q1_steps", "median_steps", "q3_steps"))
+        raise Refusal(f"{where}: {q1} {cell.q1_steps:g}, {median} {cell.median_steps:g}, "
+                      f"{q3} {cell.q3_steps:g} are not in order")
     return cell
 
 
@@ -246,24 +261,62 @@ def crawford_auton(variables):
 @dataclass
 class Size:
     vars: int
-    cells: list              # sorted by ratio
+    cells: list              # sorted by ratio; the first solver's when there are several
     crossover: float = None  # None: not crossed, or not estimated
     peak: tuple = None       # (ratio, median), None: not estimated
+    # Several solvers: per solver in the input's order, its cells sorted by ratio.
+    solver_cells: dict = None
 
     @property
     def estimated(self):
         return len(self.cells) >= 2
 
+    def solver_peaks(self):
+        """Per solver, (ratio, median) of its highest median; empty when not estimated."""
+        if not self.estimated or not self.solver_cells:
+            return {}
+        return {solver: peak([(c.ratio, c.median_steps) for c in cells])
+                for solver, cells in self.solver_cells.items()}
+
+
+def solvers_of(cells):
+    """The solvers the cells name, in the order they first appear."""
+    return list(dict.fromkeys(cell.solver for cell in cells))
+
 
 def by_size(cells):
     sizes = []
+    solvers = solvers_of(cells)
     for n in sorted({cell.vars for cell in cells}):
-        size = Size(n, sorted((c for c in cells if c.vars == n), key=lambda c: c.ratio))
+        own = [c for c in cells if c.vars == n]
+        per_solver = {solver: sorted((c for c in own if c.solver == solver), key=lambda c: c.ratio)
+                      for solver in solvers}
+        size = Size(n, per_solver[solvers[0]],
+                    solver_cells=per_solver if len(solvers) > 1 else None)
         if size.estimated:
             size.crossover = crossover([(c.ratio, c.sat_fraction) for c in size.cells])
             size.peak = peak([(c.ratio, c.median_steps) for c in size.cells])
         sizes.append(size)
     return sizes
+
+
+def solver_report(sizes):
+    """With several solvers: per size and solver the ratio of its highest median."""
+    header = ("vars", "solver", "highest median at ratio", "median")
+    rows = []
+    for size in sizes:
+        for solver, (ratio, median) in size.solver_peaks().items():
+            cells = size.solver_cells[solver]
+            where = f"{ratio:g}"
+            if ratio in (cells[0].ratio, cells[-1].ratio):
+                where += " (grid edge)"
+            rows.append((str(size.vars), solver, where, f"{median:.10g} {cells[0].unit}"))
+    if not rows:
+        return []
+    widths = [max(len(row[i]) for row in rows + [header]) for i in range(len(header))]
+    return ["", "Each solver's peak (its highest median cost)"] + [
+        "  ".join(f"{field:>{width}}" for field, width in zip(row, widths)).rstrip()
+        for row in [header] + rows]
 
 
 def not_estimated(sizes):
@@ -281,7 +334,10 @@ def not_estimated(sizes):
 
 def report(sizes):
     """The numbers behind the figure, as lines of text."""
+    several = any(size.solver_cells for size in sizes)
     header = ("vars", "sat = 1/2 at ratio", "Crawford-Auton", "highest median at ratio", "median")
+    if several:  # the peaks are each solver's, below
+        header = header[:3]
     rows = []
     for size in sizes:
         if not size.estimated:
@@ -293,10 +349,11 @@ def report(sizes):
         if ratio in (size.cells[0].ratio, size.cells[-1].ratio):
             where += " (grid edge)"
         rows.append((str(size.vars), cross, f"{crawford_auton(size.vars):.2f}", where, f"{median:.10g}"))
+    rows = [row[:len(header)] for row in rows]
     widths = [max(len(row[i]) for row in rows + [header]) for i in range(len(header))]
     lines = ["  ".join(f"{field:>{width}}" for field, width in zip(row, widths)).rstrip()
              for row in [header] + rows]
-    return lines + not_estimated(sizes)
+    return lines + solver_report(sizes) + not_estimated(sizes)
 
 
 def subtitle(cells):
@@ -334,10 +391,16 @@ def draw(sizes, cells, title, pixels):
     fraction_axes.set_ylim(-0.03, 1.03)
     fraction_axes.axvline(THRESHOLD_RATIO, color="0.4", linestyle="--", linewidth=1)
     fraction_axes.axhline(0.5, color="0.7", linestyle=":", linewidth=1)
-    steps_axes.set_title("Median steps")
+    several = any(size.solver_cells for size in sizes)
+    if several:
+        steps_axes.set_title("Median cost, each solver's divided by its own highest")
+        steps_axes.set_ylabel("median cost / highest median of the solver and size")
+        steps_axes.set_ylim(0, 1.05)
+    else:
+        steps_axes.set_title("Median steps")
+        steps_axes.set_ylabel("median search steps (log scale)")
+        steps_axes.set_yscale("log")
     steps_axes.set_xlabel("clauses per variable")
-    steps_axes.set_ylabel("median search steps (log scale)")
-    steps_axes.set_yscale("log")
 
     for i, size in enumerate(sizes):
         color = f"C{i % 10}"
@@ -354,6 +417,9 @@ def draw(sizes, cells, title, pixels):
                            markersize=6, color=color, markeredgecolor="black",
                            gid=f"crawford-auton-{size.vars}")
 
+        if several:
+            _draw_normalised(steps_axes, size, color)
+            continue
         steps_axes.fill_between(ratios, [c.q1_steps for c in size.cells],
                                 [c.q3_steps for c in size.cells], color=color, alpha=0.2,
                                 linewidth=0, gid=f"quartiles-{size.vars}")
@@ -370,12 +436,37 @@ def draw(sizes, cells, title, pixels):
         Line2D([], [], color="0.6", linestyle="none", marker="D", markeredgecolor="black",
                label="Crawford & Auton crossover")])
     steps_handles = steps_axes.get_legend_handles_labels()[0]
-    steps_handles.append(Patch(color="0.6", alpha=0.4, label="quartiles"))
+    if several:
+        steps_handles = [Line2D([], [], color=f"C{i % 10}", label=f"{size.vars} variables")
+                         for i, size in enumerate(sizes)]
+        steps_handles += [Line2D([], [], color="0.3", linestyle=_style(i), label=solver)
+                          for i, solver in enumerate(solvers_of(cells))]
+    else:
+        steps_handles.append(Patch(color="0.6", alpha=0.4, label="quartiles"))
     if any(size.peak for size in sizes):
         steps_handles.append(Line2D([], [], color="0.6", linestyle="none", marker="*", markersize=10,
                                     markeredgecolor="black", label="highest median"))
     steps_axes.legend(fontsize="small", handles=steps_handles)
     return figure
+
+
+def _style(index):
+    return SOLVER_STYLES[index % len(SOLVER_STYLES)]
+
+
+def _draw_normalised(axes, size, color):
+    """Each solver's median cost over its highest, one line style per solver,
+    so that peaks in steps, branches and conflicts compare."""
+    for i, (solver, cells) in enumerate(size.solver_cells.items()):
+        highest = max(c.median_steps for c in cells) or 1  # all zero: drawn at zero
+        axes.plot([c.ratio for c in cells], [c.median_steps / highest for c in cells],
+                  color=color, linestyle=_style(i), marker="o", markersize=3, linewidth=1.2,
+                  gid=f"normalised-{solver}-{size.vars}")
+        peaks = size.solver_peaks()
+        if solver in peaks:
+            axes.plot([peaks[solver][0]], [peaks[solver][1] / highest], linestyle="none",
+                      marker="*", markersize=12, color=color, markeredgecolor="black",
+                      gid=f"peak-{solver}-{size.vars}")
 
 
 def figure_metadata(extension):
@@ -477,7 +568,10 @@ one curve per number of variables:
   - the satisfiable fraction, with each point's 95 % interval as an error bar,
     a line at ratio 4.26 and Crawford and Auton's crossover for each size;
   - the median search steps on a logarithmic axis, the band between the
-    quartiles shaded and each curve's highest median marked.
+    quartiles shaded and each curve's highest median marked; for a sweep of
+    several solvers (sweep --solver) instead each solver's median cost
+    divided by its own highest, one line style per solver, so that the peaks
+    of costs in different units compare.
 
 Reads the per-cell records that satphase sweep writes with --format csv or
 --format jsonl (which of the two is seen from the content); a sweep's
@@ -485,7 +579,8 @@ Reads the per-cell records that satphase sweep writes with --format csv or
 neither. Prints, per size, the ratio where the satisfiable fraction crosses
 one half (interpolated between the two grid points around it, "not crossed"
 when the grid does not straddle it) and the ratio with the highest median,
-and names what a thin input (one size, one ratio) leaves unestimated.""",
+and names what a thin input (one size, one ratio) leaves unestimated; with
+several solvers the ratio of the highest median per size and solver.""",
         epilog="""\
 example:
   satphase sweep --format csv > sweep.csv

@@ -62,12 +62,10 @@ CnfGenerator::CnfGenerator(std::int32_t maxVars, std::int32_t maxClauses) {
     sortScratch_.reserve(static_cast<std::size_t>(clauses));
 }
 
-std::optional<std::string> CnfGenerator::refusal(std::int64_t numVars, std::int64_t numClauses) {
+std::optional<std::string> CnfGenerator::sizeRefusal(std::int64_t numVars,
+                                                    std::int64_t numClauses) {
     const std::string what =
         std::to_string(numVars) + " variables and " + std::to_string(numClauses) + " clauses: ";
-    if (numVars < 3) {
-        return what + "a clause needs three distinct variables, so at least 3 variables";
-    }
     if (numVars > kMaxCnfVars) {
         return what + "at most " + std::to_string(kMaxCnfVars) + " variables are supported";
     }
@@ -76,6 +74,18 @@ std::optional<std::string> CnfGenerator::refusal(std::int64_t numVars, std::int6
     }
     if (numClauses > kMaxCnfClauses) {
         return what + "at most " + std::to_string(kMaxCnfClauses) + " clauses are supported";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> CnfGenerator::refusal(std::int64_t numVars, std::int64_t numClauses) {
+    const std::string what =
+        std::to_string(numVars) + " variables and " + std::to_string(numClauses) + " clauses: ";
+    if (numVars < 3) {
+        return what + "a clause needs three distinct variables, so at least 3 variables";
+    }
+    if (auto problem = sizeRefusal(numVars, numClauses)) {
+        return problem;
     }
     if (numVars > 3 * numClauses) {
         return what + "every variable must occur, and " + std::to_string(numClauses) +

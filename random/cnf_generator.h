@@ -22,6 +22,10 @@ class CnfGenerator {
     // in which every variable occurs can be built, or nothing when one can.
     static std::optional<std::string> refusal(std::int64_t numVars, std::int64_t numClauses);
 
+    // Why no formula of this size fits the limits every model shares (the
+    // variables, the clauses), or nothing when it does.
+    static std::optional<std::string> sizeRefusal(std::int64_t numVars, std::int64_t numClauses);
+
     // Fills `out` (its clause storage reused) with a formula of numClauses
     // clauses over numVars variables drawn from `stream`. The request must be
     // within the sizes given at construction and have no refusal. Always

@@ -55,16 +55,7 @@ std::optional<std::string> modelRefusal(FormulaModel model, std::int64_t k, std:
     if (k > numVars) {
         return what + clauses + " need at least " + std::to_string(k) + " distinct variables";
     }
-    if (numVars > kMaxCnfVars) {
-        return what + "at most " + std::to_string(kMaxCnfVars) + " variables are supported";
-    }
-    if (numClauses < 1) {
-        return what + "a formula needs at least 1 clause";
-    }
-    if (numClauses > kMaxCnfClauses) {
-        return what + "at most " + std::to_string(kMaxCnfClauses) + " clauses are supported";
-    }
-    return std::nullopt;
+    return CnfGenerator::sizeRefusal(numVars, numClauses);
 }
 
 FormulaSource::FormulaSource(std::int32_t maxVars, std::int32_t maxClauses)

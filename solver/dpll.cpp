@@ -11,17 +11,17 @@ constexpr std::uint64_t kStopCheckInterval = 1024;
 // The Jeroslow–Wang weight 2^-len, scaled by 2^16 so that it stays an exact
 // integer for every clause length a formula can hold.
 constexpr int kWeightShift = 16;
-static_assert(kCnfClauseWidth < kWeightShift);
+static_assert(kMaxCnfClauseWidth < kWeightShift);
 
 }  // namespace
 
 Dpll::Dpll(std::int32_t maxVars, std::int32_t maxClauses) {
     const auto vars = static_cast<std::size_t>(std::max(maxVars, 1));
     const auto clauses = static_cast<std::size_t>(std::max(maxClauses, 1));
-    literals_.reserve(kCnfClauseWidth * clauses);
+    literals_.reserve(kMaxCnfClauseWidth * clauses);
     clauseStart_.reserve(clauses + 1);
     occurrenceStart_.reserve(2 * vars + 1);
-    occurrences_.reserve(kCnfClauseWidth * clauses);
+    occurrences_.reserve(kMaxCnfClauseWidth * clauses);
     values_.reserve(2 * vars);
     trueCount_.reserve(clauses);
     falseCount_.reserve(clauses);
@@ -87,7 +87,7 @@ void Dpll::load(const CnfFormula& formula) {
     clauseStart_.clear();
     occurrenceStart_.assign(literalCount + 1, 0);
     for (const CnfClause& clause : formula.clauses) {
-        assert(clause.size >= 0 && clause.size <= kCnfClauseWidth);
+        assert(clause.size >= 0 && clause.size <= kMaxCnfClauseWidth);
         clauseStart_.push_back(static_cast<std::int32_t>(literals_.size()));
         for (std::int32_t k = 0; k < clause.size; ++k) {
             const CnfLiteral literal = clause.lits[k];

@@ -50,7 +50,7 @@ class Dpll {
     };
 
     // Decides `formula`, which must fit the sizes given at construction and
-    // hold clauses of 0 .. kCnfClauseWidth literals over distinct variables
+    // hold clauses of 0 .. kMaxCnfClauseWidth literals over distinct variables
     // below numVars. A raised `stop` ends the search within a few thousand
     // decisions and backtracks.
     Outcome decide(const CnfFormula& formula, const std::atomic<bool>* stop = nullptr);

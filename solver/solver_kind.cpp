@@ -82,31 +82,43 @@ std::optional<std::string> disagreement(std::span<const SolverResult> results) {
     return std::nullopt;
 }
 
-FormulaDecider::FormulaDecider(std::int32_t maxVars, std::int32_t maxClauses)
-    : splitting_(maxVars, maxClauses),
-      dpll_(maxVars, maxClauses)
+FormulaDecider::FormulaDecider(std::int32_t maxVars, std::int32_t maxClauses,
+                               std::span<const SolverKind> kinds) {
+    for (const SolverKind kind : kinds) {
+        assert(!unavailability(kind));
+        switch (kind) {
+            case SolverKind::Splitting:
+                // As wide as any clause a formula may hold, whatever its model.
+                splitting_.emplace(maxVars, maxClauses, kMaxCnfClauseWidth);
+                break;
+            case SolverKind::Dpll:
+                dpll_.emplace(maxVars, maxClauses);
+                break;
+            case SolverKind::Cdcl:
 #ifdef SATPHASE_HAVE_CADICAL
-      ,
-      cdcl_(maxVars)
+                cdcl_.emplace(maxVars);
 #endif
-{
+                break;
+        }
+    }
 }
 
 SolverResult FormulaDecider::decide(SolverKind kind, const CnfFormula& formula,
                                     const std::atomic<bool>* stop) {
     assert(!unavailability(kind));
+    assert((kind != SolverKind::Splitting || splitting_) && (kind != SolverKind::Dpll || dpll_));
     SolverResult result;
     result.kind = kind;
     switch (kind) {
         case SolverKind::Splitting: {
-            const TrailSearch::Outcome outcome = splitting_.decide(formula, stop);
+            const TrailSearch::Outcome outcome = splitting_->decide(formula, stop);
             result.satisfiable = outcome.satisfiable;
             result.interrupted = outcome.interrupted;
             result.cost = outcome.steps;
             break;
         }
         case SolverKind::Dpll: {
-            const Dpll::Outcome outcome = dpll_.decide(formula, stop);
+            const Dpll::Outcome outcome = dpll_->decide(formula, stop);
             result.satisfiable = outcome.satisfiable;
             result.interrupted = outcome.interrupted;
             result.cost = outcome.branches;
@@ -115,7 +127,7 @@ SolverResult FormulaDecider::decide(SolverKind kind, const CnfFormula& formula,
         }
         case SolverKind::Cdcl: {
 #ifdef SATPHASE_HAVE_CADICAL
-            const Cdcl::Outcome outcome = cdcl_.decide(formula, stop);
+            const Cdcl::Outcome outcome = cdcl_->decide(formula, stop);
             result.satisfiable = outcome.satisfiable;
             result.interrupted = outcome.interrupted;
             result.cost = outcome.conflicts;
@@ -132,12 +144,12 @@ SolverResult FormulaDecider::decide(SolverKind kind, const CnfFormula& formula,
 std::span<const std::int8_t> FormulaDecider::model(SolverKind kind) const {
     switch (kind) {
         case SolverKind::Splitting:
-            return splitting_.model();
+            return splitting_ ? splitting_->model() : std::span<const std::int8_t>();
         case SolverKind::Dpll:
-            return dpll_.model();
+            return dpll_ ? dpll_->model() : std::span<const std::int8_t>();
         case SolverKind::Cdcl:
 #ifdef SATPHASE_HAVE_CADICAL
-            return cdcl_.model();
+            return cdcl_ ? cdcl_->model() : std::span<const std::int8_t>();
 #else
             break;
 #endif

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <span>
 #include <string>
@@ -26,6 +27,7 @@ enum class SolverKind : std::uint8_t { Splitting, Dpll, Cdcl };
 
 inline constexpr SolverKind kAllSolvers[] = {SolverKind::Splitting, SolverKind::Dpll,
                                              SolverKind::Cdcl};
+inline constexpr std::size_t kSolverCount = std::size(kAllSolvers);
 
 constexpr std::string_view solverName(SolverKind kind) {
     switch (kind) {
@@ -50,6 +52,19 @@ constexpr std::string_view costUnit(SolverKind kind) {
             return "conflicts";
     }
     return "steps";
+}
+
+// The per-formula record's column of the solver's cost: "dpll_cost".
+constexpr std::string_view costColumn(SolverKind kind) {
+    switch (kind) {
+        case SolverKind::Splitting:
+            return "splitting_cost";
+        case SolverKind::Dpll:
+            return "dpll_cost";
+        case SolverKind::Cdcl:
+            return "cdcl_cost";
+    }
+    return "splitting_cost";
 }
 
 // The solver named `name` exactly as solverName writes it, or nothing.
@@ -85,13 +100,18 @@ bool satisfies(const CnfFormula& formula, std::span<const std::int8_t> model);
 // out of the comparison.
 std::optional<std::string> disagreement(std::span<const SolverResult> results);
 
-// Decides formulas with any available solver. One per thread: it holds each
-// engine's storage, sized once for the largest formula it will be given.
+// Decides formulas with the solvers it was built for. One per thread: it
+// holds each of those engines' storage, sized once for the largest formula it
+// will be given, and builds no engine it was not asked for (a sweep of the
+// splitting search alone sets up nothing else).
 class FormulaDecider {
   public:
-    FormulaDecider(std::int32_t maxVars, std::int32_t maxClauses);
+    // For formulas of up to maxVars variables and maxClauses clauses of up to
+    // kMaxCnfClauseWidth literals, decided by `kinds` (all available).
+    FormulaDecider(std::int32_t maxVars, std::int32_t maxClauses,
+                   std::span<const SolverKind> kinds = kAllSolvers);
 
-    // Decides `formula` with `kind`, which must be available, and checks a
+    // Decides `formula` with `kind`, one of those it was built for, and checks a
     // satisfiable verdict's model. The formula must fit the sizes given at
     // construction and meet the engine's own conditions (TrailSearch's
     // included, for Splitting). A raised `stop` ends the search early with an
@@ -103,9 +123,9 @@ class FormulaDecider {
     std::span<const std::int8_t> model(SolverKind kind) const;
 
   private:
-    TrailSearch splitting_;
-    Dpll dpll_;
+    std::optional<TrailSearch> splitting_;
+    std::optional<Dpll> dpll_;
 #ifdef SATPHASE_HAVE_CADICAL
-    Cdcl cdcl_;
+    std::optional<Cdcl> cdcl_;
 #endif
 };

@@ -12,7 +12,8 @@ constexpr double kZ = 1.959963984540054;
 }  // namespace
 
 CellSummary summarise(std::span<const FormulaResult> results,
-                      std::vector<std::uint64_t>& sortedSteps) {
+                      std::vector<std::uint64_t>& sortedSteps, std::size_t solver) {
+    assert(solver < kSolverCount);
     CellSummary summary;
     const auto n = static_cast<std::int32_t>(results.size());
     summary.trials = n;
@@ -22,8 +23,8 @@ CellSummary summarise(std::span<const FormulaResult> results,
     sortedSteps.resize(results.size());
     std::uint64_t total = 0;
     for (std::size_t i = 0; i < results.size(); ++i) {
-        sortedSteps[i] = results[i].steps;
-        total += results[i].steps;
+        sortedSteps[i] = results[i].costs[solver];
+        total += results[i].costs[solver];
         summary.unsatisfiable += results[i].satisfiable ? 0 : 1;
     }
     std::sort(sortedSteps.begin(), sortedSteps.end());

@@ -1,6 +1,7 @@
 #include "sweep/merge.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -33,7 +34,8 @@ struct HeldFormula {
     Place place;
     std::int32_t startState = 0;
     std::int32_t trial = 0;
-    std::uint64_t steps = 0;
+    std::array<std::uint64_t, kSolverCount> costs{};
+    std::uint64_t propagations = 0;
 };
 
 // "3, 7, 11", shortened past a score of them.
@@ -88,6 +90,10 @@ class Merger {
     void checkStartStates();
     void write(OutputFormat format, std::string& out);
     bool perFormula() const { return header_->definition.perFormula; }
+    // Cell records per cell: one per solver, or one without solvers.
+    std::size_t solverRecords() const {
+        return std::max<std::size_t>(1, header_->definition.solvers.size());
+    }
 
   private:
     std::string where(Place place) const {
@@ -173,7 +179,7 @@ bool Merger::readHeader(std::uint32_t file, const std::string& line) {
         if (header.definition.perFormula) {
             heldFormulas_.resize(cells_.size());
         } else {
-            heldCells_.resize(cells_.size());
+            heldCells_.resize(cells_.size() * solverRecords());
         }
     } else if (identity != identity_) {
         problems_.push_back(path + ": from another sweep than " + paths_[identityFile_] +
@@ -191,14 +197,18 @@ bool Merger::readHeader(std::uint32_t file, const std::string& line) {
 void Merger::keep(const RecordRead& record, Place place) {
     const auto cell = static_cast<std::size_t>(record.cell);
     if (perFormula()) {
-        heldFormulas_[cell].push_back(HeldFormula{record.formula.satisfiable, place,
-                                                  record.startState, record.trial,
-                                                  record.formula.steps});
+        heldFormulas_[cell].push_back(
+            HeldFormula{record.formula.satisfiable, place, record.startState, record.trial,
+                        record.formula.costs, record.formula.propagations});
         return;
     }
-    HeldCell& slot = heldCells_[cell];
+    HeldCell& slot = heldCells_[cell * solverRecords() + record.solver];
+    const std::string solver =
+        header_->definition.solvers.empty()
+            ? std::string()
+            : " (" + std::string(solverName(header_->definition.solvers[record.solver])) + ")";
     if (slot.present) {
-        problems_.push_back("cell " + std::to_string(record.cell) + " is in both " +
+        problems_.push_back("cell " + std::to_string(record.cell) + solver + " is in both " +
                             where(slot.place) + " and " + where(place));
         return;
     }
@@ -237,16 +247,27 @@ void Merger::checkComplete() {
         if (perFormula()) {
             present = distinctFormulas(cell.index);
         } else {
-            present = heldCells_[at].present ? 1 : 0;
+            for (std::size_t i = 0; i < solverRecords(); ++i) {
+                const HeldCell& held = heldCells_[at * solverRecords() + i];
+                present += held.present ? 1 : 0;
+                const HeldCell& first = heldCells_[at * solverRecords()];
+                if (held.present && first.present &&
+                    (held.summary.unsatisfiable != first.summary.unsatisfiable ||
+                     held.startState != first.startState)) {
+                    problems_.push_back(where(held.place) + ": cell " + std::to_string(cell.index) +
+                                        " differs from " + where(first.place) +
+                                        " in its unsatisfiable count or start state");
+                }
+            }
         }
-        const auto perCell =
-            static_cast<std::size_t>(perFormula() ? header_->definition.trials : 1);
+        const std::size_t perCell = recordsPerCell(header_->definition);
         if (present == 0) {
             missingByShard[shards > 0 ? cell.index % shards + 1 : 0].push_back(cell.index);
         } else if (present < perCell) {
             problems_.push_back("cell " + std::to_string(cell.index) + ": only " +
                                 std::to_string(present) + " of " + std::to_string(perCell) +
-                                " formulas are in the files");
+                                (perFormula() ? " formulas" : " solvers' records") +
+                                " are in the files");
         }
     }
     for (const auto& [shard, missing] : missingByShard) {
@@ -273,8 +294,9 @@ void Merger::checkStartStates() {
                         recorded = formula.startState;
                         place = formula.place;
                     } else if (trial == 0) {
-                        recorded = heldCells_[at].startState;
-                        place = heldCells_[at].place;
+                        // The solvers' records agree on it (checkComplete).
+                        recorded = heldCells_[at * solverRecords()].startState;
+                        place = heldCells_[at * solverRecords()].place;
                     } else {
                         return true;
                     }
@@ -292,29 +314,40 @@ void Merger::checkStartStates() {
 void Merger::write(OutputFormat format, std::string& out) {
     const SweepDefinition& definition = header_->definition;
     out = outputPreamble(format, definition);
+    CellTextWriter writer(format, definition);
+    const std::size_t solvers = definition.solvers.size();
     std::vector<FormulaResult> formulas;
     std::vector<std::uint64_t> scratch;
+    std::vector<CellSummary> summaries(solverRecords());
+    std::vector<double> seconds(solverRecords());
     for (const SweepCell& cell : cells_) {
         const auto at = static_cast<std::size_t>(cell.index);
-        CellSummary summary;
-        double seconds = 0;
         std::int32_t startState = 0;
         formulas.clear();
         if (perFormula()) {
             for (const HeldFormula& formula : heldFormulas_[at]) {
-                formulas.push_back(
-                    FormulaResult{formula.startState, formula.satisfiable, formula.steps});
+                formulas.push_back(FormulaResult{formula.startState, formula.satisfiable,
+                                                 formula.costs, formula.propagations});
             }
-            summary = summarise(formulas, scratch);
+            for (std::size_t i = 0; i < summaries.size(); ++i) {
+                summaries[i] = summarise(formulas, scratch, i);
+                seconds[i] = 0;
+            }
             startState = formulas.front().startState;
         } else {
-            summary = heldCells_[at].summary;
-            seconds = heldCells_[at].seconds;
-            startState = heldCells_[at].startState;
+            for (std::size_t i = 0; i < summaries.size(); ++i) {
+                const HeldCell& held = heldCells_[at * solverRecords() + i];
+                summaries[i] = held.summary;
+                seconds[i] = held.seconds;
+            }
+            startState = heldCells_[at * solverRecords()].startState;
         }
-        appendCellText(format, definition,
-                       FinishedCell{cell, startState, summary, seconds, formulas}, out);
+        writer.append(
+            FinishedCell{cell, startState, summaries[0], seconds[0], formulas,
+                         std::span(summaries.data(), solvers), std::span(seconds.data(), solvers)},
+            out);
     }
+    writer.flush(out);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "sweep/record_format.h"
 
+#include <algorithm>
 #include <cassert>
 #include <charconv>
 #include <nlohmann/json.hpp>
@@ -21,6 +22,33 @@ void insertModel(const SweepDefinition& definition, Values& values) {
     }
 }
 
+// A sweep with solvers: the record of the solver at `solver` in its list.
+Values solverCellValues(const SweepDefinition& definition, const FinishedCell& f,
+                        std::size_t solver) {
+    const CellSummary& s = f.summaries[solver];
+    const SolverKind kind = definition.solvers[solver];
+    Values values{f.cell.index,
+                  f.cell.vars,
+                  f.cell.clauses,
+                  f.cell.ratio.value(),
+                  s.trials,
+                  s.unsatisfiable,
+                  s.satFraction,
+                  s.satLow,
+                  s.satHigh,
+                  solverName(kind),
+                  costUnit(kind),
+                  s.median,
+                  s.lowerQuartile,
+                  s.upperQuartile,
+                  s.mean,
+                  s.max,
+                  f.solverSeconds[solver],
+                  f.startState};
+    insertModel(definition, values);
+    return values;
+}
+
 Values cellValues(const SweepDefinition& definition, const FinishedCell& f) {
     const CellSummary& s = f.summary;
     Values values{f.cell.index, f.cell.vars,     f.cell.clauses,  f.cell.ratio.value(),
@@ -34,7 +62,16 @@ Values cellValues(const SweepDefinition& definition, const FinishedCell& f) {
 Values formulaValues(const SweepDefinition& definition, const FinishedCell& f, std::size_t trial) {
     const FormulaResult& r = f.formulas[trial];
     Values values{f.cell.index, f.cell.vars,  f.cell.clauses, f.cell.ratio.value(),
-                  trial,        r.startState, r.satisfiable,  r.steps};
+                  trial,        r.startState, r.satisfiable};
+    if (definition.solvers.empty()) {
+        values.emplace_back(r.costs[0]);
+    }
+    for (std::size_t i = 0; i < definition.solvers.size(); ++i) {
+        values.emplace_back(r.costs[i]);
+        if (definition.solvers[i] == SolverKind::Dpll) {
+            values.emplace_back(r.propagations);
+        }
+    }
     insertModel(definition, values);
     return values;
 }
@@ -83,6 +120,13 @@ Json sweepObject(const SweepDefinition& definition, std::optional<Shard> shard) 
         sweep["model"] = modelName(definition.model);
         sweep["k"] = definition.k;
     }
+    if (!definition.solvers.empty()) {
+        Json solvers = Json::array();
+        for (const SolverKind kind : definition.solvers) {
+            solvers.push_back(solverName(kind));
+        }
+        sweep["solvers"] = solvers;
+    }
     if (shard) {
         sweep["shard"] = shard->text();
     }
@@ -95,9 +139,24 @@ bool namesModel(const SweepDefinition& definition) {
     return definition.model != FormulaModel::Classic || definition.k != kClassicClauseLength;
 }
 
+std::size_t recordsPerCell(const SweepDefinition& definition) {
+    return definition.perFormula ? static_cast<std::size_t>(definition.trials)
+                                 : std::max<std::size_t>(1, definition.solvers.size());
+}
+
 std::vector<std::string_view> recordColumns(const SweepDefinition& definition) {
     std::vector<std::string_view> columns;
-    if (definition.perFormula) {
+    if (!definition.solvers.empty() && definition.perFormula) {
+        columns.assign(std::begin(kSolverFormulaColumns), std::end(kSolverFormulaColumns));
+        for (const SolverKind kind : definition.solvers) {
+            columns.push_back(costColumn(kind));
+            if (kind == SolverKind::Dpll) {
+                columns.push_back(kPropagationsColumn);
+            }
+        }
+    } else if (!definition.solvers.empty()) {
+        columns.assign(std::begin(kSolverCellColumns), std::end(kSolverCellColumns));
+    } else if (definition.perFormula) {
         columns.assign(std::begin(kFormulaColumns), std::end(kFormulaColumns));
     } else {
         columns.assign(std::begin(kCellColumns), std::end(kCellColumns));
@@ -146,37 +205,89 @@ std::string outputPreamble(OutputFormat format, const SweepDefinition& definitio
     return "";
 }
 
-void appendCellText(OutputFormat format, const SweepDefinition& definition,
-                    const FinishedCell& finished, std::string& out) {
-    if (format == OutputFormat::Table) {
-        std::ostringstream text;
-        if (finished.cell.firstOfSize) {
-            text << "Num of vars : " << finished.cell.vars << "\n-\n"
-                 << "Clause per variable | Contradictions | Median \n";
+namespace {
+
+// The classic layout of one size's table: its header before the first
+// ratio, a row per ratio, an empty line after the last.
+void appendTableRow(const SweepCell& cell, const CellSummary& summary, std::string& out) {
+    std::ostringstream text;
+    if (cell.firstOfSize) {
+        text << "Num of vars : " << cell.vars << "\n-\n"
+             << "Clause per variable | Contradictions | Median \n";
+    }
+    text << cell.ratio.value() << "      " << summary.unsatisfiable << "      " << summary.median
+         << "\n";
+    if (cell.lastOfSize) {
+        text << "\n";
+    }
+    out += text.str();
+}
+
+}  // namespace
+
+CellTextWriter::CellTextWriter(OutputFormat format, const SweepDefinition& definition)
+    : format_(format), definition_(definition), heldTables_(definition.solvers.size()) {}
+
+void CellTextWriter::append(const FinishedCell& finished, std::string& out) {
+    const SweepDefinition& definition = definition_;
+    const std::size_t solvers = definition.solvers.size();
+    assert(finished.summaries.size() == solvers && finished.solverSeconds.size() == solvers);
+    if (format_ == OutputFormat::Table) {
+        if (solvers == 0) {
+            appendTableRow(finished.cell, finished.summary, out);
+            return;
         }
-        text << finished.cell.ratio.value() << "      " << finished.summary.unsatisfiable
-             << "      " << finished.summary.median << "\n";
+        for (std::size_t i = 0; i < solvers; ++i) {
+            std::string& table = heldTables_[i];
+            if (finished.cell.firstOfSize) {
+                const SolverKind kind = definition.solvers[i];
+                table.append("Solver : ")
+                    .append(solverName(kind))
+                    .append(" (cost in ")
+                    .append(costUnit(kind))
+                    .append(")\n");
+            }
+            appendTableRow(finished.cell, finished.summaries[i], table);
+        }
         if (finished.cell.lastOfSize) {
-            text << "\n";
+            flush(out);
         }
-        out += text.str();
         return;
     }
     const std::vector<std::string_view> columns = recordColumns(definition);
     const auto emit = [&](const Values& values) {
-        if (format == OutputFormat::Csv) {
+        if (format_ == OutputFormat::Csv) {
             appendCsvRow(values, out);
         } else {
             appendJsonLine(columns, values, out);
         }
     };
     if (!definition.perFormula) {
-        emit(cellValues(definition, finished));
+        if (solvers == 0) {
+            emit(cellValues(definition, finished));
+        }
+        for (std::size_t i = 0; i < solvers; ++i) {
+            emit(solverCellValues(definition, finished, i));
+        }
         return;
     }
     for (std::size_t trial = 0; trial < finished.formulas.size(); ++trial) {
         emit(formulaValues(definition, finished, trial));
     }
+}
+
+void CellTextWriter::flush(std::string& out) {
+    for (std::string& table : heldTables_) {
+        out += table;
+        table.clear();
+    }
+}
+
+void appendCellText(OutputFormat format, const SweepDefinition& definition,
+                    const FinishedCell& finished, std::string& out) {
+    CellTextWriter writer(format, definition);
+    writer.append(finished, out);
+    writer.flush(out);
 }
 
 void appendCellText(OutputFormat format, bool perFormula, const FinishedCell& finished,

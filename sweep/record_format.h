@@ -22,6 +22,17 @@ inline constexpr std::string_view kCellColumns[] = {
     "mean_steps",   "max_steps", "seconds",  "start_state"};
 inline constexpr std::string_view kFormulaColumns[] = {
     "cell", "vars", "clauses", "ratio", "trial", "start_state", "satisfiable", "steps"};
+// A sweep with solvers (--solver) writes one cell record per cell and
+// solver, and per formula one cost column per solver (costColumn, in the
+// sweep's order) after `satisfiable`, with dpll's propagations right after
+// its cost.
+inline constexpr std::string_view kSolverCellColumns[] = {
+    "cell",         "vars",    "clauses",   "ratio",    "trials",    "unsat",
+    "sat_fraction", "sat_low", "sat_high",  "solver",   "cost_unit", "median_cost",
+    "q1_cost",      "q3_cost", "mean_cost", "max_cost", "seconds",   "start_state"};
+inline constexpr std::string_view kSolverFormulaColumns[] = {
+    "cell", "vars", "clauses", "ratio", "trial", "start_state", "satisfiable"};
+inline constexpr std::string_view kPropagationsColumn = "dpll_propagations";
 inline constexpr std::string_view kModelColumns[] = {"model", "k"};
 // Where kModelColumns go: after `ratio`.
 inline constexpr std::size_t kModelColumnsAt = 4;
@@ -32,13 +43,21 @@ bool namesModel(const SweepDefinition& definition);
 // The columns of the records `definition` writes, in order.
 std::vector<std::string_view> recordColumns(const SweepDefinition& definition);
 
+// How many records of a cell record a sweep writes per cell: one per solver
+// of a sweep with solvers, else one.
+std::size_t recordsPerCell(const SweepDefinition& definition);
+
 // A cell as the sweep finished it.
 struct FinishedCell {
     const SweepCell& cell;
     std::int32_t startState = 0;
-    const CellSummary& summary;
-    double seconds = 0;
+    const CellSummary& summary;               // the first solver's
+    double seconds = 0;                       // the cell's time, start to end
     std::span<const FormulaResult> formulas;  // in trial order
+    // A sweep with solvers: each one's summary and the wall-clock time its
+    // searches took on the cell's formulas (summed over threads), in its order.
+    std::span<const CellSummary> summaries = {};
+    std::span<const double> solverSeconds = {};
 };
 
 // What opens the output: the CSV header row, or the JSON line that describes
@@ -53,9 +72,28 @@ std::string sweepIdentity(const SweepDefinition& definition, std::optional<Shard
 
 // Appends the text of one finished cell: its table row (with the size's
 // header before its first ratio and an empty line after its last), its CSV
-// row or JSON line, or with perFormula one row or line per formula.
+// row or JSON line, or with perFormula one row or line per formula. A sweep
+// with solvers writes a cell record per solver, and its table is one table
+// per solver: use CellTextWriter for that.
 void appendCellText(OutputFormat format, const SweepDefinition& definition,
                     const FinishedCell& finished, std::string& out);
+
+// Writes the text of a sweep's cells in the order they finish. The table of
+// a sweep with solvers shows, for each size, one table per solver under a
+// line naming it and its unit: a size's rows are held until its last cell.
+class CellTextWriter {
+  public:
+    CellTextWriter(OutputFormat format, const SweepDefinition& definition);
+
+    void append(const FinishedCell& finished, std::string& out);
+    // Appends what is held of a size left unfinished (a sweep that stopped).
+    void flush(std::string& out);
+
+  private:
+    OutputFormat format_;
+    SweepDefinition definition_;
+    std::vector<std::string> heldTables_;  // per solver
+};
 // The same for a classic sweep, which needs no more of its definition.
 void appendCellText(OutputFormat format, bool perFormula, const FinishedCell& finished,
                     std::string& out);

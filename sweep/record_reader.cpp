@@ -262,7 +262,29 @@ bool agrees(double read, double computed) {
 }
 
 std::optional<std::string> checkCellRecord(Columns& c, const SweepDefinition& definition,
-                                           RecordRead& out) {
+                                           std::string_view solverText, RecordRead& out) {
+    // The cost statistics' names: in steps without solvers, else in the
+    // unit the record names.
+    const bool solvers = !definition.solvers.empty();
+    const std::string_view median = solvers ? "median_cost" : "median_steps";
+    const std::string_view q1 = solvers ? "q1_cost" : "q1_steps";
+    const std::string_view q3 = solvers ? "q3_cost" : "q3_steps";
+    const std::string_view mean = solvers ? "mean_cost" : "mean_steps";
+    const std::string_view max = solvers ? "max_cost" : "max_steps";
+    if (solvers) {
+        const auto kind = parseSolver(solverText);
+        const auto at = kind
+                            ? std::find(definition.solvers.begin(), definition.solvers.end(), *kind)
+                            : definition.solvers.end();
+        if (at == definition.solvers.end()) {
+            return "solver is '" + std::string(solverText) + "', not one this sweep lists";
+        }
+        out.solver = static_cast<std::size_t>(at - definition.solvers.begin());
+        c.exactly("cost_unit", costUnit(*kind), true);
+        if (c.problem) {
+            return c.problem;
+        }
+    }
     const std::int64_t trials = c.integer("trials", definition.trials, definition.trials);
     if (c.problem) {
         return "trials is not " + std::to_string(definition.trials) + ", as this sweep has it";
@@ -273,11 +295,11 @@ std::optional<std::string> checkCellRecord(Columns& c, const SweepDefinition& de
     s.satFraction = c.real("sat_fraction");
     s.satLow = c.real("sat_low");
     s.satHigh = c.real("sat_high");
-    s.median = c.count("median_steps");
-    s.lowerQuartile = c.count("q1_steps");
-    s.upperQuartile = c.count("q3_steps");
-    s.mean = c.real("mean_steps");
-    s.max = c.count("max_steps");
+    s.median = c.count(median);
+    s.lowerQuartile = c.count(q1);
+    s.upperQuartile = c.count(q3);
+    s.mean = c.real(mean);
+    s.max = c.count(max);
     out.seconds = c.real("seconds");
     out.startState = static_cast<std::int32_t>(
         c.integer("start_state", RandomStream::kMinState, RandomStream::kMaxState));
@@ -291,10 +313,20 @@ std::optional<std::string> checkCellRecord(Columns& c, const SweepDefinition& de
                std::to_string(s.unsatisfiable) + " of " + std::to_string(s.trials) + " gives";
     }
     if (!(s.lowerQuartile <= s.median && s.median <= s.upperQuartile && s.upperQuartile <= s.max)) {
-        return std::string("q1_steps, median_steps, q3_steps and max_steps are not in order");
+        return std::string(q1)
+            .append(", ")
+            .append(median)
+            .append(", ")
+            .append(q3)
+            .append(" and ")
+            .append(max)
+            .append(" are not in order");
     }
     if (s.mean < 0 || s.mean > static_cast<double>(s.max) || out.seconds < 0) {
-        return std::string("mean_steps is beyond max_steps, or a value is negative");
+        return std::string(mean)
+            .append(" is beyond ")
+            .append(max)
+            .append(", or a value is negative");
     }
     return std::nullopt;
 }
@@ -315,13 +347,23 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
     bool sawRatios = false;
     bool sawModel = false;
     bool sawK = false;
+    bool sawSolvers = false;
     const auto wrong = [](const Field& field, const char* wanted) {
         return "the sweep line's " + field.key + " is '" + field.text + "', not " + wanted;
     };
     std::set<std::string> seen;
     for (const Field& field : fields) {
         if (field.element) {
-            if (field.key == "sweep.vars") {
+            if (field.key == "sweep.solvers") {
+                const auto kind = parseSolver(field.text);
+                if (field.kind != Kind::String || !kind) {
+                    return wrong(field, "a solver: splitting, dpll or cdcl");
+                }
+                if (std::find(d.solvers.begin(), d.solvers.end(), *kind) != d.solvers.end()) {
+                    return wrong(field, "a solver not listed before");
+                }
+                d.solvers.push_back(*kind);
+            } else if (field.key == "sweep.vars") {
                 const auto vars = wholeNumber(field.text);
                 if (field.kind != Kind::Integer || !vars || *vars < 3 || *vars > kMaxCnfVars) {
                     return wrong(field, "a size in 3 .. 1000");
@@ -349,6 +391,11 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
                 return wrong(field, "a list");
             }
             (key == "sweep.vars" ? sawVars : sawRatios) = true;
+        } else if (key == "sweep.solvers") {
+            if (field.kind != Kind::Array) {
+                return wrong(field, "a list");
+            }
+            sawSolvers = true;
         } else if (key == "sweep.trials" || key == "sweep.seed" || key == "sweep.k") {
             const auto value = wholeNumber(field.text);
             if (field.kind != Kind::Integer || !value || *value < 0 ||
@@ -387,6 +434,9 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
     }
     if (!sawVars || !sawRatios || d.trials < 0 || d.seed < 0 || sawModel != sawK) {
         return std::string("the sweep line lacks some of vars, ratios, trials, seed, model, k");
+    }
+    if (sawSolvers && d.solvers.empty()) {
+        return std::string("the sweep line's solvers is an empty list; a sweep lists one or more");
     }
     if (auto problem = definitionProblem(d)) {
         return "the sweep line's sweep cannot be run: " + *problem;
@@ -461,12 +511,27 @@ std::optional<std::string> readRecord(OutputFormat format, std::string_view line
         return "is not a record of cell " + std::to_string(cell) + " of this sweep: " + *c.problem;
     }
     if (!definition.perFormula) {
-        return checkCellRecord(c, definition, out);
+        std::string_view solver;
+        if (!definition.solvers.empty()) {
+            solver = texts[static_cast<std::size_t>(
+                std::find(names.begin(), names.end(), "solver") - names.begin())];
+        }
+        return checkCellRecord(c, definition, solver, out);
     }
     out.trial = static_cast<std::int32_t>(c.integer("trial", 0, definition.trials - 1));
     out.startState = static_cast<std::int32_t>(
         c.integer("start_state", RandomStream::kMinState, RandomStream::kMaxState));
-    out.formula = FormulaResult{out.startState, c.truth("satisfiable"), c.count("steps")};
+    out.formula.startState = out.startState;
+    out.formula.satisfiable = c.truth("satisfiable");
+    if (definition.solvers.empty()) {
+        out.formula.costs[0] = c.count("steps");
+    }
+    for (std::size_t i = 0; i < definition.solvers.size(); ++i) {
+        out.formula.costs[i] = c.count(costColumn(definition.solvers[i]));
+        if (definition.solvers[i] == SolverKind::Dpll) {
+            out.formula.propagations = c.count(kPropagationsColumn);
+        }
+    }
     return c.problem;
 }
 

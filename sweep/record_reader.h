@@ -37,6 +37,7 @@ struct RecordRead {
     std::int32_t trial = 0;  // a per-formula record's; 0 for a cell record
     std::int32_t startState = 0;
     // A cell record's:
+    std::size_t solver = 0;  // a sweep with solvers: its solver's place in the list
     CellSummary summary;
     double seconds = 0;
     // A per-formula record's:

@@ -50,13 +50,15 @@ std::variant<KeptOutput, KeptProblem> readKeptOutput(std::istream& in, const std
         return KeptProblem{path + ":" + std::to_string(line) + ": " + what};
     };
     const bool perFormula = definition.perFormula;
-    const std::size_t perCell = perFormula ? static_cast<std::size_t>(definition.trials) : 1;
+    // Per cell: its formulas' records, or one cell record per solver.
+    const std::size_t perCell = recordsPerCell(definition);
     LineReader lines(in);
     std::string line;
     KeptOutput kept;
     // The start state of every kept record, in order: cell by cell, trial by trial.
     std::vector<std::int32_t> startStates;
     std::size_t records = 0;
+    std::int32_t cellUnsatisfiable = 0;  // a cell record's, to compare its solvers' with
     while (lines.next(line)) {
         if (lines.number() == 1) {
             if (!isOwnHeader(line, format, definition, shard)) {
@@ -77,12 +79,20 @@ std::variant<KeptOutput, KeptProblem> readKeptOutput(std::istream& in, const std
             return problem(lines.number(), "holds more records than this sweep writes there");
         }
         const SweepCell& cell = selection.selected[place];
+        const std::size_t within = records % perCell;
         if (record.cell != cell.index ||
-            (perFormula && record.trial != static_cast<std::int32_t>(records % perCell))) {
+            (perFormula ? record.trial != static_cast<std::int32_t>(within)
+                        : record.solver != within)) {
             return problem(lines.number(),
                            "does not hold the record this sweep writes there (cell " +
                                std::to_string(cell.index) + ")");
         }
+        if (!perFormula && within > 0 && record.summary.unsatisfiable != cellUnsatisfiable) {
+            return problem(lines.number(), "cell " + std::to_string(cell.index) +
+                                               " has another count of unsatisfiable formulas "
+                                               "than its first solver's record");
+        }
+        cellUnsatisfiable = record.summary.unsatisfiable;
         startStates.push_back(record.startState);
         ++records;
         if (records % perCell == 0) {
@@ -116,10 +126,16 @@ std::variant<KeptOutput, KeptProblem> readKeptOutput(std::istream& in, const std
                 if (place < 0 || (!perFormula && trial > 0)) {
                     return true;
                 }
-                const std::size_t at = static_cast<std::size_t>(place) * perCell +
-                                       static_cast<std::size_t>(perFormula ? trial : 0);
-                assert(at < keptRecords);
-                if (startStates[at] == state) {
+                const std::size_t first = static_cast<std::size_t>(place) * perCell +
+                                          static_cast<std::size_t>(perFormula ? trial : 0);
+                // Every solver's record of a cell starts where the cell does.
+                const std::size_t last = perFormula ? first : first + perCell - 1;
+                std::size_t at = first;
+                while (at <= last && startStates[at] == state) {
+                    ++at;
+                }
+                assert(last < keptRecords);
+                if (at > last) {
                     return true;
                 }
                 mismatch =

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "random/formula_model.h"
+#include "solver/solver_kind.h"
 
 // A clause/variable ratio exactly as the user wrote it: a decimal with at most
 // six places, held in millionths so that clause counts come out exact (4.1 ×
@@ -32,6 +33,10 @@ struct SweepDefinition {
     // differ from these defaults, so that classic sweeps read as they always did.
     FormulaModel model = FormulaModel::Classic;
     std::int32_t k = kClassicClauseLength;
+    // The solvers that decide every formula, in the order given (--solver).
+    // Empty: the splitting search alone, written as sweeps always were, in
+    // steps and without solver columns.
+    std::vector<SolverKind> solvers;
 };
 
 struct SweepCell {

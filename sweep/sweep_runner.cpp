@@ -45,10 +45,18 @@ SweepRunner::SweepRunner(const SweepDefinition& definition, std::span<const Swee
     }
     slotBusy_.assign(static_cast<std::size_t>(slots), 0);
     results_.resize(static_cast<std::size_t>(trials));
+    solverResults_.resize(static_cast<std::size_t>(trials));
     sortedSteps_.reserve(static_cast<std::size_t>(trials));
-    for (std::int32_t e = 0; e < std::max(threads, 1); ++e) {
-        engines_.push_back(std::make_unique<TrailSearch>(maxVars, maxClauses));
+    solvers_ = definition_.solvers;
+    if (solvers_.empty()) {
+        solvers_.push_back(SolverKind::Splitting);
     }
+    summaries_.resize(solvers_.size());
+    solverSeconds_.resize(solvers_.size());
+    for (std::int32_t e = 0; e < std::max(threads, 1); ++e) {
+        engines_.push_back(std::make_unique<FormulaDecider>(maxVars, maxClauses, solvers_));
+    }
+    engineSeconds_.resize(engines_.size());
     for (std::int32_t t = 0; t < threads; ++t) {
         threads_.emplace_back([this, t] { work(static_cast<std::size_t>(t)); });
     }
@@ -75,11 +83,42 @@ bool SweepRunner::draw(const SweepCell& cell, std::int32_t trial, RandomStream& 
     return drawFormula(definition_, cell, clausesOf(cell), generator_, stream, formula);
 }
 
-void SweepRunner::record(std::int32_t trial, const TrailSearch::Outcome& outcome) {
-    FormulaResult& result = results_[static_cast<std::size_t>(trial)];
-    result.satisfiable = outcome.satisfiable;
-    result.steps = outcome.steps;
+void SweepRunner::decide(std::size_t engine, const SweepCell& cell, std::int32_t trial,
+                         const CnfFormula& formula) {
+    const auto at = static_cast<std::size_t>(trial);
+    std::array<SolverResult, kSolverCount>& verdicts = solverResults_[at];
+    for (std::size_t i = 0; i < solvers_.size(); ++i) {
+        const auto started = std::chrono::steady_clock::now();
+        verdicts[i] = engines_[engine]->decide(solvers_[i], formula, stop_);
+        const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
+        engineSeconds_[engine][i] += seconds.count();
+    }
+    const std::span<SolverResult> decided(verdicts.data(), solvers_.size());
+    if (hooks_->alterResults) {
+        hooks_->alterResults(cell, trial, decided);
+    }
+    FormulaResult& result = results_[at];
+    result.satisfiable = decided[0].satisfiable;
+    result.propagations = 0;
+    for (std::size_t i = 0; i < decided.size(); ++i) {
+        result.costs[i] = decided[i].cost;
+        result.propagations += decided[i].propagations;  // dpll's alone are not zero
+    }
     progress_->formulasDone.fetch_add(1, std::memory_order_relaxed);
+}
+
+bool SweepRunner::findDisagreement(const SweepCell& cell) {
+    for (std::int32_t trial = 0; trial < trials_; ++trial) {
+        const auto at = static_cast<std::size_t>(trial);
+        if (auto problem = ::disagreement(
+                std::span<const SolverResult>(solverResults_[at].data(), solvers_.size()))) {
+            disagreement_ = "cell " + std::to_string(cell.index) + " trial " +
+                            std::to_string(trial) + " (start state " +
+                            std::to_string(results_[at].startState) + "): " + *problem;
+            return true;
+        }
+    }
+    return false;
 }
 
 void SweepRunner::work(std::size_t engine) {
@@ -93,7 +132,7 @@ void SweepRunner::work(std::size_t engine) {
         const std::int32_t trial = claimedCount_++;
         const auto slot = static_cast<std::size_t>(trial % slots);
         lock.unlock();
-        record(trial, engines_[engine]->decide(slots_[slot], stop_));
+        decide(engine, *currentCell_, trial, slots_[slot]);
         lock.lock();
         slotBusy_[slot] = 0;
         ++decidedCount_;
@@ -103,12 +142,15 @@ void SweepRunner::work(std::size_t engine) {
 
 bool SweepRunner::runCell(const SweepCell& cell, RandomStream& stream) {
     const auto stopped = [this] { return stop_->load(std::memory_order_relaxed); };
+    for (std::array<double, kSolverCount>& seconds : engineSeconds_) {
+        seconds.fill(0);
+    }
     if (threads_.empty()) {
         for (std::int32_t trial = 0; trial < trials_ && !stopped(); ++trial) {
             if (!draw(cell, trial, stream, slots_[0])) {
                 return false;
             }
-            record(trial, engines_[0]->decide(slots_[0], stop_));
+            decide(0, cell, trial, slots_[0]);
         }
         return true;
     }
@@ -116,6 +158,7 @@ bool SweepRunner::runCell(const SweepCell& cell, RandomStream& stream) {
     {
         const std::lock_guard lock(mutex_);
         drawnCount_ = claimedCount_ = decidedCount_ = 0;
+        currentCell_ = &cell;
     }
     bool complete = true;
     for (std::int32_t trial = 0; trial < trials_ && complete && !stopped(); ++trial) {
@@ -142,6 +185,7 @@ SweepRunner::Outcome SweepRunner::run(std::int32_t seed, const Hooks& hooks,
                                       const std::atomic<bool>& stop, SweepProgress& progress) {
     stop_ = &stop;
     progress_ = &progress;
+    hooks_ = &hooks;
     RandomStream stream(seed);
     for (const SweepCell& cell : cells_) {
         const std::int32_t startState = stream.state();
@@ -171,9 +215,22 @@ SweepRunner::Outcome SweepRunner::run(std::int32_t seed, const Hooks& hooks,
         if (stop.load(std::memory_order_relaxed)) {
             return Outcome::Interrupted;
         }
-        const CellSummary summary = summarise(results_, sortedSteps_);
+        if (findDisagreement(cell)) {
+            return Outcome::Disagreed;
+        }
+        for (std::size_t i = 0; i < solvers_.size(); ++i) {
+            summaries_[i] = summarise(results_, sortedSteps_, i);
+            solverSeconds_[i] = 0;
+            for (const std::array<double, kSolverCount>& seconds : engineSeconds_) {
+                solverSeconds_[i] += seconds[i];
+            }
+        }
         const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
-        hooks.finished(FinishedCell{cell, startState, summary, seconds.count(), results_});
+        // Without --solver the records know nothing of solvers.
+        const std::size_t listed = definition_.solvers.size();
+        hooks.finished(FinishedCell{cell, startState, summaries_[0], seconds.count(), results_,
+                                    std::span(summaries_.data(), listed),
+                                    std::span(solverSeconds_.data(), listed)});
         progress.cellsDone.fetch_add(1, std::memory_order_relaxed);
         if (hooks.halted && hooks.halted()) {
             return Outcome::Halted;

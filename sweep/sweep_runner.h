@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -7,12 +8,13 @@
 #include <memory>
 #include <mutex>
 #include <span>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "formula/cnf_formula.h"
 #include "random/cnf_generator.h"
-#include "solver/trail_search.h"
+#include "solver/solver_kind.h"
 #include "sweep/cell_summary.h"
 #include "sweep/formula_draw.h"
 #include "sweep/record_format.h"
@@ -27,10 +29,12 @@ struct SweepProgress {
 // Runs the cells of a sweep: draws every formula from one stream in cell and
 // trial order on the calling thread, and decides them on `jobs` threads (on
 // the calling thread itself when jobs is 1). Whatever the number of jobs, the
-// results are the same.
+// results are the same. A sweep with solvers has every formula decided by
+// each of them in turn, on the same thread, and their verdicts compared.
 //
 // Every buffer, the search engines included, is sized at construction for the
-// largest cell, so that running allocates nothing.
+// largest cell, so that running allocates nothing (CaDiCaL aside: it
+// allocates inside its own search).
 class SweepRunner {
   public:
     struct Options {
@@ -61,9 +65,16 @@ class SweepRunner {
         // Asked after every finished cell: true ends the run (Outcome::Halted),
         // as when the cell could not be written.
         std::function<bool()> halted;
+        // A seam for tests only: sees, and may change, the results of every
+        // formula before they are compared, to show that a wrong verdict
+        // stops the sweep. Called on the deciding threads.
+        std::function<void(const SweepCell&, std::int32_t trial, std::span<SolverResult> results)>
+            alterResults;
     };
 
-    enum class Outcome { Completed, Interrupted, GenerationFailed, Refused, Halted };
+    // Disagreed: the solvers' verdicts on a formula differ, or a model is
+    // wrong; the cell is not handed to `finished`.
+    enum class Outcome { Completed, Interrupted, GenerationFailed, Refused, Halted, Disagreed };
 
     // Runs every cell from the stream state `seed`. A raised `stop` ends the
     // run within moments, without finishing the cell under way.
@@ -72,12 +83,18 @@ class SweepRunner {
 
     // After GenerationFailed: the cell whose formula could not be drawn.
     std::int32_t failedCell() const { return failedCell_; }
+    // After Disagreed: the cell, trial and start state and what is wrong.
+    const std::string& disagreement() const { return disagreement_; }
 
   private:
     std::int32_t clausesOf(const SweepCell& cell) const;
     // Draws trial `trial` of `cell` into `formula`, noting its start state.
     bool draw(const SweepCell& cell, std::int32_t trial, RandomStream& stream, CnfFormula& formula);
-    void record(std::int32_t trial, const TrailSearch::Outcome& outcome);
+    // Decides the formula of `trial` with every solver on engine `engine`.
+    void decide(std::size_t engine, const SweepCell& cell, std::int32_t trial,
+                const CnfFormula& formula);
+    // The first trial of the cell whose verdicts disagree, described; false when none.
+    bool findDisagreement(const SweepCell& cell);
     // Draws and decides the trials of one cell; false when a draw failed.
     bool runCell(const SweepCell& cell, RandomStream& stream);
     void work(std::size_t engine);
@@ -87,13 +104,22 @@ class SweepRunner {
     Options options_;
     std::int32_t trials_;
     CnfGenerator generator_;
-    std::vector<std::unique_ptr<TrailSearch>> engines_;
+    // The solvers, in order: the splitting search alone without --solver.
+    std::vector<SolverKind> solvers_;
+    std::vector<std::unique_ptr<FormulaDecider>> engines_;
+    // Per engine, each solver's time on the cell under way.
+    std::vector<std::array<double, kSolverCount>> engineSeconds_;
     // Formulas drawn and not yet decided: trial t waits in slot t mod the
     // number of slots, which is free again once its trial is decided.
     std::vector<CnfFormula> slots_;
     std::vector<FormulaResult> results_;
+    // Per trial, every solver's result, kept to compare them.
+    std::vector<std::array<SolverResult, kSolverCount>> solverResults_;
+    std::vector<CellSummary> summaries_;
+    std::vector<double> solverSeconds_;
     std::vector<std::uint64_t> sortedSteps_;
     std::int32_t failedCell_ = -1;
+    std::string disagreement_;
 
     // Shared with the deciding threads, under mutex_.
     std::mutex mutex_;
@@ -106,5 +132,7 @@ class SweepRunner {
     bool quit_ = false;
     const std::atomic<bool>* stop_ = nullptr;
     SweepProgress* progress_ = nullptr;
+    const SweepCell* currentCell_ = nullptr;  // the cell being decided
+    const Hooks* hooks_ = nullptr;
     std::vector<std::thread> threads_;
 };

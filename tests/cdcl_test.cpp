@@ -68,8 +68,6 @@ TEST(SolverAgreementTest, AllSolversAgreeOnClassicFormulas) {
 
 // Clauses of exactly k literals over distinct variables, chosen and signed
 // uniformly, for every clause length the formulas can hold.
-// When CnfClause grows to seven literals, k runs up to 7 with no change here;
-// the random models' own generator can then replace this one.
 void drawFixedLength(std::int32_t vars, std::int32_t clauses, std::int32_t k, RandomStream& stream,
                      CnfFormula& out) {
     out.numVars = vars;
@@ -91,16 +89,13 @@ void drawFixedLength(std::int32_t vars, std::int32_t clauses, std::int32_t k, Ra
 TEST(SolverAgreementTest, DpllAgreesWithCdclForEveryClauseLength) {
     // Near each length's satisfiability threshold, on sizes that keep the
     // longer lengths' many clauses quick to decide.
-    // NOTE: with CnfClause three wide this runs k = 2 and 3 only. Once it
-    // holds seven literals, k = 4 .. 7 run too: check then that these sizes
-    // keep the test to a few seconds and give both verdicts often enough.
     constexpr std::array<double, 8> kThreshold = {0, 0, 1.0, 4.26, 9.93, 21.1, 43.4, 87.8};
     constexpr std::array<std::array<std::int32_t, 2>, 8> kSizes = {
-        {{0, 0}, {0, 0}, {30, 60}, {30, 60}, {25, 40}, {15, 20}, {15, 20}, {15, 20}}};
+        {{0, 0}, {0, 0}, {30, 60}, {30, 60}, {15, 25}, {10, 15}, {10, 12}, {8, 10}}};
     FormulaDecider decider(60, 4000);
     RandomStream stream(kRngInitialState);
     CnfFormula formula;
-    for (std::int32_t k = 2; k <= kCnfClauseWidth; ++k) {
+    for (std::int32_t k = 2; k <= kMaxCnfClauseWidth; ++k) {
         Tally tally;
         for (const std::int32_t vars : kSizes[static_cast<std::size_t>(k)]) {
             for (const double factor : {0.8, 1.1, 1.5}) {

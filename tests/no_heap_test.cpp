@@ -121,8 +121,13 @@ TEST(NoHeapTest, ASweepAllocatesOnlyWhenItIsSetUp) {
     parseRatios("2,4.26,8", definition.ratios);
     definition.trials = 51;
     const std::vector<SweepCell> cells = cellsOf(definition);
-    for (const std::int32_t jobs : {1, 2}) {
-        SweepRunner runner(cells, definition.trials, SweepRunner::Options{jobs, 0});
+    // Without solvers, and with both of ours deciding every formula.
+    for (const std::int32_t jobs : {1, 2, -2}) {
+        definition.solvers.clear();
+        if (jobs < 0) {
+            definition.solvers = {SolverKind::Splitting, SolverKind::Dpll};
+        }
+        SweepRunner runner(definition, cells, SweepRunner::Options{std::abs(jobs), 0});
         SweepRunner::Hooks hooks;
         std::uint64_t steps = 0;
         hooks.finished = [&steps](const FinishedCell& cell) { steps += cell.summary.max; };

@@ -417,8 +417,10 @@ TEST(ClassicProgram, HelpRefusalsAndFailedWrites) {
     }
     const std::string version =
         std::regex_replace(std::string(SATPHASE_VERSION_TEXT), std::regex("\\."), "\\.");
+    const ProgramRun versionRun = run(kSatphase + " --version");
+    EXPECT_EQ(versionRun.status, 0);
     EXPECT_TRUE(std::regex_match(
-        run(kSatphase + " --version").out,
+        versionRun.out,
         std::regex("satphase " + version + "\ncommit ([0-9a-f]+(-dirty)?|unknown)\n")));
 }
 
@@ -466,6 +468,22 @@ TEST(SolveCommand, HandWrittenFiles) {
             EXPECT_TRUE(solve.out.ends_with(verdict)) << name;
         }
     }
+}
+
+// Another solver decides the same file: its name and its cost in its own unit
+// (the counts traced by hand in the dpll tests), the same verdict.
+TEST(SolveCommand, OtherSolversNameTheirCost) {
+    const std::string files = std::string("cd '") + SATPHASE_DIMACS_FILES + "' && " + kSatphase;
+    const ProgramRun dpll = run(files + " solve --solver dpll layout-mix.cnf");
+    EXPECT_EQ(dpll.status, 20) << dpll.err;
+    EXPECT_NE(dpll.out.find("c solver dpll\nc branches 3\nc propagations 4\n"), std::string::npos)
+        << dpll.out;
+#ifdef SATPHASE_HAVE_CADICAL
+    const ProgramRun cdcl = run(files + " solve --solver cdcl uf20-layout.cnf");
+    EXPECT_EQ(cdcl.status, 10) << cdcl.err;
+    EXPECT_NE(cdcl.out.find("c solver cdcl\nc conflicts 0\n"), std::string::npos) << cdcl.out;
+#endif
+    EXPECT_EQ(run(files + " solve --solver walksat uf20-layout.cnf").status, 2);
 }
 
 }  // namespace

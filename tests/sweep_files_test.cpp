@@ -44,10 +44,9 @@ std::string written(const SweepDefinition& definition, OutputFormat format,
     SweepRunner runner(definition, cells, SweepRunner::Options{1, 0});
     std::string text = outputPreamble(format, definition, shard);
     SweepRunner::Hooks hooks;
+    CellTextWriter writer(format, definition);
     hooks.decides = [&](const SweepCell& cell) { return !shard || shard->holds(cell); };
-    hooks.finished = [&](const FinishedCell& cell) {
-        appendCellText(format, definition, cell, text);
-    };
+    hooks.finished = [&](const FinishedCell& cell) { writer.append(cell, text); };
     const std::atomic<bool> stop{false};
     SweepProgress progress;
     EXPECT_EQ(runner.run(definition.seed, hooks, stop, progress), SweepRunner::Outcome::Completed);
@@ -149,7 +148,7 @@ TEST(RecordSchema, HeadersAreTheDocumentedOnesAndEveryColumnReadsBackItsOwnValue
     const std::vector<SweepCell> cells = cellsOf(definition);
     std::vector<FormulaResult> results;
     for (const std::uint64_t steps : {7, 2, 30, 11, 5}) {
-        results.push_back(FormulaResult{0, steps != 11, steps});
+        results.push_back(FormulaResult{0, steps != 11, {steps}});
     }
     std::vector<std::uint64_t> scratch;
     const CellSummary summary = summarise(results, scratch);
@@ -342,6 +341,84 @@ TEST_F(SweepFiles, MergeJoinsShardsIntoTheWholeSweep) {
         ASSERT_EQ(merged.warnings.size(), 1U);
         EXPECT_NE(merged.warnings[0].find("different versions"), std::string::npos);
     }
+}
+
+// A sweep with solvers: the columns analyze reads, one cell record per
+// solver in list order, read back by the one reader so that --resume and
+// merge put them together as the sweep writes them; and a file of a sweep
+// with solvers is no file of the same sweep without them, nor the reverse.
+TEST_F(SweepFiles, SolverRecordsRoundTripAndAreNoOtherSweepsRecords) {
+    SweepDefinition definition = smallSweep(false);
+    definition.solvers = {SolverKind::Dpll, SolverKind::Splitting};
+    EXPECT_EQ(outputPreamble(OutputFormat::Csv, definition),
+              "cell,vars,clauses,ratio,trials,unsat,sat_fraction,sat_low,sat_high,solver,"
+              "cost_unit,median_cost,q1_cost,q3_cost,mean_cost,max_cost,seconds,start_state\n");
+    EXPECT_NE(outputPreamble(OutputFormat::JsonLines, definition, Shard{1, 2})
+                  .find("\"per_formula\":false,\"solvers\":[\"dpll\",\"splitting\"],"
+                        "\"shard\":\"1/2\",\"version\""),
+              std::string::npos);
+    SweepDefinition formulas = definition;
+    formulas.perFormula = true;
+    EXPECT_EQ(outputPreamble(OutputFormat::Csv, formulas),
+              "cell,vars,clauses,ratio,trial,start_state,satisfiable,dpll_cost,"
+              "dpll_propagations,splitting_cost\n");
+
+    const std::string whole = written(definition, OutputFormat::JsonLines);
+    std::vector<std::string> lines = linesOf(whole);
+    ASSERT_EQ(lines.size(), 1U + 4U * 2U);
+    EXPECT_NE(lines[3].find("\"cell\":1,"), std::string::npos);
+    EXPECT_NE(lines[3].find("\"solver\":\"dpll\",\"cost_unit\":\"branches\""), std::string::npos);
+    EXPECT_NE(lines[4].find("\"solver\":\"splitting\",\"cost_unit\":\"steps\""), std::string::npos);
+    const auto cellsKept = [&](const std::string& text, const SweepDefinition& as) {
+        const auto read = kept(text, as, OutputFormat::JsonLines);
+        return std::holds_alternative<KeptOutput>(read) ? std::get<KeptOutput>(read).cells : -1;
+    };
+    EXPECT_TRUE(std::get<KeptOutput>(kept(whole, definition, OutputFormat::JsonLines)).complete);
+    // A cell is kept only with every solver's record.
+    EXPECT_EQ(cellsKept(joinedLines({lines.begin(), lines.begin() + 4}), definition), 1);
+    // Not this sweep's: solvers out of order, a wrong unit, an unsatisfiable
+    // count that differs between a cell's solvers, or the sweep without solvers.
+    std::vector<std::string> edits = lines;
+    std::swap(edits[3], edits[4]);
+    EXPECT_EQ(cellsKept(joinedLines(edits), definition), -1);
+    edits = lines;
+    edits[4] = std::regex_replace(edits[4], std::regex("\"steps\""), "\"branches\"");
+    EXPECT_EQ(cellsKept(joinedLines(edits), definition), -1);
+    edits = lines;
+    RecordRead read;
+    const std::vector<SweepCell> cells = cellsOf(definition);
+    ASSERT_FALSE(readRecord(OutputFormat::JsonLines, lines[4], definition, cells, read));
+    const std::int32_t unsat = read.summary.unsatisfiable == 0 ? 1 : 0;
+    const SatInterval interval = satInterval(unsat, 5);
+    edits[4] = edited(edits[4], "unsat", std::to_string(unsat));
+    edits[4] = edited(edits[4], "sat_fraction", shortestText(interval.fraction));
+    edits[4] = edited(edits[4], "sat_low", shortestText(interval.low));
+    edits[4] = edited(edits[4], "sat_high", shortestText(interval.high));
+    ASSERT_FALSE(readRecord(OutputFormat::JsonLines, edits[4], definition, cells, read));
+    EXPECT_EQ(cellsKept(joinedLines(edits), definition), -1);
+    EXPECT_EQ(cellsKept(whole, smallSweep(false)), -1);
+    EXPECT_EQ(cellsKept(written(smallSweep(false), OutputFormat::JsonLines), definition), -1);
+
+    // Merged into a table: per size one table per solver, named with its unit.
+    for (SweepDefinition merged : {definition, formulas}) {
+        std::vector<std::string> paths;
+        for (std::int32_t i = 1; i <= 2; ++i) {
+            paths.push_back(file(std::string("solver-shard").append(std::to_string(i)),
+                                 written(merged, OutputFormat::JsonLines, Shard{i, 2})));
+        }
+        const OutputFormat format = merged.perFormula ? OutputFormat::Csv : OutputFormat::Table;
+        const MergeOutcome outcome = mergeShards(paths, format);
+        ASSERT_TRUE(outcome.problems.empty()) << outcome.problems.front();
+        EXPECT_EQ(outcome.output, written(merged, format));
+        EXPECT_NE(outcome.output.find(merged.perFormula ? "splitting_cost"
+                                                        : "Solver : dpll (cost in branches)\n"
+                                                          "Num of vars : 10\n"),
+                  std::string::npos);
+    }
+    EXPECT_NE(mergeProblems({written(definition, OutputFormat::JsonLines, Shard{1, 2}),
+                             written(smallSweep(false), OutputFormat::JsonLines, Shard{2, 2})})
+                  .find("from another sweep"),
+              std::string::npos);
 }
 
 TEST_F(SweepFiles, MergeNamesEveryProblemAndWritesNothing) {

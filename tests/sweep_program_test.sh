@@ -135,6 +135,8 @@ refusals)
     check 'not expected: extra' extra
     check '--check reads the CSV or JSON Lines' --check
     check 'cells (sizes x ratios) is more than' --vars 3:1000:1 --ratios 1:1004:1
+    check "'simplex' is not a solver" --solver splitting,simplex
+    check "solver 'dpll' is listed twice" --solver dpll,cdcl,dpll
     ;;
 full)
     # The first failed write ends the sweep, with the system's reason.

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -92,7 +94,7 @@ TEST(SweepPlan, CellsTheGeneratorCannotServeAreRefusedBeforeAnyWork) {
 TEST(CellSummary, OrderStatisticsAndTheWilsonInterval) {
     std::vector<FormulaResult> results;
     for (const std::uint64_t steps : {9, 1, 8, 2, 7, 3, 6, 4, 5, 100}) {
-        results.push_back(FormulaResult{0, steps % 2 == 0, steps});
+        results.push_back(FormulaResult{0, steps % 2 == 0, {steps}});
     }
     std::vector<std::uint64_t> scratch;
     const CellSummary s = summarise(results, scratch);
@@ -108,11 +110,11 @@ TEST(CellSummary, OrderStatisticsAndTheWilsonInterval) {
     EXPECT_NEAR(s.satHigh, 0.7634, 1e-4);
 
     // No formula satisfiable, or all: the interval ends exactly at 0 or 1.
-    const std::vector<FormulaResult> none(3, FormulaResult{0, false, 1});
+    const std::vector<FormulaResult> none(3, FormulaResult{0, false, {1}});
     const CellSummary zero = summarise(none, scratch);
     EXPECT_EQ(zero.satLow, 0.0);
     EXPECT_NEAR(zero.satHigh, 0.5615, 1e-4);
-    const std::vector<FormulaResult> all(3, FormulaResult{0, true, 1});
+    const std::vector<FormulaResult> all(3, FormulaResult{0, true, {1}});
     EXPECT_EQ(summarise(all, scratch).satHigh, 1.0);
 }
 
@@ -144,6 +146,133 @@ TEST(SweepRunner, WithTheClassicClauseCapTheDefaultSweepIsTheClassicReport) {
     ASSERT_FALSE(expected.empty());
     EXPECT_EQ(defaultSweepTable(319, 1), expected);
     EXPECT_EQ(defaultSweepTable(319, 3), expected);
+}
+
+// A sweep of 20 and 30 variables across the threshold, decided by `solvers`
+// (none: the splitting search without --solver) on `jobs` threads; every
+// formula's result, cell after cell, and the run's outcome.
+struct SolverRun {
+    SweepRunner::Outcome outcome{};
+    std::vector<FormulaResult> formulas;
+    std::vector<CellSummary> summaries;  // per cell and solver
+    std::string disagreement;
+};
+SolverRun runSolvers(std::vector<SolverKind> solvers, std::int32_t jobs,
+                     const std::function<void(const SweepCell&, std::int32_t,
+                                              std::span<SolverResult>)>& alter = {}) {
+    SweepDefinition definition;
+    parseSizes("20,30", definition.vars);
+    parseRatios("3,4.26,6", definition.ratios);
+    definition.trials = 31;
+    definition.seed = 777;
+    definition.solvers = std::move(solvers);
+    const std::vector<SweepCell> cells = cellsOf(definition);
+    SweepRunner runner(definition, cells, SweepRunner::Options{jobs, 0});
+    SolverRun run;
+    SweepRunner::Hooks hooks;
+    hooks.finished = [&](const FinishedCell& cell) {
+        run.formulas.insert(run.formulas.end(), cell.formulas.begin(), cell.formulas.end());
+        run.summaries.insert(run.summaries.end(), cell.summaries.begin(), cell.summaries.end());
+    };
+    hooks.alterResults = alter;
+    const std::atomic<bool> stop{false};
+    SweepProgress progress;
+    run.outcome = runner.run(definition.seed, hooks, stop, progress);
+    run.disagreement = runner.disagreement();
+    return run;
+}
+
+std::vector<SolverKind> everySolverBuilt() {
+    std::vector<SolverKind> solvers{SolverKind::Splitting, SolverKind::Dpll};
+    if (!unavailability(SolverKind::Cdcl)) {
+        solvers.push_back(SolverKind::Cdcl);
+    }
+    return solvers;
+}
+
+// Each formula is drawn once and decided by every solver listed, whose
+// verdicts must agree for the sweep to complete: the splitting search's
+// costs are those of a sweep without solvers, each solver's costs sit in
+// its own place, and the number of threads changes nothing.
+TEST(SolverSweep, EverySolverDecidesTheSameFormulasWhateverTheJobs) {
+    const std::vector<SolverKind> solvers = everySolverBuilt();
+    const SolverRun plain = runSolvers({}, 1);
+    const SolverRun one = runSolvers(solvers, 1);
+    const SolverRun two = runSolvers(solvers, 2);
+    ASSERT_EQ(one.outcome, SweepRunner::Outcome::Completed) << one.disagreement;
+    ASSERT_EQ(two.outcome, SweepRunner::Outcome::Completed) << two.disagreement;
+    ASSERT_EQ(one.formulas.size(), 6U * 31U);
+    ASSERT_EQ(one.summaries.size(), 6U * solvers.size());
+    EXPECT_TRUE(plain.summaries.empty());  // no solver columns without --solver
+    std::uint64_t propagations = 0;
+    std::vector<std::uint64_t> total(solvers.size());
+    for (std::size_t f = 0; f < one.formulas.size(); ++f) {
+        const FormulaResult& a = one.formulas[f];
+        const FormulaResult& b = two.formulas[f];
+        EXPECT_EQ(a.startState, plain.formulas[f].startState);
+        EXPECT_EQ(a.satisfiable, plain.formulas[f].satisfiable) << f;
+        EXPECT_EQ(a.costs[0], plain.formulas[f].costs[0]) << f;
+        EXPECT_EQ(a.costs, b.costs) << f;
+        EXPECT_EQ(a.propagations, b.propagations) << f;
+        propagations += a.propagations;
+        for (std::size_t i = 0; i < solvers.size(); ++i) {
+            total[i] += a.costs[i];
+        }
+    }
+    // Every solver's column holds its own counts: the splitting search takes
+    // far more steps than dpll takes branches, and the hard cells cost CaDiCaL
+    // conflicts.
+    EXPECT_GT(total[0], 4 * total[1]);
+    EXPECT_GT(propagations, total[1]);
+    for (const std::uint64_t cost : total) {
+        EXPECT_GT(cost, 0U);
+    }
+    // Each cell's summaries are its solvers' in list order, one verdict count.
+    for (std::size_t cell = 0; cell < 6; ++cell) {
+        const std::span<const FormulaResult> formulas(one.formulas.data() + cell * 31, 31);
+        std::vector<std::uint64_t> scratch;
+        for (std::size_t i = 0; i < solvers.size(); ++i) {
+            const CellSummary& s = one.summaries[cell * solvers.size() + i];
+            EXPECT_EQ(s.max, summarise(formulas, scratch, i).max);
+            EXPECT_EQ(s.unsatisfiable, one.summaries[cell * solvers.size()].unsatisfiable);
+        }
+    }
+}
+
+// A wrong verdict or a wrong model, brought in through the test seam, stops
+// the sweep at the cell that holds it, naming the first such trial and its
+// start state, for any number of threads; the cells before it are kept.
+TEST(SolverSweep, AWrongVerdictOrModelStopsTheSweepNamingTheFormula) {
+    const SolverRun plain = runSolvers({}, 1);
+    for (const std::int32_t jobs : {1, 2}) {
+        const SolverRun flipped = runSolvers(
+            {SolverKind::Splitting, SolverKind::Dpll}, jobs,
+            [](const SweepCell& cell, std::int32_t trial, std::span<SolverResult> results) {
+                if (cell.index == 1 && (trial == 4 || trial == 9)) {
+                    results[1].satisfiable = !results[1].satisfiable;
+                }
+            });
+        EXPECT_EQ(flipped.outcome, SweepRunner::Outcome::Disagreed);
+        EXPECT_EQ(flipped.formulas.size(), 31U);  // cell 0 alone finished
+        const std::string state = std::to_string(plain.formulas[31 + 4].startState);
+        EXPECT_NE(
+            flipped.disagreement.find("cell 1 trial 4 (start state " + state + "): splitting says"),
+            std::string::npos)
+            << flipped.disagreement;
+        EXPECT_NE(flipped.disagreement.find(", dpll says"), std::string::npos);
+    }
+    const SolverRun badModel =
+        runSolvers({SolverKind::Dpll}, 2,
+                   [](const SweepCell& cell, std::int32_t trial, std::span<SolverResult> results) {
+                       if (cell.index == 0 && trial == 2) {
+                           results[0].modelHolds = false;
+                       }
+                   });
+    EXPECT_EQ(badModel.outcome, SweepRunner::Outcome::Disagreed);
+    EXPECT_TRUE(badModel.formulas.empty());
+    EXPECT_NE(badModel.disagreement.find("cell 0 trial 2 "), std::string::npos);
+    EXPECT_NE(badModel.disagreement.find("dpll says satisfiable, but its model falsifies"),
+              std::string::npos);
 }
 
 }  // namespace

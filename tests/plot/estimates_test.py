@@ -1,5 +1,6 @@
 """The numbers printed beside the figure, from small hand-made tables."""
 
+import json
 import os
 import sys
 import unittest
@@ -60,3 +61,30 @@ class PerSizeTest(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+def solver_record(ratio, sat, solver, unit, median, cell_index):
+    return json.dumps({"cell": cell_index, "vars": 20, "clauses": int(20 * ratio), "ratio": ratio,
+                       "trials": 10, "unsat": 10 - sat, "sat_fraction": sat / 10, "sat_low": 0,
+                       "sat_high": 1, "solver": solver, "cost_unit": unit, "median_cost": median,
+                       "q1_cost": 0, "q3_cost": median, "mean_cost": median, "max_cost": median,
+                       "seconds": 0.1, "start_state": 5})
+
+
+class SeveralSolversTest(unittest.TestCase):
+    def test_each_solver_peaks_on_its_own_costs(self):
+        costs = {"splitting": [40, 300, 200], "dpll": [3, 7, 9]}  # peaks at 4.5 and 5
+        lines = ['{"sweep":{"vars":[20],"ratios":[4.0,4.5,5.0],"solvers":["splitting","dpll"]}}']
+        for i, (ratio, sat) in enumerate([(4.0, 8), (4.5, 5), (5.0, 2)]):
+            for solver, unit in (("splitting", "steps"), ("dpll", "branches")):
+                lines.append(solver_record(ratio, sat, solver, unit, costs[solver][i], i))
+        cells = plot.read_sweep("\n".join(lines) + "\n", "s.jsonl")
+        size = plot.by_size(cells)[0]
+        self.assertEqual(size.solver_peaks(), {"splitting": (4.5, 300), "dpll": (5.0, 9)})
+        self.assertAlmostEqual(size.crossover, 4.5)
+        report = plot.report([size])
+        self.assertIn("  20       dpll            5 (grid edge)  9 branches", report)
+        self.assertIn("  20  splitting                      4.5   300 steps", report)
+        # The same cell and solver twice is refused; the same cell of another solver is not.
+        with self.assertRaisesRegex(plot.Refusal, "line 8: a second cell .* solver dpll"):
+            plot.read_sweep("\n".join(lines + [lines[-1]]) + "\n", "s.jsonl")
