@@ -22,25 +22,6 @@ void require(bool condition) {
     }
 }
 
-bool sameFormula(const CnfFormula& a, const CnfFormula& b) {
-    if (a.numVars != b.numVars || a.clauses.size() != b.clauses.size()) {
-        return false;
-    }
-    for (std::size_t c = 0; c < a.clauses.size(); ++c) {
-        const CnfClause& x = a.clauses[c];
-        const CnfClause& y = b.clauses[c];
-        if (x.size != y.size) {
-            return false;
-        }
-        for (std::int32_t k = 0; k < x.size; ++k) {
-            if (x.lits[k] != y.lits[k]) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
 void checkFormula(const CnfFormula& formula) {
     require(formula.numVars >= 0 && formula.numVars <= kMaxCnfVars);
     require(formula.clauses.size() <= static_cast<std::size_t>(kMaxCnfClauses));
@@ -63,11 +44,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<DimacsProblem> problem = readDimacs(text, formula);
     if (problem) {
         // The newline that ends the last line does not begin another one.
-        std::int64_t lines = text.empty() || text.back() == '\n' ? 0 : 1;
-        for (const char c : text) {
-            lines += c == '\n' ? 1 : 0;
-        }
-        lines = std::max<std::int64_t>(lines, 1);
+        const std::int64_t lines =
+            std::max<std::int64_t>(std::count(text.begin(), text.end(), '\n') +
+                                       (text.empty() || text.back() == '\n' ? 0 : 1),
+                                   1);
         require(problem->line >= 1 && problem->line <= lines);
         require(!problem->what.empty());
         for (const char c : problem->what) {
@@ -80,6 +60,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     appendDimacs(written, formula);
     CnfFormula reread;
     require(!readDimacs(written, reread).has_value());
-    require(sameFormula(formula, reread));
+    require(reread.numVars == formula.numVars && reread.clauses.size() == formula.clauses.size());
+    for (std::size_t c = 0; c < formula.clauses.size(); ++c) {
+        const CnfClause& x = formula.clauses[c];
+        const CnfClause& y = reread.clauses[c];
+        require(std::equal(x.lits, x.lits + x.size, y.lits, y.lits + y.size));
+    }
     return 0;
 }

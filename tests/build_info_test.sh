@@ -8,10 +8,7 @@ set -euo pipefail
 script=$1
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-fail() {
-    echo "build_info_test: $*" >&2
-    exit 1
-}
+fail() { echo "build_info_test: $*" >&2; exit 1; }
 commit_of() {  # SOURCE_DIR: the commit the header names
     cmake -DSOURCE_DIR="$1" -DOUTPUT="$scratch/info.h" -DVERSION=1.2.3 -P "$script"
     sed -n 's/^#define SATPHASE_COMMIT "\(.*\)"$/\1/p' "$scratch/info.h"

@@ -84,15 +84,13 @@ TEST(DimacsReader, TakesFormulasUpToTheSearchLimitsAndNoLarger) {
     EXPECT_EQ(formula.clauses[kMaxCnfVars - 1].lits[0], makeCnfLiteral(kMaxCnfVars - 1, true));
 }
 
-struct Refusal {
-    const char* text;
-    std::int64_t line;
-    const char* what;  // the message must contain this
-};
-
 TEST(DimacsReader, RefusesWithTheLineOfTheFirstProblem) {
     const std::string tooManyClauses = "c\np cnf 3 " + std::to_string(kMaxCnfClauses + 1) + "\n";
-    const Refusal refusals[] = {
+    const struct {
+        const char* text;
+        std::int64_t line;
+        const char* what;  // the message must contain this
+    } refusals[] = {
         {"", 1, "no 'p cnf' header"},
         {"c only a comment\n\n", 2, "no 'p cnf' header"},
         {"c one\nc two", 2, "no 'p cnf' header"},
@@ -116,7 +114,7 @@ TEST(DimacsReader, RefusesWithTheLineOfTheFirstProblem) {
         {"p cnf 3 1\n1 2\n%\n0\n", 2, "not ended by 0"},
         {tooManyClauses.c_str(), 2, "100001 clauses, more than this search takes (at most 100000)"},
     };
-    for (const Refusal& refusal : refusals) {
+    for (const auto& refusal : refusals) {
         CnfFormula formula;
         const std::optional<DimacsProblem> problem = readDimacs(refusal.text, formula);
         ASSERT_TRUE(problem.has_value()) << refusal.text;
@@ -157,10 +155,8 @@ TEST(DimacsWriter, WritesCommentsHeaderAndOneLinePerClause) {
 TEST(DimacsWriter, FillsValueLinesUpToTheirLimitExactly) {
     // Every other value true fills the first line to 4,096 characters exactly;
     // every third would fill it to 4,097 if the limit were one too high.
-    struct Model {
-        std::size_t numVars, trueEvery;
-    };
-    for (const auto [numVars, trueEvery] : {Model{0, 2}, Model{1000, 2}, Model{4099, 3}}) {
+    for (const auto& [numVars, trueEvery] :
+         {std::pair<std::size_t, std::size_t>{0, 2}, {1000, 2}, {4099, 3}}) {
         std::vector<std::int8_t> values(numVars);
         for (std::size_t v = 0; v < numVars; ++v) {
             values[v] = static_cast<std::int8_t>(v % trueEvery == 0);

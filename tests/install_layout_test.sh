@@ -8,10 +8,7 @@ set -euo pipefail
 program=$1 script=$2 sweep=$3
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-fail() {
-    echo "install_layout_test: $*" >&2
-    exit 1
-}
+fail() { echo "install_layout_test: $*" >&2; exit 1; }
 mkdir -p "$scratch/prefix/bin" "$scratch/prefix/share/satphase" "$scratch/links" "$scratch/work"
 cp "$program" "$scratch/prefix/bin/satphase"
 cp "$script" "$scratch/prefix/share/satphase/satphase_plot.py"

@@ -68,14 +68,11 @@ run satphase --version >version.txt
 pattern="^satphase ${version//./\\.}"$'\n'"commit $commit\$"
 [[ $(cat version.txt) =~ $pattern && $(wc -l <version.txt) -eq 2 ]] \
     || fail "satphase --version printed: $(cat version.txt)"
-made_by="satphase $version (commit $(sed -n 's/^commit //p' version.txt))"
 
 run satphase sweep --vars 10,20 --ratios 3:6:1 --trials 21 --format csv --output sweep.csv
 run satphase plot sweep.csv --output figure >plot.txt || fail "satphase plot failed"
 grep -q "^Wrote figure.png and figure.svg" plot.txt || fail "satphase plot printed: $(cat plot.txt)"
 [ "$(head -c 8 figure.png | od -An -tx1 | tr -d ' ')" = 89504e470d0a1a0a ] || fail "figure.png is no PNG"
-grep -aqP "Software\x00\Q$made_by\E" figure.png || fail "figure.png does not say it was made by $made_by"
-grep -qF "<dc:title>$made_by" figure.svg || fail "figure.svg does not say it was made by $made_by"
 run man -w satphase >/dev/null 2>&1 || [ -f /usr/share/man/man1/satphase.1.gz ] || fail "no man page"
 zcat /usr/share/man/man1/satphase.1.gz | grep -q "satphase $version" || fail "the man page lacks the version"
-echo "package_test: $deb installs, sweeps, plots and says $made_by"
+echo "package_test: $deb installs, sweeps and plots"  # (the figures' maker: install_layout_test.sh)

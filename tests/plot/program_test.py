@@ -24,11 +24,6 @@ with open(os.path.join(HERE, "classic.jsonl"), "rb") as fixture:
     CLASSIC_JSONL = fixture.read()
 
 
-class Result:
-    def __init__(self, returncode, stdout, stderr):
-        self.returncode, self.stdout, self.stderr = returncode, stdout, stderr
-
-
 def run(directory, *arguments, stdin=b"", stdout=None):
     """main() with its arguments, in `directory`, with standard input `stdin`."""
     out, err = stdout or io.StringIO(), io.StringIO()
@@ -43,7 +38,8 @@ def run(directory, *arguments, stdin=b"", stdout=None):
                 status = exit.code
     finally:
         os.chdir(here)
-    return Result(status, out.getvalue() if stdout is None else "", err.getvalue())
+    return subprocess.CompletedProcess(arguments, status, out.getvalue() if stdout is None else "",
+                                       err.getvalue())
 
 
 class Directory(unittest.TestCase):
@@ -209,9 +205,9 @@ class RefusalTest(Directory):
         os.close(reader)
         with os.fdopen(writer, "wb") as closed:
             result = subprocess.run([sys.executable, SCRIPT, "input"], cwd=self.directory,
-                                    stdout=closed, stderr=subprocess.PIPE,
+                                    stdout=closed, stderr=subprocess.PIPE, text=True,
                                     env={**os.environ, "SATPHASE_PLOT_PROG": "satphase plot"})
-        self.assertRefused(Result(result.returncode, "", result.stderr.decode()),
+        self.assertRefused(result,
                            "cannot write to standard output: Broken pipe; no file written")
 
 
