@@ -1,20 +1,17 @@
 #include "cli/merge_command.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
-#include <optional>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "cli/format_option.h"
 #include "platform/interrupt.h"
+#include "platform/safe_file.h"
 #include "sweep/merge.h"
+#include "sweep/resume.h"
 
 namespace {
 
@@ -31,45 +28,6 @@ int failMerge(const std::string& problem) {
 
 std::string systemReason() {
     return errno != 0 ? std::strerror(errno) : "write failed";
-}
-
-// Writes `text` to `path` whole or not at all: into a temporary file of its
-// own beside it, created exclusively (never through a link or over another
-// file), then renamed over `path`.
-std::optional<std::string> writeWhole(const std::string& path, const std::string& text) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-        return path + ": is a directory, not a file to write";
-    }
-    std::string partial;
-    std::FILE* file = nullptr;
-    for (int attempt = 0; attempt < 100 && file == nullptr; ++attempt) {
-        partial = path + ".partial-" + std::to_string(std::random_device()() % 1000000000U);
-        file = std::fopen(partial.c_str(), "wbx");
-        if (file == nullptr && errno != EEXIST) {
-            return "cannot write " + path + ": " + systemReason();
-        }
-    }
-    if (file == nullptr) {
-        return "cannot write " + path + ": no free name for a temporary file beside it";
-    }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const std::string reason = systemReason();
-    if (std::fclose(file) != 0 || !written) {
-        const std::string why = written ? systemReason() : reason;
-        std::remove(partial.c_str());
-        return "cannot write " + path + ": " + why;
-    }
-    if (interruptRequested().load()) {
-        std::remove(partial.c_str());
-        return "interrupted; " + path + " left as it was";
-    }
-    std::filesystem::rename(partial, path, error);
-    if (error) {
-        std::remove(partial.c_str());
-        return "cannot write " + path + ": " + error.message();
-    }
-    return std::nullopt;
 }
 
 int runMerge(const MergeOptions& options) {
@@ -95,7 +53,11 @@ int runMerge(const MergeOptions& options) {
         }
         return 0;
     }
-    if (auto problem = writeWhole(options.output, merged.output)) {
+    if (auto problem = foreignFileProblem(options.output)) {
+        failMerge(*problem);
+        return 2;
+    }
+    if (auto problem = writeFileAtomically(options.output, merged.output, true)) {
         failMerge(*problem);
         return interruptRequested().load() ? 130 : 1;
     }
@@ -122,7 +84,9 @@ Command addMergeCommand(CLI::App& parent) {
         ->required()
         ->type_name("FILE...");
     addFormatOption(*app, options->format);
-    app->add_option("--output", options->output, "write to FILE instead of standard output")
+    app->add_option("--output", options->output,
+                    "write to FILE instead of standard output; a file that is no sweep output is "
+                    "never replaced")
         ->type_name("FILE");
     return Command{app, [options] { return runMerge(*options); }};
 }

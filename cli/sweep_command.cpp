@@ -323,7 +323,9 @@ Command addSweepCommand(CLI::App& parent) {
     addFormatOption(*app, options->format);
     app->add_flag("--per-formula", options->perFormula,
                   "one record per formula instead of per cell (csv, jsonl)");
-    app->add_option("--output", options->output, "write to FILE instead of standard output")
+    app->add_option("--output", options->output,
+                    "write to FILE instead of standard output; a file that is no sweep output is "
+                    "never replaced")
         ->type_name("FILE");
     app->add_option("--jobs", options->jobs,
                     "threads deciding formulas [default: all hardware threads]")

@@ -7,11 +7,11 @@
 // which has the packages it needs, in place of this process, so that its exit
 // status and its output are the command's own.
 struct PythonProgram {
-    std::string_view command;           // "plot": the command, for messages
-    std::string_view sourcePath;        // "plot/satphase_plot.py"
-    const char* overrideVariable;       // "SATPHASE_PLOT_SCRIPT"
-    const char* programNameVariable;    // "SATPHASE_PLOT_PROG": the name it gives itself
-    std::string_view debianPackages;    // "python3-matplotlib", for the message when it cannot start
+    std::string_view command;         // "plot": the command, for messages
+    std::string_view sourcePath;      // "plot/satphase_plot.py"
+    const char* overrideVariable;     // "SATPHASE_PLOT_SCRIPT"
+    const char* programNameVariable;  // "SATPHASE_PLOT_PROG": the name it gives itself
+    std::string_view debianPackages;  // "python3-matplotlib", for the message when it cannot start
 };
 
 // Runs `program` with the arguments after argv[1] (the command's name). The

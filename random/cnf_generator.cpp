@@ -63,7 +63,7 @@ CnfGenerator::CnfGenerator(std::int32_t maxVars, std::int32_t maxClauses) {
 }
 
 std::optional<std::string> CnfGenerator::sizeRefusal(std::int64_t numVars,
-                                                    std::int64_t numClauses) {
+                                                     std::int64_t numClauses) {
     const std::string what =
         std::to_string(numVars) + " variables and " + std::to_string(numClauses) + " clauses: ";
     if (numVars > kMaxCnfVars) {

@@ -296,3 +296,14 @@ void appendCellText(OutputFormat format, bool perFormula, const FinishedCell& fi
     classic.perFormula = perFormula;
     appendCellText(format, classic, finished, out);
 }
+
+bool isSweepOutputStart(std::string_view start) {
+    // The CSV headers (per cell, per formula, with or without a model's
+    // columns), the JSON Lines sweep line, and the table's first line with
+    // or without solvers.
+    constexpr std::string_view kStarts[] = {"cell,vars,clauses,ratio,", R"({"sweep":)",
+                                            "Num of vars : ", "Solver : "};
+    return start.empty() || std::ranges::any_of(kStarts, [start](std::string_view known) {
+               return start.substr(0, known.size()) == known.substr(0, start.size());
+           });
+}

@@ -60,6 +60,12 @@ struct FinishedCell {
     std::span<const double> solverSeconds = {};
 };
 
+// Whether a file that begins with `start` (its first bytes, up to a line)
+// may be written over by a sweep or a merge: an empty file, or one that
+// begins as their outputs do in any format. Anything else is someone else's
+// file, which is never replaced.
+bool isSweepOutputStart(std::string_view start);
+
 // What opens the output: the CSV header row, or the JSON line that describes
 // the sweep (and the shard, for a part of it) and, last, the version and
 // commit of the program that wrote it; nothing for a table.

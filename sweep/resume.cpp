@@ -182,6 +182,23 @@ std::variant<CheckVerdict, KeptProblem> checkOutput(const std::string& path, Out
     return std::get<KeptOutput>(read).complete ? CheckVerdict::Complete : CheckVerdict::Incomplete;
 }
 
+std::optional<std::string> foreignFileProblem(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        return std::nullopt;
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::string start(64, '\0');
+    in.read(start.data(), static_cast<std::streamsize>(start.size()));
+    start.resize(static_cast<std::size_t>(in.gcount()));
+    if (isSweepOutputStart(start)) {
+        return std::nullopt;
+    }
+    return path +
+           ": exists and is no output of satphase sweep or merge; it is left as it is "
+           "(remove it, or name another file)";
+}
+
 std::variant<PreparedOutput, KeptProblem> prepareOutput(
     const std::string& path, bool resume, OutputFormat format, const SweepDefinition& definition,
     std::optional<Shard> shard, const CellSelection& selection, const std::atomic<bool>& stop) {
@@ -203,6 +220,9 @@ std::variant<PreparedOutput, KeptProblem> prepareOutput(
             return *problem;
         }
         output.kept = std::get<KeptOutput>(read);
+    }
+    if (auto foreign = resume ? std::nullopt : foreignFileProblem(path)) {
+        return KeptProblem{*foreign};
     }
     if (auto problem = output.file.truncate(output.kept.hasPreamble ? output.kept.bytes : 0)) {
         return KeptProblem{"cannot write " + path + ": " + *problem, 1};

@@ -64,6 +64,12 @@ std::variant<CheckVerdict, KeptProblem> checkOutput(const std::string& path, Out
                                                     std::optional<Shard> shard,
                                                     const std::atomic<bool>& stop);
 
+// Why a sweep or a merge must not write over `path`, or nothing: a regular
+// file that is not empty and does not begin as their outputs do is someone
+// else's, and is never replaced. A missing file, or one that is not regular
+// (a terminal, /dev/null, a pipe), may be written.
+std::optional<std::string> foreignFileProblem(const std::string& path);
+
 // The output of a run, locked, with what an earlier run left in it kept.
 struct PreparedOutput {
     LockedOutput file;

@@ -546,4 +546,30 @@ TEST(SolveCommand, OtherSolversNameTheirCost) {
     EXPECT_EQ(run(files + " solve --solver walksat uf20-layout.cnf").status, 2);
 }
 
+// A file the program did not write is never replaced: sweep and merge leave
+// someone's file as it was, and write over their own outputs, or an empty file.
+TEST(SweepAndMerge, NeverWriteOverAFileTheyDidNotWrite) {
+    const fs::path scratch = scratchDirectory();
+    const std::string sweep = kSatphase + " sweep --vars 10 --ratios 4 --trials 5 --quiet";
+    const fs::path theirs = scratch / "conf.json";
+    std::ofstream(theirs) << "{\"api_token\":\"x\"}\n";
+    const std::string shard = (scratch / "shard.jsonl").string();
+    ASSERT_EQ(run(sweep + " --format jsonl --shard 1/1 --output '" + shard + "'").status, 0);
+    for (const std::string& writer :
+         {sweep + " --format csv --output ",
+          kSatphase + " merge --format csv '" + shard + "' --output "}) {
+        const ProgramRun refused = run(writer + "'" + theirs.string() + "'");
+        EXPECT_EQ(refused.status, 2) << writer;
+        EXPECT_NE(refused.err.find("conf.json: exists and is no output of satphase"),
+                  std::string::npos)
+            << refused.err;
+        EXPECT_EQ(readFile(theirs), "{\"api_token\":\"x\"}\n");
+        const fs::path ours = scratch / "ours.csv";
+        std::ofstream(ours) << "";
+        EXPECT_EQ(run(writer + "'" + ours.string() + "'").status, 0) << writer;
+        EXPECT_EQ(run(writer + "'" + ours.string() + "'").status, 0) << writer;
+        EXPECT_TRUE(readFile(ours).starts_with("cell,vars,clauses,ratio,trials,")) << writer;
+    }
+}
+
 }  // namespace
