@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dimacs/dimacs_writer.h"
+#include "platform/build_info.h"
 
 std::string cellFormulaFileName(const CellRequest& request, std::int32_t index) {
     assert(0 <= index && index < request.count);
@@ -44,6 +45,8 @@ const std::string& CellFormulas::next() {
         "random " + std::to_string(request_.k) + "-CNF formula " +
             (classic ? "" : "of the " + std::string(modelName(request_.model)) + " model ") +
             "written by satphase generate",
+        "made by satphase " + std::string(programVersion()) + ", commit " +
+            std::string(programCommit()),
         "parameters: " + size + " --seed " + std::to_string(request_.seed) + " --count " +
             std::to_string(request_.count) + "; this is formula " + index + " (from 0), trial " +
             index + " of that sweep cell",

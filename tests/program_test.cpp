@@ -284,6 +284,10 @@ TEST(GenerateCommand, FilesHoldWhatStandardOutputGetsAndEachNamesItsOwnRerun) {
             scratch / "cell" / ("satphase-v12-c50-s777-000" + std::to_string(i) + ".cnf");
         const std::string text = readFile(file);
         concatenated += text;
+        // Which satphase drew it, for whoever cites the file.
+        EXPECT_NE(text.find(std::string("\nc made by satphase ") + SATPHASE_VERSION_TEXT +
+                            ", commit "),
+                  std::string::npos);
         // The comment's command line alone gives this formula again.
         const std::string marker = "c reproduce it alone: satphase generate";
         const std::size_t at = text.find(marker);
