@@ -1,6 +1,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <numeric>
 #include <ostream>
@@ -147,7 +148,7 @@ void BM_UniformStepTime(benchmark::State& state) {
                             {40, 9.931}, {30, 21.117}, {24, 43.37}, {20, 87.79}};
     const auto k = static_cast<std::int32_t>(state.range(0));
     const Shape shape = shapes[k];
-    const auto clauses = static_cast<std::int32_t>(shape.ratio * shape.vars + 0.5);
+    const auto clauses = static_cast<std::int32_t>(std::lround(shape.ratio * shape.vars));
     FormulaSource source(shape.vars, clauses);
     std::vector<CnfFormula> formulas(101);
     RandomStream stream(kRngInitialState);

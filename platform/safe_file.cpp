@@ -175,7 +175,7 @@ class TemporaryRegistry {
       private:
         TemporaryRegistry& registry_;
 #if !defined(_WIN32)
-        sigset_t previous_;
+        sigset_t previous_{};
 #endif
     };
 
@@ -218,7 +218,7 @@ class SignalsHeld {
 
   private:
 #if !defined(_WIN32)
-    sigset_t previous_;
+    sigset_t previous_{};
 #endif
 };
 

@@ -31,14 +31,14 @@ struct CellSummary {
     std::uint64_t max = 0;
 };
 
-// The fraction of satisfiable formulas among `trials` with `unsatisfiable`
+// The fraction of satisfiable formulas among `count` with `unsatisfiable`
 // of them not, and its 95 % Wilson score interval.
 struct SatInterval {
     double fraction = 0;
     double low = 0;
     double high = 0;
 };
-SatInterval satInterval(std::int32_t unsatisfiable, std::int32_t trials);
+SatInterval satInterval(std::int32_t unsatisfiable, std::int32_t count);
 
 // Summarises the results of one cell, the costs of the solver at `solver` in
 // the sweep's list; `sortedSteps` is working storage with room for every

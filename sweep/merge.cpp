@@ -169,7 +169,7 @@ bool Merger::readHeader(std::uint32_t file, const std::string& line) {
         problems_.push_back(path + ":1: not the JSON Lines of satphase sweep (" + *problem + ")");
         return false;
     }
-    SweepHeader& header = std::get<SweepHeader>(read);
+    auto& header = std::get<SweepHeader>(read);
     const std::string identity = sweepIdentity(header.definition, std::nullopt);
     if (!header_) {
         header_ = header;

@@ -54,7 +54,7 @@ const struct ScratchRoot {
 // A fresh scratch directory, named after the test and `part`.
 fs::path scratchDirectory(const std::string& part = "") {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    const fs::path path = scratchRoot.path / (std::string(test->name()) + part);
+    fs::path path = scratchRoot.path / (std::string(test->name()) + part);
     fs::remove_all(path);
     fs::create_directories(path);
     return path;

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 // A directory of its own for each test, empty at the start.
 fs::path freshDirectory() {
     const auto* test = testing::UnitTest::GetInstance()->current_test_info();
-    const fs::path directory =
+    fs::path directory =
         fs::path(testing::TempDir()) / (std::string("safe_file-") + test->name());
     fs::remove_all(directory);
     fs::create_directories(directory);
