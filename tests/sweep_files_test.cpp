@@ -22,6 +22,8 @@
 #include "sweep/record_reader.h"
 #include "sweep/resume.h"
 #include "sweep/sweep_runner.h"
+#include "sweep_support.h"
+#include "test_support.h"
 
 namespace {
 
@@ -40,26 +42,9 @@ SweepDefinition smallSweep(bool perFormula) {
 // What the sweep (or one shard of it) writes, as the program writes it.
 std::string written(const SweepDefinition& definition, OutputFormat format,
                     std::optional<Shard> shard = std::nullopt) {
-    const std::vector<SweepCell> cells = cellsOf(definition);
-    SweepRunner runner(definition, cells, SweepRunner::Options{1, 0});
-    std::string text = outputPreamble(format, definition, shard);
-    SweepRunner::Hooks hooks;
-    CellTextWriter writer(format, definition);
-    hooks.decides = [&](const SweepCell& cell) { return !shard || shard->holds(cell); };
-    hooks.finished = [&](const FinishedCell& cell) { writer.append(cell, text); };
-    const std::atomic<bool> stop{false};
-    SweepProgress progress;
-    EXPECT_EQ(runner.run(definition.seed, hooks, stop, progress), SweepRunner::Outcome::Completed);
-    return text;
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
+    const test_support::SweepRun run = test_support::runSweep(definition, format, 1, {}, shard);
+    EXPECT_EQ(run.outcome, SweepRunner::Outcome::Completed);
+    return run.text;
 }
 
 std::string joinedLines(const std::vector<std::string>& lines) {
@@ -178,7 +163,8 @@ TEST(RecordSchema, HeadersAreTheDocumentedOnesAndEveryColumnReadsBackItsOwnValue
 TEST(RecordReader, EditedNumbersAndHostileLinesAreRefused) {
     const SweepDefinition definition = smallSweep(false);
     const std::vector<SweepCell> cells = cellsOf(definition);
-    const std::vector<std::string> json = linesOf(written(definition, OutputFormat::JsonLines));
+    const std::vector<std::string> json =
+        test_support::lines(written(definition, OutputFormat::JsonLines));
     const std::string line = json[2];  // cell 1: 10 variables, ratio 4.5
     RecordRead read;
     ASSERT_FALSE(readRecord(OutputFormat::JsonLines, line, definition, cells, read));
@@ -195,7 +181,7 @@ TEST(RecordReader, EditedNumbersAndHostileLinesAreRefused) {
             readRecord(OutputFormat::JsonLines, edited(line, key, value), definition, cells, read))
             << key << " " << value;
     }
-    const std::string csv = linesOf(written(definition, OutputFormat::Csv))[2];
+    const std::string csv = test_support::lines(written(definition, OutputFormat::Csv))[2];
     EXPECT_FALSE(readRecord(OutputFormat::Csv, csv, definition, cells, read));
     EXPECT_TRUE(readRecord(OutputFormat::Csv, std::regex_replace(csv, std::regex(",5,"), ",5abc,"),
                            definition, cells, read));
@@ -203,7 +189,7 @@ TEST(RecordReader, EditedNumbersAndHostileLinesAreRefused) {
 
     // A formula's trial index at its bound.
     const SweepDefinition formulas = smallSweep(true);
-    const std::string formula = linesOf(written(formulas, OutputFormat::JsonLines))[1];
+    const std::string formula = test_support::lines(written(formulas, OutputFormat::JsonLines))[1];
     EXPECT_FALSE(readRecord(OutputFormat::JsonLines, formula, formulas, cells, read));
     EXPECT_TRUE(
         readRecord(OutputFormat::JsonLines, edited(formula, "trial", "5"), formulas, cells, read));
@@ -236,7 +222,7 @@ TEST(RecordReader, EditedNumbersAndHostileLinesAreRefused) {
 TEST_F(SweepFiles, ResumeKeepsWhatItsSweepWroteAndRefusesAllElseUntouched) {
     const SweepDefinition definition = smallSweep(true);
     const std::string whole = written(definition, OutputFormat::JsonLines);
-    std::vector<std::string> lines = linesOf(whole);
+    std::vector<std::string> lines = test_support::lines(whole);
     const auto cellsKept = [&](const std::string& text) {
         const auto read = kept(text, definition, OutputFormat::JsonLines);
         return std::holds_alternative<KeptOutput>(read) ? std::get<KeptOutput>(read).cells : -1;
@@ -253,9 +239,8 @@ TEST_F(SweepFiles, ResumeKeepsWhatItsSweepWroteAndRefusesAllElseUntouched) {
     EXPECT_EQ(cellsKept(edited(lines[0], "version", "\"9.9.9\"") + "\n"), 0);
     EXPECT_EQ(cellsKept(lines[0].substr(0, 20)), 0);  // its own header, cut off
 
-    // Not its own: someone's file with no newline, other trials, an edited
-    // start state, a trial out of place.
-    EXPECT_EQ(cellsKept("{\"api_token\":\"x\"}"), -1);
+    // Not its own: other trials, an edited start state, a trial out of place
+    // (someone's file and another seed's: ResumeChangesAFileOnlyAfterEveryCheck).
     EXPECT_EQ(cellsKept(edited(lines[0], "trials", "6") + "\n"), -1);
     std::vector<std::string> edits = lines;
     edits[4] = edited(edits[4], "start_state", "12345");
@@ -265,15 +250,6 @@ TEST_F(SweepFiles, ResumeKeepsWhatItsSweepWroteAndRefusesAllElseUntouched) {
               std::string::npos);
     std::swap(lines[2], lines[3]);
     EXPECT_EQ(cellsKept(joinedLines(lines)), -1);
-
-    // Another seed's CSV is refused at its first record's start state.
-    SweepDefinition other = smallSweep(false);
-    other.seed = 5;
-    const auto foreign =
-        kept(written(other, OutputFormat::Csv) + "0,1", smallSweep(false), OutputFormat::Csv);
-    ASSERT_TRUE(std::holds_alternative<KeptProblem>(foreign));
-    EXPECT_NE(std::get<KeptProblem>(foreign).message.find("out:2: cell 0 starts at state"),
-              std::string::npos);
 }
 
 TEST_F(SweepFiles, ResumeChangesAFileOnlyAfterEveryCheck) {
@@ -364,7 +340,7 @@ TEST_F(SweepFiles, SolverRecordsRoundTripAndAreNoOtherSweepsRecords) {
               "dpll_propagations,splitting_cost\n");
 
     const std::string whole = written(definition, OutputFormat::JsonLines);
-    std::vector<std::string> lines = linesOf(whole);
+    std::vector<std::string> lines = test_support::lines(whole);
     ASSERT_EQ(lines.size(), 1U + 4U * 2U);
     EXPECT_NE(lines[3].find("\"cell\":1,"), std::string::npos);
     EXPECT_NE(lines[3].find("\"solver\":\"dpll\",\"cost_unit\":\"branches\""), std::string::npos);
@@ -432,7 +408,7 @@ TEST_F(SweepFiles, MergeNamesEveryProblemAndWritesNothing) {
     const std::string twice = mergeProblems({shards[0], shards[1], shards[1]});
     EXPECT_NE(twice.find("cell 1 trial 0 is in both "), std::string::npos) << twice;
     EXPECT_NE(twice.find("shard1:2 and "), std::string::npos);
-    std::vector<std::string> lines = linesOf(shards[1]);
+    std::vector<std::string> lines = test_support::lines(shards[1]);
     // A cell missing one formula.
     EXPECT_NE(mergeProblems({shards[0], joinedLines({lines.begin(), lines.end() - 1})})
                   .find("cell 3: only 4 of 5 formulas"),
@@ -487,15 +463,12 @@ TEST(Stopping, EveryLoopLooksAtTheStopFlagAndAFailedWriteEndsTheSweep) {
               ReplayOutcome::Stopped);
     EXPECT_EQ(visits, 0);
 
-    SweepRunner runner(definition, cells, SweepRunner::Options{1, 0});
-    SweepProgress progress;
     SweepRunner::Hooks hooks;
-    std::int32_t finished = 0;
-    hooks.finished = [&](const FinishedCell&) { ++finished; };
     hooks.halted = [] { return true; };
-    const std::atomic<bool> go{false};
-    EXPECT_EQ(runner.run(definition.seed, hooks, go, progress), SweepRunner::Outcome::Halted);
-    EXPECT_EQ(finished, 1);
+    const test_support::SweepRun halted =
+        test_support::runSweep(definition, OutputFormat::Csv, 1, hooks);
+    EXPECT_EQ(halted.outcome, SweepRunner::Outcome::Halted);
+    EXPECT_EQ(halted.formulas.size(), 5U);  // one cell's
 }
 
 TEST(StoppingDeathTest, ASecondInterruptEndsTheProgramAtOnce) {
