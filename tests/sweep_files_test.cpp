@@ -73,7 +73,7 @@ class SweepFiles : public ::testing::Test {
     void TearDown() override { fs::remove_all(dir_); }
 
     std::string file(const std::string& name, const std::string& text) {
-        const std::string path = (dir_ / name).string();
+        std::string path = (dir_ / name).string();
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
@@ -165,7 +165,7 @@ TEST(RecordReader, EditedNumbersAndHostileLinesAreRefused) {
     const std::vector<SweepCell> cells = cellsOf(definition);
     const std::vector<std::string> json =
         test_support::lines(written(definition, OutputFormat::JsonLines));
-    const std::string line = json[2];  // cell 1: 10 variables, ratio 4.5
+    const std::string& line = json[2];  // cell 1: 10 variables, ratio 4.5
     RecordRead read;
     ASSERT_FALSE(readRecord(OutputFormat::JsonLines, line, definition, cells, read));
     const std::pair<const char*, const char*> edits[] = {
@@ -198,7 +198,7 @@ TEST(RecordReader, EditedNumbersAndHostileLinesAreRefused) {
     const std::string deep = "{\"cell\":" + std::string(300000, '[');
     EXPECT_TRUE(readRecord(OutputFormat::JsonLines, deep, definition, cells, read));
     EXPECT_TRUE(std::holds_alternative<std::string>(readSweepLine("{\"sweep\":" + deep)));
-    const std::string sweepLine = json[0];
+    const std::string& sweepLine = json[0];
     EXPECT_TRUE(std::holds_alternative<SweepHeader>(readSweepLine(sweepLine)));
     const std::pair<const char*, const char*> sweepEdits[] = {
         {"seed", "0"},
@@ -209,8 +209,8 @@ TEST(RecordReader, EditedNumbersAndHostileLinesAreRefused) {
         {"trials", "0"},
         {"vars", "[2]"},
         {"per_formula", "1"},
-        {"seed", "1,\"solvers\":2"},
-        {"seed", "1,\"model\":\"classic\",\"k\":4"}};
+        {"seed", R"(1,"solvers":2)"},
+        {"seed", R"(1,"model":"classic","k":4)"}};
     for (const auto& [key, value] : sweepEdits) {
         EXPECT_TRUE(
             std::holds_alternative<std::string>(readSweepLine(edited(sweepLine, key, value))))
@@ -232,7 +232,7 @@ TEST_F(SweepFiles, ResumeKeepsWhatItsSweepWroteAndRefusesAllElseUntouched) {
     EXPECT_EQ(cellsKept(lines[0] + "\n"), 0);
     EXPECT_EQ(cellsKept(joinedLines({lines.begin(), lines.begin() + 9}) + "{\"cell\":1,\"va"), 1);
     const std::string older =
-        std::regex_replace(lines[0], std::regex(",\"version\":.*\\}\\}$"), "}}");
+        std::regex_replace(lines[0], std::regex(R"(,"version":.*\}\}$)"), "}}");
     ASSERT_NE(older, lines[0]);
     EXPECT_EQ(cellsKept(older + "\n" + whole.substr(lines[0].size() + 1)), 4);
     EXPECT_EQ(cellsKept(edited(lines[0], "version", "\"9.9.9\"") + "\n"), 0);
@@ -269,7 +269,7 @@ TEST_F(SweepFiles, ResumeChangesAFileOnlyAfterEveryCheck) {
     SweepDefinition other = definition;
     other.seed = 5;
     for (const std::string& text :
-         {written(other, OutputFormat::Csv) + "0,1", std::string("{\"api_token\":\"x\"}")}) {
+         {written(other, OutputFormat::Csv) + "0,1", std::string(R"({"api_token":"x"})")}) {
         const std::string path = file("foreign.csv", text);
         EXPECT_EQ(std::get<KeptProblem>(prepare(path)).status, 2);
         std::ifstream in(path, std::ios::binary);
@@ -305,7 +305,7 @@ TEST_F(SweepFiles, MergeJoinsShardsIntoTheWholeSweep) {
         for (std::int32_t i = 1; i <= 3; ++i) {
             std::string text = written(definition, OutputFormat::JsonLines, Shard{i, 3});
             if (i == 2) {  // a shard of an older version, without version keys
-                text = std::regex_replace(text, std::regex(",\"version\":[^}]*\\}\\}"), "}}");
+                text = std::regex_replace(text, std::regex(R"(,"version":[^}]*\}\})"), "}}");
             }
             paths.push_back(file(std::string(1, 's').append(std::to_string(i)), text));
         }
@@ -372,7 +372,7 @@ TEST_F(SweepFiles, SolverRecordsRoundTripAndAreNoOtherSweepsRecords) {
     EXPECT_EQ(cellsKept(written(smallSweep(false), OutputFormat::JsonLines), definition), -1);
 
     // Merged into a table: per size one table per solver, named with its unit.
-    for (SweepDefinition merged : {definition, formulas}) {
+    for (const SweepDefinition& merged : {definition, formulas}) {
         std::vector<std::string> paths;
         for (std::int32_t i = 1; i <= 2; ++i) {
             paths.push_back(file(std::string("solver-shard").append(std::to_string(i)),

@@ -281,7 +281,7 @@ TEST(SweepRunner, OtherModelsAreDrawnAtTheirClauseLengthAndTheSameForAnyNumberOf
     };
     for (const Case& c : cases) {
         const std::string named =
-            "\"model\":\"" + std::string(modelName(c.model)) + "\",\"k\":" + std::to_string(c.k);
+            R"("model":")" + std::string(modelName(c.model)) + R"(","k":)" + std::to_string(c.k);
         const SweepRun one = runModel(c.model, c.k, c.vars, c.ratios, 1);
         ASSERT_EQ(one.outcome, SweepRunner::Outcome::Completed) << named;
         EXPECT_EQ(runModel(c.model, c.k, c.vars, c.ratios, 2).text, one.text) << named;
