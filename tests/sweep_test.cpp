@@ -57,11 +57,7 @@ TEST(SweepPlan, MalformedListsAreRefusedNamingTheItem) {
 }
 
 TEST(SweepPlan, DefinitionsOutsideTheLimitsAreRefusedWhereverTheyComeFrom) {
-    SweepDefinition definition;
-    definition.vars = {10};
-    definition.ratios = {Ratio{4000000}};
-    definition.trials = 3;
-    definition.seed = 1;
+    SweepDefinition definition = sweepOf("10", "4", 3, 1);
     EXPECT_FALSE(definitionProblem(definition));
     definition.seed = kMaxSeed + 1;  // the stream would stay at 0 for ever
     EXPECT_TRUE(definitionProblem(definition));
@@ -78,36 +74,25 @@ TEST(SweepPlan, DefinitionsOutsideTheLimitsAreRefusedWhereverTheyComeFrom) {
 }
 
 TEST(SweepPlan, CellsTheGeneratorCannotServeAreRefusedBeforeAnyWork) {
-    const auto refusalOf = [](std::vector<std::int32_t> vars, std::int64_t millionths) {
-        SweepDefinition definition;
-        definition.vars = std::move(vars);
-        definition.ratios = {Ratio{millionths}};
-        definition.trials = 1;
-        definition.seed = 1;
-        return sweepRefusal(definition);
+    const auto refusalOf = [](const char* vars, const char* ratio) {
+        return sweepRefusal(sweepOf(vars, ratio, 1, 1));
     };
-    EXPECT_FALSE(refusalOf({5, 10, 200}, 4260000));
-    EXPECT_TRUE(refusalOf({10}, 250000));   // 2 clauses cannot hold 10 variables
-    EXPECT_TRUE(refusalOf({10}, 50000));    // no clause at all
-    EXPECT_TRUE(refusalOf({3}, 3000000));   // 9 clauses, 8 distinct ones exist
-    EXPECT_FALSE(refusalOf({3}, 2666666));  // all 8 of them
-    EXPECT_NE(refusalOf({20, 3}, 3000000)->find("at 3 variables"), std::string::npos);
+    EXPECT_FALSE(refusalOf("5,10,200", "4.26"));
+    EXPECT_TRUE(refusalOf("10", "0.25"));      // 2 clauses cannot hold 10 variables
+    EXPECT_TRUE(refusalOf("10", "0.05"));      // no clause at all
+    EXPECT_TRUE(refusalOf("3", "3"));          // 9 clauses, 8 distinct ones exist
+    EXPECT_FALSE(refusalOf("3", "2.666666"));  // all 8 of them
+    EXPECT_NE(refusalOf("20,3", "3")->find("at 3 variables"), std::string::npos);
 
-    // The other models answer through modelRefusal: uniform clauses may
-    // repeat and leave variables out, but need k distinct variables.
-    SweepDefinition uniform;
-    uniform.vars = {3, 10};
-    uniform.ratios = {Ratio{500000}, Ratio{3000000}};
-    uniform.trials = 1;
-    uniform.seed = 1;
+    // The other models answer through modelRefusal (its messages: models_test.cpp):
+    // uniform clauses may repeat and leave variables out, but need k distinct variables.
+    SweepDefinition uniform = sweepOf("3,10", "0.5,3", 1, 1);
     uniform.model = FormulaModel::Uniform;
     EXPECT_FALSE(definitionProblem(uniform));
     uniform.k = 5;
-    const std::string problem = definitionProblem(uniform).value_or("");
-    EXPECT_NE(problem.find("at 3 variables cannot be generated: 3 variables and 1 clauses: uniform "
-                           "clauses of 5 literals need at least 5 distinct variables"),
-              std::string::npos)
-        << problem;
+    EXPECT_NE(definitionProblem(uniform).value_or("").find(
+                  "at 3 variables cannot be generated: 3 variables and 1 clauses: uniform"),
+              std::string::npos);
 }
 
 TEST(CellSummary, OrderStatisticsAndTheWilsonInterval) {
