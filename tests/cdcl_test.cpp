@@ -10,85 +10,19 @@
 
 #include "random/cnf_generator.h"
 #include "random/random_stream.h"
+#include "random/uniform_generator.h"
 #include "solver/solver_kind.h"
-#include "sweep/sweep_plan.h"
+#include "test_support.h"
 
 namespace {
 
-struct Tally {
-    int satisfiable = 0;
-    int unsatisfiable = 0;
-};
-
-// Decides `formula` with every solver in `kinds` and holds them to one
-// verdict and to models that satisfy the formula.
-void expectAgreement(FormulaDecider& decider, const CnfFormula& formula,
-                     std::initializer_list<SolverKind> kinds, Tally& tally,
-                     const std::string& where) {
-    std::vector<SolverResult> results;
-    for (const SolverKind kind : kinds) {
-        results.push_back(decider.decide(kind, formula));
-        ASSERT_FALSE(results.back().interrupted) << where;
-        ASSERT_TRUE(results.back().modelHolds) << solverName(kind) << ", " << where;
-    }
-    ASSERT_EQ(disagreement(results), std::nullopt) << where;
-    ++(results[0].satisfiable ? tally.satisfiable : tally.unsatisfiable);
-}
-
-TEST(SolverAgreementTest, AllSolversAgreeOnClassicFormulas) {
-    constexpr std::int32_t kLargest = 80;
-    CnfGenerator generator(kLargest, 6 * kLargest);
-    FormulaDecider decider(kLargest, 6 * kLargest);
-    RandomStream stream(kRngInitialState);
-    CnfFormula formula;
-    Tally tally;
-    for (const std::int32_t vars : {20, 50, kLargest}) {
-        for (const std::int64_t millionths : {3000000, 4260000, 5000000, 6000000}) {
-            const auto clauses = static_cast<std::int32_t>(Ratio{millionths}.clausesFor(vars));
-            for (int trial = 0; trial < 120; ++trial) {
-                const std::int32_t start = stream.state();
-                ASSERT_TRUE(generator.generate(vars, clauses, stream, formula));
-                const std::string where = std::to_string(vars) + " variables, " +
-                                          std::to_string(clauses) + " clauses, start state " +
-                                          std::to_string(start);
-                if (vars <= 50) {
-                    expectAgreement(decider, formula,
-                                    {SolverKind::Cdcl, SolverKind::Dpll, SolverKind::Splitting},
-                                    tally, where);
-                } else {
-                    expectAgreement(decider, formula, {SolverKind::Cdcl, SolverKind::Dpll}, tally,
-                                    where);
-                }
-            }
-        }
-    }
-    EXPECT_GT(tally.satisfiable, 300);
-    EXPECT_GT(tally.unsatisfiable, 300);
-}
-
-// Clauses of exactly k literals over distinct variables, chosen and signed
-// uniformly, for every clause length the formulas can hold.
-void drawFixedLength(std::int32_t vars, std::int32_t clauses, std::int32_t k, RandomStream& stream,
-                     CnfFormula& out) {
-    out.numVars = vars;
-    out.clauses.assign(static_cast<std::size_t>(clauses), CnfClause{});
-    for (CnfClause& clause : out.clauses) {
-        while (clause.size < k) {
-            const std::int32_t variable = stream.below(vars);
-            bool repeated = false;
-            for (std::int32_t i = 0; i < clause.size; ++i) {
-                repeated = repeated || variableOf(clause.lits[i]) == variable;
-            }
-            if (!repeated) {
-                clause.lits[clause.size++] = makeCnfLiteral(variable, stream.below(2) == 1);
-            }
-        }
-    }
-}
+using test_support::cnfOf;
 
 TEST(SolverAgreementTest, DpllAgreesWithCdclForEveryClauseLength) {
-    // Near each length's satisfiability threshold, on sizes that keep the
-    // longer lengths' many clauses quick to decide.
+    // Uniform clauses near each length's satisfiability threshold, on sizes
+    // that keep the longer lengths' many clauses quick to decide; 3-SAT at 60
+    // variables too (the sweep's tests hold all three solvers to one verdict
+    // at 20 and 30).
     constexpr std::array<double, 8> kThreshold = {0, 0, 1.0, 4.26, 9.93, 21.1, 43.4, 87.8};
     constexpr std::array<std::array<std::int32_t, 2>, 8> kSizes = {
         {{0, 0}, {0, 0}, {30, 60}, {30, 60}, {15, 25}, {10, 15}, {10, 12}, {8, 10}}};
@@ -96,46 +30,35 @@ TEST(SolverAgreementTest, DpllAgreesWithCdclForEveryClauseLength) {
     RandomStream stream(kRngInitialState);
     CnfFormula formula;
     for (std::int32_t k = 2; k <= kMaxCnfClauseWidth; ++k) {
-        Tally tally;
+        int verdicts[2] = {0, 0};
         for (const std::int32_t vars : kSizes[static_cast<std::size_t>(k)]) {
             for (const double factor : {0.8, 1.1, 1.5}) {
                 const auto clauses = static_cast<std::int32_t>(
                     kThreshold[static_cast<std::size_t>(k)] * factor * vars);
                 for (int trial = 0; trial < 100; ++trial) {
-                    drawFixedLength(vars, clauses, k, stream, formula);
-                    expectAgreement(decider, formula, {SolverKind::Cdcl, SolverKind::Dpll}, tally,
-                                    "k = " + std::to_string(k) + ", " + std::to_string(vars) +
-                                        " variables, trial " + std::to_string(trial));
+                    drawUniformFormula(k, vars, clauses, stream, formula);
+                    const SolverResult cdcl = decider.decide(SolverKind::Cdcl, formula);
+                    const SolverResult dpll = decider.decide(SolverKind::Dpll, formula);
+                    SCOPED_TRACE("k = " + std::to_string(k) + ", " + std::to_string(vars) +
+                                 " variables, trial " + std::to_string(trial));
+                    ASSERT_TRUE(cdcl.modelHolds && dpll.modelHolds);
+                    ASSERT_FALSE(cdcl.interrupted || dpll.interrupted);
+                    ASSERT_EQ(dpll.satisfiable, cdcl.satisfiable);
+                    ++verdicts[cdcl.satisfiable ? 1 : 0];
                 }
             }
         }
-        EXPECT_GT(tally.satisfiable, 50) << "k = " << k;
-        EXPECT_GT(tally.unsatisfiable, 50) << "k = " << k;
+        EXPECT_GT(verdicts[1], 50) << "k = " << k;
+        EXPECT_GT(verdicts[0], 50) << "k = " << k;
     }
-}
-
-CnfFormula chainOf(const std::vector<std::vector<CnfLiteral>>& clauses, std::int32_t vars) {
-    CnfFormula formula;
-    formula.numVars = vars;
-    for (const auto& literals : clauses) {
-        CnfClause& clause = formula.clauses.emplace_back();
-        for (const CnfLiteral literal : literals) {
-            clause.lits[clause.size++] = literal;
-        }
-    }
-    return formula;
 }
 
 TEST(CdclTest, CountsConflictsOnlyWhereTheSearchMeetsThem) {
     FormulaDecider decider(100, 600);
-    const CnfLiteral x0 = makeCnfLiteral(0, false);
-    const CnfLiteral x1 = makeCnfLiteral(1, false);
-    const CnfLiteral x2 = makeCnfLiteral(2, false);
     // x0; x0 -> x1; x1 -> x2; and then either ~x2 or nothing: propagation
     // alone refutes or satisfies them.
-    const CnfFormula refuted = chainOf(
-        {{x0}, {negationOf(x0), x1}, {negationOf(x1), x2}, {negationOf(x2), negationOf(x0)}}, 3);
-    const CnfFormula satisfied = chainOf({{x0}, {negationOf(x0), x1}, {negationOf(x1), x2}}, 3);
+    const CnfFormula refuted = cnfOf(3, "(0); (~0, 1); (~1, 2); (~2, ~0)");
+    const CnfFormula satisfied = cnfOf(3, "(0); (~0, 1); (~1, 2)");
     const SolverResult unsat = decider.decide(SolverKind::Cdcl, refuted);
     EXPECT_FALSE(unsat.satisfiable);
     EXPECT_EQ(unsat.cost, 0U);
@@ -189,7 +112,7 @@ TEST(CrossCheckTest, AWrongVerdictOrModelIsCaught) {
     EXPECT_EQ(disagreement(results), "cdcl says satisfiable, but its model falsifies a clause");
 
     // The model check behind modelHolds.
-    const CnfFormula small = chainOf({{makeCnfLiteral(0, false), makeCnfLiteral(1, true)}}, 2);
+    const CnfFormula small = cnfOf(2, "(0, ~1)");
     EXPECT_TRUE(satisfies(small, std::vector<std::int8_t>{0, 0}));
     EXPECT_FALSE(satisfies(small, std::vector<std::int8_t>{0, 1}));
     EXPECT_FALSE(satisfies(small, std::vector<std::int8_t>{1}));  // a variable short

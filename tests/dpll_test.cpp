@@ -6,35 +6,17 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "random/cnf_generator.h"
 #include "random/random_source.h"
 #include "solver/solver_kind.h"
+#include "test_support.h"
 
 namespace {
 
-// "(~0, 1); (2)": clauses separated by ';', ~ marking a negated variable.
-CnfFormula cnfOf(std::int32_t numVars, const std::string& text) {
-    CnfFormula formula;
-    formula.numVars = numVars;
-    std::istringstream clauses(text);
-    for (std::string clause; std::getline(clauses, clause, ';');) {
-        CnfClause& added = formula.clauses.emplace_back();
-        for (char& c : clause) {
-            c = (c == '(' || c == ')' || c == ',') ? ' ' : c;
-        }
-        std::istringstream literals(clause);
-        for (std::string lit; literals >> lit;) {
-            const bool negated = lit[0] == '~';
-            added.lits[added.size++] =
-                makeCnfLiteral(std::stoi(lit.substr(negated ? 1 : 0)), negated);
-        }
-    }
-    return formula;
-}
+using test_support::cnfOf;
 
 struct Counts {
     bool satisfiable;

@@ -22,6 +22,8 @@
 #include "sweep/record_reader.h"
 #include "sweep/resume.h"
 #include "sweep/sweep_runner.h"
+#include "sweep_support.h"
+#include "test_support.h"
 
 namespace {
 
@@ -40,26 +42,9 @@ SweepDefinition smallSweep(bool perFormula) {
 // What the sweep (or one shard of it) writes, as the program writes it.
 std::string written(const SweepDefinition& definition, OutputFormat format,
                     std::optional<Shard> shard = std::nullopt) {
-    const std::vector<SweepCell> cells = cellsOf(definition);
-    SweepRunner runner(definition, cells, SweepRunner::Options{1, 0});
-    std::string text = outputPreamble(format, definition, shard);
-    SweepRunner::Hooks hooks;
-    CellTextWriter writer(format, definition);
-    hooks.decides = [&](const SweepCell& cell) { return !shard || shard->holds(cell); };
-    hooks.finished = [&](const FinishedCell& cell) { writer.append(cell, text); };
-    const std::atomic<bool> stop{false};
-    SweepProgress progress;
-    EXPECT_EQ(runner.run(definition.seed, hooks, stop, progress), SweepRunner::Outcome::Completed);
-    return text;
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
+    const test_support::SweepRun run = test_support::runSweep(definition, format, 1, {}, shard);
+    EXPECT_EQ(run.outcome, SweepRunner::Outcome::Completed);
+    return run.text;
 }
 
 std::string joinedLines(const std::vector<std::string>& lines) {
@@ -88,7 +73,7 @@ class SweepFiles : public ::testing::Test {
     void TearDown() override { fs::remove_all(dir_); }
 
     std::string file(const std::string& name, const std::string& text) {
-        const std::string path = (dir_ / name).string();
+        std::string path = (dir_ / name).string();
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
@@ -178,8 +163,9 @@ TEST(RecordSchema, HeadersAreTheDocumentedOnesAndEveryColumnReadsBackItsOwnValue
 TEST(RecordReader, EditedNumbersAndHostileLinesAreRefused) {
     const SweepDefinition definition = smallSweep(false);
     const std::vector<SweepCell> cells = cellsOf(definition);
-    const std::vector<std::string> json = linesOf(written(definition, OutputFormat::JsonLines));
-    const std::string line = json[2];  // cell 1: 10 variables, ratio 4.5
+    const std::vector<std::string> json =
+        test_support::lines(written(definition, OutputFormat::JsonLines));
+    const std::string& line = json[2];  // cell 1: 10 variables, ratio 4.5
     RecordRead read;
     ASSERT_FALSE(readRecord(OutputFormat::JsonLines, line, definition, cells, read));
     const std::pair<const char*, const char*> edits[] = {
@@ -195,7 +181,7 @@ TEST(RecordReader, EditedNumbersAndHostileLinesAreRefused) {
             readRecord(OutputFormat::JsonLines, edited(line, key, value), definition, cells, read))
             << key << " " << value;
     }
-    const std::string csv = linesOf(written(definition, OutputFormat::Csv))[2];
+    const std::string csv = test_support::lines(written(definition, OutputFormat::Csv))[2];
     EXPECT_FALSE(readRecord(OutputFormat::Csv, csv, definition, cells, read));
     EXPECT_TRUE(readRecord(OutputFormat::Csv, std::regex_replace(csv, std::regex(",5,"), ",5abc,"),
                            definition, cells, read));
@@ -203,7 +189,7 @@ TEST(RecordReader, EditedNumbersAndHostileLinesAreRefused) {
 
     // A formula's trial index at its bound.
     const SweepDefinition formulas = smallSweep(true);
-    const std::string formula = linesOf(written(formulas, OutputFormat::JsonLines))[1];
+    const std::string formula = test_support::lines(written(formulas, OutputFormat::JsonLines))[1];
     EXPECT_FALSE(readRecord(OutputFormat::JsonLines, formula, formulas, cells, read));
     EXPECT_TRUE(
         readRecord(OutputFormat::JsonLines, edited(formula, "trial", "5"), formulas, cells, read));
@@ -212,31 +198,30 @@ TEST(RecordReader, EditedNumbersAndHostileLinesAreRefused) {
     const std::string deep = "{\"cell\":" + std::string(300000, '[');
     EXPECT_TRUE(readRecord(OutputFormat::JsonLines, deep, definition, cells, read));
     EXPECT_TRUE(std::holds_alternative<std::string>(readSweepLine("{\"sweep\":" + deep)));
-    const std::string sweepLine = json[0];
+    const std::string& sweepLine = json[0];
     EXPECT_TRUE(std::holds_alternative<SweepHeader>(readSweepLine(sweepLine)));
-    for (const auto& [key, value] :
-         std::vector<std::pair<std::string, std::string>>{{"seed", "0"},
-                                                          {"seed", "2147483647"},
-                                                          {"seed", "4294967296"},
-                                                          {"ratios", "[1e308]"},
-                                                          {"ratios", "[4.1234567]"},
-                                                          {"trials", "0"},
-                                                          {"vars", "[2]"},
-                                                          {"per_formula", "1"}}) {
+    const std::pair<const char*, const char*> sweepEdits[] = {
+        {"seed", "0"},
+        {"seed", "2147483647"},
+        {"seed", "4294967296"},
+        {"ratios", "[1e308]"},
+        {"ratios", "[4.1234567]"},
+        {"trials", "0"},
+        {"vars", "[2]"},
+        {"per_formula", "1"},
+        {"seed", R"(1,"solvers":2)"},
+        {"seed", R"(1,"model":"classic","k":4)"}};
+    for (const auto& [key, value] : sweepEdits) {
         EXPECT_TRUE(
             std::holds_alternative<std::string>(readSweepLine(edited(sweepLine, key, value))))
             << key << " " << value;
     }
-    EXPECT_TRUE(std::holds_alternative<std::string>(
-        readSweepLine(edited(sweepLine, "seed", "1,\"solvers\":2"))));
-    EXPECT_TRUE(std::holds_alternative<std::string>(
-        readSweepLine(edited(sweepLine, "seed", "1,\"model\":\"classic\",\"k\":4"))));
 }
 
 TEST_F(SweepFiles, ResumeKeepsWhatItsSweepWroteAndRefusesAllElseUntouched) {
     const SweepDefinition definition = smallSweep(true);
     const std::string whole = written(definition, OutputFormat::JsonLines);
-    std::vector<std::string> lines = linesOf(whole);
+    std::vector<std::string> lines = test_support::lines(whole);
     const auto cellsKept = [&](const std::string& text) {
         const auto read = kept(text, definition, OutputFormat::JsonLines);
         return std::holds_alternative<KeptOutput>(read) ? std::get<KeptOutput>(read).cells : -1;
@@ -247,15 +232,14 @@ TEST_F(SweepFiles, ResumeKeepsWhatItsSweepWroteAndRefusesAllElseUntouched) {
     EXPECT_EQ(cellsKept(lines[0] + "\n"), 0);
     EXPECT_EQ(cellsKept(joinedLines({lines.begin(), lines.begin() + 9}) + "{\"cell\":1,\"va"), 1);
     const std::string older =
-        std::regex_replace(lines[0], std::regex(",\"version\":.*\\}\\}$"), "}}");
+        std::regex_replace(lines[0], std::regex(R"(,"version":.*\}\}$)"), "}}");
     ASSERT_NE(older, lines[0]);
     EXPECT_EQ(cellsKept(older + "\n" + whole.substr(lines[0].size() + 1)), 4);
     EXPECT_EQ(cellsKept(edited(lines[0], "version", "\"9.9.9\"") + "\n"), 0);
     EXPECT_EQ(cellsKept(lines[0].substr(0, 20)), 0);  // its own header, cut off
 
-    // Not its own: someone's file with no newline, other trials, an edited
-    // start state, a trial out of place.
-    EXPECT_EQ(cellsKept("{\"api_token\":\"x\"}"), -1);
+    // Not its own: other trials, an edited start state, a trial out of place
+    // (someone's file and another seed's: ResumeChangesAFileOnlyAfterEveryCheck).
     EXPECT_EQ(cellsKept(edited(lines[0], "trials", "6") + "\n"), -1);
     std::vector<std::string> edits = lines;
     edits[4] = edited(edits[4], "start_state", "12345");
@@ -265,15 +249,6 @@ TEST_F(SweepFiles, ResumeKeepsWhatItsSweepWroteAndRefusesAllElseUntouched) {
               std::string::npos);
     std::swap(lines[2], lines[3]);
     EXPECT_EQ(cellsKept(joinedLines(lines)), -1);
-
-    // Another seed's CSV is refused at its first record's start state.
-    SweepDefinition other = smallSweep(false);
-    other.seed = 5;
-    const auto foreign =
-        kept(written(other, OutputFormat::Csv) + "0,1", smallSweep(false), OutputFormat::Csv);
-    ASSERT_TRUE(std::holds_alternative<KeptProblem>(foreign));
-    EXPECT_NE(std::get<KeptProblem>(foreign).message.find("out:2: cell 0 starts at state"),
-              std::string::npos);
 }
 
 TEST_F(SweepFiles, ResumeChangesAFileOnlyAfterEveryCheck) {
@@ -294,7 +269,7 @@ TEST_F(SweepFiles, ResumeChangesAFileOnlyAfterEveryCheck) {
     SweepDefinition other = definition;
     other.seed = 5;
     for (const std::string& text :
-         {written(other, OutputFormat::Csv) + "0,1", std::string("{\"api_token\":\"x\"}")}) {
+         {written(other, OutputFormat::Csv) + "0,1", std::string(R"({"api_token":"x"})")}) {
         const std::string path = file("foreign.csv", text);
         EXPECT_EQ(std::get<KeptProblem>(prepare(path)).status, 2);
         std::ifstream in(path, std::ios::binary);
@@ -323,20 +298,28 @@ TEST_F(SweepFiles, CheckResumeAndMergeJudgeATornTailAlike) {
               std::string::npos);
 }
 
+// Shards merged, one of them from an older version without version keys:
+// what the whole sweep writes, cells or formulas, with solvers or without.
 TEST_F(SweepFiles, MergeJoinsShardsIntoTheWholeSweep) {
-    for (const bool perFormula : {false, true}) {
-        const SweepDefinition definition = smallSweep(perFormula);
+    SweepDefinition solvers = smallSweep(false);
+    solvers.solvers = {SolverKind::Dpll, SolverKind::Splitting};
+    SweepDefinition solverFormulas = solvers;
+    solverFormulas.perFormula = true;
+    for (const SweepDefinition& definition :
+         {smallSweep(false), smallSweep(true), solvers, solverFormulas}) {
         std::vector<std::string> paths;
         for (std::int32_t i = 1; i <= 3; ++i) {
             std::string text = written(definition, OutputFormat::JsonLines, Shard{i, 3});
-            if (i == 2) {  // a shard of an older version, without version keys
-                text = std::regex_replace(text, std::regex(",\"version\":[^}]*\\}\\}"), "}}");
+            if (i == 2) {
+                text = std::regex_replace(text, std::regex(R"(,"version":[^}]*\}\})"), "}}");
             }
             paths.push_back(file(std::string(1, 's').append(std::to_string(i)), text));
         }
-        const OutputFormat format = perFormula ? OutputFormat::JsonLines : OutputFormat::Table;
+        const OutputFormat format = !definition.perFormula       ? OutputFormat::Table
+                                    : definition.solvers.empty() ? OutputFormat::JsonLines
+                                                                 : OutputFormat::Csv;
         const MergeOutcome merged = mergeShards(paths, format);
-        EXPECT_TRUE(merged.problems.empty()) << merged.problems.front();
+        ASSERT_TRUE(merged.problems.empty()) << merged.problems.front();
         EXPECT_EQ(merged.output, written(definition, format));
         ASSERT_EQ(merged.warnings.size(), 1U);
         EXPECT_NE(merged.warnings[0].find("different versions"), std::string::npos);
@@ -344,19 +327,16 @@ TEST_F(SweepFiles, MergeJoinsShardsIntoTheWholeSweep) {
 }
 
 // A sweep with solvers: the columns analyze reads, one cell record per
-// solver in list order, read back by the one reader so that --resume and
-// merge put them together as the sweep writes them; and a file of a sweep
-// with solvers is no file of the same sweep without them, nor the reverse.
+// solver in list order, read back by the one reader so that --resume puts
+// them together as the sweep writes them (merge: the test above); and a file
+// of a sweep with solvers is no file of the same sweep without them, nor the
+// reverse (the sweep line names them).
 TEST_F(SweepFiles, SolverRecordsRoundTripAndAreNoOtherSweepsRecords) {
     SweepDefinition definition = smallSweep(false);
     definition.solvers = {SolverKind::Dpll, SolverKind::Splitting};
     EXPECT_EQ(outputPreamble(OutputFormat::Csv, definition),
               "cell,vars,clauses,ratio,trials,unsat,sat_fraction,sat_low,sat_high,solver,"
               "cost_unit,median_cost,q1_cost,q3_cost,mean_cost,max_cost,seconds,start_state\n");
-    EXPECT_NE(outputPreamble(OutputFormat::JsonLines, definition, Shard{1, 2})
-                  .find("\"per_formula\":false,\"solvers\":[\"dpll\",\"splitting\"],"
-                        "\"shard\":\"1/2\",\"version\""),
-              std::string::npos);
     SweepDefinition formulas = definition;
     formulas.perFormula = true;
     EXPECT_EQ(outputPreamble(OutputFormat::Csv, formulas),
@@ -364,7 +344,7 @@ TEST_F(SweepFiles, SolverRecordsRoundTripAndAreNoOtherSweepsRecords) {
               "dpll_propagations,splitting_cost\n");
 
     const std::string whole = written(definition, OutputFormat::JsonLines);
-    std::vector<std::string> lines = linesOf(whole);
+    std::vector<std::string> lines = test_support::lines(whole);
     ASSERT_EQ(lines.size(), 1U + 4U * 2U);
     EXPECT_NE(lines[3].find("\"cell\":1,"), std::string::npos);
     EXPECT_NE(lines[3].find("\"solver\":\"dpll\",\"cost_unit\":\"branches\""), std::string::npos);
@@ -399,25 +379,9 @@ TEST_F(SweepFiles, SolverRecordsRoundTripAndAreNoOtherSweepsRecords) {
     EXPECT_EQ(cellsKept(whole, smallSweep(false)), -1);
     EXPECT_EQ(cellsKept(written(smallSweep(false), OutputFormat::JsonLines), definition), -1);
 
-    // Merged into a table: per size one table per solver, named with its unit.
-    for (SweepDefinition merged : {definition, formulas}) {
-        std::vector<std::string> paths;
-        for (std::int32_t i = 1; i <= 2; ++i) {
-            paths.push_back(file(std::string("solver-shard").append(std::to_string(i)),
-                                 written(merged, OutputFormat::JsonLines, Shard{i, 2})));
-        }
-        const OutputFormat format = merged.perFormula ? OutputFormat::Csv : OutputFormat::Table;
-        const MergeOutcome outcome = mergeShards(paths, format);
-        ASSERT_TRUE(outcome.problems.empty()) << outcome.problems.front();
-        EXPECT_EQ(outcome.output, written(merged, format));
-        EXPECT_NE(outcome.output.find(merged.perFormula ? "splitting_cost"
-                                                        : "Solver : dpll (cost in branches)\n"
-                                                          "Num of vars : 10\n"),
-                  std::string::npos);
-    }
-    EXPECT_NE(mergeProblems({written(definition, OutputFormat::JsonLines, Shard{1, 2}),
-                             written(smallSweep(false), OutputFormat::JsonLines, Shard{2, 2})})
-                  .find("from another sweep"),
+    // As a table: per size one table per solver, named with its unit.
+    EXPECT_NE(written(definition, OutputFormat::Table)
+                  .find("Solver : dpll (cost in branches)\nNum of vars : 10\n"),
               std::string::npos);
 }
 
@@ -432,7 +396,7 @@ TEST_F(SweepFiles, MergeNamesEveryProblemAndWritesNothing) {
     const std::string twice = mergeProblems({shards[0], shards[1], shards[1]});
     EXPECT_NE(twice.find("cell 1 trial 0 is in both "), std::string::npos) << twice;
     EXPECT_NE(twice.find("shard1:2 and "), std::string::npos);
-    std::vector<std::string> lines = linesOf(shards[1]);
+    std::vector<std::string> lines = test_support::lines(shards[1]);
     // A cell missing one formula.
     EXPECT_NE(mergeProblems({shards[0], joinedLines({lines.begin(), lines.end() - 1})})
                   .find("cell 3: only 4 of 5 formulas"),
@@ -487,15 +451,12 @@ TEST(Stopping, EveryLoopLooksAtTheStopFlagAndAFailedWriteEndsTheSweep) {
               ReplayOutcome::Stopped);
     EXPECT_EQ(visits, 0);
 
-    SweepRunner runner(definition, cells, SweepRunner::Options{1, 0});
-    SweepProgress progress;
     SweepRunner::Hooks hooks;
-    std::int32_t finished = 0;
-    hooks.finished = [&](const FinishedCell&) { ++finished; };
     hooks.halted = [] { return true; };
-    const std::atomic<bool> go{false};
-    EXPECT_EQ(runner.run(definition.seed, hooks, go, progress), SweepRunner::Outcome::Halted);
-    EXPECT_EQ(finished, 1);
+    const test_support::SweepRun halted =
+        test_support::runSweep(definition, OutputFormat::Csv, 1, hooks);
+    EXPECT_EQ(halted.outcome, SweepRunner::Outcome::Halted);
+    EXPECT_EQ(halted.formulas.size(), 5U);  // one cell's
 }
 
 TEST(StoppingDeathTest, ASecondInterruptEndsTheProgramAtOnce) {

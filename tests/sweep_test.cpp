@@ -3,21 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <functional>
-#include <iterator>
 #include <span>
-#include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "sweep/cell_summary.h"
-#include "sweep/record_format.h"
 #include "sweep/sweep_plan.h"
-#include "sweep/sweep_runner.h"
+#include "sweep_support.h"
+#include "test_support.h"
 
 namespace {
+
+using test_support::runSweep;
+using test_support::sweepOf;
+using test_support::SweepRun;
 
 TEST(SweepPlan, RatiosAreExactDecimalsAndRangesHitTheirEnds) {
     std::vector<Ratio> ratios;
@@ -58,11 +57,7 @@ TEST(SweepPlan, MalformedListsAreRefusedNamingTheItem) {
 }
 
 TEST(SweepPlan, DefinitionsOutsideTheLimitsAreRefusedWhereverTheyComeFrom) {
-    SweepDefinition definition;
-    definition.vars = {10};
-    definition.ratios = {Ratio{4000000}};
-    definition.trials = 3;
-    definition.seed = 1;
+    SweepDefinition definition = sweepOf("10", "4", 3, 1);
     EXPECT_FALSE(definitionProblem(definition));
     definition.seed = kMaxSeed + 1;  // the stream would stay at 0 for ever
     EXPECT_TRUE(definitionProblem(definition));
@@ -79,36 +74,25 @@ TEST(SweepPlan, DefinitionsOutsideTheLimitsAreRefusedWhereverTheyComeFrom) {
 }
 
 TEST(SweepPlan, CellsTheGeneratorCannotServeAreRefusedBeforeAnyWork) {
-    const auto refusalOf = [](std::vector<std::int32_t> vars, std::int64_t millionths) {
-        SweepDefinition definition;
-        definition.vars = std::move(vars);
-        definition.ratios = {Ratio{millionths}};
-        definition.trials = 1;
-        definition.seed = 1;
-        return sweepRefusal(definition);
+    const auto refusalOf = [](const char* vars, const char* ratio) {
+        return sweepRefusal(sweepOf(vars, ratio, 1, 1));
     };
-    EXPECT_FALSE(refusalOf({5, 10, 200}, 4260000));
-    EXPECT_TRUE(refusalOf({10}, 250000));   // 2 clauses cannot hold 10 variables
-    EXPECT_TRUE(refusalOf({10}, 50000));    // no clause at all
-    EXPECT_TRUE(refusalOf({3}, 3000000));   // 9 clauses, 8 distinct ones exist
-    EXPECT_FALSE(refusalOf({3}, 2666666));  // all 8 of them
-    EXPECT_NE(refusalOf({20, 3}, 3000000)->find("at 3 variables"), std::string::npos);
+    EXPECT_FALSE(refusalOf("5,10,200", "4.26"));
+    EXPECT_TRUE(refusalOf("10", "0.25"));      // 2 clauses cannot hold 10 variables
+    EXPECT_TRUE(refusalOf("10", "0.05"));      // no clause at all
+    EXPECT_TRUE(refusalOf("3", "3"));          // 9 clauses, 8 distinct ones exist
+    EXPECT_FALSE(refusalOf("3", "2.666666"));  // all 8 of them
+    EXPECT_NE(refusalOf("20,3", "3")->find("at 3 variables"), std::string::npos);
 
-    // The other models answer through modelRefusal: uniform clauses may
-    // repeat and leave variables out, but need k distinct variables.
-    SweepDefinition uniform;
-    uniform.vars = {3, 10};
-    uniform.ratios = {Ratio{500000}, Ratio{3000000}};
-    uniform.trials = 1;
-    uniform.seed = 1;
+    // The other models answer through modelRefusal (its messages: models_test.cpp):
+    // uniform clauses may repeat and leave variables out, but need k distinct variables.
+    SweepDefinition uniform = sweepOf("3,10", "0.5,3", 1, 1);
     uniform.model = FormulaModel::Uniform;
     EXPECT_FALSE(definitionProblem(uniform));
     uniform.k = 5;
-    const std::string problem = definitionProblem(uniform).value_or("");
-    EXPECT_NE(problem.find("at 3 variables cannot be generated: 3 variables and 1 clauses: uniform "
-                           "clauses of 5 literals need at least 5 distinct variables"),
-              std::string::npos)
-        << problem;
+    EXPECT_NE(definitionProblem(uniform).value_or("").find(
+                  "at 3 variables cannot be generated: 3 variables and 1 clauses: uniform"),
+              std::string::npos);
 }
 
 TEST(CellSummary, OrderStatisticsAndTheWilsonInterval) {
@@ -138,68 +122,21 @@ TEST(CellSummary, OrderStatisticsAndTheWilsonInterval) {
     EXPECT_EQ(summarise(all, scratch).satHigh, 1.0);
 }
 
-// The whole default sweep as a table, with the given clause cap and threads.
-std::string defaultSweepTable(std::int32_t clauseCap, std::int32_t jobs) {
-    SweepDefinition definition;
-    parseSizes("10,20,30,40", definition.vars);
-    parseRatios("2,3,4,4.5,5,6,7,8", definition.ratios);
-    definition.trials = 301;
-    definition.seed = 64540;
-    const std::vector<SweepCell> cells = cellsOf(definition);
-    SweepRunner runner(cells, definition.trials, SweepRunner::Options{jobs, clauseCap});
-    std::string table;
-    SweepRunner::Hooks hooks;
-    hooks.finished = [&](const FinishedCell& cell) {
-        appendCellText(OutputFormat::Table, false, cell, table);
-    };
-    const std::atomic<bool> stop{false};
-    SweepProgress progress;
-    EXPECT_EQ(runner.run(definition.seed, hooks, stop, progress), SweepRunner::Outcome::Completed);
-    EXPECT_EQ(progress.formulasDone.load(), 32U * 301U);
-    return table;
-}
-
 TEST(SweepRunner, WithTheClassicClauseCapTheDefaultSweepIsTheClassicReport) {
-    std::ifstream file(SATPHASE_EXPECTED_REPORT, std::ios::binary);
-    const std::string expected((std::istreambuf_iterator<char>(file)),
-                               std::istreambuf_iterator<char>());
-    ASSERT_FALSE(expected.empty());
-    EXPECT_EQ(defaultSweepTable(319, 1), expected);
-    EXPECT_EQ(defaultSweepTable(319, 3), expected);
+    const SweepRun run = runSweep(sweepOf("10,20,30,40", "2,3,4,4.5,5,6,7,8", 301, 64540),
+                                  OutputFormat::Table, 1, {}, std::nullopt, 319);
+    EXPECT_EQ(run.outcome, SweepRunner::Outcome::Completed);
+    EXPECT_EQ(run.formulasDone, 32U * 301U);
+    EXPECT_EQ(run.text, test_support::expectedReport());
 }
 
 // A sweep of 20 and 30 variables across the threshold, decided by `solvers`
-// (none: the splitting search without --solver) on `jobs` threads; every
-// formula's result, cell after cell, and the run's outcome.
-struct SolverRun {
-    SweepRunner::Outcome outcome{};
-    std::vector<FormulaResult> formulas;
-    std::vector<CellSummary> summaries;  // per cell and solver
-    std::string disagreement;
-};
-SolverRun runSolvers(std::vector<SolverKind> solvers, std::int32_t jobs,
-                     const std::function<void(const SweepCell&, std::int32_t,
-                                              std::span<SolverResult>)>& alter = {}) {
-    SweepDefinition definition;
-    parseSizes("20,30", definition.vars);
-    parseRatios("3,4.26,6", definition.ratios);
-    definition.trials = 31;
-    definition.seed = 777;
+// (none: the splitting search without --solver) on `jobs` threads.
+SweepRun runSolvers(std::vector<SolverKind> solvers, std::int32_t jobs,
+                    SweepRunner::Hooks hooks = {}) {
+    SweepDefinition definition = sweepOf("20,30", "3,4.26,6", 31, 777);
     definition.solvers = std::move(solvers);
-    const std::vector<SweepCell> cells = cellsOf(definition);
-    SweepRunner runner(definition, cells, SweepRunner::Options{jobs, 0});
-    SolverRun run;
-    SweepRunner::Hooks hooks;
-    hooks.finished = [&](const FinishedCell& cell) {
-        run.formulas.insert(run.formulas.end(), cell.formulas.begin(), cell.formulas.end());
-        run.summaries.insert(run.summaries.end(), cell.summaries.begin(), cell.summaries.end());
-    };
-    hooks.alterResults = alter;
-    const std::atomic<bool> stop{false};
-    SweepProgress progress;
-    run.outcome = runner.run(definition.seed, hooks, stop, progress);
-    run.disagreement = runner.disagreement();
-    return run;
+    return runSweep(definition, OutputFormat::Csv, jobs, std::move(hooks));
 }
 
 std::vector<SolverKind> everySolverBuilt() {
@@ -216,9 +153,9 @@ std::vector<SolverKind> everySolverBuilt() {
 // its own place, and the number of threads changes nothing.
 TEST(SolverSweep, EverySolverDecidesTheSameFormulasWhateverTheJobs) {
     const std::vector<SolverKind> solvers = everySolverBuilt();
-    const SolverRun plain = runSolvers({}, 1);
-    const SolverRun one = runSolvers(solvers, 1);
-    const SolverRun two = runSolvers(solvers, 2);
+    const SweepRun plain = runSolvers({}, 1);
+    const SweepRun one = runSolvers(solvers, 1);
+    const SweepRun two = runSolvers(solvers, 2);
     ASSERT_EQ(one.outcome, SweepRunner::Outcome::Completed) << one.disagreement;
     ASSERT_EQ(two.outcome, SweepRunner::Outcome::Completed) << two.disagreement;
     ASSERT_EQ(one.formulas.size(), 6U * 31U);
@@ -263,15 +200,16 @@ TEST(SolverSweep, EverySolverDecidesTheSameFormulasWhateverTheJobs) {
 // the sweep at the cell that holds it, naming the first such trial and its
 // start state, for any number of threads; the cells before it are kept.
 TEST(SolverSweep, AWrongVerdictOrModelStopsTheSweepNamingTheFormula) {
-    const SolverRun plain = runSolvers({}, 1);
+    const SweepRun plain = runSolvers({}, 1);
+    SweepRunner::Hooks flip;
+    flip.alterResults = [](const SweepCell& cell, std::int32_t trial,
+                           std::span<SolverResult> results) {
+        if (cell.index == 1 && (trial == 4 || trial == 9)) {
+            results[1].satisfiable = !results[1].satisfiable;
+        }
+    };
     for (const std::int32_t jobs : {1, 2}) {
-        const SolverRun flipped = runSolvers(
-            {SolverKind::Splitting, SolverKind::Dpll}, jobs,
-            [](const SweepCell& cell, std::int32_t trial, std::span<SolverResult> results) {
-                if (cell.index == 1 && (trial == 4 || trial == 9)) {
-                    results[1].satisfiable = !results[1].satisfiable;
-                }
-            });
+        const SweepRun flipped = runSolvers({SolverKind::Splitting, SolverKind::Dpll}, jobs, flip);
         EXPECT_EQ(flipped.outcome, SweepRunner::Outcome::Disagreed);
         EXPECT_EQ(flipped.formulas.size(), 31U);  // cell 0 alone finished
         const std::string state = std::to_string(plain.formulas[31 + 4].startState);
@@ -281,52 +219,30 @@ TEST(SolverSweep, AWrongVerdictOrModelStopsTheSweepNamingTheFormula) {
             << flipped.disagreement;
         EXPECT_NE(flipped.disagreement.find(", dpll says"), std::string::npos);
     }
-    const SolverRun badModel =
-        runSolvers({SolverKind::Dpll}, 2,
-                   [](const SweepCell& cell, std::int32_t trial, std::span<SolverResult> results) {
-                       if (cell.index == 0 && trial == 2) {
-                           results[0].modelHolds = false;
-                       }
-                   });
-    EXPECT_EQ(badModel.outcome, SweepRunner::Outcome::Disagreed);
-    EXPECT_TRUE(badModel.formulas.empty());
-    EXPECT_NE(badModel.disagreement.find("cell 0 trial 2 "), std::string::npos);
-    EXPECT_NE(badModel.disagreement.find("dpll says satisfiable, but its model falsifies"),
+    SweepRunner::Hooks badModel;
+    badModel.alterResults = [](const SweepCell& cell, std::int32_t trial,
+                               std::span<SolverResult> results) {
+        if (cell.index == 0 && trial == 2) {
+            results[0].modelHolds = false;
+        }
+    };
+    const SweepRun bad = runSolvers({SolverKind::Dpll}, 2, badModel);
+    EXPECT_EQ(bad.outcome, SweepRunner::Outcome::Disagreed);
+    EXPECT_TRUE(bad.formulas.empty());
+    EXPECT_NE(bad.disagreement.find("cell 0 trial 2 "), std::string::npos);
+    EXPECT_NE(bad.disagreement.find("dpll says satisfiable, but its model falsifies"),
               std::string::npos);
 }
 
-// What a sweep of a model wrote as per-formula JSON Lines, and how it ended.
-struct ModelRun {
-    SweepRunner::Outcome outcome;
-    std::string text;
-    std::int32_t failedCell, failedTrial, failedStartState;
-};
-
-ModelRun runModel(FormulaModel model, std::int32_t k, const char* vars, const char* ratios,
+// A sweep of a model, 40 formulas a cell, written as per-formula JSON Lines.
+SweepRun runModel(FormulaModel model, std::int32_t k, const char* vars, const char* ratios,
                   std::int32_t jobs, SweepRunner::Hooks hooks = {}) {
-    SweepDefinition definition;
-    parseSizes(vars, definition.vars);
-    parseRatios(ratios, definition.ratios);
-    definition.trials = 40;
-    definition.seed = 12345;
+    SweepDefinition definition = sweepOf(vars, ratios, 40, 12345);
     definition.perFormula = true;
     definition.model = model;
     definition.k = k;
     EXPECT_FALSE(definitionProblem(definition));
-    const std::vector<SweepCell> cells = cellsOf(definition);
-    SweepRunner runner(definition, cells, SweepRunner::Options{jobs, 0});
-    ModelRun run{};
-    run.text = outputPreamble(OutputFormat::JsonLines, definition, std::nullopt);
-    hooks.finished = [&](const FinishedCell& cell) {
-        appendCellText(OutputFormat::JsonLines, definition, cell, run.text);
-    };
-    const std::atomic<bool> stop{false};
-    SweepProgress progress;
-    run.outcome = runner.run(definition.seed, hooks, stop, progress);
-    run.failedCell = runner.failedCell();
-    run.failedTrial = runner.failedTrial();
-    run.failedStartState = runner.failedStartState();
-    return run;
+    return runSweep(definition, OutputFormat::JsonLines, jobs, std::move(hooks));
 }
 
 TEST(SweepRunner, OtherModelsAreDrawnAtTheirClauseLengthAndTheSameForAnyNumberOfThreads) {
@@ -349,28 +265,22 @@ TEST(SweepRunner, OtherModelsAreDrawnAtTheirClauseLengthAndTheSameForAnyNumberOf
         {FormulaModel::TwoHidden, 4, "30", "15", {40}},
     };
     for (const Case& c : cases) {
-        const std::string name = std::string(modelName(c.model)) + " k=" + std::to_string(c.k);
-        const ModelRun one = runModel(c.model, c.k, c.vars, c.ratios, 1);
-        ASSERT_EQ(one.outcome, SweepRunner::Outcome::Completed) << name;
-        EXPECT_EQ(runModel(c.model, c.k, c.vars, c.ratios, 2).text, one.text) << name;
+        const std::string named =
+            R"("model":")" + std::string(modelName(c.model)) + R"(","k":)" + std::to_string(c.k);
+        const SweepRun one = runModel(c.model, c.k, c.vars, c.ratios, 1);
+        ASSERT_EQ(one.outcome, SweepRunner::Outcome::Completed) << named;
+        EXPECT_EQ(runModel(c.model, c.k, c.vars, c.ratios, 2).text, one.text) << named;
         std::vector<int> satisfiable(c.satisfiable.size());
-        std::istringstream lines(one.text);
-        std::string line;
-        std::getline(lines, line);
-        const auto sweep = nlohmann::json::parse(line).at("sweep");
-        EXPECT_EQ(sweep.at("model"), modelName(c.model)) << name;
-        EXPECT_EQ(sweep.at("k"), c.k) << name;
-        std::size_t records = 0;
-        while (std::getline(lines, line)) {
-            const auto record = nlohmann::json::parse(line);
-            EXPECT_EQ(record.at("model"), modelName(c.model)) << name;
-            EXPECT_EQ(record.at("k"), c.k) << name;
-            satisfiable.at(record.at("cell").get<std::size_t>()) +=
-                record.at("satisfiable").get<bool>() ? 1 : 0;
-            ++records;
+        for (std::size_t f = 0; f < one.formulas.size(); ++f) {
+            satisfiable.at(f / 40) += one.formulas[f].satisfiable ? 1 : 0;
         }
-        EXPECT_EQ(records, 40 * satisfiable.size()) << name;
-        ASSERT_EQ(satisfiable, c.satisfiable) << name;
+        EXPECT_EQ(satisfiable, c.satisfiable) << named;
+        // The sweep line and every record name the model and its clause length.
+        const std::vector<std::string> lines = test_support::lines(one.text);
+        EXPECT_EQ(lines.size(), 1 + 40 * satisfiable.size()) << named;
+        for (const std::string& line : lines) {
+            EXPECT_NE(line.find(named), std::string::npos) << line;
+        }
     }
 }
 
@@ -385,18 +295,10 @@ TEST(SweepRunner, APlantedFormulaCalledUnsatisfiableStopsTheSweepAtItsCell) {
             results[0].satisfiable = false;
         }
     };
-    // Trial 7's start state, from the per-formula records of the whole sweep.
-    std::istringstream whole(runModel(FormulaModel::TwoHidden, 3, "20", "3,4,5", 1).text);
-    std::int32_t trial7 = 0;
-    for (std::string line; std::getline(whole, line);) {
-        const auto record = nlohmann::json::parse(line);
-        if (record.value("cell", -1) == 1 && record.value("trial", -1) == 7) {
-            trial7 = record.at("start_state").get<std::int32_t>();
-        }
-    }
-    ASSERT_NE(trial7, 0);
+    const std::int32_t trial7 =
+        runModel(FormulaModel::TwoHidden, 3, "20", "3,4,5", 1).formulas.at(40 + 7).startState;
     for (const std::int32_t jobs : {1, 2}) {
-        const ModelRun planted = runModel(FormulaModel::TwoHidden, 3, "20", "3,4,5", jobs, hooks);
+        const SweepRun planted = runModel(FormulaModel::TwoHidden, 3, "20", "3,4,5", jobs, hooks);
         EXPECT_EQ(planted.outcome, SweepRunner::Outcome::PlantedUnsatisfiable);
         EXPECT_EQ(planted.failedCell, 1);
         EXPECT_EQ(planted.failedTrial, 7);

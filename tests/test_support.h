@@ -12,6 +12,7 @@
 #include <vector>
 
 // What nearly every test uses.
+#include "formula/cnf_formula.h"
 #include "formula/formula.h"
 #include "formula/variable_order.h"
 #include "random/formula_generator.h"
@@ -34,6 +35,25 @@ inline Formula formulaOf(std::int32_t numVars, std::string text) {
         for (std::string lit; literals >> lit;) {
             const bool negated = lit[0] == '~';
             added.addLiteral(std::stoi(lit.substr(negated ? 1 : 0)), negated ? 1 : 0);
+        }
+    }
+    return formula;
+}
+
+// The same text as the engines' formula, "(~0, 1); (2)", its literals in
+// the order written.
+inline CnfFormula cnfOf(std::int32_t numVars, std::string text) {
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return std::strchr("(),", c); }, ' ');
+    CnfFormula formula;
+    formula.numVars = numVars;
+    std::istringstream clauses(text);
+    for (std::string clause; std::getline(clauses, clause, ';');) {
+        CnfClause& added = formula.clauses.emplace_back();
+        std::istringstream literals(clause);
+        for (std::string lit; literals >> lit;) {
+            added.lits[added.size++] =
+                makeCnfLiteral(std::stoi(lit.substr(lit[0] == '~')), lit[0] == '~');
         }
     }
     return formula;
