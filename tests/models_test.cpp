@@ -10,6 +10,7 @@
 #include "random/formula_source.h"
 #include "random/planted_generator.h"
 #include "random/uniform_generator.h"
+#include "solver/trail_search.h"
 
 namespace {
 
@@ -164,6 +165,33 @@ TEST(FormulaModels, RefusesWhatCannotBeDrawnWithOneLineNamingTheValues) {
         EXPECT_NE(reason->find(c.what), std::string::npos) << request << " gave: " << *reason;
         EXPECT_EQ(reason->find('\n'), std::string::npos) << request;
     }
+}
+
+// The satisfiable fraction of `formulas` uniform formulas.
+double satisfiableFraction(std::int32_t k, std::int32_t vars, std::int32_t clauses, int formulas,
+                           std::int32_t seed) {
+    FormulaSource source(vars, clauses);
+    TrailSearch search(vars, clauses, k);
+    CnfFormula formula;
+    RandomStream stream(seed);
+    int satisfiable = 0;
+    for (int i = 0; i < formulas; ++i) {
+        EXPECT_TRUE(source.draw(FormulaModel::Uniform, k, vars, clauses, stream, formula));
+        satisfiable += search.decide(formula).satisfiable ? 1 : 0;
+    }
+    return static_cast<double>(satisfiable) / formulas;
+}
+
+TEST(UniformModel, SatisfiabilityFallsAcrossTheKnownThresholds) {
+    // 2-SAT's threshold is ratio 1, with a window of about n^(-1/3) around
+    // it: at 200 variables ratio 0.5 is well below, 2 well above. Uniform
+    // 3-SAT's threshold is 4.267, where at 50 variables the satisfiable
+    // fraction crosses one half between ratios 4.0 and 4.6; with 200 formulas
+    // a fraction's standard error is at most 0.035.
+    EXPECT_GE(satisfiableFraction(2, 200, 100, 40, 7), 0.95);
+    EXPECT_LE(satisfiableFraction(2, 200, 400, 40, 7), 0.05);
+    EXPECT_GT(satisfiableFraction(3, 50, 200, 200, 11), 0.6);
+    EXPECT_LT(satisfiableFraction(3, 50, 230, 200, 11), 0.4);
 }
 
 }  // namespace

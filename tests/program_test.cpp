@@ -262,8 +262,10 @@ TEST(GenerateCommand, PlantedFormulasAreTheSweepsTrialsAndNameTheirHiddenAssignm
         EXPECT_EQ(solve.status, 10) << solve.err;
         EXPECT_EQ(sweep[trial].satisfiable, 1);
         EXPECT_EQ(stepsOf(solve.out), sweep[trial].steps);
-        const ProgramRun rerun = run(kSatphase + " generate --vars 30 --clauses 300" + model +
-                                     " --seed " + std::to_string(sweep[trial].startState));
+        std::string rerunCommand = kSatphase;
+        rerunCommand.append(" generate --vars 30 --clauses 300").append(model);
+        rerunCommand.append(" --seed ").append(std::to_string(sweep[trial].startState));
+        const ProgramRun rerun = run(rerunCommand);
         EXPECT_EQ(rerun.out.substr(rerun.out.find("\nc planted")),
                   text.substr(text.find("\nc planted")));
     }
@@ -285,9 +287,9 @@ TEST(GenerateCommand, FilesHoldWhatStandardOutputGetsAndEachNamesItsOwnRerun) {
         const std::string text = readFile(file);
         concatenated += text;
         // Which satphase drew it, for whoever cites the file.
-        EXPECT_NE(text.find(std::string("\nc made by satphase ") + SATPHASE_VERSION_TEXT +
-                            ", commit "),
-                  std::string::npos);
+        EXPECT_NE(
+            text.find(std::string("\nc made by satphase ") + SATPHASE_VERSION_TEXT + ", commit "),
+            std::string::npos);
         // The comment's command line alone gives this formula again.
         const std::string marker = "c reproduce it alone: satphase generate";
         const std::size_t at = text.find(marker);
@@ -511,8 +513,9 @@ TEST(SolveCommand, HandWrittenFiles) {
     };
     for (const auto& c : cases) {
         const std::string name = std::string(c.name) + ".cnf";
-        const ProgramRun solve = run(std::string("cd '") + SATPHASE_DIMACS_FILES + "' && " +
-                                     kSatphase + " solve " + name);
+        std::string command = std::string("cd '") + SATPHASE_DIMACS_FILES + "' && ";
+        command.append(kSatphase).append(" solve ").append(name);
+        const ProgramRun solve = run(command);
         EXPECT_EQ(solve.status, c.status) << name << ": " << solve.err;
         if (c.status == 1) {
             EXPECT_EQ(solve.out, "") << name;
@@ -559,9 +562,9 @@ TEST(SweepAndMerge, NeverWriteOverAFileTheyDidNotWrite) {
     std::ofstream(theirs) << "{\"api_token\":\"x\"}\n";
     const std::string shard = (scratch / "shard.jsonl").string();
     ASSERT_EQ(run(sweep + " --format jsonl --shard 1/1 --output '" + shard + "'").status, 0);
-    for (const std::string& writer :
-         {sweep + " --format csv --output ",
-          kSatphase + " merge --format csv '" + shard + "' --output "}) {
+    std::string merge = kSatphase;
+    merge.append(" merge --format csv '").append(shard).append("' --output ");
+    for (const std::string& writer : {sweep + " --format csv --output ", merge}) {
         const ProgramRun refused = run(writer + "'" + theirs.string() + "'");
         EXPECT_EQ(refused.status, 2) << writer;
         EXPECT_NE(refused.err.find("conf.json: exists and is no output of satphase"),
