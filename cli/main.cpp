@@ -21,8 +21,10 @@
 namespace {
 
 constexpr const char* kDescription =
-    "Measures how hard random 3-CNF formulas are to decide as the ratio of clauses\n"
-    "to variables grows.\n"
+    "Measures how hard random CNF formulas are to decide as the ratio of clauses\n"
+    "to variables grows: with the commands below, for the classic model, uniform\n"
+    "random k-SAT (k = 2 to 7) and planted formulas, with a splitting search, DPLL\n"
+    "or CDCL, and with the statistics of the threshold.\n"
     "\n"
     "Without arguments it runs the classic experiment: for 10, 20, 30 and 40\n"
     "variables and the ratios 2, 3, 4, 4.5, 5, 6, 7 and 8 it decides 301 random\n"
