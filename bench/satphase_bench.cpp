@@ -12,15 +12,15 @@
 #include <cadical.hpp>
 #endif
 
-#include "experiment/report.h"
-#include "experiment/trial_runner.h"
-#include "formula/formula.h"
+#include "classic/experiment/report.h"
+#include "classic/experiment/trial_runner.h"
+#include "classic/formula/formula.h"
+#include "classic/random/formula_generator.h"
+#include "classic/random/random_source.h"
+#include "classic/solver/search.h"
 #include "platform/tone.h"
 #include "random/cnf_generator.h"
-#include "random/formula_generator.h"
 #include "random/formula_source.h"
-#include "random/random_source.h"
-#include "solver/search.h"
 #include "solver/solver_kind.h"
 #include "solver/trail_search.h"
 #include "sweep/sweep_plan.h"

@@ -15,7 +15,7 @@
 #include "platform/safe_file.h"
 #include "random/cnf_generator.h"
 #include "random/formula_source.h"
-#include "random/random_source.h"
+#include "random/random_stream.h"
 #include "sweep/sweep_plan.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "classic/experiment/report.h"
 #include "cli/analyze_command.h"
 #include "cli/command.h"
 #include "cli/generate_command.h"
@@ -14,7 +15,6 @@
 #include "cli/plot_command.h"
 #include "cli/solve_command.h"
 #include "cli/sweep_command.h"
-#include "experiment/report.h"
 #include "platform/build_info.h"
 #include "platform/tone.h"
 

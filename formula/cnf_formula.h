@@ -3,8 +3,9 @@
 #include <cstdint>
 #include <vector>
 
-// Formulas of any size, for the commands that go beyond the classic report's
-// fixed capacities: sweeps, DIMACS files and the search engine behind them.
+// Formulas for the commands that go beyond the classic report's fixed
+// capacities (up to kMaxCnfVars variables and kMaxCnfClauses clauses): sweeps,
+// DIMACS files and the search engines behind them.
 //
 // A literal is one integer: 2 * variable + 1 when negated, 2 * variable when
 // plain, so that a literal and its negation differ only in the lowest bit.

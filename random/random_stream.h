@@ -2,11 +2,18 @@
 
 #include <cstdint>
 
-#include "random/random_source.h"
+// Park and Miller's minimal standard generator, state = 16807 * state mod (2^31 - 1),
+// evaluated with Schrage's decomposition so that no intermediate leaves 32 bits.
+// The classic run's one stream (randomBelow) and every RandomStream take the
+// same step.
+inline constexpr std::int32_t kRngMultiplier = 16807;
+inline constexpr std::int32_t kRngModulus = 2147483647;
+inline constexpr std::int32_t kRngQuotient = 127773;  // kRngModulus / kRngMultiplier
+inline constexpr std::int32_t kRngRemainder = 2836;   // kRngModulus % kRngMultiplier
+// The classic run's first state, and the default seed of sweeps and generate.
+inline constexpr std::int32_t kRngInitialState = 64540;
 
-// One step of Park and Miller's minimal standard generator,
-// state = 16807 * state mod (2^31 - 1), by Schrage's decomposition so that no
-// intermediate leaves 32 bits. randomBelow takes the same step.
+// One step of the generator.
 constexpr std::int32_t nextParkMillerState(std::int32_t state) {
     const std::int32_t t =
         kRngMultiplier * (state % kRngQuotient) - kRngRemainder * (state / kRngQuotient);

@@ -1,6 +1,6 @@
-#include "diagnostics/random_tests.h"
-#include "diagnostics/sample_formula.h"
-#include "diagnostics/variable_coverage.h"
+#include "classic/diagnostics/random_tests.h"
+#include "classic/diagnostics/sample_formula.h"
+#include "classic/diagnostics/variable_coverage.h"
 #include "test_support.h"
 
 using test_support::lines;

@@ -7,13 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "classic/random/random_source.h"
 #include "dimacs/cell_formulas.h"
 #include "dimacs/cnf_decision.h"
 #include "dimacs/dimacs_reader.h"
 #include "dimacs/dimacs_writer.h"
 #include "formula/cnf_formula.h"
 #include "random/cnf_generator.h"
-#include "random/random_source.h"
 #include "random/random_stream.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "classic/random/random_source.h"
 #include "random/cnf_generator.h"
-#include "random/random_source.h"
 #include "solver/solver_kind.h"
 #include "test_support.h"
 

@@ -4,10 +4,10 @@
 #include <streambuf>
 #include <tuple>
 
+#include "classic/experiment/grid.h"
+#include "classic/experiment/report.h"
+#include "classic/experiment/trial_runner.h"
 #include "dimacs/cnf_decision.h"
-#include "experiment/grid.h"
-#include "experiment/report.h"
-#include "experiment/trial_runner.h"
 #include "platform/tone.h"
 #include "random/cnf_generator.h"
 #include "solver/trail_search.h"

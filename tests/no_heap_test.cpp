@@ -14,15 +14,15 @@
 #include <streambuf>
 #include <utility>
 
-#include "diagnostics/random_tests.h"
-#include "diagnostics/sample_formula.h"
-#include "diagnostics/variable_coverage.h"
-#include "experiment/report.h"
-#include "experiment/trial_runner.h"
+#include "classic/diagnostics/random_tests.h"
+#include "classic/diagnostics/sample_formula.h"
+#include "classic/diagnostics/variable_coverage.h"
+#include "classic/experiment/report.h"
+#include "classic/experiment/trial_runner.h"
+#include "classic/random/formula_generator.h"
+#include "classic/random/random_source.h"
+#include "classic/solver/search.h"
 #include "platform/tone.h"
-#include "random/formula_generator.h"
-#include "random/random_source.h"
-#include "solver/search.h"
 #include "sweep/sweep_plan.h"
 #include "sweep/sweep_runner.h"
 

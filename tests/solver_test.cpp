@@ -1,4 +1,4 @@
-#include "solver/assignment.h"
+#include "classic/solver/assignment.h"
 #include "test_support.h"
 
 using test_support::describe;

@@ -12,12 +12,12 @@
 #include <vector>
 
 // What nearly every test uses.
+#include "classic/formula/formula.h"
+#include "classic/formula/variable_order.h"
+#include "classic/random/formula_generator.h"
+#include "classic/random/random_source.h"
+#include "classic/solver/search.h"
 #include "formula/cnf_formula.h"
-#include "formula/formula.h"
-#include "formula/variable_order.h"
-#include "random/formula_generator.h"
-#include "random/random_source.h"
-#include "solver/search.h"
 
 namespace test_support {
 

@@ -1,4 +1,4 @@
-#include "formula/formula.h"
+#include "classic/formula/formula.h"
 
 #include <algorithm>
 #include <utility>

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <iostream>
 
-#include "formula/formula.h"
+#include "classic/formula/formula.h"
 
 // Three rows of three entries, one row per clause: e > 100 is no literal,
 // otherwise variable |e|, negated when e < 0.

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <iostream>
 
-#include "formula/literal.h"
+#include "classic/formula/literal.h"
 
 inline constexpr std::int32_t kClauseWidth = 3;
 

@@ -1,12 +1,12 @@
-#include "experiment/trial_runner.h"
+#include "classic/experiment/trial_runner.h"
 
 #include <algorithm>
 #include <iterator>
 
-#include "formula/formula.h"
-#include "formula/variable_order.h"
-#include "random/formula_generator.h"
-#include "solver/search.h"
+#include "classic/formula/formula.h"
+#include "classic/formula/variable_order.h"
+#include "classic/random/formula_generator.h"
+#include "classic/solver/search.h"
 
 std::int16_t trialSteps[kTrials] = {};
 

@@ -1,4 +1,4 @@
-#include "formula/literal.h"
+#include "classic/formula/literal.h"
 
 void Literal::print(std::ostream& out) const {
     if (negated == 1) {

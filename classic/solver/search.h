@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "formula/formula.h"
-#include "formula/literal.h"
-#include "formula/variable_order.h"
+#include "classic/formula/formula.h"
+#include "classic/formula/literal.h"
+#include "classic/formula/variable_order.h"
 
 // Assignment steps since the latest solve began: every assignment step, the
 // search's and assignLiteral's, adds one. A signed 16-bit count that wraps

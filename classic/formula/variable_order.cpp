@@ -1,4 +1,4 @@
-#include "formula/variable_order.h"
+#include "classic/formula/variable_order.h"
 
 #include <algorithm>
 

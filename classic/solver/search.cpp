@@ -1,6 +1,6 @@
-#include "solver/search.h"
+#include "classic/solver/search.h"
 
-#include "solver/assignment.h"
+#include "classic/solver/assignment.h"
 
 std::int16_t stepCounter = 0;
 

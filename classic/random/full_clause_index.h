@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "formula/clause.h"
-#include "formula/formula.h"
+#include "classic/formula/clause.h"
+#include "classic/formula/formula.h"
 
 // A hash set of full clauses, so that the generator can ask whether a
 // candidate equals a clause it already holds without comparing it with every

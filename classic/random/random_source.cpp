@@ -1,8 +1,6 @@
-#include "random/random_source.h"
+#include "classic/random/random_source.h"
 
 #include <cassert>
-
-#include "random/random_stream.h"
 
 std::int32_t rngState = kRngInitialState;
 

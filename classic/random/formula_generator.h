@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "formula/formula.h"
+#include "classic/formula/formula.h"
 
 // Random 3-CNF formulas. Every choice is drawn from randomBelow in a fixed
 // order, so the formulas of a run are a fixed function of the random state.

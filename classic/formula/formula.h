@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <iostream>
 
-#include "formula/clause.h"
+#include "classic/formula/clause.h"
 
 inline constexpr std::int32_t kMaxClauses = 319;
 

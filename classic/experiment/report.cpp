@@ -1,6 +1,6 @@
-#include "experiment/report.h"
+#include "classic/experiment/report.h"
 
-#include "experiment/trial_runner.h"
+#include "classic/experiment/trial_runner.h"
 
 namespace {
 

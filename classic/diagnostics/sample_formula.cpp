@@ -1,8 +1,8 @@
-#include "diagnostics/sample_formula.h"
+#include "classic/diagnostics/sample_formula.h"
 
-#include "formula/literal.h"
-#include "formula/variable_order.h"
-#include "solver/search.h"
+#include "classic/formula/literal.h"
+#include "classic/formula/variable_order.h"
+#include "classic/solver/search.h"
 
 Formula makeSampleFormula() {
     Formula formula;

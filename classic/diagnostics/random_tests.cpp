@@ -1,8 +1,8 @@
-#include "diagnostics/random_tests.h"
+#include "classic/diagnostics/random_tests.h"
 
 #include <algorithm>
 
-#include "random/random_source.h"
+#include "classic/random/random_source.h"
 
 std::int32_t targetTuple[kTupleSize] = {};
 std::int32_t trialTuple[kTupleSize] = {};

@@ -1,9 +1,9 @@
-#include "random/formula_generator.h"
+#include "classic/random/formula_generator.h"
 
 #include <algorithm>
 
-#include "random/full_clause_index.h"
-#include "random/random_source.h"
+#include "classic/random/full_clause_index.h"
+#include "classic/random/random_source.h"
 
 int canGenerate(std::int32_t numVars, std::int32_t numClauses) {
     if (numVars < kClauseWidth || numClauses < 1) {

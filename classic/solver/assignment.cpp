@@ -1,9 +1,9 @@
-#include "solver/assignment.h"
+#include "classic/solver/assignment.h"
 
 #include <algorithm>
 #include <cassert>
 
-#include "solver/search.h"
+#include "classic/solver/search.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "diagnostics/variable_coverage.h"
+#include "classic/diagnostics/variable_coverage.h"
 
-#include "formula/formula.h"
-#include "random/formula_generator.h"
+#include "classic/formula/formula.h"
+#include "classic/random/formula_generator.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "formula/formula.h"
-#include "formula/literal.h"
-#include "formula/variable_order.h"
+#include "classic/formula/formula.h"
+#include "classic/formula/literal.h"
+#include "classic/formula/variable_order.h"
 
 // The assignment step, the one the search takes and assignLiteral wraps: counts
 // one step in stepCounter, then makes `literal` true while copying the clauses

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <iostream>
 
-#include "experiment/grid.h"
+#include "classic/experiment/grid.h"
 #include "platform/tone.h"
 
 inline constexpr int kRowToneHz = 1000;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <iostream>
 
-#include "formula/formula.h"
+#include "classic/formula/formula.h"
 
 // "Checking for existing of all variables:", then for each variable the
 // first clause that holds it, whatever its sign, then an empty line. A

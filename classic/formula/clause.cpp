@@ -1,4 +1,4 @@
-#include "formula/clause.h"
+#include "classic/formula/clause.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "random/full_clause_index.h"
+#include "classic/random/full_clause_index.h"
 
 #include <cassert>
 

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstdint>
+
+#include "random/random_stream.h"
+
+// The one random stream of the classic run. It starts at kRngInitialState, so
+// every run of the report draws the same numbers; only tests and benchmarks
+// set it back.
+extern std::int32_t rngState;
+
+// Advances rngState by one step and returns the new state mod n (n >= 1).
+std::int32_t randomBelow(std::int32_t n);
