@@ -2,6 +2,8 @@
 
 #include "platform/python_program.h"
 
+namespace satphase {
+
 Command addAnalyzeCommand(CLI::App& parent) {
     CLI::App* app = parent.add_subcommand("analyze",
                                           "Estimates the threshold and its scaling from a sweep "
@@ -15,3 +17,5 @@ int runAnalyze(int argc, char** argv) {
                              "SATPHASE_ANALYZE_PROG", "python3-matplotlib python3-scipy"},
                             argc, argv);
 }
+
+}  // namespace satphase

@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace satphase {
+
 CLI::Option* addFormatOption(CLI::App& app, OutputFormat& format) {
     return app
         .add_option_function<std::string>(
@@ -15,3 +17,5 @@ CLI::Option* addFormatOption(CLI::App& app, OutputFormat& format) {
         ->check(CLI::IsMember({"table", "csv", "jsonl"}))
         ->default_str("table");
 }
+
+}  // namespace satphase

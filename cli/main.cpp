@@ -18,6 +18,7 @@
 #include "platform/build_info.h"
 #include "platform/tone.h"
 
+namespace satphase {
 namespace {
 
 constexpr const char* kDescription =
@@ -120,8 +121,10 @@ int runCommandLine(int argc, char** argv) {
 }
 
 }  // namespace
+}  // namespace satphase
 
 int main(int argc, char** argv) {
+    using namespace satphase;
     if (argc == 1) {
         return runClassic();
     }

@@ -13,6 +13,8 @@
 #include "sweep/merge.h"
 #include "sweep/resume.h"
 
+namespace satphase {
+
 namespace {
 
 struct MergeOptions {
@@ -90,3 +92,5 @@ Command addMergeCommand(CLI::App& parent) {
         ->type_name("FILE");
     return Command{app, [options] { return runMerge(*options); }};
 }
+
+}  // namespace satphase

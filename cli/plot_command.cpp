@@ -2,6 +2,8 @@
 
 #include "platform/python_program.h"
 
+namespace satphase {
+
 Command addPlotCommand(CLI::App& parent) {
     CLI::App* app = parent.add_subcommand(
         "plot", "Draws a sweep's figures as PNG and SVG (satphase plot --help for more)");
@@ -14,3 +16,5 @@ int runPlot(int argc, char** argv) {
                              "SATPHASE_PLOT_PROG", "python3-matplotlib"},
                             argc, argv);
 }
+
+}  // namespace satphase

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <ostream>
 
+namespace satphase {
+
 namespace {
 
 std::string clock(double seconds) {
@@ -87,3 +89,5 @@ void ProgressLine::draw() {
     }
     out_ << std::flush;
 }
+
+}  // namespace satphase

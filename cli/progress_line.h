@@ -12,6 +12,8 @@
 #include "sweep/sweep_plan.h"
 #include "sweep/sweep_runner.h"
 
+namespace satphase {
+
 // A line on standard error, redrawn four times a second while a sweep runs:
 // cells done of all, formulas decided, time spent and an estimate of the time
 // left. The estimate weighs every cell by how its cost grows with its size
@@ -45,3 +47,5 @@ class ProgressLine {
 
 // Cost per formula grows by about this factor with every ten variables.
 inline constexpr double kCostGrowthPerTenVars = 2.9;
+
+}  // namespace satphase

@@ -13,8 +13,10 @@
 #include "dimacs/cnf_decision.h"
 #include "dimacs/dimacs_file.h"
 #include "dimacs/dimacs_writer.h"
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 #include "solver/solver_kind.h"
+
+namespace satphase {
 
 namespace {
 
@@ -43,10 +45,10 @@ struct SolveOptions {
 // dpll's propagations in `propagations`. A formula with an empty clause or
 // without variables leaves nothing to search: decided as decideCnf does, at
 // no cost.
-CnfVerdict decideWith(SolverKind kind, const CnfFormula& formula, std::uint64_t& propagations) {
-    const bool trivial = formula.numVars == 0 ||
-                         std::any_of(formula.clauses.begin(), formula.clauses.end(),
-                                     [](const CnfClause& clause) { return clause.size == 0; });
+CnfVerdict decideWith(SolverKind kind, const Formula& formula, std::uint64_t& propagations) {
+    const bool trivial =
+        formula.numVars == 0 || std::any_of(formula.clauses.begin(), formula.clauses.end(),
+                                            [](const Clause& clause) { return clause.size == 0; });
     if (kind == SolverKind::Splitting || trivial) {
         return decideCnf(formula);
     }
@@ -80,7 +82,7 @@ int runSolve(const SolveOptions& options) {
         }
     }
     const std::string name = file == "-" ? "<stdin>" : file;
-    CnfFormula formula;
+    Formula formula;
     if (std::optional<std::string> problem = readDimacsFile(file, formula)) {
         return complain(*problem);
     }
@@ -150,3 +152,5 @@ Command addSolveCommand(CLI::App& parent) {
         ->type_name("NAME");
     return {app, [options] { return runSolve(*options); }};
 }
+
+}  // namespace satphase

@@ -8,13 +8,14 @@
 #include "dimacs/dimacs_writer.h"
 #include "platform/build_info.h"
 
+namespace satphase {
+
 std::string cellFormulaFileName(const CellRequest& request, std::int32_t index) {
     assert(0 <= index && index < request.count);
     const std::size_t width = std::max<std::size_t>(4, std::to_string(request.count - 1).size());
     std::string number = std::to_string(index);
     number.insert(0, width - std::min(width, number.size()), '0');
-    const bool classic =
-        request.model == FormulaModel::Classic && request.k == kClassicClauseLength;
+    const bool classic = request.model == FormulaModel::Classic && request.k == kClassicClauseWidth;
     const std::string model =
         classic ? ""
                 : std::string(modelName(request.model)) + "-k" + std::to_string(request.k) + "-";
@@ -34,7 +35,7 @@ const std::string& CellFormulas::next() {
     const std::int32_t startState = stream_.state();
     source_.draw(request_.model, request_.k, request_.vars, request_.clauses, stream_, formula_);
     const bool classic =
-        request_.model == FormulaModel::Classic && request_.k == kClassicClauseLength;
+        request_.model == FormulaModel::Classic && request_.k == kClassicClauseWidth;
     const std::string model = classic ? ""
                                       : " --model " + std::string(modelName(request_.model)) +
                                             " --k " + std::to_string(request_.k);
@@ -66,3 +67,5 @@ const std::string& CellFormulas::next() {
     ++index_;
     return text_;
 }
+
+}  // namespace satphase

@@ -8,6 +8,8 @@
 
 #include "dimacs/dimacs_reader.h"
 
+namespace satphase {
+
 namespace {
 
 std::string reasonOf(int error) {
@@ -33,7 +35,7 @@ std::optional<std::string> readAll(std::FILE* file, std::string& text) {
 
 }  // namespace
 
-std::optional<std::string> readDimacsFile(const std::string& path, CnfFormula& formula) {
+std::optional<std::string> readDimacsFile(const std::string& path, Formula& formula) {
     const bool standardInput = path == "-";
     const std::string name = standardInput ? "<stdin>" : path;
     std::string text;
@@ -61,3 +63,5 @@ std::optional<std::string> readDimacsFile(const std::string& path, CnfFormula& f
     }
     return std::nullopt;
 }
+
+}  // namespace satphase

@@ -4,6 +4,8 @@
 // project's version and the source tree's git commit.
 #include "satphase_build_info.h"
 
+namespace satphase {
+
 std::string_view programVersion() {
     return SATPHASE_VERSION;
 }
@@ -11,3 +13,5 @@ std::string_view programVersion() {
 std::string_view programCommit() {
     return SATPHASE_COMMIT;
 }
+
+}  // namespace satphase

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+namespace satphase {
+
 // Which program made an output: the release version and the commit it was
 // built from, so that a figure or a file of formulas can be traced back to
 // the generator that drew it.
@@ -12,3 +14,5 @@ std::string_view programVersion();
 // The git commit the program was built from (40 hex digits, with "-dirty"
 // when the tree had uncommitted changes), or "unknown" for a build outside git.
 std::string_view programCommit();
+
+}  // namespace satphase

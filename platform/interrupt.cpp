@@ -3,6 +3,8 @@
 #include <csignal>
 #include <cstdlib>
 
+namespace satphase {
+
 namespace {
 
 // Written by the signal handler, so it can only be a lock-free global.
@@ -25,3 +27,5 @@ void catchInterrupts() {
 const std::atomic<bool>& interruptRequested() {
     return requested;
 }
+
+}  // namespace satphase

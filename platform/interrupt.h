@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+namespace satphase {
+
 // Ctrl-C as a request to stop: once catchInterrupts() has run, the first
 // SIGINT (or SIGTERM) raises the flag instead of ending the process, so that
 // long work can stop at a clean point and say what it kept. A second one
@@ -9,3 +11,5 @@
 // again does not want to wait.
 void catchInterrupts();
 const std::atomic<bool>& interruptRequested();
+
+}  // namespace satphase

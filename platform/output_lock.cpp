@@ -14,6 +14,8 @@
 #include <unistd.h>
 #endif
 
+namespace satphase {
+
 namespace {
 
 std::string reason(int error) {
@@ -124,3 +126,5 @@ std::optional<std::string> LockedOutput::write(std::string_view text) {
     }
     return std::nullopt;
 }
+
+}  // namespace satphase

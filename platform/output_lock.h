@@ -6,6 +6,8 @@
 #include <string_view>
 #include <variant>
 
+namespace satphase {
+
 // A sweep's output file, held open and locked for the whole run, so that a
 // second program writing the same file is refused at once instead of
 // interleaving its records with ours. The lock is advisory (flock): it binds
@@ -45,3 +47,5 @@ class LockedOutput {
     int fd_ = -1;
     bool regular_ = false;
 };
+
+}  // namespace satphase

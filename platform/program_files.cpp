@@ -10,6 +10,8 @@
 #define SATPHASE_DATA_FROM_BINDIR "../share/satphase"
 #endif
 
+namespace satphase {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -85,3 +87,5 @@ ProgramFileLookup findProgramFile(std::string_view sourcePath, const char* overr
     }
     return lookup;
 }
+
+}  // namespace satphase

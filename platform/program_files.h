@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+namespace satphase {
+
 // Where satphase finds the programs it ships beside itself (its Python
 // programs). Installed, they lie in the data folder, found from the folder
 // of the running executable (../share/satphase from bin/ with the usual
@@ -27,3 +29,5 @@ struct ProgramFileLookup {
 // executable only where /proc/self/exe does not say.
 ProgramFileLookup findProgramFile(std::string_view sourcePath, const char* overrideVariable,
                                   const char* argv0);
+
+}  // namespace satphase

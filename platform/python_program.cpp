@@ -14,6 +14,8 @@
 #include <unistd.h>
 #endif
 
+namespace satphase {
+
 namespace {
 
 // Debian's interpreter, which the python3-* packages serve; another python3
@@ -57,3 +59,5 @@ int runPythonProgram(const PythonProgram& program, int argc, char** argv) {
     return 1;
 #endif
 }
+
+}  // namespace satphase

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+namespace satphase {
+
 // A Python program that satphase ships and runs as one of its commands
 // (`plot`, `analyze`): found by findProgramFile, run by Debian's interpreter,
 // which has the packages it needs, in place of this process, so that its exit
@@ -19,3 +21,5 @@ struct PythonProgram {
 // that into its figures. Returns only on failure: 1, with one line said on
 // standard error.
 int runPythonProgram(const PythonProgram& program, int argc, char** argv);
+
+}  // namespace satphase

@@ -24,6 +24,8 @@
 #include <unistd.h>
 #endif
 
+namespace satphase {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -543,3 +545,5 @@ std::optional<std::string> AtomicFileSet::commit() {
     syncDirectory(directory_);
     return std::nullopt;
 }
+
+}  // namespace satphase

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace satphase {
+
 // Files written so that a reader sees the old file or the whole new one, never
 // a part: the text goes to a temporary file created exclusively beside the
 // target (never through a link someone left there), is flushed and closed with
@@ -83,3 +85,5 @@ class AtomicFileSet {
 // call from a SIGINT or SIGTERM handler (it only calls unlink), and from
 // std::atexit; the writers above fail cleanly afterwards.
 void removeTemporaryFiles() noexcept;
+
+}  // namespace satphase

@@ -4,10 +4,20 @@
 #include <io.h>
 
 #include <cstdio>
-
-bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 #else
 #include <unistd.h>
-
-bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
 #endif
+
+namespace satphase {
+
+#if defined(_WIN32)
+bool standardErrorIsTerminal() {
+    return _isatty(_fileno(stderr)) != 0;
+}
+#else
+bool standardErrorIsTerminal() {
+    return isatty(STDERR_FILENO) != 0;
+}
+#endif
+
+}  // namespace satphase

@@ -11,6 +11,8 @@
 #include <thread>
 #endif
 
+namespace satphase {
+
 void HostTone::sound(int frequencyHz, int durationMs) {
     if (durationMs <= 0) {
         return;
@@ -31,3 +33,5 @@ void HostTone::sound(int frequencyHz, int durationMs) {
     std::this_thread::sleep_for(std::chrono::milliseconds(durationMs));
 #endif
 }
+
+}  // namespace satphase

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace satphase {
+
 // Something that can sound a tone and blocks for its duration. The report
 // takes one as a parameter, so that tests can record the tones and
 // benchmarks can leave them out.
@@ -27,3 +29,5 @@ class SilentTone final : public Tone {
   public:
     void sound(int /*frequencyHz*/, int /*durationMs*/) override {}
 };
+
+}  // namespace satphase

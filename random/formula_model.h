@@ -4,6 +4,10 @@
 #include <optional>
 #include <string_view>
 
+#include "formula/formula.h"
+
+namespace satphase {
+
 // The random formula models a sweep or `generate` can draw from.
 //  - Classic: three literals per clause, every variable placed, no clause
 //    repeated (the classic report's model).
@@ -14,10 +18,9 @@
 //    complement falsifies.
 enum class FormulaModel : std::uint8_t { Classic, Uniform, Planted, TwoHidden };
 
-// Literals per clause the models accept; the classic model has exactly 3.
-inline constexpr std::int32_t kMinClauseLength = 2;
-inline constexpr std::int32_t kMaxClauseLength = 7;
-inline constexpr std::int32_t kClassicClauseLength = 3;
+// Literals per clause the models accept, up to kMaxClauseWidth; the classic
+// model has exactly kClassicClauseWidth.
+inline constexpr std::int32_t kMinClauseWidth = 2;
 
 constexpr std::string_view modelName(FormulaModel model) {
     switch (model) {
@@ -43,3 +46,5 @@ constexpr std::optional<FormulaModel> parseModel(std::string_view name) {
     }
     return std::nullopt;
 }
+
+}  // namespace satphase

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace satphase {
+
 // Park and Miller's minimal standard generator, state = 16807 * state mod (2^31 - 1),
 // evaluated with Schrage's decomposition so that no intermediate leaves 32 bits.
 // The classic run's one stream (randomBelow) and every RandomStream take the
@@ -42,3 +44,5 @@ class RandomStream {
   private:
     std::int32_t state_;
 };
+
+}  // namespace satphase

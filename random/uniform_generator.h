@@ -2,8 +2,10 @@
 
 #include <cstdint>
 
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 #include "random/random_stream.h"
+
+namespace satphase {
 
 // The fixed-clause-length ("uniform") model of random k-CNF: every clause,
 // independently of the others, takes k distinct variables uniformly from the
@@ -25,11 +27,13 @@
 // once n >= 3k. (Taking the state mod n favours the smaller remainders by at
 // most n in 2^31, as the classic model does.)
 
-// Draws one clause of k literals (kMinClauseLength .. kMaxCnfClauseWidth,
+// Draws one clause of k literals (kMinClauseWidth .. kMaxClauseWidth,
 // k <= numVars) into `out`.
-void drawUniformClause(std::int32_t k, std::int32_t numVars, RandomStream& stream, CnfClause& out);
+void drawUniformClause(std::int32_t k, std::int32_t numVars, RandomStream& stream, Clause& out);
 
 // Fills `out` (its clause storage reused) with numClauses uniform clauses of
 // k literals over numVars variables.
 void drawUniformFormula(std::int32_t k, std::int32_t numVars, std::int32_t numClauses,
-                        RandomStream& stream, CnfFormula& out);
+                        RandomStream& stream, Formula& out);
+
+}  // namespace satphase

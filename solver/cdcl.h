@@ -5,11 +5,13 @@
 #include <span>
 #include <vector>
 
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 
 namespace CaDiCaL {
 class Solver;
 }
+
+namespace satphase {
 
 // Conflict-driven clause learning, by CaDiCaL (Debian's libcadical-dev,
 // 1.5.3), with the options setCdclOptions gives it. Only builds that found
@@ -45,7 +47,7 @@ class Cdcl {
 
     // Decides `formula` (numVars within the size given at construction). A
     // raised `stop` ends the search at CaDiCaL's next look at its terminator.
-    Outcome decide(const CnfFormula& formula, const std::atomic<bool>* stop = nullptr);
+    Outcome decide(const Formula& formula, const std::atomic<bool>* stop = nullptr);
 
     // After a satisfiable verdict: a value for every variable (1 true, 0
     // false) that satisfies the formula.
@@ -61,3 +63,5 @@ class Cdcl {
 // 3-SAT at the threshold this is 1.65 times as fast as CaDiCaL's defaults
 // at 150 variables (bench/README.md).
 void setCdclOptions(CaDiCaL::Solver& solver);
+
+}  // namespace satphase

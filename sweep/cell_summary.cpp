@@ -4,6 +4,8 @@
 #include <cassert>
 #include <cmath>
 
+namespace satphase {
+
 namespace {
 
 // The normal quantile of 0.975: a two-sided 95 % interval.
@@ -54,3 +56,5 @@ SatInterval satInterval(std::int32_t unsatisfiable, std::int32_t count) {
     return SatInterval{p, p == 0 ? 0.0 : std::max(0.0, centre - half),
                        p == 1 ? 1.0 : std::min(1.0, centre + half)};
 }
+
+}  // namespace satphase

@@ -7,6 +7,8 @@
 
 #include "solver/solver_kind.h"
 
+namespace satphase {
+
 // What one decided formula of a sweep came to.
 struct FormulaResult {
     std::int32_t startState = 0;  // the stream's state before the formula was drawn
@@ -45,3 +47,5 @@ SatInterval satInterval(std::int32_t unsatisfiable, std::int32_t count);
 // result, so that summarising allocates nothing.
 CellSummary summarise(std::span<const FormulaResult> results,
                       std::vector<std::uint64_t>& sortedSteps, std::size_t solver = 0);
+
+}  // namespace satphase

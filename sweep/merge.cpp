@@ -13,6 +13,8 @@
 #include "sweep/formula_draw.h"
 #include "sweep/record_reader.h"
 
+namespace satphase {
+
 namespace {
 
 // Where a record came from: the file (its index among the paths) and line.
@@ -377,3 +379,5 @@ MergeOutcome mergeShards(std::span<const std::string> paths, OutputFormat format
     }
     return outcome;
 }
+
+}  // namespace satphase

@@ -6,6 +6,8 @@
 
 #include "sweep/record_format.h"
 
+namespace satphase {
+
 struct MergeOutcome {
     // One line per problem: what is missing, duplicated, torn or foreign, and where.
     std::vector<std::string> problems;
@@ -24,3 +26,5 @@ struct MergeOutcome {
 // at a time; what is held is a few tens of bytes per cell record and per
 // formula record, plus the output.
 MergeOutcome mergeShards(std::span<const std::string> paths, OutputFormat format);
+
+}  // namespace satphase

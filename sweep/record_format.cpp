@@ -8,6 +8,8 @@
 
 #include "platform/build_info.h"
 
+namespace satphase {
+
 namespace {
 
 using Json = nlohmann::ordered_json;
@@ -136,7 +138,7 @@ Json sweepObject(const SweepDefinition& definition, std::optional<Shard> shard) 
 }  // namespace
 
 bool namesModel(const SweepDefinition& definition) {
-    return definition.model != FormulaModel::Classic || definition.k != kClassicClauseLength;
+    return definition.model != FormulaModel::Classic || definition.k != kClassicClauseWidth;
 }
 
 std::size_t recordsPerCell(const SweepDefinition& definition) {
@@ -307,3 +309,5 @@ bool isSweepOutputStart(std::string_view start) {
                return start.substr(0, known.size()) == known.substr(0, start.size());
            });
 }
+
+}  // namespace satphase

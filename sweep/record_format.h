@@ -10,6 +10,8 @@
 #include "sweep/cell_summary.h"
 #include "sweep/sweep_plan.h"
 
+namespace satphase {
+
 enum class OutputFormat { Table, Csv, JsonLines };
 
 // The record schema, held here once: the CSV header and the JSON keys of a
@@ -109,3 +111,5 @@ std::string shortestText(double value);
 
 // A ratio as the JSON of a sweep writes it, in its sweep line and records.
 std::string ratioJson(Ratio ratio);
+
+}  // namespace satphase

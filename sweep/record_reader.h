@@ -12,6 +12,8 @@
 #include "sweep/record_format.h"
 #include "sweep/sweep_plan.h"
 
+namespace satphase {
+
 // The reader beside the writer of record_format.h: what --resume, --check
 // and merge all take for a valid line of a sweep's file. Nothing here trusts
 // the file: JSON is read flat, with nothing nested deeper than a sweep line
@@ -83,3 +85,5 @@ class LineReader {
 // Why `path` cannot be read as a sweep's file (it is missing, a directory,
 // a FIFO or device, or unreadable), in plain words; nothing when it can.
 std::optional<std::string> unreadableFile(const std::string& path);
+
+}  // namespace satphase

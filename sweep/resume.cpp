@@ -9,6 +9,8 @@
 #include "sweep/formula_draw.h"
 #include "sweep/record_reader.h"
 
+namespace satphase {
+
 CellSelection selectCells(const SweepDefinition& definition, std::optional<Shard> shard) {
     CellSelection selection;
     selection.cells = cellsOf(definition);
@@ -229,3 +231,5 @@ std::variant<PreparedOutput, KeptProblem> prepareOutput(
     }
     return output;
 }
+
+}  // namespace satphase

@@ -12,6 +12,8 @@
 #include "sweep/record_format.h"
 #include "sweep/sweep_plan.h"
 
+namespace satphase {
+
 // The cells one run of a sweep writes: all of them, or a shard's.
 struct CellSelection {
     std::vector<SweepCell> cells;       // every cell of the sweep, in order
@@ -84,3 +86,5 @@ struct PreparedOutput {
 std::variant<PreparedOutput, KeptProblem> prepareOutput(
     const std::string& path, bool resume, OutputFormat format, const SweepDefinition& definition,
     std::optional<Shard> shard, const CellSelection& selection, const std::atomic<bool>& stop);
+
+}  // namespace satphase

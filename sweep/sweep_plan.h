@@ -9,6 +9,8 @@
 #include "random/formula_model.h"
 #include "solver/solver_kind.h"
 
+namespace satphase {
+
 // A clause/variable ratio exactly as the user wrote it: a decimal with at most
 // six places, held in millionths so that clause counts come out exact (4.1 ×
 // 50 is 205 clauses, not the 204 that binary floating point would give).
@@ -32,7 +34,7 @@ struct SweepDefinition {
     // The formulas' model and clause length; records name them only when they
     // differ from these defaults, so that classic sweeps read as they always did.
     FormulaModel model = FormulaModel::Classic;
-    std::int32_t k = kClassicClauseLength;
+    std::int32_t k = kClassicClauseWidth;
     // The solvers that decide every formula, in the order given (--solver).
     // Empty: the splitting search alone, written as sweeps always were, in
     // steps and without solver columns.
@@ -94,3 +96,5 @@ std::optional<std::string> sweepRefusal(const SweepDefinition& definition);
 // clause length or cell count outside its limits, or a cell the generator
 // cannot serve. The same rules for `sweep` and for every reader of its files.
 std::optional<std::string> definitionProblem(const SweepDefinition& definition);
+
+}  // namespace satphase

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 
+namespace satphase {
+
 namespace {
 
 std::int32_t largest(std::span<const SweepCell> cells, std::int32_t SweepCell::*field) {
@@ -40,7 +42,7 @@ SweepRunner::SweepRunner(const SweepDefinition& definition, std::span<const Swee
     const std::int32_t slots =
         threads > 0 ? std::clamp(1'000'000 / maxClauses, 2 * threads, 16 * threads) : 1;
     slots_.resize(static_cast<std::size_t>(slots));
-    for (CnfFormula& formula : slots_) {
+    for (Formula& formula : slots_) {
         formula.clauses.reserve(static_cast<std::size_t>(maxClauses));
     }
     slotBusy_.assign(static_cast<std::size_t>(slots), 0);
@@ -78,7 +80,7 @@ std::int32_t SweepRunner::clausesOf(const SweepCell& cell) const {
 }
 
 bool SweepRunner::draw(const SweepCell& cell, std::int32_t trial, RandomStream& stream,
-                       CnfFormula& formula) {
+                       Formula& formula) {
     results_[static_cast<std::size_t>(trial)].startState = stream.state();
     return drawFormula(definition_, cell, clausesOf(cell), source_, stream, formula);
 }
@@ -99,7 +101,7 @@ bool SweepRunner::verdictsHold(const SweepCell& cell) {
 }
 
 void SweepRunner::decide(std::size_t engine, const SweepCell& cell, std::int32_t trial,
-                         const CnfFormula& formula) {
+                         const Formula& formula) {
     const auto at = static_cast<std::size_t>(trial);
     std::array<SolverResult, kSolverCount>& verdicts = solverResults_[at];
     for (std::size_t i = 0; i < solvers_.size(); ++i) {
@@ -125,7 +127,7 @@ void SweepRunner::decide(std::size_t engine, const SweepCell& cell, std::int32_t
 bool SweepRunner::findDisagreement(const SweepCell& cell) {
     for (std::int32_t trial = 0; trial < trials_; ++trial) {
         const auto at = static_cast<std::size_t>(trial);
-        if (auto problem = ::disagreement(
+        if (auto problem = satphase::disagreement(
                 std::span<const SolverResult>(solverResults_[at].data(), solvers_.size()))) {
             disagreement_ = "cell " + std::to_string(cell.index) + " trial " +
                             std::to_string(trial) + " (start state " +
@@ -256,3 +258,5 @@ SweepRunner::Outcome SweepRunner::run(std::int32_t seed, const Hooks& hooks,
     }
     return Outcome::Completed;
 }
+
+}  // namespace satphase

@@ -13,6 +13,8 @@
 
 #include "platform/tone.h"
 
+namespace satphase {
+
 namespace {
 
 TEST(HostToneTest, TheBellGoesToAStandardErrorTerminalOnlyAndTheToneBlocks) {
@@ -51,3 +53,5 @@ TEST(HostToneTest, TheBellGoesToAStandardErrorTerminalOnlyAndTheToneBlocks) {
 }
 
 }  // namespace
+
+}  // namespace satphase

@@ -65,6 +65,7 @@ void operator delete[](void* block, std::size_t /*size*/) noexcept {
     std::free(block);
 }
 
+namespace satphase {
 namespace {
 
 // Takes the text into a fixed array and drops what does not fit.
@@ -149,3 +150,5 @@ TEST(NoHeapTest, ASweepAllocatesOnlyWhenItIsSetUp) {
 }
 
 }  // namespace
+
+}  // namespace satphase

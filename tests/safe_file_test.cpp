@@ -14,6 +14,8 @@
 #include <sys/resource.h>
 #endif
 
+namespace satphase {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -21,8 +23,7 @@ namespace fs = std::filesystem;
 // A directory of its own for each test, empty at the start.
 fs::path freshDirectory() {
     const auto* test = testing::UnitTest::GetInstance()->current_test_info();
-    fs::path directory =
-        fs::path(testing::TempDir()) / (std::string("safe_file-") + test->name());
+    fs::path directory = fs::path(testing::TempDir()) / (std::string("safe_file-") + test->name());
     fs::remove_all(directory);
     fs::create_directories(directory);
     return directory;
@@ -177,3 +178,5 @@ TEST(SafeFile, RemovesEveryLiveTemporaryOnRequest) {
 }
 
 }  // namespace
+
+}  // namespace satphase

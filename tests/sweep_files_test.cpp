@@ -25,6 +25,8 @@
 #include "sweep_support.h"
 #include "test_support.h"
 
+namespace satphase {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -42,7 +44,7 @@ SweepDefinition smallSweep(bool perFormula) {
 // What the sweep (or one shard of it) writes, as the program writes it.
 std::string written(const SweepDefinition& definition, OutputFormat format,
                     std::optional<Shard> shard = std::nullopt) {
-    const test_support::SweepRun run = test_support::runSweep(definition, format, 1, {}, shard);
+    const sweep_support::SweepRun run = sweep_support::runSweep(definition, format, 1, {}, shard);
     EXPECT_EQ(run.outcome, SweepRunner::Outcome::Completed);
     return run.text;
 }
@@ -453,8 +455,8 @@ TEST(Stopping, EveryLoopLooksAtTheStopFlagAndAFailedWriteEndsTheSweep) {
 
     SweepRunner::Hooks hooks;
     hooks.halted = [] { return true; };
-    const test_support::SweepRun halted =
-        test_support::runSweep(definition, OutputFormat::Csv, 1, hooks);
+    const sweep_support::SweepRun halted =
+        sweep_support::runSweep(definition, OutputFormat::Csv, 1, hooks);
     EXPECT_EQ(halted.outcome, SweepRunner::Outcome::Halted);
     EXPECT_EQ(halted.formulas.size(), 5U);  // one cell's
 }
@@ -474,3 +476,5 @@ TEST(StoppingDeathTest, ASecondInterruptEndsTheProgramAtOnce) {
 }
 
 }  // namespace
+
+}  // namespace satphase

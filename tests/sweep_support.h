@@ -10,7 +10,9 @@
 #include "sweep/record_format.h"
 #include "sweep/sweep_runner.h"
 
-namespace test_support {
+namespace sweep_support {
+
+using namespace satphase;
 
 // A sweep as the program runs it: what it wrote in `format` (the preamble
 // and every finished cell), each formula's result and each cell's solver
@@ -66,4 +68,4 @@ inline SweepDefinition sweepOf(const char* vars, const char* ratios, std::int32_
     return definition;
 }
 
-}  // namespace test_support
+}  // namespace sweep_support

@@ -12,11 +12,13 @@
 #include "sweep_support.h"
 #include "test_support.h"
 
+namespace satphase {
+
 namespace {
 
-using test_support::runSweep;
-using test_support::sweepOf;
-using test_support::SweepRun;
+using sweep_support::runSweep;
+using sweep_support::sweepOf;
+using sweep_support::SweepRun;
 
 TEST(SweepPlan, RatiosAreExactDecimalsAndRangesHitTheirEnds) {
     std::vector<Ratio> ratios;
@@ -64,7 +66,7 @@ TEST(SweepPlan, DefinitionsOutsideTheLimitsAreRefusedWhereverTheyComeFrom) {
     definition.seed = kMaxSeed;
     definition.k = 4;  // classic clauses have three literals
     EXPECT_TRUE(definitionProblem(definition));
-    definition.k = kClassicClauseLength;
+    definition.k = kClassicClauseWidth;
     // More cells than the limit, each of them servable.
     definition.vars.assign(1001, 100);
     definition.ratios.assign(1000, Ratio{4000000});
@@ -310,3 +312,5 @@ TEST(SweepRunner, APlantedFormulaCalledUnsatisfiableStopsTheSweepAtItsCell) {
 }
 
 }  // namespace
+
+}  // namespace satphase

@@ -11,7 +11,7 @@ void printTableHeader(std::int32_t numVars, std::ostream& out) {
 
 }  // namespace
 
-void runExperiment(Tone& tone, std::ostream& out) {
+void runExperiment(satphase::Tone& tone, std::ostream& out) {
     for (const std::int32_t numVars : sizeTable) {
         if (reportForSize(numVars, tone, out) != 1) {
             return;  // the grid's cells are never refused: `out` failed
@@ -20,7 +20,7 @@ void runExperiment(Tone& tone, std::ostream& out) {
     tone.sound(kFinalToneHz, kFinalToneMs);
 }
 
-int reportForSize(std::int32_t numVars, Tone& tone, std::ostream& out) {
+int reportForSize(std::int32_t numVars, satphase::Tone& tone, std::ostream& out) {
     for (const double ratio : ratioTable) {
         if (canRunCell(numVars, clausesFor(ratio, numVars)) == 0) {
             return -1;

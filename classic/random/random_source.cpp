@@ -6,6 +6,6 @@ std::int32_t rngState = kRngInitialState;
 
 std::int32_t randomBelow(std::int32_t n) {
     assert(n >= 1);
-    rngState = nextParkMillerState(rngState);
+    rngState = satphase::nextParkMillerState(rngState);
     return rngState % n;
 }
