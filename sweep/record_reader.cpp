@@ -511,7 +511,7 @@ std::optional<std::string> readRecord(OutputFormat format, std::string_view line
         same("k", definition.k);
     }
     if (c.problem) {
-        return "is not a record of cell " + std::to_string(cell) + " of this sweep: " + *c.problem;
+        return "cell " + std::to_string(cell) + ": " + *c.problem;
     }
     if (!definition.perFormula) {
         std::string_view solver;
