@@ -122,12 +122,16 @@ TEST(CellSummary, OrderStatisticsAndTheWilsonInterval) {
     EXPECT_EQ(summarise(all, scratch).satHigh, 1.0);
 }
 
-TEST(SweepRunner, WithTheClassicClauseCapTheDefaultSweepIsTheClassicReport) {
-    const SweepRun run = runSweep(sweepOf("10,20,30,40", "2,3,4,4.5,5,6,7,8", 301, 64540),
+// The classic report's first two tables, from the classic defaults (the
+// whole report: experiment_test.cpp and the program test; the classic cap of
+// 319 clauses bites only in its last row).
+TEST(SweepRunner, TheClassicDefaultsGiveTheClassicReportsTables) {
+    const SweepRun run = runSweep(sweepOf("10,20", "2,3,4,4.5,5,6,7,8", 301, 64540),
                                   OutputFormat::Table, 1, {}, std::nullopt, 319);
     EXPECT_EQ(run.outcome, SweepRunner::Outcome::Completed);
-    EXPECT_EQ(run.formulasDone, 32U * 301U);
-    EXPECT_EQ(run.text, test_support::expectedReport());
+    EXPECT_EQ(run.formulasDone, 16U * 301U);
+    const std::string report = test_support::expectedReport();
+    EXPECT_EQ(run.text, report.substr(0, report.find("Num of vars : 30")));
 }
 
 // A sweep of 20 and 30 variables across the threshold, decided by `solvers`
