@@ -23,6 +23,7 @@
 #include "dimacs/cnf_decision.h"
 #include "dimacs/dimacs_reader.h"
 #include "formula/cnf_formula.h"
+#include "scratch.h"
 
 namespace fs = std::filesystem;
 
@@ -34,35 +35,12 @@ struct ProgramRun {
     std::string err;
 };
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Every scratch directory lies in this one, removed at exit.
-const struct ScratchRoot {
-    fs::path path =
-        fs::path(::testing::TempDir()) / ("satphase-dimacs-" + std::to_string(getpid()));
-    ~ScratchRoot() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-} scratchRoot;
-
-// A fresh scratch directory, named after the test and `part`.
-fs::path scratchDirectory(const std::string& part = "") {
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    fs::path path = scratchRoot.path / (std::string(test->name()) + part);
-    fs::remove_all(path);
-    fs::create_directories(path);
-    return path;
-}
+using scratch::namesIn;
+using scratch::read;
 
 // Runs `arguments` through the shell with standard error kept apart.
 ProgramRun run(const std::string& arguments) {
-    const fs::path errorFile = scratchDirectory("-stderr") / "stderr";
+    const fs::path errorFile = scratch::directory("-stderr") / "stderr";
     ProgramRun result;
     std::FILE* pipe = popen((arguments + " 2>'" + errorFile.string() + "'").c_str(), "r");
     char buffer[4096];
@@ -72,7 +50,7 @@ ProgramRun run(const std::string& arguments) {
     }
     const int status = pipe == nullptr ? -1 : pclose(pipe);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.err = readFile(errorFile);
+    result.err = read(errorFile);
     return result;
 }
 
@@ -176,10 +154,10 @@ TEST_P(GenerateSolveAgreement, SolvePicosatAndSweepAgreeOnEveryFormula) {
         {"3", 3 * vars}, {"4", 4 * vars}, {"4.5", 9 * vars / 2}, {"5", 5 * vars}, {"6", 6 * vars}};
     for (const auto& [ratio, clauses] : ratios) {
         SCOPED_TRACE(std::to_string(vars) + " variables, ratio " + ratio);
-        const fs::path scratch = scratchDirectory();
+        const fs::path work = scratch::directory();
         const ProgramRun generate =
             run(generateCommand(vars, clauses, kSeed) + " --count " + std::to_string(kTrials) +
-                " --output-dir '" + scratch.string() + "'");
+                " --output-dir '" + work.string() + "'");
         ASSERT_EQ(generate.status, 0) << generate.err;
         const std::vector<SweepRecord> sweep = sweepRecords(vars, ratio, kTrials, kSeed);
         ASSERT_EQ(sweep.size(), static_cast<std::size_t>(kTrials));
@@ -189,8 +167,8 @@ TEST_P(GenerateSolveAgreement, SolvePicosatAndSweepAgreeOnEveryFormula) {
             char name[128];
             std::snprintf(name, sizeof name, "satphase-v%d-c%d-s%d-%04d.cnf", vars, clauses, kSeed,
                           trial);
-            const fs::path file = scratch / name;
-            const std::string text = readFile(file);
+            const fs::path file = work / name;
+            const std::string text = read(file);
             EXPECT_NE(text.find("\nc start state of this formula: " +
                                 std::to_string(sweep[trial].startState) + "\n"),
                       std::string::npos);
@@ -228,7 +206,7 @@ TEST(GenerateCommand, PlantedFormulasAreTheSweepsTrialsAndNameTheirHiddenAssignm
     ASSERT_EQ(generate.status, 0) << generate.err;
     const std::vector<SweepRecord> sweep = sweepRecords(30, "10", 4, 4321, model);
     ASSERT_EQ(sweep.size(), 4U);
-    const fs::path scratch = scratchDirectory();
+    const fs::path work = scratch::directory();
     std::size_t from = 0;
     for (std::size_t trial = 0; trial < 4; ++trial) {
         SCOPED_TRACE("trial " + std::to_string(trial));
@@ -254,7 +232,7 @@ TEST(GenerateCommand, PlantedFormulasAreTheSweepsTrialsAndNameTheirHiddenAssignm
         ASSERT_EQ(sigma.size(), 30U);
         CnfFormula formula;
         ASSERT_EQ(readDimacs(text, formula), std::nullopt);
-        const fs::path file = scratch / ("formula" + std::to_string(trial) + ".cnf");
+        const fs::path file = work / ("formula" + std::to_string(trial) + ".cnf");
         std::ofstream(file, std::ios::binary) << text;
         EXPECT_EQ(firstFalseClause(formula, sigma), std::nullopt);
         EXPECT_EQ(firstFalseClause(formula, complement), std::nullopt);
@@ -272,10 +250,10 @@ TEST(GenerateCommand, PlantedFormulasAreTheSweepsTrialsAndNameTheirHiddenAssignm
 }
 
 TEST(GenerateCommand, FilesHoldWhatStandardOutputGetsAndEachNamesItsOwnRerun) {
-    const fs::path scratch = scratchDirectory();
+    const fs::path work = scratch::directory();
     const std::string command = generateCommand(12, 50, 777) + " --count 3";
     const ProgramRun toStdout = run(command);
-    const ProgramRun toFiles = run(command + " --output-dir '" + (scratch / "cell").string() + "'");
+    const ProgramRun toFiles = run(command + " --output-dir '" + (work / "cell").string() + "'");
     ASSERT_EQ(toStdout.status, 0) << toStdout.err;
     ASSERT_EQ(toFiles.status, 0) << toFiles.err;
     EXPECT_EQ(toFiles.out, "");
@@ -283,8 +261,8 @@ TEST(GenerateCommand, FilesHoldWhatStandardOutputGetsAndEachNamesItsOwnRerun) {
     std::string concatenated;
     for (int i = 0; i < 3; ++i) {
         const fs::path file =
-            scratch / "cell" / ("satphase-v12-c50-s777-000" + std::to_string(i) + ".cnf");
-        const std::string text = readFile(file);
+            work / "cell" / ("satphase-v12-c50-s777-000" + std::to_string(i) + ".cnf");
+        const std::string text = read(file);
         concatenated += text;
         // Which satphase drew it, for whoever cites the file.
         EXPECT_NE(
@@ -300,21 +278,12 @@ TEST(GenerateCommand, FilesHoldWhatStandardOutputGetsAndEachNamesItsOwnRerun) {
         EXPECT_EQ(rerun.out.substr(rerun.out.find("\np cnf")), text.substr(text.find("\np cnf")));
     }
     EXPECT_EQ(concatenated, toStdout.out);
-    EXPECT_EQ(std::distance(fs::directory_iterator(scratch / "cell"), fs::directory_iterator()), 3);
-}
-
-std::vector<std::string> namesIn(const fs::path& directory) {
-    std::vector<std::string> names;
-    for (const fs::directory_entry& entry : fs::directory_iterator(directory)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
+    EXPECT_EQ(std::distance(fs::directory_iterator(work / "cell"), fs::directory_iterator()), 3);
 }
 
 TEST(GenerateCommand, RefusesTakenNamesAndWritesEveryFileOrNone) {
-    const fs::path scratch = scratchDirectory();
-    const fs::path directory = scratch / "out";
+    const fs::path work = scratch::directory();
+    const fs::path directory = work / "out";
     const std::string into = " --output-dir '" + directory.string() + "'";
 
     const ProgramRun tooFewVars = run(generateCommand(2, 5, 1) + into);
@@ -342,11 +311,11 @@ TEST(GenerateCommand, RefusesTakenNamesAndWritesEveryFileOrNone) {
                                " already exists; it is left as it is (--force replaces such "
                                "files)\n");
     EXPECT_EQ(namesIn(directory).size(), 1U);
-    EXPECT_EQ(readFile(taken), "the user's own\n");
+    EXPECT_EQ(read(taken), "the user's own\n");
     const ProgramRun forced = run(generateCommand(10, 40, 1) + " --count 3 --force" + into);
     EXPECT_EQ(forced.status, 0) << forced.err;
     EXPECT_EQ(namesIn(directory).size(), 3U);
-    EXPECT_TRUE(readFile(taken).starts_with("c random 3-CNF formula"));
+    EXPECT_TRUE(read(taken).starts_with("c random 3-CNF formula"));
 
     const ProgramRun notADirectory =
         run(generateCommand(10, 40, 1) + " --output-dir '" + taken.string() + "'");
@@ -354,7 +323,7 @@ TEST(GenerateCommand, RefusesTakenNamesAndWritesEveryFileOrNone) {
     EXPECT_EQ(notADirectory.err, "satphase: " + taken.string() + " is not a directory\n");
 
     // A write the device refuses (here a file-size limit) fails the whole set.
-    const fs::path limited = scratch / "limited";
+    const fs::path limited = work / "limited";
     const ProgramRun tooLarge = run("ulimit -f 4 && " + generateCommand(100, 400, 1) +
                                     " --count 3 --output-dir '" + limited.string() + "'");
     EXPECT_EQ(tooLarge.status, 1);
@@ -374,9 +343,9 @@ TEST(GenerateCommand, RefusesTakenNamesAndWritesEveryFileOrNone) {
 // Ctrl-C while a large set is being written: every temporary file goes, and
 // the exit status says the program was interrupted.
 TEST(GenerateCommand, AnInterruptLeavesTheDirectoryEmpty) {
-    const fs::path scratch = scratchDirectory();
-    const fs::path directory = scratch / "out";
-    const fs::path errors = scratch / "stderr";
+    const fs::path work = scratch::directory();
+    const fs::path directory = work / "out";
+    const fs::path errors = work / "stderr";
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -395,13 +364,13 @@ TEST(GenerateCommand, AnInterruptLeavesTheDirectoryEmpty) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 130);
-    EXPECT_EQ(readFile(errors), "satphase: interrupted; no file written\n");
+    EXPECT_EQ(read(errors), "satphase: interrupted; no file written\n");
     EXPECT_TRUE(namesIn(directory).empty());
 }
 
 TEST(SolveCommand, ReadsStandardInputAndWrapsLongValueLines) {
-    const fs::path scratch = scratchDirectory();
-    const fs::path file = scratch / "wide.cnf";
+    const fs::path work = scratch::directory();
+    const fs::path file = work / "wide.cnf";
     std::ofstream(file) << "p cnf 1000 2\n-1000 2 0\n3 -999 0\n";
     const ProgramRun solve = run(kSatphase + " solve < '" + file.string() + "'");
     ASSERT_EQ(solve.status, 10) << solve.err;
@@ -412,7 +381,7 @@ TEST(SolveCommand, ReadsStandardInputAndWrapsLongValueLines) {
 // Input is bounded however it comes, and a verdict that cannot be written
 // is a failure, not a verdict.
 TEST(SolveCommand, RefusesEndlessInputAndReportsALostVerdict) {
-    const fs::path scratch = scratchDirectory();
+    const fs::path work = scratch::directory();
     const std::string tail =
         ": more than 64 MiB of input, more than any formula this search "
         "takes needs\n";
@@ -422,12 +391,11 @@ TEST(SolveCommand, RefusesEndlessInputAndReportsALostVerdict) {
     const ProgramRun comments = run("yes c | " + kSatphase + " solve");
     EXPECT_EQ(comments.status, 1);
     EXPECT_EQ(comments.err, "satphase: <stdin>" + tail);
-    const ProgramRun directory = run(kSatphase + " solve '" + scratch.string() + "'");
+    const ProgramRun directory = run(kSatphase + " solve '" + work.string() + "'");
     EXPECT_EQ(directory.status, 1);
-    EXPECT_EQ(directory.err,
-              "satphase: " + scratch.string() + ": a directory, not a DIMACS file\n");
+    EXPECT_EQ(directory.err, "satphase: " + work.string() + ": a directory, not a DIMACS file\n");
 
-    const fs::path file = scratch / "one.cnf";
+    const fs::path file = work / "one.cnf";
     std::ofstream(file) << "p cnf 3 1\n1 2 3 0\n";
     const ProgramRun full = run(kSatphase + " solve '" + file.string() + "' > /dev/full");
     EXPECT_EQ(full.status, 1);
@@ -440,7 +408,7 @@ TEST(ClassicProgram, PrintsTheExpectedReportWithA1MiBStack) {
     const ProgramRun report = run("ulimit -s 1024 && " + kQuietSatphase);
     EXPECT_EQ(report.status, 0);
     EXPECT_EQ(report.err, "");
-    EXPECT_TRUE(report.out == readFile(SATPHASE_EXPECTED_REPORT)) << "the report differs";
+    EXPECT_TRUE(report.out == read(SATPHASE_EXPECTED_REPORT)) << "the report differs";
 }
 
 // What the help and the classic program's failures print: each piece in
@@ -528,7 +496,7 @@ TEST(SolveCommand, HandWrittenFiles) {
         EXPECT_NE(solve.out.find(verdict), std::string::npos) << name;
         if (c.status == 10) {
             CnfFormula formula;
-            ASSERT_FALSE(readDimacs(readFile(fs::path(SATPHASE_DIMACS_FILES) / name), formula));
+            ASSERT_FALSE(readDimacs(read(fs::path(SATPHASE_DIMACS_FILES) / name), formula));
             EXPECT_EQ(firstFalseClause(formula, valuesOf(solve.out, formula.numVars)), std::nullopt)
                 << name;
         } else {
@@ -556,11 +524,11 @@ TEST(SolveCommand, OtherSolversNameTheirCost) {
 // A file the program did not write is never replaced: sweep and merge leave
 // someone's file as it was, and write over their own outputs, or an empty file.
 TEST(SweepAndMerge, NeverWriteOverAFileTheyDidNotWrite) {
-    const fs::path scratch = scratchDirectory();
+    const fs::path work = scratch::directory();
     const std::string sweep = kSatphase + " sweep --vars 10 --ratios 4 --trials 5 --quiet";
-    const fs::path theirs = scratch / "conf.json";
+    const fs::path theirs = work / "conf.json";
     std::ofstream(theirs) << "{\"api_token\":\"x\"}\n";
-    const std::string shard = (scratch / "shard.jsonl").string();
+    const std::string shard = (work / "shard.jsonl").string();
     ASSERT_EQ(run(sweep + " --format jsonl --shard 1/1 --output '" + shard + "'").status, 0);
     std::string merge = kSatphase;
     merge.append(" merge --format csv '").append(shard).append("' --output ");
@@ -570,12 +538,12 @@ TEST(SweepAndMerge, NeverWriteOverAFileTheyDidNotWrite) {
         EXPECT_NE(refused.err.find("conf.json: exists and is no output of satphase"),
                   std::string::npos)
             << refused.err;
-        EXPECT_EQ(readFile(theirs), "{\"api_token\":\"x\"}\n");
-        const fs::path ours = scratch / "ours.csv";
+        EXPECT_EQ(read(theirs), "{\"api_token\":\"x\"}\n");
+        const fs::path ours = work / "ours.csv";
         std::ofstream(ours) << "";
         EXPECT_EQ(run(writer + "'" + ours.string() + "'").status, 0) << writer;
         EXPECT_EQ(run(writer + "'" + ours.string() + "'").status, 0) << writer;
-        EXPECT_TRUE(readFile(ours).starts_with("cell,vars,clauses,ratio,trials,")) << writer;
+        EXPECT_TRUE(read(ours).starts_with("cell,vars,clauses,ratio,trials,")) << writer;
     }
 }
 

@@ -17,6 +17,7 @@
 #include "platform/build_info.h"
 #include "platform/interrupt.h"
 #include "platform/output_lock.h"
+#include "scratch.h"
 #include "sweep/formula_draw.h"
 #include "sweep/merge.h"
 #include "sweep/record_reader.h"
@@ -64,18 +65,10 @@ std::string edited(const std::string& line, const std::string& key, const std::s
 
 class SweepFiles : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("satphase-files-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { dir_ = scratch::directory(); }
 
     std::string file(const std::string& name, const std::string& text) {
-        std::string path = (dir_ / name).string();
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
+        return scratch::write(dir_ / name, text);
     }
 
     // What --resume finds in `text`, or its problem.

@@ -1,0 +1,66 @@
+#pragma once
+// Files for the tests that write them: a fresh directory per test, and whole
+// files read and written in one call.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#if defined(_WIN32)
+#include <process.h>
+#define SATPHASE_GETPID _getpid
+#else
+#include <unistd.h>
+#define SATPHASE_GETPID getpid
+#endif
+
+namespace scratch {
+
+namespace fs = std::filesystem;
+
+// Every scratch directory lies in this one, removed when the program ends.
+inline const struct Root {
+    fs::path path =
+        fs::path(::testing::TempDir()) / ("satphase-tests-" + std::to_string(SATPHASE_GETPID()));
+    ~Root() {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+} root;
+
+// A fresh, empty directory named after the running test and `part`.
+inline fs::path directory(const std::string& part = "") {
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    fs::path path = root.path / (std::string(test->name()) + part);
+    fs::remove_all(path);
+    fs::create_directories(path);
+    return path;
+}
+
+inline std::string read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+inline std::string write(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+    return path.string();
+}
+
+// The names in `folder`, sorted.
+inline std::vector<std::string> namesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace scratch
