@@ -59,10 +59,6 @@ class PerSizeTest(unittest.TestCase):
                          "99 to 301 trials per cell (the cells differ), seed 5")
 
 
-if __name__ == "__main__":
-    unittest.main()
-
-
 def solver_record(ratio, sat, solver, unit, median, cell_index):
     return json.dumps({"cell": cell_index, "vars": 20, "clauses": int(20 * ratio), "ratio": ratio,
                        "trials": 10, "unsat": 10 - sat, "sat_fraction": sat / 10, "sat_low": 0,
@@ -88,3 +84,7 @@ class SeveralSolversTest(unittest.TestCase):
         # The same cell and solver twice is refused; the same cell of another solver is not.
         with self.assertRaisesRegex(plot.Refusal, "line 8: a second cell .* solver dpll"):
             plot.read_sweep("\n".join(lines + [lines[-1]]) + "\n", "s.jsonl")
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -2,8 +2,6 @@
 and how it fails. Run in this interpreter through main(); only a closed pipe
 needs a process of its own."""
 
-import contextlib
-import io
 import os
 import struct
 import subprocess
@@ -16,6 +14,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 SCRIPT = os.path.join(HERE, "..", "..", "plot", "satphase_plot.py")
 sys.path.insert(0, os.path.dirname(SCRIPT))
 import satphase_plot as plot  # noqa: E402
+from in_process import run_main  # noqa: E402
 
 plot.PROG = "satphase plot"
 with open(os.path.join(HERE, "classic.csv"), "rb") as fixture:
@@ -25,21 +24,7 @@ with open(os.path.join(HERE, "classic.jsonl"), "rb") as fixture:
 
 
 def run(directory, *arguments, stdin=b"", stdout=None):
-    """main() with its arguments, in `directory`, with standard input `stdin`."""
-    out, err = stdout or io.StringIO(), io.StringIO()
-    here = os.getcwd()
-    os.chdir(directory)
-    try:
-        with contextlib.redirect_stdout(out), contextlib.redirect_stderr(err), \
-                unittest.mock.patch("sys.stdin", io.TextIOWrapper(io.BytesIO(stdin))):
-            try:
-                status = plot.main(list(arguments))
-            except SystemExit as exit:
-                status = exit.code
-    finally:
-        os.chdir(here)
-    return subprocess.CompletedProcess(arguments, status, out.getvalue() if stdout is None else "",
-                                       err.getvalue())
+    return run_main(plot.main, directory, arguments, stdin, stdout)
 
 
 class Directory(unittest.TestCase):
