@@ -140,38 +140,54 @@ std::vector<SweepRecord> sweepRecords(std::int32_t vars, const std::string& rati
     return records;
 }
 
-// One size, every ratio from 3 to 6: each generated formula gets the same
-// verdict from solve, from picosat and from the sweep's record of the same
-// trial, whose start state the file names; solve's step count is the
-// sweep's (a clause written wrong would change it), its values satisfy the formula.
+// A cell of generated formulas: each gets the same verdict from solve, from
+// picosat and from the sweep's record of the same trial, whose start state
+// the file names; solve's step count is the sweep's (a clause written wrong
+// would change it), its values satisfy the formula, and so does a planted
+// formula's hidden assignment. A cell's first file names the command that
+// writes it again, model and k included.
+struct Cell {
+    std::int32_t vars, clauses;
+    const char* ratio;
+    const char* model;
+};
+
 class GenerateSolveAgreement : public ::testing::TestWithParam<std::int32_t> {};
 
 TEST_P(GenerateSolveAgreement, SolvePicosatAndSweepAgreeOnEveryFormula) {
-    const std::int32_t vars = GetParam();
+    const std::int32_t n = GetParam();
+    // One size, every ratio from 3 to 6; or 2-hidden 4-SAT above the uniform threshold of 9.93.
+    std::vector<Cell> cells = {{30, 300, "10", " --model 2-hidden --k 4"}};
+    if (n != 0) {
+        cells = {{n, 3 * n, "3", ""},
+                 {n, 4 * n, "4", ""},
+                 {n, 9 * n / 2, "4.5", ""},
+                 {n, 5 * n, "5", ""},
+                 {n, 6 * n, "6", ""}};
+    }
     constexpr std::int32_t kTrials = 10;
     constexpr std::int32_t kSeed = 90210;
-    const std::map<std::string, std::int32_t> ratios = {
-        {"3", 3 * vars}, {"4", 4 * vars}, {"4.5", 9 * vars / 2}, {"5", 5 * vars}, {"6", 6 * vars}};
-    for (const auto& [ratio, clauses] : ratios) {
+    for (const auto& [vars, clauses, ratio, model] : cells) {
         SCOPED_TRACE(std::to_string(vars) + " variables, ratio " + ratio);
         const fs::path work = scratch::directory();
         const ProgramRun generate =
-            run(generateCommand(vars, clauses, kSeed) + " --count " + std::to_string(kTrials) +
-                " --output-dir '" + work.string() + "'");
+            run(generateCommand(vars, clauses, kSeed) + model + " --count " +
+                std::to_string(kTrials) + " --output-dir '" + work.string() + "'");
         ASSERT_EQ(generate.status, 0) << generate.err;
-        const std::vector<SweepRecord> sweep = sweepRecords(vars, ratio, kTrials, kSeed);
+        const std::vector<SweepRecord> sweep = sweepRecords(vars, ratio, kTrials, kSeed, model);
         ASSERT_EQ(sweep.size(), static_cast<std::size_t>(kTrials));
 
         for (std::int32_t trial = 0; trial < kTrials; ++trial) {
             SCOPED_TRACE("trial " + std::to_string(trial));
             char name[128];
-            std::snprintf(name, sizeof name, "satphase-v%d-c%d-s%d-%04d.cnf", vars, clauses, kSeed,
-                          trial);
+            std::snprintf(name, sizeof name, "satphase-%sv%d-c%d-s%d-%04d.cnf",
+                          *model == '\0' ? "" : "2-hidden-k4-", vars, clauses, kSeed, trial);
             const fs::path file = work / name;
             const std::string text = read(file);
-            EXPECT_NE(text.find("\nc start state of this formula: " +
-                                std::to_string(sweep[trial].startState) + "\n"),
-                      std::string::npos);
+            const std::string state =
+                "\nc start state of this formula: " + std::to_string(sweep[trial].startState) +
+                "\n";
+            EXPECT_NE(text.find(state), std::string::npos);
             CnfFormula drawn;
             ASSERT_FALSE(readDimacs(text, drawn));
             ASSERT_EQ(drawn.clauses.size(), static_cast<std::size_t>(clauses));
@@ -190,116 +206,49 @@ TEST_P(GenerateSolveAgreement, SolvePicosatAndSweepAgreeOnEveryFormula) {
                 EXPECT_NE(solve.out.find("\ns UNSATISFIABLE\n"), std::string::npos);
                 EXPECT_EQ(solve.out.find("\nv "), std::string::npos);
             }
+            if (*model != '\0') {
+                EXPECT_TRUE(text.starts_with("c random 4-CNF formula of the 2-hidden model"));
+                const std::size_t planted = text.find("\nc planted: ") + 12;
+                const std::string sigma = "v " + text.substr(planted, text.find('\n', planted));
+                EXPECT_EQ(firstFalseClause(drawn, valuesOf(sigma, vars)), std::nullopt);
+            }
+            if (trial == 0) {
+                const std::string marker = "\nc reproduce it alone: satphase";
+                const std::size_t at = text.find(marker) + marker.size();
+                const ProgramRun rerun = run(kSatphase + text.substr(at, text.find('\n', at) - at));
+                EXPECT_EQ(rerun.out.substr(rerun.out.find(state)), text.substr(text.find(state)));
+            }
         }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, GenerateSolveAgreement, ::testing::Values(20, 50, 80));
+// 0: the 2-hidden cell.
+INSTANTIATE_TEST_SUITE_P(Sizes, GenerateSolveAgreement, ::testing::Values(20, 50, 80, 0));
 
-TEST(GenerateCommand, PlantedFormulasAreTheSweepsTrialsAndNameTheirHiddenAssignment) {
-    // 2-hidden 4-SAT at ratio 10, above the uniform threshold of 9.93: each
-    // formula is satisfied by the assignment on its `c planted:` line and by
-    // its complement, is decided as the sweep's trial of the same cell, and
-    // its rerun line, model and k included, writes it again.
-    const std::string model = " --model 2-hidden --k 4";
-    const ProgramRun generate = run(generateCommand(30, 300, 4321) + model + " --count 4");
-    ASSERT_EQ(generate.status, 0) << generate.err;
-    const std::vector<SweepRecord> sweep = sweepRecords(30, "10", 4, 4321, model);
-    ASSERT_EQ(sweep.size(), 4U);
-    const fs::path work = scratch::directory();
-    std::size_t from = 0;
-    for (std::size_t trial = 0; trial < 4; ++trial) {
-        SCOPED_TRACE("trial " + std::to_string(trial));
-        const std::size_t end = generate.out.find("c random", from + 1);
-        const std::string text = generate.out.substr(from, end - from);
-        from = end;
-        EXPECT_TRUE(text.starts_with("c random 4-CNF formula of the 2-hidden model"));
-        EXPECT_NE(text.find("\nc start state of this formula: " +
-                            std::to_string(sweep[trial].startState) + "\n"),
-                  std::string::npos);
-        const std::size_t planted = text.find("\nc planted: ");
-        ASSERT_NE(planted, std::string::npos);
-        const std::size_t header = text.find('\n', planted + 1);
-        ASSERT_TRUE(text.substr(header).starts_with("\np cnf 30 300\n"));
-        std::istringstream literals(text.substr(planted + 12, header - planted - 12));
-        std::vector<std::int8_t> sigma;
-        std::vector<std::int8_t> complement;
-        for (long long literal = 0; literals >> literal && literal != 0;) {
-            EXPECT_EQ(std::llabs(literal), static_cast<long long>(sigma.size()) + 1);
-            sigma.push_back(literal > 0 ? 1 : 0);
-            complement.push_back(literal > 0 ? 0 : 1);
-        }
-        ASSERT_EQ(sigma.size(), 30U);
-        CnfFormula formula;
-        ASSERT_EQ(readDimacs(text, formula), std::nullopt);
-        const fs::path file = work / ("formula" + std::to_string(trial) + ".cnf");
-        std::ofstream(file, std::ios::binary) << text;
-        EXPECT_EQ(firstFalseClause(formula, sigma), std::nullopt);
-        EXPECT_EQ(firstFalseClause(formula, complement), std::nullopt);
-        const ProgramRun solve = run(kSatphase + " solve '" + file.string() + "'");
-        EXPECT_EQ(solve.status, 10) << solve.err;
-        EXPECT_EQ(sweep[trial].satisfiable, 1);
-        EXPECT_EQ(stepsOf(solve.out), sweep[trial].steps);
-        std::string rerunCommand = kSatphase;
-        rerunCommand.append(" generate --vars 30 --clauses 300").append(model);
-        rerunCommand.append(" --seed ").append(std::to_string(sweep[trial].startState));
-        const ProgramRun rerun = run(rerunCommand);
-        EXPECT_EQ(rerun.out.substr(rerun.out.find("\nc planted")),
-                  text.substr(text.find("\nc planted")));
-    }
-}
-
-TEST(GenerateCommand, FilesHoldWhatStandardOutputGetsAndEachNamesItsOwnRerun) {
+TEST(GenerateCommand, FilesHoldWhatStandardOutputGets) {
     const fs::path work = scratch::directory();
     const std::string command = generateCommand(12, 50, 777) + " --count 3";
     const ProgramRun toStdout = run(command);
-    const ProgramRun toFiles = run(command + " --output-dir '" + (work / "cell").string() + "'");
+    const ProgramRun toFiles = run(command + " --output-dir '" + work.string() + "'");
     ASSERT_EQ(toStdout.status, 0) << toStdout.err;
     ASSERT_EQ(toFiles.status, 0) << toFiles.err;
     EXPECT_EQ(toFiles.out, "");
-
     std::string concatenated;
-    for (int i = 0; i < 3; ++i) {
-        const fs::path file =
-            work / "cell" / ("satphase-v12-c50-s777-000" + std::to_string(i) + ".cnf");
-        const std::string text = read(file);
-        concatenated += text;
-        // Which satphase drew it, for whoever cites the file.
-        EXPECT_NE(
-            text.find(std::string("\nc made by satphase ") + SATPHASE_VERSION_TEXT + ", commit "),
-            std::string::npos);
-        // The comment's command line alone gives this formula again.
-        const std::string marker = "c reproduce it alone: satphase generate";
-        const std::size_t at = text.find(marker);
-        ASSERT_NE(at, std::string::npos);
-        std::string rerunCommand = kSatphase + " generate";
-        rerunCommand += text.substr(at + marker.size(), text.find('\n', at) - at - marker.size());
-        const ProgramRun rerun = run(rerunCommand);
-        EXPECT_EQ(rerun.out.substr(rerun.out.find("\np cnf")), text.substr(text.find("\np cnf")));
+    for (const std::string& name : namesIn(work)) {
+        concatenated += read(work / name);
     }
     EXPECT_EQ(concatenated, toStdout.out);
-    EXPECT_EQ(std::distance(fs::directory_iterator(work / "cell"), fs::directory_iterator()), 3);
+    EXPECT_EQ(namesIn(work).size(), 3U);
+    // Which satphase drew it, for whoever cites the file.
+    EXPECT_NE(toStdout.out.find(std::string("\nc made by satphase ") + SATPHASE_VERSION_TEXT +
+                                ", commit "),
+              std::string::npos);
 }
 
 TEST(GenerateCommand, RefusesTakenNamesAndWritesEveryFileOrNone) {
     const fs::path work = scratch::directory();
     const fs::path directory = work / "out";
     const std::string into = " --output-dir '" + directory.string() + "'";
-
-    const ProgramRun tooFewVars = run(generateCommand(2, 5, 1) + into);
-    EXPECT_EQ(tooFewVars.status, 2);
-    EXPECT_EQ(tooFewVars.err,
-              "satphase: 2 variables and 5 clauses: a clause needs three distinct "
-              "variables, so at least 3 variables\n");
-    const ProgramRun badSeed = run(generateCommand(10, 40, 0) + into);
-    EXPECT_EQ(badSeed.status, 2);
-    EXPECT_EQ(linesOf(badSeed.err).size(), 1U);
-    const ProgramRun classicK = run(generateCommand(10, 40, 1) + " --model classic --k 4" + into);
-    EXPECT_EQ(classicK.status, 2);
-    EXPECT_EQ(classicK.err,
-              "satphase: 10 variables and 40 clauses: classic clauses of 4 literals, but the "
-              "classic model's clauses have 3 literals\n");
-    EXPECT_FALSE(fs::exists(directory));
 
     // A name already taken: refused before anything is written, unless --force.
     fs::create_directories(directory);
@@ -317,11 +266,6 @@ TEST(GenerateCommand, RefusesTakenNamesAndWritesEveryFileOrNone) {
     EXPECT_EQ(namesIn(directory).size(), 3U);
     EXPECT_TRUE(read(taken).starts_with("c random 3-CNF formula"));
 
-    const ProgramRun notADirectory =
-        run(generateCommand(10, 40, 1) + " --output-dir '" + taken.string() + "'");
-    EXPECT_EQ(notADirectory.status, 1);
-    EXPECT_EQ(notADirectory.err, "satphase: " + taken.string() + " is not a directory\n");
-
     // A write the device refuses (here a file-size limit) fails the whole set.
     const fs::path limited = work / "limited";
     const ProgramRun tooLarge = run("ulimit -f 4 && " + generateCommand(100, 400, 1) +
@@ -331,13 +275,6 @@ TEST(GenerateCommand, RefusesTakenNamesAndWritesEveryFileOrNone) {
     EXPECT_NE(tooLarge.err.find(": File too large; no file written\n"), std::string::npos)
         << tooLarge.err;
     EXPECT_TRUE(namesIn(limited).empty());
-
-    // And on standard output: a full device is a failure, found at the flush.
-    const ProgramRun full = run(generateCommand(10, 40, 1) + " > /dev/full");
-    EXPECT_EQ(full.status, 1);
-    EXPECT_EQ(full.err,
-              "satphase: cannot write the formulas to standard output: No space left on "
-              "device\n");
 }
 
 // Ctrl-C while a large set is being written: every temporary file goes, and
@@ -368,40 +305,6 @@ TEST(GenerateCommand, AnInterruptLeavesTheDirectoryEmpty) {
     EXPECT_TRUE(namesIn(directory).empty());
 }
 
-TEST(SolveCommand, ReadsStandardInputAndWrapsLongValueLines) {
-    const fs::path work = scratch::directory();
-    const fs::path file = work / "wide.cnf";
-    std::ofstream(file) << "p cnf 1000 2\n-1000 2 0\n3 -999 0\n";
-    const ProgramRun solve = run(kSatphase + " solve < '" + file.string() + "'");
-    ASSERT_EQ(solve.status, 10) << solve.err;
-    EXPECT_TRUE(solve.out.starts_with("c satphase solve <stdin>\n"));
-    valuesOf(solve.out, 1000);  // a thousand values need more than one 4,096-character line
-}
-
-// Input is bounded however it comes, and a verdict that cannot be written
-// is a failure, not a verdict.
-TEST(SolveCommand, RefusesEndlessInputAndReportsALostVerdict) {
-    const fs::path work = scratch::directory();
-    const std::string tail =
-        ": more than 64 MiB of input, more than any formula this search "
-        "takes needs\n";
-    const ProgramRun zeros = run(kSatphase + " solve /dev/zero");
-    EXPECT_EQ(zeros.status, 1);
-    EXPECT_EQ(zeros.err, "satphase: /dev/zero" + tail);
-    const ProgramRun comments = run("yes c | " + kSatphase + " solve");
-    EXPECT_EQ(comments.status, 1);
-    EXPECT_EQ(comments.err, "satphase: <stdin>" + tail);
-    const ProgramRun directory = run(kSatphase + " solve '" + work.string() + "'");
-    EXPECT_EQ(directory.status, 1);
-    EXPECT_EQ(directory.err, "satphase: " + work.string() + ": a directory, not a DIMACS file\n");
-
-    const fs::path file = work / "one.cnf";
-    std::ofstream(file) << "p cnf 3 1\n1 2 3 0\n";
-    const ProgramRun full = run(kSatphase + " solve '" + file.string() + "' > /dev/full");
-    EXPECT_EQ(full.status, 1);
-    EXPECT_EQ(full.err, "satphase: cannot write to standard output: No space left on device\n");
-}
-
 // The classic report, byte for byte, also when the stack is far smaller than
 // the search's depth would need for formulas held on it.
 TEST(ClassicProgram, PrintsTheExpectedReportWithA1MiBStack) {
@@ -411,44 +314,97 @@ TEST(ClassicProgram, PrintsTheExpectedReportWithA1MiBStack) {
     EXPECT_TRUE(report.out == read(SATPHASE_EXPECTED_REPORT)) << "the report differs";
 }
 
-// What the help and the classic program's failures print: each piece in
-// order on standard output, and on standard error one line naming what is
-// wrong, or nothing at all.
-TEST(ClassicProgram, HelpRefusalsAndFailedWrites) {
+// What the help and every command's refusals and failed writes print: each
+// piece in order on standard output, and on standard error one line naming
+// what is wrong, or nothing at all. Run in a scratch directory, with the
+// program as S and the hand-written files of tests/dimacs in $D.
+TEST(Program, HelpRefusalsAndFailedWrites) {
     const struct {
-        const char* arguments;
+        const char* command;
         int status;
         std::vector<std::string> out, err;
     } cases[] = {
-        {" --help", 0, {"Measures how hard", "Without arguments", "sweep"}, {}},
-        {" -h", 0, {"Measures how hard"}, {}},
-        {" sweep --help", 0, {"Usage: satphase sweep", "--vars", "--resume"}, {}},
-        {" --fast", 2, {}, {"--fast"}},
-        {" --help extra", 2, {}, {"extra"}},
-        {" --help > /dev/full", 1, {}, {"cannot write the help"}},
-        {" > /dev/full", 1, {}, {"cannot write", "No space left"}},
-        {" | head -n 3", 0, {"Num of vars : 10\n-\nClause per variable"}, {}},
+        {"S --help", 0, {"Measures how hard", "Without arguments", "sweep"}, {}},
+        {"S -h", 0, {"Measures how hard"}, {}},
+        {"S sweep --help", 0, {"Usage: satphase sweep", "--vars", "--resume"}, {}},
+        {"S --fast", 2, {}, {"--fast"}},
+        {"S --help extra", 2, {}, {"extra"}},
+        {"S --help > /dev/full", 1, {}, {"cannot write the help"}},
+        {"S > /dev/full", 1, {}, {"cannot write", "No space left"}},
+        {"S | head -n 3", 0, {"Num of vars : 10\n-\nClause per variable"}, {}},
+        // generate: the refusals before any work, and a full device found at the flush.
+        {"S generate --vars 2 --clauses 5 --output-dir out",
+         2,
+         {},
+         {"satphase: 2 variables and 5 clauses: a clause needs three distinct variables, so at "
+          "least 3 variables\n"}},
+        {"S generate --vars 10 --clauses 40 --seed 0 --output-dir out", 2, {}, {"--seed"}},
+        {"S generate --vars 10 --clauses 40 --model classic --k 4 --output-dir out",
+         2,
+         {},
+         {"satphase: 10 variables and 40 clauses: classic clauses of 4 literals, but the classic "
+          "model's clauses have 3 literals\n"}},
+        {"S generate --vars 10 --clauses 40 --output-dir $D/uf20-layout.cnf",
+         1,
+         {},
+         {"uf20-layout.cnf is not a directory\n"}},
+        {"S generate --vars 10 --clauses 40 > /dev/full",
+         1,
+         {},
+         {"satphase: cannot write the formulas to standard output: No space left on device\n"}},
+        // solve: input bounded however it comes; a verdict that cannot be written
+        // is a failure, not a verdict; hand-written files refused at the line
+        // of the problem (the reader's tests hold the rest).
+        {"S solve /dev/zero", 1, {}, {"satphase: /dev/zero: more than 64 MiB of input"}},
+        {"yes c | S solve", 1, {}, {"satphase: <stdin>: more than 64 MiB of input"}},
+        {"S solve .", 1, {}, {"satphase: .: a directory, not a DIMACS file\n"}},
+        {"S solve $D/uf20-layout.cnf > /dev/full",
+         1,
+         {},
+         {"satphase: cannot write to standard output: No space left on device\n"}},
+        {"S solve --solver walksat $D/uf20-layout.cnf", 2, {}, {"walksat"}},
+        {"cd $D && S solve no-header.cnf",
+         1,
+         {},
+         {"satphase: no-header.cnf:2: no 'p cnf' header before the clauses\n"}},
+        {"cd $D && S solve too-many-clauses.cnf",
+         1,
+         {},
+         {"satphase: too-many-clauses.cnf:5: more clauses than the header's 2\n"}},
+        {"cd $D && S solve too-few-clauses.cnf",
+         1,
+         {},
+         {"satphase: too-few-clauses.cnf:2: the header declares 3 clauses, but 2 follow\n"}},
+        {"cd $D && S solve over-limit.cnf",
+         1,
+         {},
+         {"satphase: over-limit.cnf:2: 1001 variables, more than this search takes (at most "
+          "1000)\n"}},
     };
+    const fs::path work = scratch::directory();
+    const std::string shell = "cd '" + work.string() + "' && D='" + SATPHASE_DIMACS_FILES +
+                              "' && S() { " + kQuietSatphase + " \"$@\"; } && ";
     for (const auto& c : cases) {
-        const ProgramRun result = run(kQuietSatphase + c.arguments);
-        EXPECT_EQ(result.status, c.status) << c.arguments;
+        const ProgramRun result = run(shell + c.command);
+        EXPECT_EQ(result.status, c.status) << c.command;
         for (const std::string* text : {&result.out, &result.err}) {
             std::size_t at = 0;
             for (const std::string& piece : text == &result.out ? c.out : c.err) {
                 at = text->find(piece, at);
-                EXPECT_NE(at, std::string::npos) << c.arguments << ": " << piece << " in " << *text;
+                EXPECT_NE(at, std::string::npos) << c.command << ": " << piece << " in " << *text;
             }
         }
         if (c.out.empty()) {
-            EXPECT_EQ(result.out, "") << c.arguments;
+            EXPECT_EQ(result.out, "") << c.command;
         }
         if (c.err.empty()) {
-            EXPECT_EQ(result.err, "") << c.arguments;
+            EXPECT_EQ(result.err, "") << c.command;
         } else {
-            EXPECT_TRUE(result.err.starts_with("satphase: ") && linesOf(result.err).size() == 1)
-                << c.arguments << ": " << result.err;
+            EXPECT_TRUE(result.err.starts_with("satphase") && linesOf(result.err).size() == 1)
+                << c.command << ": " << result.err;
         }
     }
+    EXPECT_EQ(namesIn(work), std::vector<std::string>{});  // no output directory made
     const std::string version =
         std::regex_replace(std::string(SATPHASE_VERSION_TEXT), std::regex("\\."), "\\.");
     const ProgramRun versionRun = run(kSatphase + " --version");
@@ -459,39 +415,34 @@ TEST(ClassicProgram, HelpRefusalsAndFailedWrites) {
 }
 
 // Hand-written files in tests/dimacs: every accepted form, the step counts
-// showing the clauses arrive in file order, and refusals as the program
-// reports them, at the line of the problem (the reader's tests hold the rest).
+// showing the clauses arrive in file order, a thousand values on more than
+// one 4,096-character line, and the other solvers naming their cost in its
+// own unit (the counts traced by hand in the dpll tests).
 TEST(SolveCommand, HandWrittenFiles) {
     const struct {
-        const char* name;
+        const char *name, *arguments;
         int status;
-        std::uint64_t steps;
-        const char* refusal;
+        const char* piece;
     } cases[] = {
-        {"uf20-layout", 10, 144, ""},
-        {"layout-mix", 20, 14, ""},
-        {"mixed-lengths", 10, 10, ""},
-        {"simplified", 20, 14, ""},
-        {"empty-clause", 20, 0, ""},
-        {"no-variables", 10, 0, ""},
-        {"no-header", 1, 0, ":2: no 'p cnf' header before the clauses"},
-        {"too-many-clauses", 1, 0, ":5: more clauses than the header's 2"},
-        {"too-few-clauses", 1, 0, ":2: the header declares 3 clauses, but 2 follow"},
-        {"over-limit", 1, 0, ":2: 1001 variables, more than this search takes (at most 1000)"},
+        {"uf20-layout", "", 10, "\nc steps 144\n"},
+        {"layout-mix", "", 20, "\nc steps 14\n"},
+        {"mixed-lengths", "", 10, "\nc steps 10\n"},
+        {"simplified", "", 20, "\nc steps 14\n"},
+        {"empty-clause", "", 20, "\nc steps 0\n"},
+        {"no-variables", "", 10, "\nc steps 0\n"},
+        {"wide", "< ", 10, "c satphase solve <stdin>\n"},
+        {"layout-mix", "--solver dpll ", 20, "\nc solver dpll\nc branches 3\nc propagations 4\n"},
+#ifdef SATPHASE_HAVE_CADICAL
+        {"uf20-layout", "--solver cdcl ", 10, "\nc solver cdcl\nc conflicts 0\n"},
+#endif
     };
     for (const auto& c : cases) {
         const std::string name = std::string(c.name) + ".cnf";
-        std::string command = std::string("cd '") + SATPHASE_DIMACS_FILES + "' && ";
-        command.append(kSatphase).append(" solve ").append(name);
-        const ProgramRun solve = run(command);
+        const ProgramRun solve = run(std::string("cd '") + SATPHASE_DIMACS_FILES + "' && " +
+                                     kSatphase + " solve " + c.arguments + name);
         EXPECT_EQ(solve.status, c.status) << name << ": " << solve.err;
-        if (c.status == 1) {
-            EXPECT_EQ(solve.out, "") << name;
-            EXPECT_EQ(solve.err, "satphase: " + name + c.refusal + "\n");
-            continue;
-        }
         EXPECT_EQ(solve.err, "") << name;
-        EXPECT_EQ(stepsOf(solve.out), c.steps) << name;
+        EXPECT_NE(solve.out.find(c.piece), std::string::npos) << name << ": " << solve.out;
         const std::string verdict = c.status == 10 ? "\ns SATISFIABLE\n" : "\ns UNSATISFIABLE\n";
         EXPECT_NE(solve.out.find(verdict), std::string::npos) << name;
         if (c.status == 10) {
@@ -503,22 +454,6 @@ TEST(SolveCommand, HandWrittenFiles) {
             EXPECT_TRUE(solve.out.ends_with(verdict)) << name;
         }
     }
-}
-
-// Another solver decides the same file: its name and its cost in its own unit
-// (the counts traced by hand in the dpll tests), the same verdict.
-TEST(SolveCommand, OtherSolversNameTheirCost) {
-    const std::string files = std::string("cd '") + SATPHASE_DIMACS_FILES + "' && " + kSatphase;
-    const ProgramRun dpll = run(files + " solve --solver dpll layout-mix.cnf");
-    EXPECT_EQ(dpll.status, 20) << dpll.err;
-    EXPECT_NE(dpll.out.find("c solver dpll\nc branches 3\nc propagations 4\n"), std::string::npos)
-        << dpll.out;
-#ifdef SATPHASE_HAVE_CADICAL
-    const ProgramRun cdcl = run(files + " solve --solver cdcl uf20-layout.cnf");
-    EXPECT_EQ(cdcl.status, 10) << cdcl.err;
-    EXPECT_NE(cdcl.out.find("c solver cdcl\nc conflicts 0\n"), std::string::npos) << cdcl.out;
-#endif
-    EXPECT_EQ(run(files + " solve --solver walksat uf20-layout.cnf").status, 2);
 }
 
 // A file the program did not write is never replaced: sweep and merge leave
