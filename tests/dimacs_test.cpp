@@ -15,23 +15,13 @@
 #include "formula/cnf_formula.h"
 #include "random/cnf_generator.h"
 #include "random/random_stream.h"
+#include "test_support.h"
 
 namespace {
 
 using Clauses = std::vector<std::vector<int>>;
 
-// The clauses in DIMACS numbering: variable v as v + 1, negated as -(v + 1).
-Clauses clausesOf(const CnfFormula& formula) {
-    Clauses clauses;
-    for (const CnfClause& clause : formula.clauses) {
-        std::vector<int>& numbers = clauses.emplace_back();
-        for (std::int32_t k = 0; k < clause.size; ++k) {
-            const int number = variableOf(clause.lits[k]) + 1;
-            numbers.push_back(isNegated(clause.lits[k]) ? -number : number);
-        }
-    }
-    return clauses;
-}
+const auto clausesOf = test_support::dimacsClauses;
 
 CnfFormula readOrFail(std::string_view text) {
     CnfFormula formula;

@@ -11,20 +11,12 @@
 #include "random/planted_generator.h"
 #include "random/uniform_generator.h"
 #include "solver/trail_search.h"
+#include "test_support.h"
 
 namespace {
 
-// Literals in DIMACS numbering, clause after clause.
-std::vector<int> dimacsOf(const CnfFormula& formula) {
-    std::vector<int> numbers;
-    for (const CnfClause& clause : formula.clauses) {
-        for (std::int32_t k = 0; k < clause.size; ++k) {
-            const int number = variableOf(clause.lits[k]) + 1;
-            numbers.push_back(isNegated(clause.lits[k]) ? -number : number);
-        }
-    }
-    return numbers;
-}
+using test_support::dimacsClauses;
+using Clauses = std::vector<std::vector<int>>;
 
 TEST(UniformModel, ClausesSpreadEvenlyOverTheVariablesAndBothSigns) {
     // 10,000 clauses over 20 variables for each k. The variable counts are
@@ -75,12 +67,12 @@ TEST(FormulaModels, AStartStateFixesEveryClauseAndTheHiddenAssignment) {
     RandomStream uniform(64540);
     ASSERT_TRUE(source.draw(FormulaModel::Uniform, 3, 4, 2, uniform, formula));
     EXPECT_TRUE(source.hidden().empty());
-    EXPECT_EQ(dimacsOf(formula), (std::vector<int>{-1, -3, 4, -2, -4, -3}));
+    EXPECT_EQ(dimacsClauses(formula), (Clauses{{-1, -3, 4}, {-2, -4, -3}}));
     RandomStream planted(64540);
     ASSERT_TRUE(source.draw(FormulaModel::TwoHidden, 2, 10, 3, planted, formula));
     EXPECT_EQ(std::vector<std::int8_t>(source.hidden().begin(), source.hidden().end()),
               (std::vector<std::int8_t>{0, 1, 0, 1, 0, 1, 0, 1, 1, 1}));
-    EXPECT_EQ(dimacsOf(formula), (std::vector<int>{-4, -1, 1, 6, 7, -5}));
+    EXPECT_EQ(dimacsClauses(formula), (Clauses{{-4, -1}, {1, 6}, {7, -5}}));
 }
 
 TEST(PlantedModels, TheHiddenAssignmentsSatisfyEveryClauseAndOnlyPlantingFavoursThem) {

@@ -352,6 +352,19 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
          1,
          {},
          {"satphase: cannot write the formulas to standard output: No space left on device\n"}},
+        // sweep: one of each kind of refusal (every message: sweep_test.cpp,
+        // models_test.cpp, cdcl_test.cpp); the output file is never made.
+        {"S sweep --output out --vars 10,x", 2, {}, {"'x' is not a whole number"}},
+        {"S sweep --output out --vars 3 --ratios 3", 2, {}, {"only 8 distinct clauses exist"}},
+        {"S sweep --output out --ratios 4.1234567", 2, {}, {"six places"}},
+        {"S sweep --output out --trials 0", 2, {}, {"Value 0 not in range"}},
+        {"S sweep --output out --seed 2147483647", 2, {}, {"not in range"}},
+        {"S sweep --output out --format xml", 2, {}, {"not in {table,csv,jsonl}"}},
+        {"S sweep --output out --per-formula", 2, {}, {"per-formula needs"}},
+        {"S sweep --output out --model classic --k 4", 2, {}, {"classic model's clauses have 3"}},
+        {"S sweep --output out extra", 2, {}, {"not expected: extra"}},
+        {"S sweep --output out --check", 2, {}, {"--check reads the CSV or JSON Lines"}},
+        {"S sweep --output out --solver splitting,simplex", 2, {}, {"'simplex' is not a solver"}},
         // solve: input bounded however it comes; a verdict that cannot be written
         // is a failure, not a verdict; hand-written files refused at the line
         // of the problem (the reader's tests hold the rest).

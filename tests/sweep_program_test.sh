@@ -76,30 +76,6 @@ shards)
     [ $status -eq 1 ] && [ ! -s stdout ] && [ ! -e out.txt ] && grep -q 's1.jsonl: named more than once' stderr ||
         fail "merge with a shard named twice: $status $(cat stderr)"
     ;;
-refusals)
-    # Each bad request: one line on standard error, status 2, nothing written; one
-    # of each kind here (every message: sweep_test.cpp, models_test.cpp, cdcl_test.cpp).
-    check() {
-        local pattern=$1
-        shift
-        local status=0
-        "$satphase" sweep --output out.txt "$@" >stdout 2>stderr || status=$?
-        [ $status -eq 2 ] || fail "$* exited $status"
-        [ "$(wc -l <stderr)" -eq 1 ] && grep -q -- "$pattern" stderr || fail "$*: $(cat stderr)"
-        [ ! -s stdout ] && [ ! -e out.txt ] || fail "$* wrote output"
-    }
-    check "'x' is not a whole number" --vars 10,x
-    check 'only 8 distinct clauses exist' --vars 3 --ratios 3
-    check 'at most 6 places\|six places' --ratios 4.1234567
-    check 'Value 0 not in range' --trials 0
-    check 'not in range' --seed 2147483647
-    check 'not in {table,csv,jsonl}' --format xml
-    check 'per-formula needs' --per-formula
-    check "the classic model's clauses have 3 literals" --model classic --k 4
-    check 'not expected: extra' extra
-    check '--check reads the CSV or JSON Lines' --check
-    check "'simplex' is not a solver" --solver splitting,simplex
-    ;;
 full)
     # The first failed write ends the sweep, with the system's reason.
     status=0

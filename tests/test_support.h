@@ -21,42 +21,60 @@
 
 namespace test_support {
 
-// The formula written as describe() writes it, "(~0, 1, 2); (); (3)", ~
-// marking a negated literal; its clauses through Clause::addLiteral.
-inline Formula formulaOf(std::int32_t numVars, std::string text) {
+// The clauses written as describe() writes them, "(~0, 1, 2); (); (3)", ~
+// marking a negated literal: (variable, negated) pairs in the order written.
+inline std::vector<std::vector<std::pair<int, bool>>> clausesIn(std::string text) {
     std::replace_if(
         text.begin(), text.end(), [](char c) { return std::strchr("(),", c); }, ' ');
+    std::vector<std::vector<std::pair<int, bool>>> clauses;
+    std::istringstream in(text);
+    for (std::string clause; std::getline(in, clause, ';');) {
+        std::istringstream literals(clause);
+        clauses.emplace_back();
+        for (std::string lit; literals >> lit;) {
+            clauses.back().emplace_back(std::stoi(lit.substr(lit[0] == '~')), lit[0] == '~');
+        }
+    }
+    return clauses;
+}
+
+// The classic formula of that text, its clauses through Clause::addLiteral.
+inline Formula formulaOf(std::int32_t numVars, const std::string& text) {
     Formula formula;
     formula.numVars = numVars;
-    std::istringstream clauses(text);
-    for (std::string clause; std::getline(clauses, clause, ';');) {
+    for (const auto& clause : clausesIn(text)) {
         Clause& added = formula.clauses[++formula.lastClause];
-        std::istringstream literals(clause);
-        for (std::string lit; literals >> lit;) {
-            const bool negated = lit[0] == '~';
-            added.addLiteral(std::stoi(lit.substr(negated ? 1 : 0)), negated ? 1 : 0);
+        for (const auto& [variable, negated] : clause) {
+            added.addLiteral(variable, negated ? 1 : 0);
         }
     }
     return formula;
 }
 
-// The same text as the engines' formula, "(~0, 1); (2)", its literals in
-// the order written.
-inline CnfFormula cnfOf(std::int32_t numVars, std::string text) {
-    std::replace_if(
-        text.begin(), text.end(), [](char c) { return std::strchr("(),", c); }, ' ');
+// The engines' formula of that text.
+inline CnfFormula cnfOf(std::int32_t numVars, const std::string& text) {
     CnfFormula formula;
     formula.numVars = numVars;
-    std::istringstream clauses(text);
-    for (std::string clause; std::getline(clauses, clause, ';');) {
+    for (const auto& clause : clausesIn(text)) {
         CnfClause& added = formula.clauses.emplace_back();
-        std::istringstream literals(clause);
-        for (std::string lit; literals >> lit;) {
-            added.lits[added.size++] =
-                makeCnfLiteral(std::stoi(lit.substr(lit[0] == '~')), lit[0] == '~');
+        for (const auto& [variable, negated] : clause) {
+            added.lits[added.size++] = makeCnfLiteral(variable, negated);
         }
     }
     return formula;
+}
+
+// The clauses in DIMACS numbering: variable v as v + 1, negated as -(v + 1).
+inline std::vector<std::vector<int>> dimacsClauses(const CnfFormula& formula) {
+    std::vector<std::vector<int>> clauses;
+    for (const CnfClause& clause : formula.clauses) {
+        std::vector<int>& numbers = clauses.emplace_back();
+        for (std::int32_t k = 0; k < clause.size; ++k) {
+            const int number = variableOf(clause.lits[k]) + 1;
+            numbers.push_back(isNegated(clause.lits[k]) ? -number : number);
+        }
+    }
+    return clauses;
 }
 
 // The clauses as "(~0, 1, 2); (3, ~4, 5)", ~ marking a negated literal.
