@@ -1,6 +1,7 @@
 // satphase run as a user runs it: the classic report and the help; generate
 // and solve against picosat, against the sweep's per-formula records, on
 // their own output and on hand-written files.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,6 +29,8 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+using ::testing::HasSubstr;
 
 struct ProgramRun {
     int status = -1;
@@ -187,7 +190,7 @@ TEST_P(GenerateSolveAgreement, SolvePicosatAndSweepAgreeOnEveryFormula) {
             const std::string state =
                 "\nc start state of this formula: " + std::to_string(sweep[trial].startState) +
                 "\n";
-            EXPECT_NE(text.find(state), std::string::npos);
+            EXPECT_THAT(text, HasSubstr(state));
             CnfFormula drawn;
             ASSERT_FALSE(readDimacs(text, drawn));
             ASSERT_EQ(drawn.clauses.size(), static_cast<std::size_t>(clauses));
@@ -200,10 +203,10 @@ TEST_P(GenerateSolveAgreement, SolvePicosatAndSweepAgreeOnEveryFormula) {
             EXPECT_EQ(solve.status == 10 ? 1 : 0, sweep[trial].satisfiable);
             EXPECT_EQ(stepsOf(solve.out), sweep[trial].steps);
             if (solve.status == 10) {
-                EXPECT_NE(solve.out.find("\ns SATISFIABLE\n"), std::string::npos);
+                EXPECT_THAT(solve.out, HasSubstr("\ns SATISFIABLE\n"));
                 EXPECT_EQ(firstFalseClause(drawn, valuesOf(solve.out, vars)), std::nullopt);
             } else {
-                EXPECT_NE(solve.out.find("\ns UNSATISFIABLE\n"), std::string::npos);
+                EXPECT_THAT(solve.out, HasSubstr("\ns UNSATISFIABLE\n"));
                 EXPECT_EQ(solve.out.find("\nv "), std::string::npos);
             }
             if (*model != '\0') {
@@ -240,9 +243,8 @@ TEST(GenerateCommand, FilesHoldWhatStandardOutputGets) {
     EXPECT_EQ(concatenated, toStdout.out);
     EXPECT_EQ(namesIn(work).size(), 3U);
     // Which satphase drew it, for whoever cites the file.
-    EXPECT_NE(toStdout.out.find(std::string("\nc made by satphase ") + SATPHASE_VERSION_TEXT +
-                                ", commit "),
-              std::string::npos);
+    EXPECT_THAT(toStdout.out, HasSubstr(std::string("\nc made by satphase ") +
+                                        SATPHASE_VERSION_TEXT + ", commit "));
 }
 
 TEST(GenerateCommand, RefusesTakenNamesAndWritesEveryFileOrNone) {
@@ -272,8 +274,7 @@ TEST(GenerateCommand, RefusesTakenNamesAndWritesEveryFileOrNone) {
                                     " --count 3 --output-dir '" + limited.string() + "'");
     EXPECT_EQ(tooLarge.status, 1);
     EXPECT_TRUE(tooLarge.err.starts_with("satphase: cannot write ")) << tooLarge.err;
-    EXPECT_NE(tooLarge.err.find(": File too large; no file written\n"), std::string::npos)
-        << tooLarge.err;
+    EXPECT_THAT(tooLarge.err, HasSubstr(": File too large; no file written\n")) << tooLarge.err;
     EXPECT_TRUE(namesIn(limited).empty());
 }
 
@@ -455,9 +456,9 @@ TEST(SolveCommand, HandWrittenFiles) {
                                      kSatphase + " solve " + c.arguments + name);
         EXPECT_EQ(solve.status, c.status) << name << ": " << solve.err;
         EXPECT_EQ(solve.err, "") << name;
-        EXPECT_NE(solve.out.find(c.piece), std::string::npos) << name << ": " << solve.out;
+        EXPECT_THAT(solve.out, HasSubstr(c.piece)) << name << ": " << solve.out;
         const std::string verdict = c.status == 10 ? "\ns SATISFIABLE\n" : "\ns UNSATISFIABLE\n";
-        EXPECT_NE(solve.out.find(verdict), std::string::npos) << name;
+        EXPECT_THAT(solve.out, HasSubstr(verdict)) << name;
         if (c.status == 10) {
             CnfFormula formula;
             ASSERT_FALSE(readDimacs(read(fs::path(SATPHASE_DIMACS_FILES) / name), formula));
@@ -483,8 +484,7 @@ TEST(SweepAndMerge, NeverWriteOverAFileTheyDidNotWrite) {
     for (const std::string& writer : {sweep + " --format csv --output ", merge}) {
         const ProgramRun refused = run(writer + "'" + theirs.string() + "'");
         EXPECT_EQ(refused.status, 2) << writer;
-        EXPECT_NE(refused.err.find("conf.json: exists and is no output of satphase"),
-                  std::string::npos)
+        EXPECT_THAT(refused.err, HasSubstr("conf.json: exists and is no output of satphase"))
             << refused.err;
         EXPECT_EQ(read(theirs), "{\"api_token\":\"x\"}\n");
         const fs::path ours = work / "ours.csv";

@@ -1,5 +1,7 @@
 #include "platform/safe_file.h"
 
+#include <gmock/gmock.h>
+
 #include <csignal>
 
 #include "scratch.h"
@@ -9,6 +11,8 @@
 #endif
 
 namespace {
+
+using ::testing::HasSubstr;
 
 namespace fs = std::filesystem;
 using scratch::namesIn;
@@ -20,7 +24,7 @@ TEST(SafeFile, ReplacesAFileOnlyWhenAskedAndLeavesNoTemporary) {
     EXPECT_FALSE(writeFileAtomically(target, "first\n", false));
     const std::optional<std::string> refused = writeFileAtomically(target, "second\n", false);
     ASSERT_TRUE(refused);
-    EXPECT_NE(refused->find(target.string()), std::string::npos) << *refused;
+    EXPECT_THAT(*refused, HasSubstr(target.string())) << *refused;
     EXPECT_EQ(scratch::read(target), "first\n");
     EXPECT_FALSE(writeFileAtomically(target, "third\n", true));
     EXPECT_EQ(scratch::read(target), "third\n");
@@ -34,7 +38,7 @@ TEST(SafeFile, ReplacesAFileOnlyWhenAskedAndLeavesNoTemporary) {
 
     const std::optional<std::string> missing = writeFileAtomically(directory / "no/x", "", true);
     ASSERT_TRUE(missing);
-    EXPECT_NE(missing->find("No such file or directory"), std::string::npos) << *missing;
+    EXPECT_THAT(*missing, HasSubstr("No such file or directory")) << *missing;
 }
 
 #if !defined(_WIN32)
@@ -111,7 +115,7 @@ TEST(SafeFileSet, UndoesARenameThatFailsPartWay) {
         fs::create_directories(folder / "f2" / "inside");
         const std::optional<std::string> problem = set.commit();
         ASSERT_TRUE(problem);
-        EXPECT_NE(problem->find((folder / "f2").string()), std::string::npos) << *problem;
+        EXPECT_THAT(*problem, HasSubstr((folder / "f2").string())) << *problem;
         EXPECT_EQ(namesIn(folder), (replace ? Names{"f1", "f2"} : Names{"f2"}));
         if (replace) {
             EXPECT_EQ(scratch::read(folder / "f1"), "old\n");

@@ -1,5 +1,6 @@
 // A sweep's files read back: the record schema, the one reader that --resume,
 // --check and merge share, the output's lock, and stopping.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,6 +28,8 @@
 #include "test_support.h"
 
 namespace {
+
+using ::testing::HasSubstr;
 
 namespace fs = std::filesystem;
 
@@ -115,11 +118,10 @@ TEST(RecordSchema, HeadersAreTheDocumentedOnesAndEveryColumnReadsBackItsOwnValue
     definition.k = 4;
     EXPECT_EQ(outputPreamble(OutputFormat::Csv, definition),
               "cell,vars,clauses,ratio,model,k,trial,start_state,satisfiable,steps\n");
-    EXPECT_NE(outputPreamble(OutputFormat::JsonLines, definition, Shard{2, 3})
-                  .find("\"per_formula\":true,\"model\":\"uniform\",\"k\":4,\"shard\":\"2/3\","
-                        "\"version\":\"" +
-                        std::string(programVersion()) + "\",\"commit\":\""),
-              std::string::npos);
+    EXPECT_THAT(outputPreamble(OutputFormat::JsonLines, definition, Shard{2, 3}),
+                HasSubstr("\"per_formula\":true,\"model\":\"uniform\",\"k\":4,\"shard\":\"2/3\","
+                          "\"version\":\"" +
+                          std::string(programVersion()) + "\",\"commit\":\""));
 
     // Every column of a cell record holds its own value: all differ here.
     definition = smallSweep(false);
@@ -238,8 +240,8 @@ TEST_F(SweepFiles, ResumeKeepsWhatItsSweepWroteAndRefusesAllElseUntouched) {
     edits[4] = edited(edits[4], "start_state", "12345");
     const auto read = kept(joinedLines(edits), definition, OutputFormat::JsonLines);
     ASSERT_TRUE(std::holds_alternative<KeptProblem>(read));
-    EXPECT_NE(std::get<KeptProblem>(read).message.find("out:5: cell 0 trial 3 starts at state"),
-              std::string::npos);
+    EXPECT_THAT(std::get<KeptProblem>(read).message,
+                HasSubstr("out:5: cell 0 trial 3 starts at state"));
     std::swap(lines[2], lines[3]);
     EXPECT_EQ(cellsKept(joinedLines(lines)), -1);
 }
@@ -286,9 +288,8 @@ TEST_F(SweepFiles, CheckResumeAndMergeJudgeATornTailAlike) {
         std::get<KeptOutput>(kept(torn, definition, OutputFormat::JsonLines, shard));
     EXPECT_EQ(resumed.cells, 2);
     EXPECT_EQ(resumed.bytes, complete.size());
-    EXPECT_NE(mergeProblems({torn, written(definition, OutputFormat::JsonLines, Shard{2, 2})})
-                  .find("shard0:4: record cut off mid-line (torn)"),
-              std::string::npos);
+    EXPECT_THAT(mergeProblems({torn, written(definition, OutputFormat::JsonLines, Shard{2, 2})}),
+                HasSubstr("shard0:4: record cut off mid-line (torn)"));
 }
 
 // Shards merged, one of them from an older version without version keys:
@@ -315,7 +316,7 @@ TEST_F(SweepFiles, MergeJoinsShardsIntoTheWholeSweep) {
         ASSERT_TRUE(merged.problems.empty()) << merged.problems.front();
         EXPECT_EQ(merged.output, written(definition, format));
         ASSERT_EQ(merged.warnings.size(), 1U);
-        EXPECT_NE(merged.warnings[0].find("different versions"), std::string::npos);
+        EXPECT_THAT(merged.warnings[0], HasSubstr("different versions"));
     }
 }
 
@@ -339,9 +340,9 @@ TEST_F(SweepFiles, SolverRecordsRoundTripAndAreNoOtherSweepsRecords) {
     const std::string whole = written(definition, OutputFormat::JsonLines);
     std::vector<std::string> lines = test_support::lines(whole);
     ASSERT_EQ(lines.size(), 1U + 4U * 2U);
-    EXPECT_NE(lines[3].find("\"cell\":1,"), std::string::npos);
-    EXPECT_NE(lines[3].find("\"solver\":\"dpll\",\"cost_unit\":\"branches\""), std::string::npos);
-    EXPECT_NE(lines[4].find("\"solver\":\"splitting\",\"cost_unit\":\"steps\""), std::string::npos);
+    EXPECT_THAT(lines[3], HasSubstr("\"cell\":1,"));
+    EXPECT_THAT(lines[3], HasSubstr("\"solver\":\"dpll\",\"cost_unit\":\"branches\""));
+    EXPECT_THAT(lines[4], HasSubstr("\"solver\":\"splitting\",\"cost_unit\":\"steps\""));
     const auto cellsKept = [&](const std::string& text, const SweepDefinition& as) {
         const auto read = kept(text, as, OutputFormat::JsonLines);
         return std::holds_alternative<KeptOutput>(read) ? std::get<KeptOutput>(read).cells : -1;
@@ -373,9 +374,8 @@ TEST_F(SweepFiles, SolverRecordsRoundTripAndAreNoOtherSweepsRecords) {
     EXPECT_EQ(cellsKept(written(smallSweep(false), OutputFormat::JsonLines), definition), -1);
 
     // As a table: per size one table per solver, named with its unit.
-    EXPECT_NE(written(definition, OutputFormat::Table)
-                  .find("Solver : dpll (cost in branches)\nNum of vars : 10\n"),
-              std::string::npos);
+    EXPECT_THAT(written(definition, OutputFormat::Table),
+                HasSubstr("Solver : dpll (cost in branches)\nNum of vars : 10\n"));
 }
 
 TEST_F(SweepFiles, MergeNamesEveryProblemAndWritesNothing) {
@@ -384,29 +384,25 @@ TEST_F(SweepFiles, MergeNamesEveryProblemAndWritesNothing) {
     for (std::int32_t i = 1; i <= 2; ++i) {
         shards.push_back(written(definition, OutputFormat::JsonLines, Shard{i, 2}));
     }
-    EXPECT_NE(mergeProblems({shards[0]}).find("cells 1, 3 (shard 2 of 2) are in none"),
-              std::string::npos);
+    EXPECT_THAT(mergeProblems({shards[0]}), HasSubstr("cells 1, 3 (shard 2 of 2) are in none"));
     const std::string twice = mergeProblems({shards[0], shards[1], shards[1]});
-    EXPECT_NE(twice.find("cell 1 trial 0 is in both "), std::string::npos) << twice;
-    EXPECT_NE(twice.find("shard1:2 and "), std::string::npos);
+    EXPECT_THAT(twice, HasSubstr("cell 1 trial 0 is in both ")) << twice;
+    EXPECT_THAT(twice, HasSubstr("shard1:2 and "));
     std::vector<std::string> lines = test_support::lines(shards[1]);
     // A cell missing one formula.
-    EXPECT_NE(mergeProblems({shards[0], joinedLines({lines.begin(), lines.end() - 1})})
-                  .find("cell 3: only 4 of 5 formulas"),
-              std::string::npos);
+    EXPECT_THAT(mergeProblems({shards[0], joinedLines({lines.begin(), lines.end() - 1})}),
+                HasSubstr("cell 3: only 4 of 5 formulas"));
     // An edited start state, and a shard of a sweep with other trials.
     lines[3] = edited(lines[3], "start_state", "99");
-    EXPECT_NE(mergeProblems({shards[0], joinedLines(lines)})
-                  .find("shard1:4: cell 1 trial 2 "
-                        "does not start at state"),
-              std::string::npos);
+    EXPECT_THAT(mergeProblems({shards[0], joinedLines(lines)}),
+                HasSubstr("shard1:4: cell 1 trial 2 "
+                          "does not start at state"));
     SweepDefinition more = definition;
     more.trials = 6;
-    EXPECT_NE(mergeProblems({shards[0], written(more, OutputFormat::JsonLines, Shard{2, 2})})
-                  .find("from another sweep"),
-              std::string::npos);
-    EXPECT_NE(mergeProblems({shards[0], shards[1]}, OutputFormat::Table).find("not a table"),
-              std::string::npos);
+    EXPECT_THAT(mergeProblems({shards[0], written(more, OutputFormat::JsonLines, Shard{2, 2})}),
+                HasSubstr("from another sweep"));
+    EXPECT_THAT(mergeProblems({shards[0], shards[1]}, OutputFormat::Table),
+                HasSubstr("not a table"));
 
     // A directory or a FIFO named as a shard: a plain message.
     const std::string fifo = (dir_ / "fifo").string();
@@ -414,8 +410,8 @@ TEST_F(SweepFiles, MergeNamesEveryProblemAndWritesNothing) {
     const std::vector<std::string> odd{dir_.string(), fifo};
     const MergeOutcome outcome = mergeShards(odd, OutputFormat::JsonLines);
     ASSERT_EQ(outcome.problems.size(), 2U);
-    EXPECT_NE(outcome.problems[0].find(": is a directory"), std::string::npos);
-    EXPECT_NE(outcome.problems[1].find(": is not a regular file"), std::string::npos);
+    EXPECT_THAT(outcome.problems[0], HasSubstr(": is a directory"));
+    EXPECT_THAT(outcome.problems[1], HasSubstr(": is not a regular file"));
 }
 
 TEST_F(SweepFiles, ASecondWriterOfAnOutputIsRefusedAtOnce) {
@@ -427,11 +423,10 @@ TEST_F(SweepFiles, ASecondWriterOfAnOutputIsRefusedAtOnce) {
     EXPECT_TRUE(std::get<LockedOutput::Failure>(second).busy);
     // A directory, and a place that cannot be written, say so plainly with the system's reason.
     const auto directory = LockedOutput::open(dir_.string());
-    EXPECT_NE(std::get<LockedOutput::Failure>(directory).message.find("is a directory"),
-              std::string::npos);
+    EXPECT_THAT(std::get<LockedOutput::Failure>(directory).message, HasSubstr("is a directory"));
     const auto missing = LockedOutput::open((dir_ / "no" / "out").string());
-    EXPECT_NE(std::get<LockedOutput::Failure>(missing).message.find("No such file or directory"),
-              std::string::npos);
+    EXPECT_THAT(std::get<LockedOutput::Failure>(missing).message,
+                HasSubstr("No such file or directory"));
 }
 
 TEST(Stopping, EveryLoopLooksAtTheStopFlagAndAFailedWriteEndsTheSweep) {

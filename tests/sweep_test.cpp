@@ -1,5 +1,6 @@
 // The sweep's parts: its grid, its statistics, and its engine on the classic
 // grid and on the other formula models.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +14,8 @@
 #include "test_support.h"
 
 namespace {
+
+using ::testing::HasSubstr;
 
 using test_support::runSweep;
 using test_support::sweepOf;
@@ -44,9 +47,9 @@ TEST(SweepPlan, MalformedListsAreRefusedNamingTheItem) {
     for (const char* bad : {"", "10,", "x", "2", "1001", "10.5", "40:10:10", "10:20:0"}) {
         EXPECT_TRUE(parseSizes(bad, sizes)) << bad;
     }
-    EXPECT_NE(parseRatios("4,4.x", ratios)->find("'4.x'"), std::string::npos);
+    EXPECT_THAT(*parseRatios("4,4.x", ratios), HasSubstr("'4.x'"));
     const std::string plural = *parseRatios("1:2:0.1234567", ratios);
-    EXPECT_NE(plural.find("decimal numbers with at most six places"), std::string::npos) << plural;
+    EXPECT_THAT(plural, HasSubstr("decimal numbers with at most six places")) << plural;
 
     // A range of one value is that value.
     ASSERT_FALSE(parseSizes("10:10:5", sizes));
@@ -68,7 +71,7 @@ TEST(SweepPlan, DefinitionsOutsideTheLimitsAreRefusedWhereverTheyComeFrom) {
     // More cells than the limit, each of them servable.
     definition.vars.assign(1001, 100);
     definition.ratios.assign(1000, Ratio{4000000});
-    EXPECT_NE(definitionProblem(definition)->find("1001000 cells"), std::string::npos);
+    EXPECT_THAT(*definitionProblem(definition), HasSubstr("1001000 cells"));
     definition.vars.pop_back();
     EXPECT_FALSE(definitionProblem(definition));
 }
@@ -82,7 +85,7 @@ TEST(SweepPlan, CellsTheGeneratorCannotServeAreRefusedBeforeAnyWork) {
     EXPECT_TRUE(refusalOf("10", "0.05"));      // no clause at all
     EXPECT_TRUE(refusalOf("3", "3"));          // 9 clauses, 8 distinct ones exist
     EXPECT_FALSE(refusalOf("3", "2.666666"));  // all 8 of them
-    EXPECT_NE(refusalOf("20,3", "3")->find("at 3 variables"), std::string::npos);
+    EXPECT_THAT(*refusalOf("20,3", "3"), HasSubstr("at 3 variables"));
 
     // The other models answer through modelRefusal (its messages: models_test.cpp):
     // uniform clauses may repeat and leave variables out, but need k distinct variables.
@@ -90,9 +93,9 @@ TEST(SweepPlan, CellsTheGeneratorCannotServeAreRefusedBeforeAnyWork) {
     uniform.model = FormulaModel::Uniform;
     EXPECT_FALSE(definitionProblem(uniform));
     uniform.k = 5;
-    EXPECT_NE(definitionProblem(uniform).value_or("").find(
-                  "at 3 variables cannot be generated: 3 variables and 1 clauses: uniform"),
-              std::string::npos);
+    EXPECT_THAT(
+        definitionProblem(uniform).value_or(""),
+        HasSubstr("at 3 variables cannot be generated: 3 variables and 1 clauses: uniform"));
 }
 
 TEST(CellSummary, OrderStatisticsAndTheWilsonInterval) {
@@ -217,11 +220,10 @@ TEST(SolverSweep, AWrongVerdictOrModelStopsTheSweepNamingTheFormula) {
         EXPECT_EQ(flipped.outcome, SweepRunner::Outcome::Disagreed);
         EXPECT_EQ(flipped.formulas.size(), 31U);  // cell 0 alone finished
         const std::string state = std::to_string(plain.formulas[31 + 4].startState);
-        EXPECT_NE(
-            flipped.disagreement.find("cell 1 trial 4 (start state " + state + "): splitting says"),
-            std::string::npos)
+        EXPECT_THAT(flipped.disagreement,
+                    HasSubstr("cell 1 trial 4 (start state " + state + "): splitting says"))
             << flipped.disagreement;
-        EXPECT_NE(flipped.disagreement.find(", dpll says"), std::string::npos);
+        EXPECT_THAT(flipped.disagreement, HasSubstr(", dpll says"));
     }
     SweepRunner::Hooks badModel;
     badModel.alterResults = [](const SweepCell& cell, std::int32_t trial,
@@ -233,9 +235,8 @@ TEST(SolverSweep, AWrongVerdictOrModelStopsTheSweepNamingTheFormula) {
     const SweepRun bad = runSolvers({SolverKind::Dpll}, 2, badModel);
     EXPECT_EQ(bad.outcome, SweepRunner::Outcome::Disagreed);
     EXPECT_TRUE(bad.formulas.empty());
-    EXPECT_NE(bad.disagreement.find("cell 0 trial 2 "), std::string::npos);
-    EXPECT_NE(bad.disagreement.find("dpll says satisfiable, but its model falsifies"),
-              std::string::npos);
+    EXPECT_THAT(bad.disagreement, HasSubstr("cell 0 trial 2 "));
+    EXPECT_THAT(bad.disagreement, HasSubstr("dpll says satisfiable, but its model falsifies"));
 }
 
 // A sweep of a model, 40 formulas a cell, written as per-formula JSON Lines.
@@ -283,7 +284,7 @@ TEST(SweepRunner, OtherModelsAreDrawnAtTheirClauseLengthAndTheSameForAnyNumberOf
         const std::vector<std::string> lines = test_support::lines(one.text);
         EXPECT_EQ(lines.size(), 1 + 40 * satisfiable.size()) << named;
         for (const std::string& line : lines) {
-            EXPECT_NE(line.find(named), std::string::npos) << line;
+            EXPECT_THAT(line, HasSubstr(named)) << line;
         }
     }
 }
