@@ -3,17 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <regex>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "platform/build_info.h"
 #include "platform/interrupt.h"
@@ -34,11 +28,7 @@ using ::testing::HasSubstr;
 namespace fs = std::filesystem;
 
 SweepDefinition smallSweep(bool perFormula) {
-    SweepDefinition definition;
-    definition.vars = {10, 20};
-    definition.ratios = {Ratio{3000000}, Ratio{4500000}};
-    definition.trials = 5;
-    definition.seed = 4242;
+    SweepDefinition definition = test_support::sweepOf("10,20", "3,4.5", 5, 4242);
     definition.perFormula = perFormula;
     return definition;
 }
@@ -83,6 +73,12 @@ class SweepFiles : public ::testing::Test {
         const std::atomic<bool> stop{false};
         return readKeptOutput(in, "out", format, definition, shard, selectCells(definition, shard),
                               stop);
+    }
+
+    // How many cells --resume keeps of JSON Lines `text`, or -1 for a problem.
+    std::int32_t cellsKept(const std::string& text, const SweepDefinition& definition) {
+        const auto read = kept(text, definition, OutputFormat::JsonLines);
+        return std::holds_alternative<KeptOutput>(read) ? std::get<KeptOutput>(read).cells : -1;
     }
 
     // The problems merge finds in the files holding `texts`, all in one line.
@@ -140,18 +136,13 @@ TEST(RecordSchema, HeadersAreTheDocumentedOnesAndEveryColumnReadsBackItsOwnValue
         text.pop_back();
         RecordRead read;
         ASSERT_FALSE(readRecord(format, text, definition, cells, read)) << text;
-        EXPECT_EQ(read.cell, 3);
-        EXPECT_EQ(read.startState, 777);
-        EXPECT_EQ(read.seconds, 0.25);
         const CellSummary& r = read.summary;
-        EXPECT_EQ(r.unsatisfiable, 1);
-        EXPECT_EQ(r.lowerQuartile, summary.lowerQuartile);
-        EXPECT_EQ(r.median, summary.median);
-        EXPECT_EQ(r.upperQuartile, summary.upperQuartile);
-        EXPECT_EQ(r.max, 30U);
-        EXPECT_EQ(r.mean, summary.mean);
-        EXPECT_EQ(r.satLow, summary.satLow);
-        EXPECT_EQ(r.satHigh, summary.satHigh);
+        EXPECT_EQ(std::tuple(read.cell, read.startState, read.seconds, r.unsatisfiable, r.max),
+                  std::tuple(3, 777, 0.25, 1, 30U));
+        const CellSummary& w = summary;
+        EXPECT_EQ(
+            std::tie(r.lowerQuartile, r.median, r.upperQuartile, r.mean, r.satLow, r.satHigh),
+            std::tie(w.lowerQuartile, w.median, w.upperQuartile, w.mean, w.satLow, w.satHigh));
     }
 }
 
@@ -217,25 +208,23 @@ TEST_F(SweepFiles, ResumeKeepsWhatItsSweepWroteAndRefusesAllElseUntouched) {
     const SweepDefinition definition = smallSweep(true);
     const std::string whole = written(definition, OutputFormat::JsonLines);
     std::vector<std::string> lines = test_support::lines(whole);
-    const auto cellsKept = [&](const std::string& text) {
-        const auto read = kept(text, definition, OutputFormat::JsonLines);
-        return std::holds_alternative<KeptOutput>(read) ? std::get<KeptOutput>(read).cells : -1;
-    };
     // Its own file: whole, only its header, cut mid-cell and torn, from an
     // older version without version keys, or from another version.
     EXPECT_TRUE(std::get<KeptOutput>(kept(whole, definition, OutputFormat::JsonLines)).complete);
-    EXPECT_EQ(cellsKept(lines[0] + "\n"), 0);
-    EXPECT_EQ(cellsKept(joinedLines({lines.begin(), lines.begin() + 9}) + "{\"cell\":1,\"va"), 1);
+    EXPECT_EQ(cellsKept(lines[0] + "\n", definition), 0);
+    EXPECT_EQ(
+        cellsKept(joinedLines({lines.begin(), lines.begin() + 9}) + "{\"cell\":1,\"va", definition),
+        1);
     const std::string older =
         std::regex_replace(lines[0], std::regex(R"(,"version":.*\}\}$)"), "}}");
     ASSERT_NE(older, lines[0]);
-    EXPECT_EQ(cellsKept(older + "\n" + whole.substr(lines[0].size() + 1)), 4);
-    EXPECT_EQ(cellsKept(edited(lines[0], "version", "\"9.9.9\"") + "\n"), 0);
-    EXPECT_EQ(cellsKept(lines[0].substr(0, 20)), 0);  // its own header, cut off
+    EXPECT_EQ(cellsKept(older + "\n" + whole.substr(lines[0].size() + 1), definition), 4);
+    EXPECT_EQ(cellsKept(edited(lines[0], "version", "\"9.9.9\"") + "\n", definition), 0);
+    EXPECT_EQ(cellsKept(lines[0].substr(0, 20), definition), 0);  // its own header, cut off
 
     // Not its own: other trials, an edited start state, a trial out of place
     // (someone's file and another seed's: ResumeChangesAFileOnlyAfterEveryCheck).
-    EXPECT_EQ(cellsKept(edited(lines[0], "trials", "6") + "\n"), -1);
+    EXPECT_EQ(cellsKept(edited(lines[0], "trials", "6") + "\n", definition), -1);
     std::vector<std::string> edits = lines;
     edits[4] = edited(edits[4], "start_state", "12345");
     const auto read = kept(joinedLines(edits), definition, OutputFormat::JsonLines);
@@ -243,7 +232,7 @@ TEST_F(SweepFiles, ResumeKeepsWhatItsSweepWroteAndRefusesAllElseUntouched) {
     EXPECT_THAT(std::get<KeptProblem>(read).message,
                 HasSubstr("out:5: cell 0 trial 3 starts at state"));
     std::swap(lines[2], lines[3]);
-    EXPECT_EQ(cellsKept(joinedLines(lines)), -1);
+    EXPECT_EQ(cellsKept(joinedLines(lines), definition), -1);
 }
 
 TEST_F(SweepFiles, ResumeChangesAFileOnlyAfterEveryCheck) {
@@ -267,8 +256,7 @@ TEST_F(SweepFiles, ResumeChangesAFileOnlyAfterEveryCheck) {
          {written(other, OutputFormat::Csv) + "0,1", std::string(R"({"api_token":"x"})")}) {
         const std::string path = file("foreign.csv", text);
         EXPECT_EQ(std::get<KeptProblem>(prepare(path)).status, 2);
-        std::ifstream in(path, std::ios::binary);
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), text);
+        EXPECT_EQ(scratch::read(path), text);
     }
 }
 
@@ -343,10 +331,6 @@ TEST_F(SweepFiles, SolverRecordsRoundTripAndAreNoOtherSweepsRecords) {
     EXPECT_THAT(lines[3], HasSubstr("\"cell\":1,"));
     EXPECT_THAT(lines[3], HasSubstr("\"solver\":\"dpll\",\"cost_unit\":\"branches\""));
     EXPECT_THAT(lines[4], HasSubstr("\"solver\":\"splitting\",\"cost_unit\":\"steps\""));
-    const auto cellsKept = [&](const std::string& text, const SweepDefinition& as) {
-        const auto read = kept(text, as, OutputFormat::JsonLines);
-        return std::holds_alternative<KeptOutput>(read) ? std::get<KeptOutput>(read).cells : -1;
-    };
     EXPECT_TRUE(std::get<KeptOutput>(kept(whole, definition, OutputFormat::JsonLines)).complete);
     // A cell is kept only with every solver's record.
     EXPECT_EQ(cellsKept(joinedLines({lines.begin(), lines.begin() + 4}), definition), 1);
