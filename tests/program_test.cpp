@@ -333,6 +333,8 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
          "theirs;"
          " s=$?; cat theirs; exit $s",
          2, "x\n", "theirs: exists and is no output of satphase"},
+        {"S $W --format jsonl --shard 1/1 --output s && S merge s > /dev/full", 1, "",
+         "cannot write to standard output: No space left on device\n"},
         {": >ours && S $W --format csv --output ours && S $W --format csv --output ours && cat "
          "ours",
          0, "cell,vars,clauses,ratio,trials,", ""},
