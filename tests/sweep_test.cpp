@@ -146,12 +146,18 @@ SweepRun runSolvers(std::vector<SolverKind> solvers, std::int32_t jobs,
     return runSweep(definition, OutputFormat::Csv, jobs, std::move(hooks));
 }
 
-std::vector<SolverKind> everySolverBuilt() {
-    std::vector<SolverKind> solvers{SolverKind::Splitting, SolverKind::Dpll};
-    if (!unavailability(SolverKind::Cdcl)) {
-        solvers.push_back(SolverKind::Cdcl);
-    }
-    return solvers;
+// Hooks through the test seam that hand `change` the results of the given
+// trials of cell `index`.
+SweepRunner::Hooks altering(std::int32_t index, std::vector<std::int32_t> trials,
+                            void (*change)(std::span<SolverResult>)) {
+    SweepRunner::Hooks hooks;
+    hooks.alterResults = [=](const SweepCell& cell, std::int32_t trial,
+                             std::span<SolverResult> results) {
+        if (cell.index == index && std::ranges::count(trials, trial) != 0) {
+            change(results);
+        }
+    };
+    return hooks;
 }
 
 // Each formula is drawn once and decided by every solver listed, whose
@@ -159,7 +165,10 @@ std::vector<SolverKind> everySolverBuilt() {
 // costs are those of a sweep without solvers, each solver's costs sit in
 // its own place, and the number of threads changes nothing.
 TEST(SolverSweep, EverySolverDecidesTheSameFormulasWhateverTheJobs) {
-    const std::vector<SolverKind> solvers = everySolverBuilt();
+    std::vector<SolverKind> solvers{SolverKind::Splitting, SolverKind::Dpll};
+    if (!unavailability(SolverKind::Cdcl)) {
+        solvers.push_back(SolverKind::Cdcl);
+    }
     const SweepRun plain = runSolvers({}, 1);
     const SweepRun one = runSolvers(solvers, 1);
     const SweepRun two = runSolvers(solvers, 2);
@@ -208,13 +217,9 @@ TEST(SolverSweep, EverySolverDecidesTheSameFormulasWhateverTheJobs) {
 // start state, for any number of threads; the cells before it are kept.
 TEST(SolverSweep, AWrongVerdictOrModelStopsTheSweepNamingTheFormula) {
     const SweepRun plain = runSolvers({}, 1);
-    SweepRunner::Hooks flip;
-    flip.alterResults = [](const SweepCell& cell, std::int32_t trial,
-                           std::span<SolverResult> results) {
-        if (cell.index == 1 && (trial == 4 || trial == 9)) {
-            results[1].satisfiable = !results[1].satisfiable;
-        }
-    };
+    const SweepRunner::Hooks flip = altering(1, {4, 9}, [](std::span<SolverResult> results) {
+        results[1].satisfiable = !results[1].satisfiable;
+    });
     for (const std::int32_t jobs : {1, 2}) {
         const SweepRun flipped = runSolvers({SolverKind::Splitting, SolverKind::Dpll}, jobs, flip);
         EXPECT_EQ(flipped.outcome, SweepRunner::Outcome::Disagreed);
@@ -225,14 +230,9 @@ TEST(SolverSweep, AWrongVerdictOrModelStopsTheSweepNamingTheFormula) {
             << flipped.disagreement;
         EXPECT_THAT(flipped.disagreement, HasSubstr(", dpll says"));
     }
-    SweepRunner::Hooks badModel;
-    badModel.alterResults = [](const SweepCell& cell, std::int32_t trial,
-                               std::span<SolverResult> results) {
-        if (cell.index == 0 && trial == 2) {
-            results[0].modelHolds = false;
-        }
-    };
-    const SweepRun bad = runSolvers({SolverKind::Dpll}, 2, badModel);
+    const SweepRun bad = runSolvers(
+        {SolverKind::Dpll}, 2,
+        altering(0, {2}, [](std::span<SolverResult> results) { results[0].modelHolds = false; }));
     EXPECT_EQ(bad.outcome, SweepRunner::Outcome::Disagreed);
     EXPECT_TRUE(bad.formulas.empty());
     EXPECT_THAT(bad.disagreement, HasSubstr("cell 0 trial 2 "));
@@ -293,13 +293,8 @@ TEST(SweepRunner, APlantedFormulaCalledUnsatisfiableStopsTheSweepAtItsCell) {
     // Trial 7 of cell 1 made unsatisfiable: a planted sweep ends there,
     // naming it, with cell 0 written and cell 1 not; for a uniform sweep an
     // unsatisfiable formula is a result like any other.
-    SweepRunner::Hooks hooks;
-    hooks.alterResults = [](const SweepCell& cell, std::int32_t trial,
-                            std::span<SolverResult> results) {
-        if (cell.index == 1 && trial == 7) {
-            results[0].satisfiable = false;
-        }
-    };
+    const SweepRunner::Hooks hooks =
+        altering(1, {7}, [](std::span<SolverResult> results) { results[0].satisfiable = false; });
     const std::int32_t trial7 =
         runModel(FormulaModel::TwoHidden, 3, "20", "3,4,5", 1).formulas.at(40 + 7).startState;
     for (const std::int32_t jobs : {1, 2}) {
