@@ -67,15 +67,7 @@ class FigureTest(Directory):
         with open(os.path.join(self.directory, "jsonl.svg"), "rb") as jsonl_svg:
             self.assertEqual(jsonl_svg.read(), svg)
 
-    def test_error_bars_span_each_cells_own_interval(self):
-        cells = [plot.Cell(0, 10, 4, 301, 0.5, 0.2, 0.9, 30, 20, 40, "1"),
-                 plot.Cell(1, 10, 5, 301, 0.3, 0.25, 0.7, 50, 40, 60, "2")]
-        figure = plot.draw(plot.by_size(cells), cells, "t", plot.DEFAULT_SIZE)
-        bars = figure.axes[0].containers[0].lines[2][0].get_segments()
-        self.assertEqual([(x0, y0, y1) for (x0, y0), (_, y1) in bars],
-                         [(4, 0.2, 0.9), (5, 0.25, 0.7)])
-
-    def test_other_models_mark_the_uniform_threshold_of_their_k(self):
+    def test_error_bars_span_each_cells_own_interval_and_models_mark_their_threshold(self):
         for model, k, line, crawford_auton in [("uniform", 4, 9.931, False),
                                                ("planted", 3, 4.267, True),
                                                ("classic", 3, 4.26, True)]:
@@ -84,6 +76,9 @@ class FigureTest(Directory):
                          plot.Cell(1, 10, 5, 301, 0.3, 0.25, 0.7, 50, 40, 60, "2", model, k)]
                 figure = plot.draw(plot.by_size(cells), cells, None, plot.DEFAULT_SIZE)
                 axes = figure.axes[0]
+                bars = axes.containers[0].lines[2][0].get_segments()
+                self.assertEqual([(x0, y0, y1) for (x0, y0), (_, y1) in bars],
+                                 [(4, 0.2, 0.9), (5, 0.25, 0.7)])
                 self.assertIn([line, line], [list(l.get_xdata()) for l in axes.get_lines()])
                 legend = [text.get_text() for text in axes.get_legend().get_texts()]
                 self.assertIn(f"ratio {line}" if model == "classic"
