@@ -87,7 +87,7 @@ TEST_F(ReportTest, TheWholeReportWithEveryFormulaDecidedAgain) {
     std::ostringstream out;
     CheckingTone tone(out);
     runExperiment(tone, out);
-    const std::string report = test_support::expectedReport();
+    const std::string report = scratch::read(SATPHASE_EXPECTED_REPORT);
     ASSERT_EQ(out.str(), report);
 
     std::vector<std::tuple<int, int, std::size_t>> expected;
@@ -130,7 +130,7 @@ class FullDevice : public std::streambuf {
 // Once its stream fails, the report writes nothing more and sounds no more
 // tones, whether the failure comes in a header or in a row.
 TEST_F(ReportTest, AFailedStreamEndsTheReport) {
-    const std::string report = test_support::expectedReport();
+    const std::string report = scratch::read(SATPHASE_EXPECTED_REPORT);
     const std::size_t secondTable = report.find("Num of vars : 20");
     const std::size_t inHeader = secondTable + 5;
     const std::size_t inThirdRow = report.find("\n4      ", secondTable) + 3;

@@ -55,21 +55,12 @@ const std::string kQuietSatphase = std::string("LD_PRELOAD='") + SATPHASE_NO_WAI
                                    "' ASAN_OPTIONS=\"$ASAN_OPTIONS:verify_asan_link_order=0\" " +
                                    kSatphase;
 
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 // The `v` lines of a solver's output as values, checked for form: at most
 // 4,096 characters each, every variable once in order, a final 0.
 std::vector<std::int8_t> valuesOf(const std::string& out, std::int32_t numVars) {
     std::vector<std::int8_t> values;
     bool closed = false;
-    for (const std::string& line : linesOf(out)) {
+    for (const std::string& line : scratch::lines(out)) {
         if (!line.starts_with("v ")) {
             continue;
         }
@@ -113,7 +104,7 @@ std::vector<SweepRecord> sweepRecords(std::int32_t vars, const std::string& rati
     EXPECT_EQ(sweep.status, 0) << sweep.err;
     std::vector<SweepRecord> records;
     const std::regex last(",(\\d+),([01]),(\\d+)$");
-    for (const std::string& line : linesOf(sweep.out)) {
+    for (const std::string& line : scratch::lines(sweep.out)) {
         if (std::smatch m; std::regex_search(line, m, last)) {
             records.push_back({std::stoi(m[1]), std::stoi(m[2]), std::stoull(m[3])});
         }
@@ -379,7 +370,8 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
             EXPECT_TRUE(*pieces != '\0' || text.empty()) << c.command << ": " << text;
         }
         if (*c.err != '\0') {
-            EXPECT_TRUE(result.err.starts_with("satphase") && linesOf(result.err).size() == 1)
+            EXPECT_TRUE(result.err.starts_with("satphase") &&
+                        scratch::lines(result.err).size() == 1)
                 << c.command << ": " << result.err;
         }
     }

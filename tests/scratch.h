@@ -1,6 +1,6 @@
 #pragma once
-// Files for the tests that write them: a fresh directory per test, and whole
-// files read and written in one call.
+// Files and text for the tests: a fresh directory per test, whole files read
+// and written in one call, text split into lines.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -61,6 +62,15 @@ inline std::vector<std::string> namesIn(const fs::path& folder) {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+inline std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        result.push_back(line);
+    }
+    return result;
 }
 
 }  // namespace scratch

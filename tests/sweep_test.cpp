@@ -133,7 +133,7 @@ TEST(SweepRunner, TheClassicDefaultsGiveTheClassicReportsTables) {
                                   OutputFormat::Table, 1, {}, std::nullopt, 319);
     EXPECT_EQ(run.outcome, SweepRunner::Outcome::Completed);
     EXPECT_EQ(run.formulasDone, 16U * 301U);
-    const std::string report = test_support::expectedReport();
+    const std::string report = scratch::read(SATPHASE_EXPECTED_REPORT);
     EXPECT_EQ(run.text, report.substr(0, report.find("Num of vars : 30")));
 }
 

@@ -18,8 +18,11 @@
 #include "classic/random/random_source.h"
 #include "classic/solver/search.h"
 #include "formula/cnf_formula.h"
+#include "scratch.h"
 
 namespace test_support {
+
+using scratch::lines;
 
 // The clauses written as describe() writes them, "(~0, 1, 2); (); (3)", ~
 // marking a negated literal: (variable, negated) pairs in the order written.
@@ -108,15 +111,6 @@ std::string printed(const Printable& value) {
     return text.str();
 }
 
-inline std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        result.push_back(line);
-    }
-    return result;
-}
-
 // The length and an FNV-1a hash of `text`: pins a long output without a
 // second copy of the code that writes it.
 inline std::string fingerprint(const std::string& text) {
@@ -125,13 +119,6 @@ inline std::string fingerprint(const std::string& text) {
         hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
     }
     return std::to_string(text.size()) + " bytes, hash " + std::to_string(hash);
-}
-
-inline std::string expectedReport() {
-    std::ifstream file(SATPHASE_EXPECTED_REPORT, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 // Starts and leaves every test at the random stream's initial state.
