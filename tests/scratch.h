@@ -8,27 +8,21 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
 
-#if defined(_WIN32)
-#include <process.h>
-#define SATPHASE_GETPID _getpid
-#else
-#include <unistd.h>
-#define SATPHASE_GETPID getpid
-#endif
-
 namespace scratch {
 
 namespace fs = std::filesystem;
 
-// Every scratch directory lies in this one, removed when the program ends.
+// Every scratch directory lies in this one, removed when the program ends;
+// each test program, run at the same time as others, has its own.
 inline const struct Root {
-    fs::path path =
-        fs::path(::testing::TempDir()) / ("satphase-tests-" + std::to_string(SATPHASE_GETPID()));
+    fs::path path = fs::path(::testing::TempDir()) /
+                    ("satphase-tests-" + std::to_string(std::random_device{}()));
     ~Root() {
         std::error_code ignored;
         fs::remove_all(path, ignored);
