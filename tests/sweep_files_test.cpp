@@ -154,18 +154,14 @@ TEST(RecordReader, EditedNumbersAndHostileLinesAreRefused) {
     const std::string& line = json[2];  // cell 1: 10 variables, ratio 4.5
     RecordRead read;
     ASSERT_FALSE(readRecord(OutputFormat::JsonLines, line, definition, cells, read));
-    const std::pair<const char*, const char*> edits[] = {
-        {"unsat", "30"},          {"unsat", "-1"},
-        {"unsat", "2147483648"},  {"sat_fraction", "7"},
-        {"median_steps", "-1"},   {"cell", "4294967297"},
-        {"trials", "4294967301"}, {"ratio", "4.55"},
-        {"ratio", "4.5e0"},       {"start_state", "4294967297"},
-        {"q1_steps", "99999"},    {"trials", "[5]"},
-        {"vars", "10.0"},         {"mean_steps", "1e9"}};
-    for (const auto& [key, value] : edits) {
-        EXPECT_TRUE(
-            readRecord(OutputFormat::JsonLines, edited(line, key, value), definition, cells, read))
-            << key << " " << value;
+    // Each edit "key value" puts a value of its own into the key.
+    for (const std::string edit :
+         {"unsat 30", "unsat -1", "unsat 2147483648", "sat_fraction 7", "median_steps -1",
+          "cell 4294967297", "trials 4294967301", "ratio 4.55", "ratio 4.5e0", "q1_steps 99999",
+          "start_state 4294967297", "trials [5]", "vars 10.0", "mean_steps 1e9"}) {
+        const std::string changed =
+            edited(line, edit.substr(0, edit.find(' ')), edit.substr(edit.find(' ') + 1));
+        EXPECT_TRUE(readRecord(OutputFormat::JsonLines, changed, definition, cells, read)) << edit;
     }
     const std::string csv = test_support::lines(written(definition, OutputFormat::Csv))[2];
     EXPECT_FALSE(readRecord(OutputFormat::Csv, csv, definition, cells, read));
@@ -186,21 +182,12 @@ TEST(RecordReader, EditedNumbersAndHostileLinesAreRefused) {
     EXPECT_TRUE(std::holds_alternative<std::string>(readSweepLine("{\"sweep\":" + deep)));
     const std::string& sweepLine = json[0];
     EXPECT_TRUE(std::holds_alternative<SweepHeader>(readSweepLine(sweepLine)));
-    const std::pair<const char*, const char*> sweepEdits[] = {
-        {"seed", "0"},
-        {"seed", "2147483647"},
-        {"seed", "4294967296"},
-        {"ratios", "[1e308]"},
-        {"ratios", "[4.1234567]"},
-        {"trials", "0"},
-        {"vars", "[2]"},
-        {"per_formula", "1"},
-        {"seed", R"(1,"solvers":2)"},
-        {"seed", R"(1,"model":"classic","k":4)"}};
-    for (const auto& [key, value] : sweepEdits) {
-        EXPECT_TRUE(
-            std::holds_alternative<std::string>(readSweepLine(edited(sweepLine, key, value))))
-            << key << " " << value;
+    for (const std::string edit : {"seed 0", "seed 2147483647", "seed 4294967296", "ratios [1e308]",
+                                   "ratios [4.1234567]", "trials 0", "vars [2]", "per_formula 1",
+                                   R"(seed 1,"solvers":2)", R"(seed 1,"model":"classic","k":4)"}) {
+        const std::string changed =
+            edited(sweepLine, edit.substr(0, edit.find(' ')), edit.substr(edit.find(' ') + 1));
+        EXPECT_TRUE(std::holds_alternative<std::string>(readSweepLine(changed))) << edit;
     }
 }
 
