@@ -324,6 +324,8 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
          "theirs;"
          " s=$?; cat theirs; exit $s",
          2, "x\n", "theirs: exists and is no output of satphase"},
+        {"S $W --output .", 1, "", "satphase sweep: .: is a directory, not a file to write\n"},
+        {"S $W --output no/out", 1, "", "cannot write no/out: No such file or directory\n"},
         {"S $W --format jsonl --shard 1/1 --output s && S merge s > /dev/full", 1, "",
          "cannot write to standard output: No space left on device\n"},
         {": >ours && S $W --format csv --output ours && S $W --format csv --output ours && cat "

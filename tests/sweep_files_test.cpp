@@ -1,5 +1,6 @@
 // A sweep's files read back: the record schema, the one reader that --resume,
-// --check and merge share, the output's lock, and stopping.
+// --check and merge share, and stopping (the output's lock: the resume case of
+// sweep_program_test.sh, and the program test's table).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -11,7 +12,6 @@
 
 #include "platform/build_info.h"
 #include "platform/interrupt.h"
-#include "platform/output_lock.h"
 #include "scratch.h"
 #include "sweep/formula_draw.h"
 #include "sweep/merge.h"
@@ -383,21 +383,6 @@ TEST_F(SweepFiles, MergeNamesEveryProblemAndWritesNothing) {
     ASSERT_EQ(outcome.problems.size(), 2U);
     EXPECT_THAT(outcome.problems[0], HasSubstr(": is a directory"));
     EXPECT_THAT(outcome.problems[1], HasSubstr(": is not a regular file"));
-}
-
-TEST_F(SweepFiles, ASecondWriterOfAnOutputIsRefusedAtOnce) {
-    const std::string path = file("out", "");
-    auto first = LockedOutput::open(path);
-    ASSERT_TRUE(std::holds_alternative<LockedOutput>(first));
-    const auto second = LockedOutput::open(path);
-    ASSERT_TRUE(std::holds_alternative<LockedOutput::Failure>(second));
-    EXPECT_TRUE(std::get<LockedOutput::Failure>(second).busy);
-    // A directory, and a place that cannot be written, say so plainly with the system's reason.
-    const auto directory = LockedOutput::open(dir_.string());
-    EXPECT_THAT(std::get<LockedOutput::Failure>(directory).message, HasSubstr("is a directory"));
-    const auto missing = LockedOutput::open((dir_ / "no" / "out").string());
-    EXPECT_THAT(std::get<LockedOutput::Failure>(missing).message,
-                HasSubstr("No such file or directory"));
 }
 
 TEST(Stopping, EveryLoopLooksAtTheStopFlagAndAFailedWriteEndsTheSweep) {
