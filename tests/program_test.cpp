@@ -191,25 +191,6 @@ TEST_P(GenerateSolveAgreement, SolvePicosatAndSweepAgreeOnEveryFormula) {
 // 0: the 2-hidden cell.
 INSTANTIATE_TEST_SUITE_P(Sizes, GenerateSolveAgreement, ::testing::Values(20, 50, 80, 0));
 
-TEST(GenerateCommand, FilesHoldWhatStandardOutputGets) {
-    const fs::path work = scratch::directory();
-    const std::string command = kSatphase + " generate --vars 12 --clauses 50 --count 3";
-    const ProgramRun toStdout = run(command);
-    const ProgramRun toFiles = run(command + " --output-dir '" + work.string() + "'");
-    ASSERT_EQ(toStdout.status, 0) << toStdout.err;
-    ASSERT_EQ(toFiles.status, 0) << toFiles.err;
-    EXPECT_EQ(toFiles.out, "");
-    std::string concatenated;
-    for (const std::string& name : namesIn(work)) {
-        concatenated += read(work / name);
-    }
-    EXPECT_EQ(concatenated, toStdout.out);
-    EXPECT_EQ(namesIn(work).size(), 3U);
-    // Which satphase drew it, for whoever cites the file.
-    EXPECT_THAT(toStdout.out, HasSubstr(std::string("\nc made by satphase ") +
-                                        SATPHASE_VERSION_TEXT + ", commit "));
-}
-
 // Ctrl-C while a large set is being written: every temporary file goes, and
 // the exit status says the program was interrupted.
 TEST(GenerateCommand, AnInterruptLeavesTheDirectoryEmpty) {
@@ -279,6 +260,12 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         {"S $G --output-dir $D/uf20-layout.cnf", 1, "", "uf20-layout.cnf is not a directory\n"},
         {"S $G > /dev/full", 1, "",
          "satphase: cannot write the formulas to standard output: No space left on device\n"},
+        // Files hold what standard output gets, and name the satphase that drew them.
+        {"S $G --count 3 >all && S $G --count 3 --output-dir d && cat d/* | cmp - all && ls d | wc "
+         "-l"
+         " && cat all",
+         0, "3\nc random 3-CNF formula|\nc made by satphase " SATPHASE_VERSION_TEXT ", commit ",
+         ""},
         {"mkdir g && echo mine >g/$F && S $G --count 3 --output-dir g; s=$?; ls g; cat g/*; exit "
          "$s",
          2, "satphase-v10-c40-s1-0001.cnf\nmine\n",
