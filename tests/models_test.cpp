@@ -24,10 +24,9 @@ using test_support::dimacsClauses;
 using Clauses = std::vector<std::vector<int>>;
 
 TEST(UniformModel, ClausesSpreadEvenlyOverTheVariablesAndBothSigns) {
-    // 10,000 clauses over 20 variables for each k. The variable counts are
-    // held against chi-square with 19 degrees of freedom at significance
-    // 0.001 (critical value 43.82), the negated literals against a binomial
-    // count within four standard deviations of half.
+    // 10,000 clauses over 20 variables for each k: the variable counts held
+    // against chi-square with 19 degrees of freedom at significance 0.001
+    // (43.82), the negated literals within four standard deviations of half.
     constexpr std::int32_t kVars = 20;
     constexpr std::int32_t kClauses = 10000;
     constexpr double kCritical = 43.82;
@@ -62,11 +61,10 @@ TEST(UniformModel, ClausesSpreadEvenlyOverTheVariablesAndBothSigns) {
 }
 
 TEST(FormulaModels, AStartStateFixesEveryClauseAndTheHiddenAssignment) {
-    // Worked out by hand from the documented order of the draws and written
-    // down: a change of that order would make the records of earlier sweeps
-    // rebuild other formulas. Over 4 variables two of the variables drawn
-    // are taken already and drawn again; the 2-hidden formula rejects three
-    // clauses that the hidden assignment falsifies before its third.
+    // Worked out by hand from the documented order of the draws: another order
+    // would rebuild other formulas from earlier sweeps' records. Over 4
+    // variables two variables drawn are taken already and drawn again; the
+    // 2-hidden formula rejects three clauses its assignment falsifies.
     FormulaSource source(10, 3);
     CnfFormula formula;
     RandomStream uniform(64540);
@@ -172,11 +170,10 @@ double satisfiableFraction(std::int32_t k, std::int32_t vars, std::int32_t claus
 }
 
 TEST(UniformModel, SatisfiabilityFallsAcrossTheKnownThresholds) {
-    // 2-SAT's threshold is ratio 1, with a window of about n^(-1/3) around
-    // it: at 200 variables ratio 0.5 is well below, 2 well above. Uniform
-    // 3-SAT's threshold is 4.267, where at 50 variables the satisfiable
-    // fraction crosses one half between ratios 4.0 and 4.6; with 200 formulas
-    // a fraction's standard error is at most 0.035.
+    // 2-SAT's threshold is ratio 1, its window about n^(-1/3): at 200 variables
+    // 0.5 is well below, 2 well above. Uniform 3-SAT's is 4.267: at 50 variables
+    // the satisfiable fraction crosses one half between 4.0 and 4.6 (standard
+    // error at most 0.035 with 200 formulas).
     EXPECT_GE(satisfiableFraction(2, 200, 100, 40, 7), 0.95);
     EXPECT_LE(satisfiableFraction(2, 200, 400, 40, 7), 0.05);
     EXPECT_GT(satisfiableFraction(3, 50, 200, 200, 11), 0.6);

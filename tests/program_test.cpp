@@ -104,12 +104,11 @@ std::vector<SweepRecord> sweepRecords(std::int32_t vars, const std::string& rati
     return records;
 }
 
-// A cell of generated formulas: each gets the same verdict from solve, from
-// picosat and from the sweep's record of the same trial, whose start state
-// the file names; solve's step count is the sweep's (a clause written wrong
-// would change it), its values satisfy the formula, and so does a planted
-// formula's hidden assignment. A cell's first file names the command that
-// writes it again, model and k included.
+// A cell of generated formulas: each gets the same verdict from solve, picosat
+// and the sweep's record of the trial whose start state the file names, and
+// the sweep's step count (a clause written wrong would change it); the values,
+// and a planted formula's hidden assignment, satisfy it. A cell's first file
+// names the command that writes it again, model and k included.
 struct Cell {
     std::int32_t vars, clauses;
     const char* ratio;
@@ -228,11 +227,10 @@ TEST(ClassicProgram, PrintsTheExpectedReportWithA1MiBStack) {
     EXPECT_TRUE(report.out == read(SATPHASE_EXPECTED_REPORT)) << "the report differs";
 }
 
-// What the help, and every command's refusals and failed writes, print: on
-// standard output each piece (split at '|') in order, and on standard error
-// one line naming what is wrong, or nothing at all. Run in a scratch
-// directory, with the program as S, the hand-written files of tests/dimacs
-// in $D, the classic report in $R, a small sweep in $W and generate in $G.
+// What the help and every command's refusals and failed writes print: each
+// piece (split at '|') in order on standard output, one line naming what is
+// wrong on standard error, or nothing. In a scratch directory, with the
+// program as S, tests/dimacs as $D, the classic report $R, a sweep $W.
 TEST(Program, HelpRefusalsAndFailedWrites) {
     const struct {
         const char* command;

@@ -160,10 +160,9 @@ SweepRunner::Hooks altering(std::int32_t index, std::vector<std::int32_t> trials
     return hooks;
 }
 
-// Each formula is drawn once and decided by every solver listed, whose
-// verdicts must agree for the sweep to complete: the splitting search's
-// costs are those of a sweep without solvers, each solver's costs sit in
-// its own place, and the number of threads changes nothing.
+// Each formula is drawn once and decided by every solver listed, whose verdicts
+// must agree: the splitting search's costs are those of a sweep without
+// solvers, each solver's costs sit in their own place, threads change nothing.
 TEST(SolverSweep, EverySolverDecidesTheSameFormulasWhateverTheJobs) {
     std::vector<SolverKind> solvers{SolverKind::Splitting, SolverKind::Dpll};
     if (!unavailability(SolverKind::Cdcl)) {
@@ -192,9 +191,8 @@ TEST(SolverSweep, EverySolverDecidesTheSameFormulasWhateverTheJobs) {
             total[i] += a.costs[i];
         }
     }
-    // Every solver's column holds its own counts: the splitting search takes
-    // far more steps than dpll takes branches, and the hard cells cost CaDiCaL
-    // conflicts.
+    // Each column holds its own counts: the splitting search takes far more steps
+    // than dpll takes branches, and the hard cells cost CaDiCaL conflicts.
     EXPECT_GT(total[0], 4 * total[1]);
     EXPECT_GT(propagations, total[1]);
     for (const std::uint64_t cost : total) {
@@ -251,25 +249,21 @@ SweepRun runModel(FormulaModel model, std::int32_t k, const char* vars, const ch
 }
 
 TEST(SweepRunner, OtherModelsAreDrawnAtTheirClauseLengthAndTheSameForAnyNumberOfThreads) {
-    // Each sweep far from its model's threshold, where its verdicts are
-    // near certain (uniform 2-SAT: 1, 5-SAT: 21.1; a planted formula is
-    // always satisfiable): a sweep that drew the classic formulas, clauses of
-    // another length, or searched them with too narrow an engine, would give
-    // others or fail.
-    struct Case {
+    // Each sweep far from its model's threshold (uniform 2-SAT: 1, 5-SAT: 21.1;
+    // a planted formula is always satisfiable): one that drew the classic
+    // formulas or clauses of another length would give other verdicts.
+    const struct {
         FormulaModel model;
         std::int32_t k;
-        const char* vars;
-        const char* ratios;
+        const char *vars, *ratios;
         std::vector<int> satisfiable;  // per cell, of 40
-    };
-    const Case cases[] = {
+    } cases[] = {
         {FormulaModel::Uniform, 5, "20", "8", {40}},
         {FormulaModel::Uniform, 2, "100", "0.3,3", {40, 0}},
         {FormulaModel::Planted, 3, "40", "7", {40}},
         {FormulaModel::TwoHidden, 4, "30", "15", {40}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const std::string named =
             R"("model":")" + std::string(modelName(c.model)) + R"(","k":)" + std::to_string(c.k);
         const SweepRun one = runModel(c.model, c.k, c.vars, c.ratios, 1);
@@ -290,9 +284,8 @@ TEST(SweepRunner, OtherModelsAreDrawnAtTheirClauseLengthAndTheSameForAnyNumberOf
 }
 
 TEST(SweepRunner, APlantedFormulaCalledUnsatisfiableStopsTheSweepAtItsCell) {
-    // Trial 7 of cell 1 made unsatisfiable: a planted sweep ends there,
-    // naming it, with cell 0 written and cell 1 not; for a uniform sweep an
-    // unsatisfiable formula is a result like any other.
+    // Trial 7 of cell 1 made unsatisfiable: a planted sweep ends there, naming
+    // it, with cell 0 written; a uniform sweep takes it like any other result.
     const SweepRunner::Hooks hooks =
         altering(1, {7}, [](std::span<SolverResult> results) { results[0].satisfiable = false; });
     const std::int32_t trial7 =
