@@ -120,42 +120,37 @@ class RefusalTest(Directory):
         header, *rows = CLASSIC_CSV.splitlines(keepends=True)
         sweep_line, record = CLASSIC_JSONL.splitlines(keepends=True)[:2]
         deep = b'{"cell":' + b"[" * 100000 + b"]" * 100000 + b"}\n"
-        for content, words in [
-                (b"Plotting notes\nfrom last week\n", ["not the output of satphase sweep", "line 1"]),
-                (b"Num of vars : 10\n-\n", ["--format csv"]),
+        ratio = lambda text: sweep_line + record.replace(b'"ratio":2.0', text)  # noqa: E731
+        vars = lambda text: header + rows[0].replace(b"0,10,", b"0," + text + b",", 1)  # noqa
+        for content, words in [  # the words of the message, split at "|"
+                (b"Plotting notes\nfrom last week\n", "not the output of satphase sweep|line 1"),
+                (b"Num of vars : 10\n-\n", "--format csv"),
                 (header.replace(b",q3_steps", b"") + rows[0].replace(b",18,", b","),
-                 ["missing column q3_steps"]),
-                (b"", ["input is empty"]),
-                (b"\n\n", ["input is empty"]),
-                (b"\xff\xfecell\n", ["not UTF-8"]),
-                (CLASSIC_CSV[:-20], ["line 33", "cut off"]),
-                (CLASSIC_JSONL[:300], ["line 2", "cut off"]),
+                 "missing column q3_steps"),
+                (b"", "input is empty"), (b"\n\n", "input is empty"), (b"\xff\xfecell\n", "not UTF-8"),
+                (CLASSIC_CSV[:-20], "line 33|cut off"), (CLASSIC_JSONL[:300], "line 2|cut off"),
                 (b"cell,vars,clauses,ratio,trial,start_state,satisfiable,steps\n"
-                 b"0,10,20,2,0,64540,1,5\n", ["per formula"]),
-                (header + rows[0] + rows[1].replace(b",17,", b",many,"), ["line 3", "median_steps"]),
-                (header + rows[0] + rows[1][:40] + b"\n", ["line 3", "fields"]),
-                (header + rows[0] + rows[0], ["line 3", "second cell"]),
+                 b"0,10,20,2,0,64540,1,5\n", "per formula"),
+                (header + rows[0] + rows[1].replace(b",17,", b",many,"), "line 3|median_steps"),
+                (header + rows[0] + rows[1][:40] + b"\n", "line 3|fields"),
+                (header + rows[0] + rows[0], "line 3|second cell"),
                 (header + rows[1].replace(b",0.9966047182261822,", b",1.01,"),
-                 ["line 2", "not an interval in [0, 1]"]),
-                (deep, ["line 1", "nested too deeply"]),
-                (sweep_line + deep, ["line 2", "nested too deeply"]),
-                (header + rows[0].replace(b"0,10,", b"0," + b"9" * 5000 + b",", 1),
-                 ["line 2", "vars is", "not a whole number"]),
-                (header + rows[0].replace(b"0,10,", b"0," + b"9" * 40 + b",", 1),
-                 ["line 2", "vars is", "within range"]),
-                (sweep_line + record.replace(b'"ratio":2.0', b'"ratio":1' + b"0" * 400),
-                 ["line 2", "ratio is a huge number, not a number within range"]),
-                (sweep_line + record.replace(b'"ratio":2.0', b'"ratio":1e999'),
-                 ["line 2", "ratio is inf"]),
-                (sweep_line + record.replace(b'"ratio":2.0', b'"ratio":2.0,"model":"classic","k":4'),
-                 ["line 2", "model 'classic' with k 4 is not a formula model"]),
-                (sweep_line + record + record.replace(b'"cell":0,', b'"cell":1,"model":"uniform","k":4,')
-                 .replace(b'"ratio":2.0', b'"ratio":3.0'),
-                 ["mixes formula models: classic with k = 3, uniform with k = 4"]),
+                 "line 2|not an interval in [0, 1]"),
+                (deep, "line 1|nested too deeply"), (sweep_line + deep, "line 2|nested too deeply"),
+                (vars(b"9" * 5000), "line 2|vars is|not a whole number"),
+                (vars(b"9" * 40), "line 2|vars is|within range"),
+                (ratio(b'"ratio":1' + b"0" * 400),
+                 "line 2|ratio is a huge number, not a number within range"),
+                (ratio(b'"ratio":1e999'), "line 2|ratio is inf"),
+                (ratio(b'"ratio":2.0,"model":"classic","k":4'),
+                 "line 2|model 'classic' with k 4 is not a formula model"),
+                (ratio(b'"ratio":2.0') + record.replace(b'"ratio":2.0', b'"ratio":3.0')
+                 .replace(b'"cell":0,', b'"cell":1,"model":"uniform","k":4,'),
+                 "mixes formula models: classic with k = 3, uniform with k = 4"),
         ]:
             with self.subTest(content=content[:60]):
                 self.assertRefused(run(self.directory, self.write("input", content), "-o", "out"),
-                                   "input", *words)
+                                   "input", *words.split("|"))
 
     def test_unreadable_input_unwritable_output_and_bad_arguments(self):
         self.assertRefused(run(self.directory, "absent.csv"), "cannot read absent.csv")
