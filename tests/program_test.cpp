@@ -268,6 +268,16 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
          "vars\n10\n20\n30\n40\n", ""},
         {"S sweep --vars 10 --jobs 2 --quiet >t && sed '/^Num of vars : 20/,$d' \"$R\" | cmp - t",
          0, "", ""},
+        // The progress line on standard error only, drawn at least as the sweep
+        // ends; the first failed write ends the sweep with the system's reason.
+        {"S sweep --vars 30 --ratios 4.26 --trials 11 --format csv --progress >c 2>p; wc -l <c; "
+         "grep -c sweep: c; tr '\\r' '\\n' <p | grep -c 'sweep: 1 of 1 cells, 11 formulas decided'",
+         0, "2\n0\n1\n", ""},
+        {"S sweep --vars 10,20,30 --ratios 3,4 --trials 11 --progress >/dev/full 2>pe; s=$?; tr "
+         "'\\r' '\\n' <pe >pf; grep -c 'sweep: 1 of 6' pf; grep -c 'sweep: 2 of 6' pf; grep -c "
+         "'cannot "
+         "write the results to standard output: No space left' pf; exit $s",
+         1, "1\n0\n1\n", ""},
         {"echo x >theirs && S $W --output theirs; s=$?; cat theirs; exit $s", 2, "x\n",
          "theirs: exists and is no output of satphase"},
         {"echo x >theirs && S $W --format jsonl --shard 1/1 --output s && S merge s --output "

@@ -58,21 +58,6 @@ shards)
     [ $status -eq 1 ] && [ ! -s stdout ] && [ ! -e out.txt ] && grep -q 's1.jsonl: named more than once' stderr ||
         fail "merge with a shard named twice: $status $(cat stderr)"
     ;;
-progress)
-    # The progress line goes to standard error only, and leaves the results
-    # alone; it is drawn at least once, as the sweep ends, however quick it is.
-    "$satphase" sweep --vars 30 --ratios 4.26 --trials 11 --format csv --progress >progress.csv \
-        2>progress.err
-    [ "$(wc -l <progress.csv)" -eq 2 ] && ! grep -q sweep: progress.csv &&
-        grep -q 'sweep: 1 of 1 cells, 11 formulas decided' progress.err ||
-        fail "progress line: $(tr '\r' '\n' <progress.err | head -3)"
-    # The first failed write ends the sweep, with the system's reason.
-    status=0
-    "$satphase" sweep --vars 10,20,30 --ratios 3,4 --trials 11 --progress >/dev/full 2>err || status=$?
-    [ $status -eq 1 ] && grep -q 'cannot write the results to standard output: No space left' err &&
-        grep -q 'sweep: 1 of 6 cells' err && ! grep -q 'sweep: 2 of 6' err ||
-        fail "sweep to a full device: $status $(tr '\r' '\n' <err)"
-    ;;
 *)
     fail "unknown case $2"
     ;;
