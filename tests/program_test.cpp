@@ -288,6 +288,14 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         {"S $W --output no/out", 1, "", "cannot write no/out: No such file or directory\n"},
         {"S $W --format jsonl --shard 1/1 --output s && S merge s > /dev/full", 1, "",
          "cannot write to standard output: No space left on device\n"},
+        // --resume changes a file only after every check: another seed's, torn,
+        // and someone's without a newline are left as they were.
+        {"S $W --seed 5 --format csv --output o && printf 0,1 >>o && cp o o2 && S $W --output o "
+         "--format csv --resume; s=$?; cmp o o2; exit $s",
+         2, "", "o:2: cell 0 starts at state 5"},
+        {"printf '{\"api_token\":\"x\"}' >t && S $W --format csv --output t --resume; s=$?; cat t; "
+         "exit $s",
+         2, "{\"api_token\":\"x\"}", "t:1: was not written by this sweep"},
         {": >ours && S $W --format csv --output ours && S $W --format csv --output ours && cat "
          "ours",
          0, "cell,vars,clauses,ratio,trials,", ""},

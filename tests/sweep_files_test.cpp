@@ -210,7 +210,7 @@ TEST_F(SweepFiles, ResumeKeepsWhatItsSweepWroteAndRefusesAllElseUntouched) {
     EXPECT_EQ(cellsKept(lines[0].substr(0, 20), definition), 0);  // its own header, cut off
 
     // Not its own: other trials, an edited start state, a trial out of place
-    // (someone's file and another seed's: ResumeChangesAFileOnlyAfterEveryCheck).
+    // (someone's file and another seed's: the program test's table).
     EXPECT_EQ(cellsKept(edited(lines[0], "trials", "6") + "\n", definition), -1);
     std::vector<std::string> edits = lines;
     edits[4] = edited(edits[4], "start_state", "12345");
@@ -220,31 +220,6 @@ TEST_F(SweepFiles, ResumeKeepsWhatItsSweepWroteAndRefusesAllElseUntouched) {
                 HasSubstr("out:5: cell 0 trial 3 starts at state"));
     std::swap(lines[2], lines[3]);
     EXPECT_EQ(cellsKept(joinedLines(lines), definition), -1);
-}
-
-TEST_F(SweepFiles, ResumeChangesAFileOnlyAfterEveryCheck) {
-    const SweepDefinition definition = smallSweep(false);
-    const std::string whole = written(definition, OutputFormat::Csv);
-    const CellSelection selection = selectCells(definition, std::nullopt);
-    const std::atomic<bool> stop{false};
-    const auto prepare = [&](const std::string& path) {
-        return prepareOutput(path, true, OutputFormat::Csv, definition, std::nullopt, selection,
-                             stop);
-    };
-    // Its own file, torn: cut to its whole cells (real rows pass every check
-    // of the reader, quartiles in order and Wilson columns among them).
-    const std::string own = file("own.csv", whole + "4,20,");
-    ASSERT_EQ(std::get<PreparedOutput>(prepare(own)).kept.cells, 4);
-    EXPECT_EQ(fs::file_size(own), whole.size());
-    // Another seed's, torn, and someone's file without a newline: untouched.
-    SweepDefinition other = definition;
-    other.seed = 5;
-    for (const std::string& text :
-         {written(other, OutputFormat::Csv) + "0,1", std::string(R"({"api_token":"x"})")}) {
-        const std::string path = file("foreign.csv", text);
-        EXPECT_EQ(std::get<KeptProblem>(prepare(path)).status, 2);
-        EXPECT_EQ(scratch::read(path), text);
-    }
 }
 
 TEST_F(SweepFiles, CheckResumeAndMergeJudgeATornTailAlike) {
