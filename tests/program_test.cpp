@@ -288,6 +288,13 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         {"S $W --output no/out", 1, "", "cannot write no/out: No such file or directory\n"},
         {"S $W --format jsonl --shard 1/1 --output s && S merge s > /dev/full", 1, "",
          "cannot write to standard output: No space left on device\n"},
+        // A torn tail: --check calls the shard incomplete (status 3), merge names
+        // the torn line (--resume cuts it off: the resume case of the shell test).
+        {"S $X --shard 1/2 --output t1 && S $X --shard 2/2 --output t2 && S $X --shard 1/2 "
+         "--output "
+         "t1 --check && printf '{\"cell\":' >>t1; S $X --shard 1/2 --output t1 --check; echo $?; S "
+         "merge t1 t2",
+         1, "3\n", "satphase merge: t1:4: record cut off mid-line (torn)\n"},
         // --resume changes a file only after every check: another seed's, torn,
         // and someone's without a newline are left as they were.
         {"S $W --seed 5 --format csv --output o && printf 0,1 >>o && cp o o2 && S $W --output o "
@@ -325,6 +332,7 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
     const std::string shell =
         "cd '" + work.string() + "' && D='" + SATPHASE_DIMACS_FILES + "' R='" +
         SATPHASE_EXPECTED_REPORT + "' W='sweep --vars 10 --ratios 4 --trials 5 --quiet' " +
+        "X='sweep --vars 10 --ratios 3,4,5 --trials 5 --quiet --format jsonl' " +
         "G='generate --seed 1 --vars 10 --clauses 40' F=satphase-v10-c40-s1-0001.cnf P=" +
         kSatphase + " && S() { " + kQuietSatphase + " \"$@\"; } && ";
     for (const auto& c : cases) {

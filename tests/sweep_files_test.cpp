@@ -222,26 +222,6 @@ TEST_F(SweepFiles, ResumeKeepsWhatItsSweepWroteAndRefusesAllElseUntouched) {
     EXPECT_EQ(cellsKept(joinedLines(lines), definition), -1);
 }
 
-TEST_F(SweepFiles, CheckResumeAndMergeJudgeATornTailAlike) {
-    const SweepDefinition definition = smallSweep(false);
-    const Shard shard{1, 2};
-    const std::string complete = written(definition, OutputFormat::JsonLines, shard);
-    const std::string torn = complete + "{\"cell\":";
-    const std::atomic<bool> stop{false};
-    EXPECT_EQ(std::get<CheckVerdict>(checkOutput(file("whole", complete), OutputFormat::JsonLines,
-                                                 definition, shard, stop)),
-              CheckVerdict::Complete);
-    EXPECT_EQ(std::get<CheckVerdict>(checkOutput(file("torn", torn), OutputFormat::JsonLines,
-                                                 definition, shard, stop)),
-              CheckVerdict::Incomplete);
-    const KeptOutput resumed =
-        std::get<KeptOutput>(kept(torn, definition, OutputFormat::JsonLines, shard));
-    EXPECT_EQ(resumed.cells, 2);
-    EXPECT_EQ(resumed.bytes, complete.size());
-    EXPECT_THAT(mergeProblems({torn, written(definition, OutputFormat::JsonLines, Shard{2, 2})}),
-                HasSubstr("shard0:4: record cut off mid-line (torn)"));
-}
-
 // Shards merged, one of them from an older version without version keys:
 // what the whole sweep writes, cells or formulas, with solvers or without.
 TEST_F(SweepFiles, MergeJoinsShardsIntoTheWholeSweep) {
