@@ -295,6 +295,16 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
          "t1 --check && printf '{\"cell\":' >>t1; S $X --shard 1/2 --output t1 --check; echo $?; S "
          "merge t1 t2",
          1, "3\n", "satphase merge: t1:4: record cut off mid-line (torn)\n"},
+        // merge refuses a shard missing, a cell missing one formula, an edited
+        // start state, and formulas as a table (another sweep's: sweep_files_test).
+        {"S $Y --trials 5 --shard 1/2 --output y1 && S merge --format csv y1", 1, "",
+         "cells 1, 3 (shard 2 of 2) are in none"},
+        {"S $Y --trials 5 --shard 2/2 --output y2 && head -n -1 y2 >y3 && S merge --format csv y1 "
+         "y3",
+         1, "", "satphase merge: cell 3: only 4 of 5 formulas are in the files\n"},
+        {"sed '4s/\"start_state\":[0-9]*/\"start_state\":99/' y2 >y3 && S merge --format csv y1 y3",
+         1, "", "satphase merge: y3:4: cell 1 trial 2 does not start at state "},
+        {"S merge y1 y2", 1, "", "records of single formulas merge into csv or jsonl, not a table"},
         // --resume changes a file only after every check: another seed's, torn,
         // and someone's without a newline are left as they were.
         {"S $W --seed 5 --format csv --output o && printf 0,1 >>o && cp o o2 && S $W --output o "
@@ -333,6 +343,7 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         "cd '" + work.string() + "' && D='" + SATPHASE_DIMACS_FILES + "' R='" +
         SATPHASE_EXPECTED_REPORT + "' W='sweep --vars 10 --ratios 4 --trials 5 --quiet' " +
         "X='sweep --vars 10 --ratios 3,4,5 --trials 5 --quiet --format jsonl' " +
+        "Y='sweep --vars 10,20 --ratios 3,4.5 --per-formula --quiet --format jsonl' " +
         "G='generate --seed 1 --vars 10 --clauses 40' F=satphase-v10-c40-s1-0001.cnf P=" +
         kSatphase + " && S() { " + kQuietSatphase + " \"$@\"; } && ";
     for (const auto& c : cases) {
