@@ -202,8 +202,7 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         // the search's depth would need for formulas held on it.
         {"ulimit -s 1024 && S | cmp - \"$R\"", 0, "", ""},
         {"S --version >v && head -1 v && sed -n 2p v | grep -Ecx 'commit "
-         "([0-9a-f]+(-dirty)?|unknown)'"
-         " && wc -l <v",
+         "([0-9a-f]+(-dirty)?|unknown)' && wc -l <v",
          0, "satphase " SATPHASE_VERSION_TEXT "\n1\n2\n", ""},
         {"S --help", 0, "Measures how hard|Without arguments|sweep", ""},
         {"S -h", 0, "Measures how hard", ""},
@@ -228,14 +227,13 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
          "satphase: cannot write the formulas to standard output: No space left on device\n"},
         // Files hold what standard output gets, and name the satphase that drew them.
         {"S $G --count 3 >all && S $G --count 3 --output-dir d && cat d/* | cmp - all && ls d | wc "
-         "-l"
-         " && cat all",
+         "-l && cat all",
          0, "3\nc random 3-CNF formula|\nc made by satphase " SATPHASE_VERSION_TEXT ", commit ",
          ""},
         // Ctrl-C while a large set is being written: every temporary file goes.
-        {"\"$P\" generate --vars 50 --clauses 200 --count 100000 --output-dir i 2>e & p=$!; "
-         "while kill -0 $p && [ $(ls -A i 2>/dev/null | wc -l) -lt 5 ]; do sleep 0.01; done; "
-         "kill -INT $p; wait $p; s=$?; cat e; ls -A i; exit $s",
+        {"\"$P\" generate --vars 50 --clauses 200 --count 100000 --output-dir i 2>e & p=$!; while "
+         "kill -0 $p && [ $(ls -A i 2>/dev/null | wc -l) -lt 5 ]; do sleep 0.01; done; kill -INT "
+         "$p; wait $p; s=$?; cat e; ls -A i; exit $s",
          130, "satphase: interrupted; no file written\n", ""},
         {"mkdir g && echo mine >g/$F && S $G --count 3 --output-dir g; s=$?; ls g; cat g/*; exit "
          "$s",
@@ -245,8 +243,7 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         {"mkdir f && echo mine >f/$F && S $G --count 3 --output-dir f --force && ls f && cat f/$F",
          0, "-0000.cnf\n|-0001.cnf\n|-0002.cnf\nc random 3-CNF formula", ""},
         {"ulimit -f 4 && S generate --vars 100 --clauses 400 --count 3 --output-dir b; s=$?; ls -A "
-         "b; "
-         "exit $s",
+         "b; exit $s",
          1, "", "satphase: cannot write |: File too large; no file written\n"},
         // sweep: one of each kind of refusal (every message: sweep_test.cpp,
         // models_test.cpp, cdcl_test.cpp), the output file never made.
@@ -275,14 +272,12 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
          0, "2\n0\n1\n", ""},
         {"S sweep --vars 10,20,30 --ratios 3,4 --trials 11 --progress >/dev/full 2>pe; s=$?; tr "
          "'\\r' '\\n' <pe >pf; grep -c 'sweep: 1 of 6' pf; grep -c 'sweep: 2 of 6' pf; grep -c "
-         "'cannot "
-         "write the results to standard output: No space left' pf; exit $s",
+         "'cannot write the results to standard output: No space left' pf; exit $s",
          1, "1\n0\n1\n", ""},
         {"echo x >theirs && S $W --output theirs; s=$?; cat theirs; exit $s", 2, "x\n",
          "theirs: exists and is no output of satphase"},
         {"echo x >theirs && S $W --format jsonl --shard 1/1 --output s && S merge s --output "
-         "theirs;"
-         " s=$?; cat theirs; exit $s",
+         "theirs; s=$?; cat theirs; exit $s",
          2, "x\n", "theirs: exists and is no output of satphase"},
         {"S $W --output .", 1, "", "satphase sweep: .: is a directory, not a file to write\n"},
         {"S $W --output no/out", 1, "", "cannot write no/out: No such file or directory\n"},
@@ -291,9 +286,8 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         // A torn tail: --check calls the shard incomplete (status 3), merge names
         // the torn line (--resume cuts it off: the resume case of the shell test).
         {"S $X --shard 1/2 --output t1 && S $X --shard 2/2 --output t2 && S $X --shard 1/2 "
-         "--output "
-         "t1 --check && printf '{\"cell\":' >>t1; S $X --shard 1/2 --output t1 --check; echo $?; S "
-         "merge t1 t2",
+         "--output t1 --check && printf '{\"cell\":' >>t1; S $X --shard 1/2 --output t1 --check; "
+         "echo $?; S merge t1 t2",
          1, "3\n", "satphase merge: t1:4: record cut off mid-line (torn)\n"},
         // merge refuses a shard missing, a cell missing one formula, an edited
         // start state, and formulas as a table (another sweep's: sweep_files_test).
