@@ -298,6 +298,8 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
          1, "", "satphase merge: cell 3: only 4 of 5 formulas are in the files\n"},
         {"sed '4s/\"start_state\":[0-9]*/\"start_state\":99/' y2 >y3 && S merge --format csv y1 y3",
          1, "", "satphase merge: y3:4: cell 1 trial 2 does not start at state "},
+        {"S merge --format csv y1 y2 y1 --output out", 1, "",
+         "satphase merge: y1: named more than once\n"},
         {"S merge y1 y2", 1, "", "records of single formulas merge into csv or jsonl, not a table"},
         // --resume changes a file only after every check: another seed's, torn,
         // and someone's without a newline are left as they were.

@@ -39,24 +39,14 @@ resume)
     ;;
 shards)
     # Shards run side by side with GNU parallel, as the README shows (two at
-    # once, in one directory, resuming), then merged: what the whole sweep
-    # writes, here of a model whose records carry its name and clause length.
+    # once, in one directory, resuming), then merged: the whole sweep's table
+    # (every format and record kind merged: sweep_files_test.cpp).
     args=(--vars 10:40:10 --ratios 3,4.26,5,6 --trials 31 --quiet --jobs 1 --model uniform --k 4)
     seq 3 | parallel -q -j 2 --sshlogin : --workdir "$work" \
         "$satphase" sweep "${args[@]}" --format jsonl --shard {}/3 --output s{}.jsonl --resume
-    "$satphase" sweep "${args[@]}" --format jsonl --shard 2/3 --output s2.jsonl --check ||
-        fail "--check calls a complete shard incomplete"
-    for format in table csv jsonl; do
-        "$satphase" sweep "${args[@]}" --format $format >whole.$format
-        "$satphase" merge s3.jsonl s1.jsonl s2.jsonl --format $format --output merged.$format
-        cmp <(without_seconds whole.$format) <(without_seconds merged.$format) || fail "merged $format"
-    done
+    "$satphase" sweep "${args[@]}" >whole.table
+    "$satphase" merge s3.jsonl s1.jsonl s2.jsonl --output merged.table
     cmp whole.table merged.table || fail "merged table differs"
-    # A problem: status 1 and nothing written (the problems themselves: sweep_files_test.cpp).
-    status=0
-    "$satphase" merge s1.jsonl s3.jsonl s1.jsonl --output out.txt >stdout 2>stderr || status=$?
-    [ $status -eq 1 ] && [ ! -s stdout ] && [ ! -e out.txt ] && grep -q 's1.jsonl: named more than once' stderr ||
-        fail "merge with a shard named twice: $status $(cat stderr)"
     ;;
 *)
     fail "unknown case $2"
