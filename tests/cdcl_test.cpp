@@ -1,6 +1,5 @@
-// The three solvers side by side: CaDiCaL (cdcl) is the independent referee
-// for our DPLL and for the splitting search, every model is checked, and the
-// cross-check that a sweep relies on must catch a wrong verdict.
+// CaDiCaL (cdcl) the referee of our DPLL and splitting search, every model
+// checked, and the cross-check a sweep relies on catching a wrong verdict.
 #include <gtest/gtest.h>
 
 #include <array>

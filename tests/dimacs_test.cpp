@@ -141,11 +141,9 @@ TEST(DimacsWriter, WritesCommentsHeaderAndOneLinePerClause) {
     EXPECT_EQ(clausesOf(reread), clausesOf(formula));
 }
 
-// Each line as full as it can be: no line is longer than the limit, none
-// could have taken the value that starts the next one, and the values come
-// back in order. Every other value true fills the first line to 4,096
-// characters exactly; every third would fill it to 4,097 if the limit were
-// one too high.
+// Each line as full as it can be, none longer than 4,096 characters nor able to
+// take the next line's first value. Every other value true fills the first line
+// exactly; every third would fill it to 4,097 if the limit were one too high.
 TEST(DimacsWriter, FillsValueLinesUpToTheirLimitExactly) {
     for (const auto& [numVars, trueEvery] :
          {std::pair<std::size_t, std::size_t>{0, 2}, {1000, 2}, {4099, 3}}) {

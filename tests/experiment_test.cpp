@@ -31,9 +31,8 @@ TEST(CellResultTest, BothSixteenBitFieldsComeBackWithTheirSigns) {
     EXPECT_EQ(contradictionsOf(kRefusedCell), -1);
 }
 
-// Sounds no tone: at each row's tone, just after the cell's trials, it draws
-// the cell's formulas again from the cell's start state with the sweep's
-// generator and decides them with the sweep's search.
+// Sounds no tone: at each row's tone it draws the cell's formulas again from
+// its start state, with the sweep's generator, and decides them with its search.
 class CheckingTone : public Tone {
   public:
     explicit CheckingTone(const std::ostringstream& out) : out_(out) {}
@@ -78,11 +77,9 @@ class CheckingTone : public Tone {
     CnfFormula formula_;
 };
 
-// The whole classic report, the one run of it in this program: its exact
-// bytes, a tone before each row and a longer one after the last table, and
-// the sweep's engine finding the same formulas, the classic search's step
-// counts and the Contradictions column. The engine is held against picosat
-// in program_test.cpp and against a plain reference in trail_search_test.cpp.
+// The whole classic report, its one run here: its bytes, a tone before each row
+// and a longer one after the last table, and the sweep's engine finding the same
+// formulas, the classic search's step counts and the Contradictions column.
 TEST_F(ReportTest, TheWholeReportWithEveryFormulaDecidedAgain) {
     std::ostringstream out;
     CheckingTone tone(out);

@@ -1,8 +1,6 @@
-// Counts every call of the global allocation functions, to show that the
-// classic program's own code never allocates, and that a sweep allocates only
-// when it is set up, never while it draws and decides formulas. Output goes
-// to a stream over a fixed buffer, so that the standard library's stream
-// internals stay out of it.
+// Counts every call of the global allocation functions: the classic program's
+// own code never allocates, a sweep only when it is set up. Output goes to a
+// fixed buffer, which keeps the standard library's stream internals out of it.
 #include <gtest/gtest.h>
 
 #include <algorithm>

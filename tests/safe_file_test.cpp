@@ -53,9 +53,8 @@ TEST(SafeFile, NeverWritesThroughALink) {
     EXPECT_EQ(scratch::read(directory / "victim.txt"), "precious\n");
 }
 
-// A file-size limit makes writes fail as a full device would; the failure
-// is reported with the system's reason and nothing is left. (A set of files
-// meets it in program_test.cpp, through satphase generate.)
+// A file-size limit makes writes fail as a full device would: reported with the
+// system's reason, nothing left (a set of files: generate in program_test.cpp).
 TEST(SafeFile, ReportsAWriteTheDeviceRefuses) {
     const fs::path directory = scratch::directory();
     rlimit saved{};

@@ -250,11 +250,9 @@ TEST_F(SweepFiles, MergeJoinsShardsIntoTheWholeSweep) {
     }
 }
 
-// A sweep with solvers: the columns analyze reads, one cell record per
-// solver in list order, read back by the one reader so that --resume puts
-// them together as the sweep writes them (merge: the test above); and a file
-// of a sweep with solvers is no file of the same sweep without them, nor the
-// reverse (the sweep line names them).
+// A sweep with solvers: the columns analyze reads, one cell record per solver
+// in list order, which --resume puts together as the sweep writes them; and a
+// file with solvers is no file of the same sweep without them, nor the reverse.
 TEST_F(SweepFiles, SolverRecordsRoundTripAndAreNoOtherSweepsRecords) {
     SweepDefinition definition = smallSweep(false);
     definition.solvers = {SolverKind::Dpll, SolverKind::Splitting};
