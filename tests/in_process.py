@@ -8,9 +8,8 @@ import unittest.mock
 
 
 def run_main(main, directory, arguments, stdin=b"", stdout=None):
-    """main(arguments) in `directory`, with standard input `stdin`; its status
-    and what it wrote, as subprocess.run gives them (no standard output when
-    `stdout` takes it)."""
+    """main(arguments) in `directory` reading `stdin`: status and output as from
+    subprocess.run (no standard output when `stdout` takes it)."""
     out, err, here = stdout or io.StringIO(), io.StringIO(), os.getcwd()
     os.chdir(directory)
     try:

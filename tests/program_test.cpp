@@ -26,7 +26,6 @@ struct ProgramRun {
     std::string out, err;
 };
 
-using scratch::namesIn;
 using scratch::read;
 
 // Runs `arguments` through the shell with standard error kept apart.

@@ -1,6 +1,5 @@
-"""satphase analyze run as a user runs it, on sweeps the real program writes: once
-through the program, otherwise through main() in this interpreter, which is
-what the program hands its arguments to."""
+"""satphase analyze as a user runs it on sweeps the real program writes: once through
+the program, otherwise through main(), which the program hands its arguments to."""
 
 import json
 import os

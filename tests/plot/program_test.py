@@ -1,6 +1,5 @@
-"""plot/satphase_plot.py as a user meets it: the files it writes, what it refuses
-and how it fails. Run in this interpreter through main(); only a closed pipe
-needs a process of its own."""
+"""plot/satphase_plot.py as a user meets it, through main() in this interpreter
+(a closed pipe: in a process of its own): its files, its refusals, its failures."""
 
 import os
 import struct
