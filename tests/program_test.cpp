@@ -19,6 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using ::testing::AllOf;
 using ::testing::HasSubstr;
 
 struct ProgramRun {
@@ -386,20 +387,20 @@ TEST(SolveCommand, HandWrittenFiles) {
     };
     for (const auto& c : cases) {
         const std::string name = std::string(c.name) + ".cnf";
+        SCOPED_TRACE(name);
         const ProgramRun solve = run(std::string("cd '") + SATPHASE_DIMACS_FILES + "' && " +
                                      kSatphase + " solve " + c.arguments + name);
-        EXPECT_EQ(solve.status, c.status) << name << ": " << solve.err;
-        EXPECT_EQ(solve.err, "") << name;
-        EXPECT_THAT(solve.out, HasSubstr(c.piece)) << name << ": " << solve.out;
+        EXPECT_EQ(solve.status, c.status);
+        EXPECT_EQ(solve.err, "");
         const std::string verdict = c.status == 10 ? "\ns SATISFIABLE\n" : "\ns UNSATISFIABLE\n";
-        EXPECT_THAT(solve.out, HasSubstr(verdict)) << name;
+        EXPECT_THAT(solve.out, AllOf(HasSubstr(c.piece), HasSubstr(verdict)));
+        CnfFormula formula;
+        ASSERT_FALSE(readDimacs(read(fs::path(SATPHASE_DIMACS_FILES) / name), formula));
         if (c.status == 10) {
-            CnfFormula formula;
-            ASSERT_FALSE(readDimacs(read(fs::path(SATPHASE_DIMACS_FILES) / name), formula));
-            EXPECT_EQ(firstFalseClause(formula, valuesOf(solve.out, formula.numVars)), std::nullopt)
-                << name;
+            EXPECT_EQ(firstFalseClause(formula, valuesOf(solve.out, formula.numVars)),
+                      std::nullopt);
         } else {
-            EXPECT_TRUE(solve.out.ends_with(verdict)) << name;
+            EXPECT_TRUE(solve.out.ends_with(verdict));
         }
     }
 }
