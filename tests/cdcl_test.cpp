@@ -52,7 +52,7 @@ TEST(SolverAgreementTest, DpllAgreesWithCdclForEveryClauseLength) {
     }
 }
 
-TEST(CdclTest, CountsConflictsOnlyWhereTheSearchMeetsThem) {
+TEST(CdclTest, CountsConflictsOnlyWhereTheSearchMeetsThemAndStopsWhenAsked) {
     FormulaDecider decider(100, 600);
     // x0; x0 -> x1; x1 -> x2; and then either ~x2 or nothing: propagation
     // alone refutes or satisfies them.
@@ -76,17 +76,13 @@ TEST(CdclTest, CountsConflictsOnlyWhereTheSearchMeetsThem) {
     const SolverResult hard = decider.decide(SolverKind::Cdcl, formula);
     EXPECT_FALSE(hard.satisfiable);
     EXPECT_GT(hard.cost, 10U);
-}
-
-TEST(CdclTest, ARaisedStopFlagEndsTheSearch) {
-    // Hard enough at the threshold that CaDiCaL looks at its terminator first.
-    CnfGenerator generator(250, 1065);
-    CnfFormula formula;
-    RandomStream stream(kRngInitialState);
-    ASSERT_TRUE(generator.generate(250, 1065, stream, formula));
-    FormulaDecider decider(250, 1065);
+    // A raised stop flag ends a search hard enough at the threshold that
+    // CaDiCaL looks at its terminator first.
+    CnfGenerator threshold(250, 1065);
+    ASSERT_TRUE(threshold.generate(250, 1065, stream, formula));
+    FormulaDecider large(250, 1065);
     const std::atomic<bool> stop{true};
-    EXPECT_TRUE(decider.decide(SolverKind::Cdcl, formula, &stop).interrupted);
+    EXPECT_TRUE(large.decide(SolverKind::Cdcl, formula, &stop).interrupted);
 }
 
 TEST(CrossCheckTest, AWrongVerdictOrModelIsCaught) {

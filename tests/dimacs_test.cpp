@@ -118,7 +118,7 @@ TEST(DimacsReader, RefusesWithTheLineOfTheFirstProblem) {
     }
 }
 
-TEST(DimacsWriter, WritesCommentsHeaderAndOneLinePerClause) {
+TEST(DimacsWriter, WritesFormulasAndFillsValueLinesUpToTheirLimitExactly) {
     CnfFormula formula;
     formula.numVars = 12;
     formula.clauses = {
@@ -134,12 +134,10 @@ TEST(DimacsWriter, WritesCommentsHeaderAndOneLinePerClause) {
     ASSERT_FALSE(readDimacs(std::string_view(text).substr(5), reread));
     EXPECT_EQ(reread.numVars, 12);
     EXPECT_EQ(clausesOf(reread), clausesOf(formula));
-}
 
-// Each line as full as it can be, none longer than 4,096 characters nor able to
-// take the next line's first value. Every other value true fills the first line
-// exactly; every third would fill it to 4,097 if the limit were one too high.
-TEST(DimacsWriter, FillsValueLinesUpToTheirLimitExactly) {
+    // Value lines each as full as it can be, none longer than 4,096 characters
+    // nor able to take the next line's first value. Every other value true fills
+    // the first line exactly; every third would make it 4,097 were the limit higher.
     for (const auto& [numVars, trueEvery] :
          {std::pair<std::size_t, std::size_t>{0, 2}, {1000, 2}, {4099, 3}}) {
         std::vector<std::int8_t> values(numVars);

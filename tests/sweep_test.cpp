@@ -21,7 +21,7 @@ using test_support::runSweep;
 using test_support::sweepOf;
 using test_support::SweepRun;
 
-TEST(SweepPlan, RatiosAreExactDecimalsAndRangesHitTheirEnds) {
+TEST(SweepPlan, ListsAreExactAndRangesHitTheirEndsOrAreRefusedNamingTheItem) {
     std::vector<Ratio> ratios;
     ASSERT_FALSE(parseRatios("4.1,2:3:0.25,3.8:4.8:0.1", ratios));
     ASSERT_EQ(ratios.size(), 1U + 5U + 11U);
@@ -35,11 +35,6 @@ TEST(SweepPlan, RatiosAreExactDecimalsAndRangesHitTheirEnds) {
     std::vector<std::int32_t> sizes;
     ASSERT_FALSE(parseSizes("10:40:10,55", sizes));
     EXPECT_EQ(sizes, (std::vector<std::int32_t>{10, 20, 30, 40, 55}));
-}
-
-TEST(SweepPlan, MalformedListsAreRefusedNamingTheItem) {
-    std::vector<Ratio> ratios;
-    std::vector<std::int32_t> sizes;
     for (const char* bad : {"", "4,", ",4", "4.", ".", "4.1234567", "-1", "4e1", "1:2", "3:2:1",
                             "2:3:0", "0", "1:2:3:4"}) {
         EXPECT_TRUE(parseRatios(bad, ratios)) << bad;
@@ -59,7 +54,7 @@ TEST(SweepPlan, MalformedListsAreRefusedNamingTheItem) {
     EXPECT_EQ(ratios[0].millionths, 4500000);
 }
 
-TEST(SweepPlan, DefinitionsOutsideTheLimitsAreRefusedWhereverTheyComeFrom) {
+TEST(SweepPlan, DefinitionsAndCellsOutsideTheLimitsAreRefusedBeforeAnyWork) {
     SweepDefinition definition = sweepOf("10", "4", 3, 1);
     EXPECT_FALSE(definitionProblem(definition));
     definition.seed = kMaxSeed + 1;  // the stream would stay at 0 for ever
@@ -74,9 +69,6 @@ TEST(SweepPlan, DefinitionsOutsideTheLimitsAreRefusedWhereverTheyComeFrom) {
     EXPECT_THAT(*definitionProblem(definition), HasSubstr("1001000 cells"));
     definition.vars.pop_back();
     EXPECT_FALSE(definitionProblem(definition));
-}
-
-TEST(SweepPlan, CellsTheGeneratorCannotServeAreRefusedBeforeAnyWork) {
     const auto refusalOf = [](const char* vars, const char* ratio) {
         return sweepRefusal(sweepOf(vars, ratio, 1, 1));
     };
