@@ -16,17 +16,12 @@ class CrossoverTest(unittest.TestCase):
         # Noise that crosses back: the first crossing counts.
         self.assertAlmostEqual(plot.crossover([(4, 0.7), (4.5, 0.4), (5, 0.55), (6, 0.1)]), 4 + 1 / 3)
 
-    def test_a_grid_point_at_exactly_one_half_is_the_crossover(self):
-        for points, expected in [([(4, 0.9), (4.5, 0.5), (5, 0.1)], 4.5),
-                                 ([(4, 0.5), (5, 0.1)], 4),
-                                 ([(4, 0.9), (5, 0.5)], 5)]:
+    def test_a_grid_point_at_one_half_is_the_crossover_and_one_side_only_none(self):
+        for points, expected in [([(4, 0.9), (4.5, 0.5), (5, 0.1)], 4.5), ([(4, 0.5), (5, 0.1)], 4),
+                                 ([(4, 0.9), (5, 0.5)], 5), ([(2, 1.0), (3, 0.6)], None),
+                                 ([(6, 0.2), (7, 0.0)], None), ([(4, 0.7)], None)]:
             with self.subTest(points=points):
                 self.assertEqual(plot.crossover(points), expected)
-
-    def test_not_crossed_when_the_grid_stays_on_one_side(self):
-        for points in ([(2, 1.0), (3, 0.6)], [(6, 0.2), (7, 0.0)], [(4, 0.7)]):
-            with self.subTest(points=points):
-                self.assertIsNone(plot.crossover(points))
 
     def test_crawford_and_auton_as_a_ratio(self):
         # Their fit gives 217.19 clauses for 50 variables.
