@@ -22,15 +22,6 @@ class MockTone : public Tone {
     MOCK_METHOD(void, sound, (int frequencyHz, int durationMs), (override));
 };
 
-TEST(CellResultTest, BothSixteenBitFieldsComeBackWithTheirSigns) {
-    const std::uint32_t packed = packCellResult(-1, -32768);
-    EXPECT_EQ(contradictionsOf(packed), -1);
-    EXPECT_EQ(medianOf(packed), -32768);
-    EXPECT_EQ(contradictionsOf(packCellResult(301, 2461)), 301);
-    EXPECT_EQ(medianOf(packCellResult(301, 2461)), 2461);
-    EXPECT_EQ(contradictionsOf(kRefusedCell), -1);
-}
-
 // Sounds no tone: at each row's tone it draws the cell's formulas again from
 // its start state, with the sweep's generator, and decides them with its search.
 class CheckingTone : public Tone {
@@ -163,6 +154,12 @@ TEST_F(ReportTest, RefusedShapesLeaveNoTraceAndASingleRowHasTheShortLayout) {
     EXPECT_EQ(
         single.str(),
         "Num of vars : 10\n-\nClause per variable | Contradictions | Median \n8   299      46\n");
+    const std::uint32_t packed = packCellResult(-1, -32768);
+    EXPECT_EQ(contradictionsOf(packed), -1);
+    EXPECT_EQ(medianOf(packed), -32768);
+    EXPECT_EQ(contradictionsOf(packCellResult(301, 2461)), 301);
+    EXPECT_EQ(medianOf(packCellResult(301, 2461)), 2461);
+    EXPECT_EQ(contradictionsOf(kRefusedCell), -1);
 }
 
 }  // namespace

@@ -60,7 +60,7 @@ TEST(UniformModel, ClausesSpreadEvenlyOverTheVariablesAndBothSigns) {
     }
 }
 
-TEST(FormulaModels, AStartStateFixesEveryClauseAndTheHiddenAssignment) {
+TEST(FormulaModels, AStartStateFixesEveryClauseAndTheHiddenAssignmentAndRefusals) {
     // Worked out by hand from the documented order of the draws: another order
     // would rebuild other formulas from earlier sweeps' records. Over 4
     // variables two variables drawn are taken already and drawn again; the
@@ -76,6 +76,37 @@ TEST(FormulaModels, AStartStateFixesEveryClauseAndTheHiddenAssignment) {
     EXPECT_EQ(std::vector<std::int8_t>(source.hidden().begin(), source.hidden().end()),
               (std::vector<std::int8_t>{0, 1, 0, 1, 0, 1, 0, 1, 1, 1}));
     EXPECT_EQ(dimacsClauses(formula), (Clauses{{-4, -1}, {1, 6}, {7, -5}}));
+    // Refusals: one line naming the values, or nothing for a request that can be
+    // drawn (the classic model's, as generate prints them: program_test.cpp).
+    using enum FormulaModel;
+    const struct {
+        FormulaModel model;
+        std::int64_t k, vars, clauses;
+        const char* what;  // "": accepted
+    } cases[] = {
+        {Classic, 3, 40, 180, ""},
+        {Uniform, 2, 2, 5, ""},
+        {TwoHidden, 7, 7, 100000, ""},
+        {Uniform, 5, 4, 10,
+         "4 variables and 10 clauses: uniform clauses of 5 literals need at least 5 distinct "
+         "variables"},
+        {Planted, 8, 20, 10,
+         "20 variables and 10 clauses: planted clauses of 8 literals, but clauses have 2 to 7"},
+        {Uniform, 1, 20, 10, "uniform clauses of 1 literal, but clauses have 2 to 7"},
+        {TwoHidden, 1, 20, 10,
+         "2-hidden clauses of 1 literal are all falsified by the hidden assignment or its "
+         "complement, so drawing one would never end"},
+        {Uniform, 3, 1001, 10, "at most 1000 variables are supported"},
+        {Planted, 3, 10, 0, "a formula needs at least 1 clause"},
+        {Uniform, 3, 10, 100001, "at most 100000 clauses are supported"},
+    };
+    for (const auto& c : cases) {
+        const std::optional<std::string> reason = modelRefusal(c.model, c.k, c.vars, c.clauses);
+        SCOPED_TRACE(std::string(modelName(c.model)) + " k=" + std::to_string(c.k) + " " +
+                     std::to_string(c.vars) + "/" + std::to_string(c.clauses));
+        EXPECT_EQ(reason.has_value(), *c.what != '\0');
+        EXPECT_THAT(reason.value_or(""), AllOf(HasSubstr(c.what), Not(HasSubstr("\n"))));
+    }
 }
 
 TEST(PlantedModels, TheHiddenAssignmentsSatisfyEveryClauseAndOnlyPlantingFavoursThem) {
@@ -117,40 +148,6 @@ TEST(PlantedModels, TheHiddenAssignmentsSatisfyEveryClauseAndOnlyPlantingFavours
             EXPECT_EQ(complementFalsifiesOne, model == FormulaModel::Planted)
                 << modelName(model) << " k = " << k;
         }
-    }
-}
-
-// One line naming the values, or nothing for a request that can be drawn
-// (the classic model's messages, as generate prints them: program_test.cpp).
-TEST(FormulaModels, RefusesWhatCannotBeDrawnWithOneLineNamingTheValues) {
-    using enum FormulaModel;
-    const struct {
-        FormulaModel model;
-        std::int64_t k, vars, clauses;
-        const char* what;  // "": accepted
-    } cases[] = {
-        {Classic, 3, 40, 180, ""},
-        {Uniform, 2, 2, 5, ""},
-        {TwoHidden, 7, 7, 100000, ""},
-        {Uniform, 5, 4, 10,
-         "4 variables and 10 clauses: uniform clauses of 5 literals need at least 5 distinct "
-         "variables"},
-        {Planted, 8, 20, 10,
-         "20 variables and 10 clauses: planted clauses of 8 literals, but clauses have 2 to 7"},
-        {Uniform, 1, 20, 10, "uniform clauses of 1 literal, but clauses have 2 to 7"},
-        {TwoHidden, 1, 20, 10,
-         "2-hidden clauses of 1 literal are all falsified by the hidden assignment or its "
-         "complement, so drawing one would never end"},
-        {Uniform, 3, 1001, 10, "at most 1000 variables are supported"},
-        {Planted, 3, 10, 0, "a formula needs at least 1 clause"},
-        {Uniform, 3, 10, 100001, "at most 100000 clauses are supported"},
-    };
-    for (const auto& c : cases) {
-        const std::optional<std::string> reason = modelRefusal(c.model, c.k, c.vars, c.clauses);
-        SCOPED_TRACE(std::string(modelName(c.model)) + " k=" + std::to_string(c.k) + " " +
-                     std::to_string(c.vars) + "/" + std::to_string(c.clauses));
-        EXPECT_EQ(reason.has_value(), *c.what != '\0');
-        EXPECT_THAT(reason.value_or(""), AllOf(HasSubstr(c.what), Not(HasSubstr("\n"))));
     }
 }
 
