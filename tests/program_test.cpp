@@ -12,7 +12,7 @@
 
 #include "dimacs/cnf_decision.h"
 #include "dimacs/dimacs_reader.h"
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 #include "scratch.h"
 
 namespace fs = std::filesystem;
@@ -150,7 +150,7 @@ TEST_P(GenerateSolveAgreement, SolvePicosatAndSweepAgreeOnEveryFormula) {
                 "\nc start state of this formula: " + std::to_string(sweep[trial].startState) +
                 "\n";
             EXPECT_THAT(text, HasSubstr(state));
-            CnfFormula drawn;
+            Formula drawn;
             ASSERT_FALSE(readDimacs(text, drawn));
             ASSERT_EQ(drawn.clauses.size(), static_cast<std::size_t>(clauses));
 
@@ -394,7 +394,7 @@ TEST(SolveCommand, HandWrittenFiles) {
         EXPECT_EQ(solve.err, "");
         const std::string verdict = c.status == 10 ? "\ns SATISFIABLE\n" : "\ns UNSATISFIABLE\n";
         EXPECT_THAT(solve.out, AllOf(HasSubstr(c.piece), HasSubstr(verdict)));
-        CnfFormula formula;
+        Formula formula;
         ASSERT_FALSE(readDimacs(read(fs::path(SATPHASE_DIMACS_FILES) / name), formula));
         if (c.status == 10) {
             EXPECT_EQ(firstFalseClause(formula, valuesOf(solve.out, formula.numVars)),

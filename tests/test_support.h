@@ -17,7 +17,7 @@
 #include "classic/random/formula_generator.h"
 #include "classic/random/random_source.h"
 #include "classic/solver/search.h"
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 #include "scratch.h"
 
 namespace test_support {
@@ -55,22 +55,22 @@ inline Formula formulaOf(std::int32_t numVars, const std::string& text) {
 }
 
 // The engines' formula of that text.
-inline CnfFormula cnfOf(std::int32_t numVars, const std::string& text) {
-    CnfFormula formula;
+inline Formula cnfOf(std::int32_t numVars, const std::string& text) {
+    Formula formula;
     formula.numVars = numVars;
     for (const auto& clause : clausesIn(text)) {
-        CnfClause& added = formula.clauses.emplace_back();
+        Clause& added = formula.clauses.emplace_back();
         for (const auto& [variable, negated] : clause) {
-            added.lits[added.size++] = makeCnfLiteral(variable, negated);
+            added.lits[added.size++] = makeLiteral(variable, negated);
         }
     }
     return formula;
 }
 
 // The clauses in DIMACS numbering: variable v as v + 1, negated as -(v + 1).
-inline std::vector<std::vector<int>> dimacsClauses(const CnfFormula& formula) {
+inline std::vector<std::vector<int>> dimacsClauses(const Formula& formula) {
     std::vector<std::vector<int>> clauses;
-    for (const CnfClause& clause : formula.clauses) {
+    for (const Clause& clause : formula.clauses) {
         std::vector<int>& numbers = clauses.emplace_back();
         for (std::int32_t k = 0; k < clause.size; ++k) {
             const int number = variableOf(clause.lits[k]) + 1;

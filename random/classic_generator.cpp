@@ -1,4 +1,4 @@
-#include "random/cnf_generator.h"
+#include "random/classic_generator.h"
 
 #include <algorithm>
 #include <bit>
@@ -9,14 +9,14 @@ namespace {
 // The sort key's lowest bits hold the clause's position; above them, 13 bits
 // for each variable.
 constexpr std::uint64_t kPositionMask = (std::uint64_t{1} << 21U) - 1;
-static_assert(kMaxCnfClauses <= kPositionMask && kMaxCnfVars < (1 << 13));
+static_assert(kMaxFormulaClauses <= kPositionMask && kMaxFormulaVars < (1 << 13));
 
 // Distinct full clauses over n variables: three variables of n, each either sign.
 std::int64_t distinctClauses(std::int64_t numVars) {
     return 8 * (numVars * (numVars - 1) * (numVars - 2) / 6);
 }
 
-bool holdsVariable(const CnfClause& clause, std::int32_t variable) {
+bool holdsVariable(const Clause& clause, std::int32_t variable) {
     for (std::int32_t k = 0; k < clause.size; ++k) {
         if (variableOf(clause.lits[k]) == variable) {
             return true;
@@ -27,8 +27,8 @@ bool holdsVariable(const CnfClause& clause, std::int32_t variable) {
 
 // Adds the literal where its variable belongs, keeping the clause ordered by
 // variable; the caller has checked that the variable is new to the clause.
-void insertOrdered(CnfClause& clause, CnfLiteral literal) {
-    if (clause.size >= kCnfClauseWidth) {
+void insertOrdered(Clause& clause, Literal literal) {
+    if (clause.size >= kClassicClauseWidth) {
         return;
     }
     std::int32_t k = clause.size;
@@ -42,19 +42,19 @@ void insertOrdered(CnfClause& clause, CnfLiteral literal) {
 
 // Adds random literals until the clause is full, drawing the sign first and
 // then the variable; a variable the clause already holds spends both draws.
-void completeRandomly(std::int32_t numVars, RandomStream& stream, CnfClause& clause) {
-    while (clause.size < kCnfClauseWidth) {
+void completeRandomly(std::int32_t numVars, RandomStream& stream, Clause& clause) {
+    while (clause.size < kClassicClauseWidth) {
         const bool negated = stream.below(2) == 1;
         const std::int32_t variable = stream.below(numVars);
         if (!holdsVariable(clause, variable)) {
-            insertOrdered(clause, makeCnfLiteral(variable, negated));
+            insertOrdered(clause, makeLiteral(variable, negated));
         }
     }
 }
 
 }  // namespace
 
-CnfGenerator::CnfGenerator(std::int32_t maxVars, std::int32_t maxClauses) {
+ClassicGenerator::ClassicGenerator(std::int32_t maxVars, std::int32_t maxClauses) {
     static_cast<void>(maxVars);  // the variables need no storage of their own
     const std::int32_t clauses = std::max(maxClauses, 1);
     keys_.resize(std::bit_ceil(2 * static_cast<std::uint64_t>(clauses)));
@@ -62,23 +62,23 @@ CnfGenerator::CnfGenerator(std::int32_t maxVars, std::int32_t maxClauses) {
     sortScratch_.reserve(static_cast<std::size_t>(clauses));
 }
 
-std::optional<std::string> CnfGenerator::sizeRefusal(std::int64_t numVars,
+std::optional<std::string> ClassicGenerator::sizeRefusal(std::int64_t numVars,
                                                      std::int64_t numClauses) {
     const std::string what =
         std::to_string(numVars) + " variables and " + std::to_string(numClauses) + " clauses: ";
-    if (numVars > kMaxCnfVars) {
-        return what + "at most " + std::to_string(kMaxCnfVars) + " variables are supported";
+    if (numVars > kMaxFormulaVars) {
+        return what + "at most " + std::to_string(kMaxFormulaVars) + " variables are supported";
     }
     if (numClauses < 1) {
         return what + "a formula needs at least 1 clause";
     }
-    if (numClauses > kMaxCnfClauses) {
-        return what + "at most " + std::to_string(kMaxCnfClauses) + " clauses are supported";
+    if (numClauses > kMaxFormulaClauses) {
+        return what + "at most " + std::to_string(kMaxFormulaClauses) + " clauses are supported";
     }
     return std::nullopt;
 }
 
-std::optional<std::string> CnfGenerator::refusal(std::int64_t numVars, std::int64_t numClauses) {
+std::optional<std::string> ClassicGenerator::refusal(std::int64_t numVars, std::int64_t numClauses) {
     const std::string what =
         std::to_string(numVars) + " variables and " + std::to_string(numClauses) + " clauses: ";
     if (numVars < 3) {
@@ -98,18 +98,18 @@ std::optional<std::string> CnfGenerator::refusal(std::int64_t numVars, std::int6
     return std::nullopt;
 }
 
-CnfGenerator::ClauseKey CnfGenerator::keyOf(const CnfClause& clause) {
+ClassicGenerator::ClauseKey ClassicGenerator::keyOf(const Clause& clause) {
     return (static_cast<ClauseKey>(clause.lits[0]) << 42U) |
            (static_cast<ClauseKey>(clause.lits[1]) << 21U) | static_cast<ClauseKey>(clause.lits[2]);
 }
 
-void CnfGenerator::clearKeys(std::int32_t numClauses) {
+void ClassicGenerator::clearKeys(std::int32_t numClauses) {
     const std::uint64_t slots = std::bit_ceil(2 * static_cast<std::uint64_t>(numClauses));
     std::fill_n(keys_.begin(), slots, ClauseKey{0});
     keyMask_ = slots - 1;
 }
 
-bool CnfGenerator::containsKey(ClauseKey key) const {
+bool ClassicGenerator::containsKey(ClauseKey key) const {
     for (std::uint64_t slot = (key * 0x9E3779B97F4A7C15ULL) >> 20U;; ++slot) {
         const ClauseKey held = keys_[slot & keyMask_];
         if (held == key) {
@@ -121,7 +121,7 @@ bool CnfGenerator::containsKey(ClauseKey key) const {
     }
 }
 
-void CnfGenerator::insertKey(ClauseKey key) {
+void ClassicGenerator::insertKey(ClauseKey key) {
     std::uint64_t slot = (key * 0x9E3779B97F4A7C15ULL) >> 20U;
     while (keys_[slot & keyMask_] != 0) {
         ++slot;
@@ -134,8 +134,8 @@ void CnfGenerator::insertKey(ClauseKey key) {
 // there is, the formula is drawn again from where the stream stands: a request
 // that refusal() accepts is always served, and every formula that a first
 // attempt completes is drawn exactly as before.
-bool CnfGenerator::generate(std::int32_t numVars, std::int32_t numClauses, RandomStream& stream,
-                            CnfFormula& out) {
+bool ClassicGenerator::generate(std::int32_t numVars, std::int32_t numClauses, RandomStream& stream,
+                            Formula& out) {
     assert(numVars >= 3 && numVars <= 3 * std::int64_t{numClauses} &&
            numClauses <= distinctClauses(numVars) && "a request that refusal() refuses");
     do {
@@ -144,36 +144,36 @@ bool CnfGenerator::generate(std::int32_t numVars, std::int32_t numClauses, Rando
     return true;
 }
 
-void CnfGenerator::placeVariables(std::int32_t numVars, std::int32_t numClauses,
-                                  RandomStream& stream, CnfFormula& out) const {
+void ClassicGenerator::placeVariables(std::int32_t numVars, std::int32_t numClauses,
+                                  RandomStream& stream, Formula& out) const {
     out.numVars = numVars;
-    out.clauses.assign(static_cast<std::size_t>(numClauses), CnfClause{});
+    out.clauses.assign(static_cast<std::size_t>(numClauses), Clause{});
     for (std::int32_t variable = 0; variable < numVars; ++variable) {
         std::int32_t target = stream.below(numClauses);
-        while (out.clauses[static_cast<std::size_t>(target)].size == kCnfClauseWidth) {
+        while (out.clauses[static_cast<std::size_t>(target)].size == kClassicClauseWidth) {
             target = stream.below(numClauses);
         }
         const bool negated = stream.below(2) == 1;
         // Variables arrive in ascending order, so appending keeps the clause ordered.
-        CnfClause& clause = out.clauses[static_cast<std::size_t>(target)];
-        clause.lits[clause.size++] = makeCnfLiteral(variable, negated);
+        Clause& clause = out.clauses[static_cast<std::size_t>(target)];
+        clause.lits[clause.size++] = makeLiteral(variable, negated);
     }
 }
 
-bool CnfGenerator::fillClauses(std::int32_t numVars, RandomStream& stream, CnfFormula& formula) {
+bool ClassicGenerator::fillClauses(std::int32_t numVars, RandomStream& stream, Formula& formula) {
     const auto numClauses = static_cast<std::int32_t>(formula.clauses.size());
     clearKeys(numClauses);
-    for (const CnfClause& clause : formula.clauses) {
-        if (clause.size == kCnfClauseWidth) {
+    for (const Clause& clause : formula.clauses) {
+        if (clause.size == kClassicClauseWidth) {
             insertKey(keyOf(clause));
         }
     }
-    for (CnfClause& clause : formula.clauses) {
-        if (clause.size == kCnfClauseWidth) {
+    for (Clause& clause : formula.clauses) {
+        if (clause.size == kClassicClauseWidth) {
             continue;
         }
-        const CnfClause placed = clause;
-        CnfClause candidate = placed;
+        const Clause placed = clause;
+        Clause candidate = placed;
         completeRandomly(numVars, stream, candidate);
         // Rejections are common only when the formula holds nearly every clause
         // that fits; then make sure that some completion is still free.
@@ -199,7 +199,7 @@ bool CnfGenerator::fillClauses(std::int32_t numVars, RandomStream& stream, CnfFo
     // std::stable_sort allocates.
     sortKeys_.resize(static_cast<std::size_t>(numClauses));
     for (std::int32_t i = 0; i < numClauses; ++i) {
-        const CnfClause& c = formula.clauses[static_cast<std::size_t>(i)];
+        const Clause& c = formula.clauses[static_cast<std::size_t>(i)];
         sortKeys_[static_cast<std::size_t>(i)] =
             (static_cast<std::uint64_t>(variableOf(c.lits[0])) << 47U) |
             (static_cast<std::uint64_t>(variableOf(c.lits[1])) << 34U) |
@@ -215,11 +215,11 @@ bool CnfGenerator::fillClauses(std::int32_t numVars, RandomStream& stream, CnfFo
     return true;
 }
 
-bool CnfGenerator::everyCompletionTaken(std::int32_t numVars, const CnfClause& placed) const {
+bool ClassicGenerator::everyCompletionTaken(std::int32_t numVars, const Clause& placed) const {
     // Walk every full clause that keeps the placed literals: each choice of
     // further variables above, between or below them, with either sign.
-    const auto takenFrom = [&](auto& self, const CnfClause& partial, std::int32_t from) -> bool {
-        if (partial.size == kCnfClauseWidth) {
+    const auto takenFrom = [&](auto& self, const Clause& partial, std::int32_t from) -> bool {
+        if (partial.size == kClassicClauseWidth) {
             return containsKey(keyOf(partial));
         }
         for (std::int32_t variable = from; variable < numVars; ++variable) {
@@ -227,8 +227,8 @@ bool CnfGenerator::everyCompletionTaken(std::int32_t numVars, const CnfClause& p
                 continue;
             }
             for (const bool negated : {false, true}) {
-                CnfClause wider = partial;
-                insertOrdered(wider, makeCnfLiteral(variable, negated));
+                Clause wider = partial;
+                insertOrdered(wider, makeLiteral(variable, negated));
                 if (!self(self, wider, variable + 1)) {
                     return false;
                 }
