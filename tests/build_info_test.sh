@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# cmake/build_info.cmake, the build step behind --version: the commit of the
-# source tree, "-dirty" only when a tracked file changed, "unknown" outside
-# git and for a tree unpacked inside another repository, and the header left
-# as it is (nothing to recompile) when its text would not change.
+# cmake/build_info.cmake, behind --version: the tree's commit, "-dirty" only for
+# a changed tracked file, "unknown" outside git or for a tree unpacked inside
+# another repository, and the header left as it is when its text is the same.
 #   build_info_test.sh BUILD_INFO_CMAKE
 set -euo pipefail
 script=$1

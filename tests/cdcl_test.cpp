@@ -1,6 +1,5 @@
-// The three solvers side by side: CaDiCaL (cdcl) is the independent referee
-// for our DPLL and for the splitting search, every model is checked, and the
-// cross-check that a sweep relies on must catch a wrong verdict.
+// CaDiCaL (cdcl) the referee of our DPLL and splitting search, every model
+// checked, and the cross-check a sweep relies on catching a wrong verdict.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -55,7 +54,7 @@ TEST(SolverAgreementTest, DpllAgreesWithCdclForEveryClauseLength) {
     }
 }
 
-TEST(CdclTest, CountsConflictsOnlyWhereTheSearchMeetsThem) {
+TEST(CdclTest, CountsConflictsOnlyWhereTheSearchMeetsThemAndStopsWhenAsked) {
     FormulaDecider decider(100, 600);
     // x0; x0 -> x1; x1 -> x2; and then either ~x2 or nothing: propagation
     // alone refutes or satisfies them.
@@ -79,17 +78,13 @@ TEST(CdclTest, CountsConflictsOnlyWhereTheSearchMeetsThem) {
     const SolverResult hard = decider.decide(SolverKind::Cdcl, formula);
     EXPECT_FALSE(hard.satisfiable);
     EXPECT_GT(hard.cost, 10U);
-}
-
-TEST(CdclTest, ARaisedStopFlagEndsTheSearch) {
-    // Hard enough at the threshold that CaDiCaL looks at its terminator first.
-    ClassicGenerator generator(250, 1065);
-    Formula formula;
-    RandomStream stream(kRngInitialState);
-    ASSERT_TRUE(generator.generate(250, 1065, stream, formula));
-    FormulaDecider decider(250, 1065);
+    // A raised stop flag ends a search hard enough at the threshold that
+    // CaDiCaL looks at its terminator first.
+    ClassicGenerator threshold(250, 1065);
+    ASSERT_TRUE(threshold.generate(250, 1065, stream, formula));
+    FormulaDecider large(250, 1065);
     const std::atomic<bool> stop{true};
-    EXPECT_TRUE(decider.decide(SolverKind::Cdcl, formula, &stop).interrupted);
+    EXPECT_TRUE(large.decide(SolverKind::Cdcl, formula, &stop).interrupted);
 }
 
 TEST(CrossCheckTest, AWrongVerdictOrModelIsCaught) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -15,6 +16,7 @@
 #include "formula/formula.h"
 #include "random/classic_generator.h"
 #include "random/random_stream.h"
+#include "test_support.h"
 
 namespace satphase {
 
@@ -22,18 +24,7 @@ namespace {
 
 using Clauses = std::vector<std::vector<int>>;
 
-// The clauses in DIMACS numbering: variable v as v + 1, negated as -(v + 1).
-Clauses clausesOf(const Formula& formula) {
-    Clauses clauses;
-    for (const Clause& clause : formula.clauses) {
-        std::vector<int>& numbers = clauses.emplace_back();
-        for (std::int32_t k = 0; k < clause.size; ++k) {
-            const int number = variableOf(clause.lits[k]) + 1;
-            numbers.push_back(isNegated(clause.lits[k]) ? -number : number);
-        }
-    }
-    return clauses;
-}
+const auto clausesOf = test_support::dimacsClauses;
 
 Formula readOrFail(std::string_view text) {
     Formula formula;
@@ -89,6 +80,7 @@ TEST(DimacsReader, TakesFormulasUpToTheSearchLimitsAndNoLarger) {
 TEST(DimacsReader, RefusesWithTheLineOfTheFirstProblem) {
     const std::string tooManyClauses =
         "c\np cnf 3 " + std::to_string(kMaxFormulaClauses + 1) + "\n";
+    const std::string badBytes = "p cnf 3 1\n1 \x01\xff" + std::string(100, '7') + "\t0\n";
     const struct {
         const char* text;
         std::int64_t line;
@@ -116,6 +108,8 @@ TEST(DimacsReader, RefusesWithTheLineOfTheFirstProblem) {
         {"p cnf 3 1\n1 2 3 0\n3\n -1 2 \n", 3, "not ended by 0"},
         {"p cnf 3 1\n1 2\n%\n0\n", 2, "not ended by 0"},
         {tooManyClauses.c_str(), 2, "100001 clauses, more than this search takes (at most 100000)"},
+        // Bad bytes quoted as one short printable line.
+        {badBytes.c_str(), 2, "'\\x01\\xFF7777777777777777777777...' is not an integer"},
     };
     for (const auto& refusal : refusals) {
         Formula formula;
@@ -127,15 +121,7 @@ TEST(DimacsReader, RefusesWithTheLineOfTheFirstProblem) {
     }
 }
 
-TEST(DimacsReader, QuotesBadBytesAsOneShortPrintableLine) {
-    Formula formula;
-    const std::string garbage = "p cnf 3 1\n1 \x01\xff" + std::string(100, '7') + "\t0\n";
-    const std::optional<DimacsProblem> problem = readDimacs(garbage, formula);
-    ASSERT_TRUE(problem.has_value());
-    EXPECT_EQ(problem->what, "'\\x01\\xFF7777777777777777777777...' is not an integer");
-}
-
-TEST(DimacsWriter, WritesCommentsHeaderAndOneLinePerClause) {
+TEST(DimacsWriter, WritesFormulasAndFillsValueLinesUpToTheirLimitExactly) {
     Formula formula;
     formula.numVars = 12;
     formula.clauses = {{{makeLiteral(0, true), makeLiteral(11, false), makeLiteral(4, true)}, 3},
@@ -150,43 +136,28 @@ TEST(DimacsWriter, WritesCommentsHeaderAndOneLinePerClause) {
     ASSERT_FALSE(readDimacs(std::string_view(text).substr(5), reread));
     EXPECT_EQ(reread.numVars, 12);
     EXPECT_EQ(clausesOf(reread), clausesOf(formula));
-}
 
-// Each line as full as it can be: no line is longer than the limit, and none
-// could have taken the value that starts the next one.
-TEST(DimacsWriter, FillsValueLinesUpToTheirLimitExactly) {
-    // Every other value true fills the first line to 4,096 characters exactly;
-    // every third would fill it to 4,097 if the limit were one too high.
+    // Value lines each as full as it can be, none longer than 4,096 characters
+    // nor able to take the next line's first value. Every other value true fills
+    // the first line exactly; every third would make it 4,097 were the limit higher.
     for (const auto& [numVars, trueEvery] :
          {std::pair<std::size_t, std::size_t>{0, 2}, {1000, 2}, {4099, 3}}) {
         std::vector<std::int8_t> values(numVars);
+        std::string expected = "v";
         for (std::size_t v = 0; v < numVars; ++v) {
             values[v] = static_cast<std::int8_t>(v % trueEvery == 0);
+            expected += (values[v] == 1 ? " " : " -") + std::to_string(v + 1);
         }
-        std::string text = "s SATISFIABLE\n";
+        std::string text;
         appendValueLines(text, values);
-        std::istringstream lines(text.substr(14));
-        std::vector<std::string> seen;
-        std::vector<long> numbers;
-        for (std::string line; std::getline(lines, line);) {
+        std::size_t previous = 4096U;  // the first line follows none
+        for (const std::string& line : test_support::lines(text)) {
             ASSERT_TRUE(line.starts_with("v ")) << line;
-            EXPECT_LE(line.size(), kMaxValueLine);
-            if (!seen.empty()) {
-                const std::string next = line.substr(2, line.find(' ', 2) - 2);
-                EXPECT_GT(seen.back().size() + 1 + next.size(), kMaxValueLine);
-            }
-            seen.push_back(line);
-            std::istringstream in(line.substr(1));
-            for (long number = 0; in >> number;) {
-                numbers.push_back(number);
-            }
+            EXPECT_LE(line.size(), 4096U);
+            EXPECT_GT(previous + std::min(line.find(' ', 2), line.size()) - 1, 4096U);
+            previous = line.size();
         }
-        ASSERT_EQ(numbers.size(), numVars + 1);
-        for (std::size_t v = 0; v < numVars; ++v) {
-            const long number = static_cast<long>(v) + 1;
-            EXPECT_EQ(numbers[v], values[v] == 1 ? number : -number);
-        }
-        EXPECT_EQ(numbers.back(), 0);
+        EXPECT_EQ(std::regex_replace(text, std::regex("\nv"), ""), expected + " 0\n");
     }
 }
 

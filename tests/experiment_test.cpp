@@ -24,18 +24,8 @@ class MockTone : public Tone {
     MOCK_METHOD(void, sound, (int frequencyHz, int durationMs), (override));
 };
 
-TEST(CellResultTest, BothSixteenBitFieldsComeBackWithTheirSigns) {
-    const std::uint32_t packed = packCellResult(-1, -32768);
-    EXPECT_EQ(contradictionsOf(packed), -1);
-    EXPECT_EQ(medianOf(packed), -32768);
-    EXPECT_EQ(contradictionsOf(packCellResult(301, 2461)), 301);
-    EXPECT_EQ(medianOf(packCellResult(301, 2461)), 2461);
-    EXPECT_EQ(contradictionsOf(kRefusedCell), -1);
-}
-
-// Sounds no tone: at each row's tone, just after the cell's trials, it draws
-// the cell's formulas again from the cell's start state with the sweep's
-// generator and decides them with the sweep's search.
+// Sounds no tone: at each row's tone it draws the cell's formulas again from
+// its start state, with the sweep's generator, and decides them with its search.
 class CheckingTone : public Tone {
   public:
     explicit CheckingTone(const std::ostringstream& out) : out_(out) {}
@@ -80,16 +70,14 @@ class CheckingTone : public Tone {
     Formula formula_;
 };
 
-// The whole classic report, the one run of it in this program: its exact
-// bytes, a tone before each row and a longer one after the last table, and
-// the sweep's engine finding the same formulas, the classic search's step
-// counts and the Contradictions column. The engine is held against picosat
-// in program_test.cpp and against a plain reference in trail_search_test.cpp.
+// The whole classic report, its one run here: its bytes, a tone before each row
+// and a longer one after the last table, and the sweep's engine finding the same
+// formulas, the classic search's step counts and the Contradictions column.
 TEST_F(ReportTest, TheWholeReportWithEveryFormulaDecidedAgain) {
     std::ostringstream out;
     CheckingTone tone(out);
     runExperiment(tone, out);
-    const std::string report = test_support::expectedReport();
+    const std::string report = scratch::read(SATPHASE_EXPECTED_REPORT);
     ASSERT_EQ(out.str(), report);
 
     std::vector<std::tuple<int, int, std::size_t>> expected;
@@ -103,14 +91,6 @@ TEST_F(ReportTest, TheWholeReportWithEveryFormulaDecidedAgain) {
     expected.emplace_back(kFinalToneHz, kFinalToneMs, report.size());
     EXPECT_EQ(tone.tones, expected);
     EXPECT_EQ(tone.contradictions, column);
-}
-
-TEST_F(ReportTest, SingleRowReportHasTheShortLayout) {
-    std::ostringstream out;
-    reportSingleRow(out);
-    EXPECT_EQ(
-        out.str(),
-        "Num of vars : 10\n-\nClause per variable | Contradictions | Median \n8   299      46\n");
 }
 
 // Takes `room` characters, then refuses every one and counts the refusals.
@@ -132,7 +112,7 @@ class FullDevice : public std::streambuf {
 // Once its stream fails, the report writes nothing more and sounds no more
 // tones, whether the failure comes in a header or in a row.
 TEST_F(ReportTest, AFailedStreamEndsTheReport) {
-    const std::string report = test_support::expectedReport();
+    const std::string report = scratch::read(SATPHASE_EXPECTED_REPORT);
     const std::size_t secondTable = report.find("Num of vars : 20");
     const std::size_t inHeader = secondTable + 5;
     const std::size_t inThirdRow = report.find("\n4      ", secondTable) + 3;
@@ -151,7 +131,7 @@ TEST_F(ReportTest, AFailedStreamEndsTheReport) {
 }
 
 // Shapes outside the limits write nothing, draw nothing and sound nothing.
-TEST_F(ReportTest, RefusedShapesLeaveNoTrace) {
+TEST_F(ReportTest, RefusedShapesLeaveNoTraceAndASingleRowHasTheShortLayout) {
     std::ostringstream out;
     ::testing::StrictMock<MockTone> tone;
     for (const std::int32_t numVars : {-4, 0, 2, 3, kMaxVariables + 1}) {
@@ -170,6 +150,18 @@ TEST_F(ReportTest, RefusedShapesLeaveNoTrace) {
     EXPECT_EQ(
         out.str(),
         "Num of vars : 4\n-\nClause per variable | Contradictions | Median \n2      0      5\n");
+    std::ostringstream single;
+    rngState = kRngInitialState;
+    reportSingleRow(single);
+    EXPECT_EQ(
+        single.str(),
+        "Num of vars : 10\n-\nClause per variable | Contradictions | Median \n8   299      46\n");
+    const std::uint32_t packed = packCellResult(-1, -32768);
+    EXPECT_EQ(contradictionsOf(packed), -1);
+    EXPECT_EQ(medianOf(packed), -32768);
+    EXPECT_EQ(contradictionsOf(packCellResult(301, 2461)), 301);
+    EXPECT_EQ(medianOf(packCellResult(301, 2461)), 2461);
+    EXPECT_EQ(contradictionsOf(kRefusedCell), -1);
 }
 
 }  // namespace

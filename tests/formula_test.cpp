@@ -6,14 +6,6 @@ using test_support::printed;
 
 namespace {
 
-TEST(ClauseTest, EqualityComparesLengthVariablesAndSigns) {
-    const Formula f = formulaOf(4, "(1, 2, 3); (3, 1, 2); (1, 2, ~3); (1, 2); ()");
-    EXPECT_TRUE(f.clauses[0].equals(f.clauses[1]));
-    EXPECT_FALSE(f.clauses[0].equals(f.clauses[2]));
-    EXPECT_FALSE(f.clauses[0].equals(f.clauses[3]));
-    EXPECT_TRUE(f.clauses[4].equals(Clause()));
-}
-
 // The layouts no whole output pins: a formula's is in the diagnostics' tests.
 TEST(PrintTest, EmptyValuesPrintTheirOwnLayout) {
     EXPECT_EQ(printed(Formula()),
@@ -26,15 +18,15 @@ TEST(PrintTest, EmptyValuesPrintTheirOwnLayout) {
     EXPECT_EQ(printed(VariableOrder(0)), "List of variables: empty\n");
 }
 
-TEST(FormulaTest, SortOrdersByVariablesOnlyAndIsStable) {
-    Formula formula = formulaOf(10, "(2, ~5, 9); (~1, 7); (~2, 5); (1, ~7); ()");
-    formula.sortClauses();
-    EXPECT_EQ(describe(formula), "(); (~1, 7); (1, ~7); (~2, 5); (2, ~5, 9)");
-}
-
 // Every operation's refusals, and the empty slots it leaves behind: the
 // whole report only ever takes the accepted paths.
-TEST(ClauseTest, KeepsVariablesSortedAndRefusesWhatItCannotHold) {
+TEST(ClauseTest, ComparesKeepsVariablesSortedAndRefusesWhatItCannotHold) {
+    const Formula f = formulaOf(4, "(1, 2, 3); (3, 1, 2); (1, 2, ~3); (1, 2); ()");
+    EXPECT_TRUE(f.clauses[0].equals(f.clauses[1]));
+    EXPECT_FALSE(f.clauses[0].equals(f.clauses[2]));
+    EXPECT_FALSE(f.clauses[0].equals(f.clauses[3]));
+    EXPECT_TRUE(f.clauses[4].equals(Clause()));
+
     Clause clause;
     EXPECT_EQ(clause.addLiteral(5, 0), 1);
     EXPECT_EQ(clause.addLiteral(1, 1), 1);
@@ -59,8 +51,12 @@ TEST(ClauseTest, KeepsVariablesSortedAndRefusesWhatItCannotHold) {
     EXPECT_EQ(clause.lits[0].variable * 10 + clause.lits[0].negated, 21);
 }
 
-TEST(FormulaTest, RemovesClausesInRangeAndEmptiesTheSlotLeft) {
-    Formula formula = formulaOf(4, "(0); (1); (~2)");
+TEST(FormulaTest, SortsStablyByVariablesAndRemovesClausesInRange) {
+    Formula formula = formulaOf(10, "(2, ~5, 9); (~1, 7); (~2, 5); (1, ~7); ()");
+    formula.sortClauses();
+    EXPECT_EQ(describe(formula), "(); (~1, 7); (1, ~7); (~2, 5); (2, ~5, 9)");
+
+    formula = formulaOf(4, "(0); (1); (~2)");
     EXPECT_EQ(formula.removeClause(-1), 0);
     EXPECT_EQ(formula.removeClause(3), 0);
     EXPECT_EQ(formula.removeClause(0), 1);

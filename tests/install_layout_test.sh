@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# An installed satphase finds its plotting program from its own place: the
-# binary copied to PREFIX/bin and the program to PREFIX/share/satphase, run
-# through a link from elsewhere, with no variable pointing at either; what it
-# says when the program is missing; and SATPHASE_PLOT_SCRIPT overriding.
+# An installed satphase (PREFIX/bin, run through a link, no variable set) finds
+# its plotting program in PREFIX/share/satphase, says where it looked when it
+# is missing, and looks only at SATPHASE_PLOT_SCRIPT when that is set.
 #   install_layout_test.sh PROGRAM PLOT_SCRIPT SWEEP_CSV
 set -euo pipefail
 program=$1 script=$2 sweep=$3

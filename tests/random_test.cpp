@@ -26,7 +26,7 @@ TEST_F(RandomSourceTest, FirstStatesTheMinimalStandardCheckValueAndTheNegativeIn
     EXPECT_EQ(rngState, 2147480811);
 }
 
-TEST_F(GeneratorTest, TracedFormulasTakeTheirDraws) {
+TEST_F(GeneratorTest, TracedFormulasTakeTheirDrawsAndShapesOutsideTheLimitsNone) {
     // Phase one draws a clause and a sign per variable; a completion draws a
     // sign and a variable per literal, and refused ones still spend both.
     EXPECT_EQ(describe(generateFormula(3, 1)), "(~0, ~1, ~2)");
@@ -34,9 +34,7 @@ TEST_F(GeneratorTest, TracedFormulasTakeTheirDraws) {
     rngState = kRngInitialState;
     EXPECT_EQ(describe(generateFormula(4, 2)), "(~0, ~1, ~2); (1, ~2, ~3)");
     EXPECT_EQ(rngState, stateAfter(kRngInitialState, 19));
-}
-
-TEST_F(GeneratorTest, ShapesOutsideTheLimitsAreRefusedWithoutADraw) {
+    rngState = kRngInitialState;
     // Too few variables, no or negative counts, more variables than clause
     // slots, more clauses than the 8 distinct ones over 3 variables.
     const std::int32_t refused[][2] = {{2, 10}, {0, 5},  {-3, 4},    {5, 0},

@@ -1,14 +1,10 @@
 #include "platform/safe_file.h"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
-#include <algorithm>
 #include <csignal>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
+
+#include "scratch.h"
 
 #if !defined(_WIN32)
 #include <sys/resource.h>
@@ -18,77 +14,51 @@ namespace satphase {
 
 namespace {
 
+using ::testing::HasSubstr;
+
 namespace fs = std::filesystem;
-
-// A directory of its own for each test, empty at the start.
-fs::path freshDirectory() {
-    const auto* test = testing::UnitTest::GetInstance()->current_test_info();
-    fs::path directory = fs::path(testing::TempDir()) / (std::string("safe_file-") + test->name());
-    fs::remove_all(directory);
-    fs::create_directories(directory);
-    return directory;
-}
-
-std::vector<std::string> namesIn(const fs::path& directory) {
-    std::vector<std::string> names;
-    for (const fs::directory_entry& entry : fs::directory_iterator(directory)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::string contentOf(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void put(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
+using scratch::namesIn;
 using Names = std::vector<std::string>;
 
 TEST(SafeFile, ReplacesAFileOnlyWhenAskedAndLeavesNoTemporary) {
-    const fs::path directory = freshDirectory();
+    const fs::path directory = scratch::directory();
     const fs::path target = directory / "out.csv";
     EXPECT_FALSE(writeFileAtomically(target, "first\n", false));
     const std::optional<std::string> refused = writeFileAtomically(target, "second\n", false);
     ASSERT_TRUE(refused);
-    EXPECT_NE(refused->find(target.string()), std::string::npos) << *refused;
-    EXPECT_EQ(contentOf(target), "first\n");
+    EXPECT_THAT(*refused, HasSubstr(target.string())) << *refused;
+    EXPECT_EQ(scratch::read(target), "first\n");
     EXPECT_FALSE(writeFileAtomically(target, "third\n", true));
-    EXPECT_EQ(contentOf(target), "third\n");
+    EXPECT_EQ(scratch::read(target), "third\n");
     {
         AtomicFile abandoned;  // dropped before commit: the target stays as it was
         ASSERT_FALSE(abandoned.open(target, true));
         ASSERT_FALSE(abandoned.write("never\n"));
     }
-    EXPECT_EQ(contentOf(target), "third\n");
+    EXPECT_EQ(scratch::read(target), "third\n");
     EXPECT_EQ(namesIn(directory), Names{"out.csv"});
 
     const std::optional<std::string> missing = writeFileAtomically(directory / "no/x", "", true);
     ASSERT_TRUE(missing);
-    EXPECT_NE(missing->find("No such file or directory"), std::string::npos) << *missing;
+    EXPECT_THAT(*missing, HasSubstr("No such file or directory")) << *missing;
 }
 
 #if !defined(_WIN32)
 TEST(SafeFile, NeverWritesThroughALink) {
-    const fs::path directory = freshDirectory();
-    put(directory / "victim.txt", "precious\n");
+    const fs::path directory = scratch::directory();
+    scratch::write(directory / "victim.txt", "precious\n");
     fs::create_symlink("victim.txt", directory / "out.csv");
     EXPECT_TRUE(writeFileAtomically(directory / "out.csv", "sweep\n", false));
     EXPECT_FALSE(writeFileAtomically(directory / "out.csv", "sweep\n", true));
     EXPECT_FALSE(fs::is_symlink(directory / "out.csv"));  // the link replaced, not followed
-    EXPECT_EQ(contentOf(directory / "out.csv"), "sweep\n");
-    EXPECT_EQ(contentOf(directory / "victim.txt"), "precious\n");
+    EXPECT_EQ(scratch::read(directory / "out.csv"), "sweep\n");
+    EXPECT_EQ(scratch::read(directory / "victim.txt"), "precious\n");
 }
 
-// A file-size limit makes writes fail as a full device would; the failure
-// is reported with the system's reason and nothing is left. (A set of files
-// meets it in program_test.cpp, through satphase generate.)
+// A file-size limit makes writes fail as a full device would: reported with the
+// system's reason, nothing left (a set of files: generate in program_test.cpp).
 TEST(SafeFile, ReportsAWriteTheDeviceRefuses) {
-    const fs::path directory = freshDirectory();
+    const fs::path directory = scratch::directory();
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     rlimit small = saved;
@@ -107,8 +77,8 @@ TEST(SafeFile, ReportsAWriteTheDeviceRefuses) {
 // Without replacing, a taken name is refused before anything is written;
 // with it, the old file stays until the whole set is in place.
 TEST(SafeFileSet, WritesEveryFileOrNone) {
-    const fs::path directory = freshDirectory();
-    put(directory / "b", "user's\n");
+    const fs::path directory = scratch::directory();
+    scratch::write(directory / "b", "user's\n");
     EXPECT_EQ(AtomicFileSet(directory, false).checkFree({"a", "b", "c"}),
               (directory / "b").string() + " already exists");
     {
@@ -123,21 +93,21 @@ TEST(SafeFileSet, WritesEveryFileOrNone) {
     ASSERT_FALSE(set.checkFree({"b"}));
     ASSERT_FALSE(set.add("a", "A"));
     ASSERT_FALSE(set.add("b", "new b\n"));
-    EXPECT_EQ(contentOf(directory / "b"), "user's\n");  // until the set is whole
+    EXPECT_EQ(scratch::read(directory / "b"), "user's\n");  // until the set is whole
     ASSERT_FALSE(set.commit());
     EXPECT_EQ(namesIn(directory), (Names{"a", "b"}));
-    EXPECT_EQ(contentOf(directory / "b"), "new b\n");
+    EXPECT_EQ(scratch::read(directory / "b"), "new b\n");
 }
 
 // The third rename fails (something took its name meanwhile): the two files
 // already in place go, and with replacing, the user's old files come back.
 TEST(SafeFileSet, UndoesARenameThatFailsPartWay) {
-    const fs::path directory = freshDirectory();
+    const fs::path directory = scratch::directory();
     for (const bool replace : {false, true}) {
         const fs::path folder = directory / (replace ? "replace" : "new");
         fs::create_directories(folder);
         if (replace) {
-            put(folder / "f1", "old\n");
+            scratch::write(folder / "f1", "old\n");
         }
         AtomicFileSet set(folder, replace);
         for (const char* name : {"f0", "f1", "f2", "f3"}) {
@@ -146,10 +116,10 @@ TEST(SafeFileSet, UndoesARenameThatFailsPartWay) {
         fs::create_directories(folder / "f2" / "inside");
         const std::optional<std::string> problem = set.commit();
         ASSERT_TRUE(problem);
-        EXPECT_NE(problem->find((folder / "f2").string()), std::string::npos) << *problem;
+        EXPECT_THAT(*problem, HasSubstr((folder / "f2").string())) << *problem;
         EXPECT_EQ(namesIn(folder), (replace ? Names{"f1", "f2"} : Names{"f2"}));
         if (replace) {
-            EXPECT_EQ(contentOf(folder / "f1"), "old\n");
+            EXPECT_EQ(scratch::read(folder / "f1"), "old\n");
         }
     }
 }
@@ -160,7 +130,7 @@ TEST(SafeFile, RemovesEveryLiveTemporaryOnRequest) {
 #if defined(_WIN32)
     GTEST_SKIP() << "Windows removes no file that is still open";
 #endif
-    const fs::path directory = freshDirectory();
+    const fs::path directory = scratch::directory();
     AtomicFile single;
     ASSERT_FALSE(single.open(directory / "single", false));
     ASSERT_FALSE(single.write("text"));

@@ -6,7 +6,7 @@ using test_support::formulaOf;
 
 namespace {
 
-TEST(AssignmentTest, TracedStepsOnCopies) {
+TEST(AssignmentTest, TracedStepsOnCopiesAndACounterThatWrapsAtSixteenBits) {
     const struct {
         const char* formula = "";
         Literal literal;
@@ -44,9 +44,6 @@ TEST(AssignmentTest, TracedStepsOnCopies) {
         EXPECT_EQ(stepCounter, 1) << c.formula;
         EXPECT_EQ(result.clauses[result.lastClause + 1].last, -1) << c.formula;
     }
-}
-
-TEST(AssignmentTest, StepCounterWrapsAtSixteenBits) {
     stepCounter = 32767;
     VariableOrder order(1);
     int contradiction = 0;
@@ -54,7 +51,7 @@ TEST(AssignmentTest, StepCounterWrapsAtSixteenBits) {
     EXPECT_EQ(stepCounter, -32768);
 }
 
-TEST(SearchTest, SmallFormulasTakeTheTracedNumberOfSteps) {
+TEST(SearchTest, TracedStepsAddToTheCounterAndOnlyListedVariablesAreBranchedOn) {
     const struct {
         std::int32_t numVars;
         const char* formula;
@@ -75,9 +72,6 @@ TEST(SearchTest, SmallFormulasTakeTheTracedNumberOfSteps) {
         EXPECT_EQ(solve(formulaOf(c.numVars, c.formula)), c.satisfiable) << c.formula;
         EXPECT_EQ(stepCounter, c.steps) << c.formula;
     }
-}
-
-TEST(SearchTest, DirectSearchAddsToTheCounterAndNeverBranchesOnUnlistedVariables) {
     stepCounter = 5;
     const Formula formula = formulaOf(2, "(1)");
     EXPECT_EQ(search(formula, Literal(), VariableOrder(2)), 1);

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# satphase sweep run as a user runs it. Usage: sweep_program_test.sh SATPHASE EXPECTED_REPORT CASE
+# satphase sweep run as a user runs it (its refusals and defaults: program_test.cpp).
+# Usage: sweep_program_test.sh SATPHASE CASE
 set -euo pipefail
 satphase=$1
-expected_report=$2
-plot=$(cd "$(dirname "$0")/.." && pwd)/plot/satphase_plot.py
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -12,25 +11,7 @@ fail() { echo "FAILED: $*" >&2; exit 1; }
 # Every column but the wall-clock seconds, which differ from run to run.
 without_seconds() { sed -e 's/"seconds":[^,]*,//' "$1" | awk -F, -v OFS=, 'NR == 1 { for (i = 1; i <= NF; ++i) if ($i == "seconds") c = i } c { $c = "" } 1'; }
 
-case $3 in
-defaults)
-    # The classic report but for its last row: the classic formulas hold at
-    # most 319 clauses, while a sweep decides the 320 that 40 x 8 asks for.
-    # On two threads: sweep_test.cpp holds one thread to the whole report.
-    "$satphase" sweep --jobs 2 --quiet >table
-    diff "$expected_report" table >diff.txt && fail "no row differs"
-    [ "$(grep -c '^[<>]' diff.txt)" -eq 2 ] && grep -q '^> 8      301      518$' diff.txt &&
-        grep -q '^< 8      301      512$' diff.txt || fail "$(cat diff.txt)"
-    ;;
-progress)
-    # The progress line goes to standard error only, and leaves the results alone.
-    # The line is drawn at least once, as the sweep ends, however quick it is.
-    "$satphase" sweep --vars 30 --ratios 4.26 --trials 11 --format csv --progress >progress.csv \
-        2>progress.err
-    [ "$(wc -l <progress.csv)" -eq 2 ] && ! grep -q sweep: progress.csv &&
-        grep -q 'sweep: 1 of 1 cells, 11 formulas decided' progress.err ||
-        fail "progress line: $(tr '\r' '\n' <progress.err | head -3)"
-    ;;
+case $2 in
 resume)
     # Killed midway, then resumed: the same records as an uninterrupted run.
     args=(--vars 30,40,50,60,70 --ratios 4.26,4.5 --trials 101 --quiet --jobs 2)
@@ -49,80 +30,24 @@ resume)
         wait $pid || status=$?
         [ $status -eq 130 ] && grep -q "cells kept in cut.$format" err ||
             fail "interrupted sweep exited $status: $(cat err)"
-        kept=$(wc -l <cut.$format)
-        [ "$kept" -lt "$(wc -l <whole.$format)" ] || fail "the sweep ended before it was interrupted"
+        [ "$(wc -l <cut.$format)" -lt "$(wc -l <whole.$format)" ] || fail "ended before interrupted"
         printf '{"cell":9,"vars":7' >>cut.$format  # a record torn mid-line
         "$satphase" sweep "${args[@]}" --format $format --output cut.$format --resume
         cmp <(without_seconds whole.$format) <(without_seconds cut.$format) || fail "$format resume"
     done
     ;;
 shards)
-    # Shards computed apart and merged: what the whole sweep writes, here of
-    # a model whose records carry its name and clause length.
-    args=(--vars 10:40:10 --ratios 3,4.26,5,6 --trials 31 --quiet --model uniform --k 4)
-    for i in 1 2 3; do
-        "$satphase" sweep "${args[@]}" --format jsonl --shard $i/3 --output s$i.jsonl
-    done
-    "$satphase" sweep "${args[@]}" --format jsonl --shard 2/3 --output s2.jsonl --check ||
-        fail "--check calls a complete shard incomplete"
-    for format in table csv jsonl; do
-        "$satphase" sweep "${args[@]}" --format $format >whole.$format
-        "$satphase" merge s3.jsonl s1.jsonl s2.jsonl --format $format --output merged.$format
-        cmp <(without_seconds whole.$format) <(without_seconds merged.$format) || fail "merged $format"
-    done
+    # Shards run side by side with GNU parallel, as the README shows (two at
+    # once, in one directory, resuming), then merged: the whole sweep's table
+    # (every format and record kind merged: sweep_files_test.cpp).
+    args=(--vars 10:40:10 --ratios 3,4.26,5,6 --trials 31 --quiet --jobs 1 --model uniform --k 4)
+    seq 3 | parallel -q -j 2 --sshlogin : --workdir "$work" \
+        "$satphase" sweep "${args[@]}" --format jsonl --shard {}/3 --output s{}.jsonl --resume
+    "$satphase" sweep "${args[@]}" >whole.table
+    "$satphase" merge s3.jsonl s1.jsonl s2.jsonl --output merged.table
     cmp whole.table merged.table || fail "merged table differs"
-    # A problem: status 1 and nothing written (the problems themselves: sweep_files_test.cpp).
-    status=0
-    "$satphase" merge s1.jsonl s3.jsonl s1.jsonl --output out.txt >stdout 2>stderr || status=$?
-    [ $status -eq 1 ] && [ ! -s stdout ] && [ ! -e out.txt ] && grep -q 's1.jsonl: named more than once' stderr ||
-        fail "merge with a shard named twice: $status $(cat stderr)"
-    ;;
-refusals)
-    # Each bad request: one line on standard error, status 2, nothing written; one
-    # of each kind here (every message: sweep_test.cpp, models_test.cpp, cdcl_test.cpp).
-    check() {
-        local pattern=$1
-        shift
-        local status=0
-        "$satphase" sweep --output out.txt "$@" >stdout 2>stderr || status=$?
-        [ $status -eq 2 ] || fail "$* exited $status"
-        [ "$(wc -l <stderr)" -eq 1 ] && grep -q -- "$pattern" stderr || fail "$*: $(cat stderr)"
-        [ ! -s stdout ] && [ ! -e out.txt ] || fail "$* wrote output"
-    }
-    check "'x' is not a whole number" --vars 10,x
-    check 'only 8 distinct clauses exist' --vars 3 --ratios 3
-    check 'at most 6 places\|six places' --ratios 4.1234567
-    check 'Value 0 not in range' --trials 0
-    check 'not in range' --seed 2147483647
-    check 'not in {table,csv,jsonl}' --format xml
-    check 'per-formula needs' --per-formula
-    check "the classic model's clauses have 3 literals" --model classic --k 4
-    check 'not expected: extra' extra
-    check '--check reads the CSV or JSON Lines' --check
-    check "'simplex' is not a solver" --solver splitting,simplex
-    ;;
-full)
-    # The first failed write ends the sweep, with the system's reason.
-    status=0
-    "$satphase" sweep --vars 10,20,30 --ratios 3,4 --trials 11 --progress >/dev/full 2>err || status=$?
-    [ $status -eq 1 ] && grep -q 'cannot write the results to standard output: No space left' err &&
-        grep -q 'sweep: 1 of 6 cells' err && ! grep -q 'sweep: 2 of 6' err ||
-        fail "sweep to a full device: $status $(tr '\r' '\n' <err)"
-    ;;
-columns)
-    # The plot program knows the columns the sweep writes.
-    cells=$("$satphase" sweep --vars 10 --ratios 3 --trials 1 --format csv --quiet | sed -n 1p)
-    formulas=$("$satphase" sweep --vars 10 --ratios 3 --trials 1 --format csv --per-formula --quiet | sed -n 1p)
-    python3 - "$plot" "$cells" "$formulas" <<'EOF' || fail "plot/satphase_plot.py's columns differ from the sweep's"
-import ast, sys
-v = {n.targets[0].id: n.value for n in ast.parse(open(sys.argv[1]).read()).body
-     if isinstance(n, ast.Assign) and isinstance(n.targets[0], ast.Name)}
-cells, formulas = sys.argv[2].split(","), sys.argv[3].split(",")
-sys.exit(list(ast.literal_eval(v["CELL_COLUMNS"])) != cells or
-         list(ast.literal_eval(v["FORMULA_ONLY_COLUMNS"])) != [c for c in formulas if c not in cells])
-EOF
     ;;
 *)
-    fail "unknown case $3"
+    fail "unknown case $2"
     ;;
 esac

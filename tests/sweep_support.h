@@ -14,9 +14,8 @@ namespace sweep_support {
 
 using namespace satphase;
 
-// A sweep as the program runs it: what it wrote in `format` (the preamble
-// and every finished cell), each formula's result and each cell's solver
-// summaries cell after cell, and how it ended.
+// A sweep as the program runs it: what it wrote in `format`, each formula's
+// result and each cell's solver summaries, cell after cell, and how it ended.
 struct SweepRun {
     SweepRunner::Outcome outcome{};
     std::string text;

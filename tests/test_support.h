@@ -18,45 +18,66 @@
 #include "classic/random/random_source.h"
 #include "classic/solver/search.h"
 #include "formula/formula.h"
+#include "scratch.h"
 
 namespace test_support {
 
-// The formula written as describe() writes it, "(~0, 1, 2); (); (3)", ~
-// marking a negated literal; its clauses through Clause::addLiteral.
-inline Formula formulaOf(std::int32_t numVars, std::string text) {
+using scratch::lines;
+
+// The clauses written as describe() writes them, "(~0, 1, 2); (); (3)", ~
+// marking a negated literal: (variable, negated) pairs in the order written.
+inline std::vector<std::vector<std::pair<int, bool>>> clausesIn(std::string text) {
     std::replace_if(
         text.begin(), text.end(), [](char c) { return std::strchr("(),", c); }, ' ');
+    std::vector<std::vector<std::pair<int, bool>>> clauses;
+    std::istringstream in(text);
+    for (std::string clause; std::getline(in, clause, ';');) {
+        std::istringstream literals(clause);
+        clauses.emplace_back();
+        for (std::string lit; literals >> lit;) {
+            clauses.back().emplace_back(std::stoi(lit.substr(lit[0] == '~')), lit[0] == '~');
+        }
+    }
+    return clauses;
+}
+
+// The classic formula of that text, its clauses through Clause::addLiteral.
+inline Formula formulaOf(std::int32_t numVars, const std::string& text) {
     Formula formula;
     formula.numVars = numVars;
-    std::istringstream clauses(text);
-    for (std::string clause; std::getline(clauses, clause, ';');) {
+    for (const auto& clause : clausesIn(text)) {
         Clause& added = formula.clauses[++formula.lastClause];
-        std::istringstream literals(clause);
-        for (std::string lit; literals >> lit;) {
-            const bool negated = lit[0] == '~';
-            added.addLiteral(std::stoi(lit.substr(negated ? 1 : 0)), negated ? 1 : 0);
+        for (const auto& [variable, negated] : clause) {
+            added.addLiteral(variable, negated ? 1 : 0);
         }
     }
     return formula;
 }
 
-// The same text as the engines' formula, "(~0, 1); (2)", its literals in
-// the order written.
-inline satphase::Formula cnfOf(std::int32_t numVars, std::string text) {
-    std::replace_if(
-        text.begin(), text.end(), [](char c) { return std::strchr("(),", c); }, ' ');
+// The engines' formula of that text.
+inline satphase::Formula cnfOf(std::int32_t numVars, const std::string& text) {
     satphase::Formula formula;
     formula.numVars = numVars;
-    std::istringstream clauses(text);
-    for (std::string clause; std::getline(clauses, clause, ';');) {
+    for (const auto& clause : clausesIn(text)) {
         satphase::Clause& added = formula.clauses.emplace_back();
-        std::istringstream literals(clause);
-        for (std::string lit; literals >> lit;) {
-            added.lits[added.size++] =
-                satphase::makeLiteral(std::stoi(lit.substr(lit[0] == '~')), lit[0] == '~');
+        for (const auto& [variable, negated] : clause) {
+            added.lits[added.size++] = satphase::makeLiteral(variable, negated);
         }
     }
     return formula;
+}
+
+// The clauses in DIMACS numbering: variable v as v + 1, negated as -(v + 1).
+inline std::vector<std::vector<int>> dimacsClauses(const satphase::Formula& formula) {
+    std::vector<std::vector<int>> clauses;
+    for (const satphase::Clause& clause : formula.clauses) {
+        std::vector<int>& numbers = clauses.emplace_back();
+        for (std::int32_t k = 0; k < clause.size; ++k) {
+            const int number = satphase::variableOf(clause.lits[k]) + 1;
+            numbers.push_back(satphase::isNegated(clause.lits[k]) ? -number : number);
+        }
+    }
+    return clauses;
 }
 
 // The clauses as "(~0, 1, 2); (3, ~4, 5)", ~ marking a negated literal.
@@ -90,15 +111,6 @@ std::string printed(const Printable& value) {
     return text.str();
 }
 
-inline std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        result.push_back(line);
-    }
-    return result;
-}
-
 // The length and an FNV-1a hash of `text`: pins a long output without a
 // second copy of the code that writes it.
 inline std::string fingerprint(const std::string& text) {
@@ -107,13 +119,6 @@ inline std::string fingerprint(const std::string& text) {
         hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
     }
     return std::to_string(text.size()) + " bytes, hash " + std::to_string(hash);
-}
-
-inline std::string expectedReport() {
-    std::ifstream file(SATPHASE_EXPECTED_REPORT, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 // Starts and leaves every test at the random stream's initial state.

@@ -1,17 +1,14 @@
-"""satphase analyze run as a user runs it, on sweeps the real program writes: once
-through the program, otherwise through main() in this interpreter, which is
-what the program hands its arguments to."""
+"""satphase analyze as a user runs it on sweeps the real program writes: once through
+the program, otherwise through main(), which the program hands its arguments to."""
 
-import contextlib
-import io
 import json
 import os
 import subprocess
 import tempfile
 import unittest
-import unittest.mock
 
 import satphase_analyze
+from in_process import run_main
 
 PROGRAM = os.environ.get("SATPHASE_PROGRAM")
 GRID = ["--vars", "10,20,30", "--ratios", "3:6.5:0.25", "--trials", "101"]
@@ -21,18 +18,7 @@ def run(directory, *arguments, program=False):
     if program:
         return subprocess.run([PROGRAM, "analyze", *arguments], cwd=directory,
                               capture_output=True, text=True, stdin=subprocess.DEVNULL)
-    out, err, here = io.StringIO(), io.StringIO(), os.getcwd()
-    os.chdir(directory)
-    try:
-        with contextlib.redirect_stdout(out), contextlib.redirect_stderr(err), \
-                unittest.mock.patch("sys.stdin", io.TextIOWrapper(io.BytesIO())):
-            try:
-                status = satphase_analyze.main(list(arguments))
-            except SystemExit as exit:
-                status = exit.code
-    finally:
-        os.chdir(here)
-    return subprocess.CompletedProcess(arguments, status, out.getvalue(), err.getvalue())
+    return run_main(satphase_analyze.main, directory, arguments)
 
 
 @unittest.skipUnless(PROGRAM, "SATPHASE_PROGRAM names the satphase executable")

@@ -8,10 +8,7 @@
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 
-fail() {
-    echo "package_test: $*" >&2
-    exit 1
-}
+fail() { echo "package_test: $*" >&2; exit 1; }
 [ "$(id -u)" -eq 0 ] || fail "needs root, to install the package with dpkg"
 if dpkg-query -W -f='${Status}' satphase 2>/dev/null | grep -q installed; then
     fail "a satphase package is installed already; remove it first (dpkg -r satphase)"

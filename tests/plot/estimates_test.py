@@ -16,17 +16,12 @@ class CrossoverTest(unittest.TestCase):
         # Noise that crosses back: the first crossing counts.
         self.assertAlmostEqual(plot.crossover([(4, 0.7), (4.5, 0.4), (5, 0.55), (6, 0.1)]), 4 + 1 / 3)
 
-    def test_a_grid_point_at_exactly_one_half_is_the_crossover(self):
-        for points, expected in [([(4, 0.9), (4.5, 0.5), (5, 0.1)], 4.5),
-                                 ([(4, 0.5), (5, 0.1)], 4),
-                                 ([(4, 0.9), (5, 0.5)], 5)]:
+    def test_a_grid_point_at_one_half_is_the_crossover_and_one_side_only_none(self):
+        for points, expected in [([(4, 0.9), (4.5, 0.5), (5, 0.1)], 4.5), ([(4, 0.5), (5, 0.1)], 4),
+                                 ([(4, 0.9), (5, 0.5)], 5), ([(2, 1.0), (3, 0.6)], None),
+                                 ([(6, 0.2), (7, 0.0)], None), ([(4, 0.7)], None)]:
             with self.subTest(points=points):
                 self.assertEqual(plot.crossover(points), expected)
-
-    def test_not_crossed_when_the_grid_stays_on_one_side(self):
-        for points in ([(2, 1.0), (3, 0.6)], [(6, 0.2), (7, 0.0)], [(4, 0.7)]):
-            with self.subTest(points=points):
-                self.assertIsNone(plot.crossover(points))
 
     def test_crawford_and_auton_as_a_ratio(self):
         # Their fit gives 217.19 clauses for 50 variables.
@@ -59,10 +54,6 @@ class PerSizeTest(unittest.TestCase):
                          "99 to 301 trials per cell (the cells differ), seed 5")
 
 
-if __name__ == "__main__":
-    unittest.main()
-
-
 def solver_record(ratio, sat, solver, unit, median, cell_index):
     return json.dumps({"cell": cell_index, "vars": 20, "clauses": int(20 * ratio), "ratio": ratio,
                        "trials": 10, "unsat": 10 - sat, "sat_fraction": sat / 10, "sat_low": 0,
@@ -88,3 +79,7 @@ class SeveralSolversTest(unittest.TestCase):
         # The same cell and solver twice is refused; the same cell of another solver is not.
         with self.assertRaisesRegex(plot.Refusal, "line 8: a second cell .* solver dpll"):
             plot.read_sweep("\n".join(lines + [lines[-1]]) + "\n", "s.jsonl")
+
+
+if __name__ == "__main__":
+    unittest.main()

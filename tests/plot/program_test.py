@@ -1,9 +1,6 @@
-"""plot/satphase_plot.py as a user meets it: the files it writes, what it refuses
-and how it fails. Run in this interpreter through main(); only a closed pipe
-needs a process of its own."""
+"""plot/satphase_plot.py as a user meets it, through main() in this interpreter
+(a closed pipe: in a process of its own): its files, its refusals, its failures."""
 
-import contextlib
-import io
 import os
 import struct
 import subprocess
@@ -16,8 +13,10 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 SCRIPT = os.path.join(HERE, "..", "..", "plot", "satphase_plot.py")
 sys.path.insert(0, os.path.dirname(SCRIPT))
 import satphase_plot as plot  # noqa: E402
+from in_process import run_main  # noqa: E402
 
 plot.PROG = "satphase plot"
+PROGRAM = os.environ.get("SATPHASE_PROGRAM")
 with open(os.path.join(HERE, "classic.csv"), "rb") as fixture:
     CLASSIC_CSV = fixture.read()
 with open(os.path.join(HERE, "classic.jsonl"), "rb") as fixture:
@@ -25,21 +24,7 @@ with open(os.path.join(HERE, "classic.jsonl"), "rb") as fixture:
 
 
 def run(directory, *arguments, stdin=b"", stdout=None):
-    """main() with its arguments, in `directory`, with standard input `stdin`."""
-    out, err = stdout or io.StringIO(), io.StringIO()
-    here = os.getcwd()
-    os.chdir(directory)
-    try:
-        with contextlib.redirect_stdout(out), contextlib.redirect_stderr(err), \
-                unittest.mock.patch("sys.stdin", io.TextIOWrapper(io.BytesIO(stdin))):
-            try:
-                status = plot.main(list(arguments))
-            except SystemExit as exit:
-                status = exit.code
-    finally:
-        os.chdir(here)
-    return subprocess.CompletedProcess(arguments, status, out.getvalue() if stdout is None else "",
-                                       err.getvalue())
+    return run_main(plot.main, directory, arguments, stdin, stdout)
 
 
 class Directory(unittest.TestCase):
@@ -82,15 +67,7 @@ class FigureTest(Directory):
         with open(os.path.join(self.directory, "jsonl.svg"), "rb") as jsonl_svg:
             self.assertEqual(jsonl_svg.read(), svg)
 
-    def test_error_bars_span_each_cells_own_interval(self):
-        cells = [plot.Cell(0, 10, 4, 301, 0.5, 0.2, 0.9, 30, 20, 40, "1"),
-                 plot.Cell(1, 10, 5, 301, 0.3, 0.25, 0.7, 50, 40, 60, "2")]
-        figure = plot.draw(plot.by_size(cells), cells, "t", plot.DEFAULT_SIZE)
-        bars = figure.axes[0].containers[0].lines[2][0].get_segments()
-        self.assertEqual([(x0, y0, y1) for (x0, y0), (_, y1) in bars],
-                         [(4, 0.2, 0.9), (5, 0.25, 0.7)])
-
-    def test_other_models_mark_the_uniform_threshold_of_their_k(self):
+    def test_error_bars_span_each_cells_own_interval_and_models_mark_their_threshold(self):
         for model, k, line, crawford_auton in [("uniform", 4, 9.931, False),
                                                ("planted", 3, 4.267, True),
                                                ("classic", 3, 4.26, True)]:
@@ -99,6 +76,9 @@ class FigureTest(Directory):
                          plot.Cell(1, 10, 5, 301, 0.3, 0.25, 0.7, 50, 40, 60, "2", model, k)]
                 figure = plot.draw(plot.by_size(cells), cells, None, plot.DEFAULT_SIZE)
                 axes = figure.axes[0]
+                bars = axes.containers[0].lines[2][0].get_segments()
+                self.assertEqual([(x0, y0, y1) for (x0, y0), (_, y1) in bars],
+                                 [(4, 0.2, 0.9), (5, 0.25, 0.7)])
                 self.assertIn([line, line], [list(l.get_xdata()) for l in axes.get_lines()])
                 legend = [text.get_text() for text in axes.get_legend().get_texts()]
                 self.assertIn(f"ratio {line}" if model == "classic"
@@ -124,47 +104,52 @@ class FigureTest(Directory):
                     self.assertTrue(os.path.getsize(os.path.join(self.directory, name + extension)))
 
 
+    @unittest.skipUnless(PROGRAM, "SATPHASE_PROGRAM names the satphase executable")
+    def test_the_columns_are_those_the_sweep_writes(self):
+        cells, formulas = (subprocess.run(
+            [PROGRAM, "sweep", "--vars", "10", "--ratios", "3", "--trials", "1", "--format", "csv",
+             "--quiet", *extra], capture_output=True, text=True, check=True).stdout.split("\n")[0]
+            .split(",") for extra in ([], ["--per-formula"]))
+        self.assertEqual(list(plot.CELL_COLUMNS), cells)
+        self.assertEqual(list(plot.FORMULA_ONLY_COLUMNS), [c for c in formulas if c not in cells])
+
+
 class RefusalTest(Directory):
     def test_bad_input(self):
         header, *rows = CLASSIC_CSV.splitlines(keepends=True)
         sweep_line, record = CLASSIC_JSONL.splitlines(keepends=True)[:2]
         deep = b'{"cell":' + b"[" * 100000 + b"]" * 100000 + b"}\n"
-        for content, words in [
-                (b"Plotting notes\nfrom last week\n", ["not the output of satphase sweep", "line 1"]),
-                (b"Num of vars : 10\n-\n", ["--format csv"]),
+        ratio = lambda text: sweep_line + record.replace(b'"ratio":2.0', text)  # noqa: E731
+        vars = lambda text: header + rows[0].replace(b"0,10,", b"0," + text + b",", 1)  # noqa
+        for content, words in [  # the words of the message, split at "|"
+                (b"Plotting notes\nfrom last week\n", "not the output of satphase sweep|line 1"),
+                (b"Num of vars : 10\n-\n", "--format csv"),
                 (header.replace(b",q3_steps", b"") + rows[0].replace(b",18,", b","),
-                 ["missing column q3_steps"]),
-                (b"", ["input is empty"]),
-                (b"\n\n", ["input is empty"]),
-                (b"\xff\xfecell\n", ["not UTF-8"]),
-                (CLASSIC_CSV[:-20], ["line 33", "cut off"]),
-                (CLASSIC_JSONL[:300], ["line 2", "cut off"]),
+                 "missing column q3_steps"),
+                (b"", "input is empty"), (b"\n\n", "input is empty"), (b"\xff\xfecell\n", "not UTF-8"),
+                (CLASSIC_CSV[:-20], "line 33|cut off"), (CLASSIC_JSONL[:300], "line 2|cut off"),
                 (b"cell,vars,clauses,ratio,trial,start_state,satisfiable,steps\n"
-                 b"0,10,20,2,0,64540,1,5\n", ["per formula"]),
-                (header + rows[0] + rows[1].replace(b",17,", b",many,"), ["line 3", "median_steps"]),
-                (header + rows[0] + rows[1][:40] + b"\n", ["line 3", "fields"]),
-                (header + rows[0] + rows[0], ["line 3", "second cell"]),
+                 b"0,10,20,2,0,64540,1,5\n", "per formula"),
+                (header + rows[0] + rows[1].replace(b",17,", b",many,"), "line 3|median_steps"),
+                (header + rows[0] + rows[1][:40] + b"\n", "line 3|fields"),
+                (header + rows[0] + rows[0], "line 3|second cell"),
                 (header + rows[1].replace(b",0.9966047182261822,", b",1.01,"),
-                 ["line 2", "not an interval in [0, 1]"]),
-                (deep, ["line 1", "nested too deeply"]),
-                (sweep_line + deep, ["line 2", "nested too deeply"]),
-                (header + rows[0].replace(b"0,10,", b"0," + b"9" * 5000 + b",", 1),
-                 ["line 2", "vars is", "not a whole number"]),
-                (header + rows[0].replace(b"0,10,", b"0," + b"9" * 40 + b",", 1),
-                 ["line 2", "vars is", "within range"]),
-                (sweep_line + record.replace(b'"ratio":2.0', b'"ratio":1' + b"0" * 400),
-                 ["line 2", "ratio is a huge number, not a number within range"]),
-                (sweep_line + record.replace(b'"ratio":2.0', b'"ratio":1e999'),
-                 ["line 2", "ratio is inf"]),
-                (sweep_line + record.replace(b'"ratio":2.0', b'"ratio":2.0,"model":"classic","k":4'),
-                 ["line 2", "model 'classic' with k 4 is not a formula model"]),
-                (sweep_line + record + record.replace(b'"cell":0,', b'"cell":1,"model":"uniform","k":4,')
-                 .replace(b'"ratio":2.0', b'"ratio":3.0'),
-                 ["mixes formula models: classic with k = 3, uniform with k = 4"]),
+                 "line 2|not an interval in [0, 1]"),
+                (deep, "line 1|nested too deeply"), (sweep_line + deep, "line 2|nested too deeply"),
+                (vars(b"9" * 5000), "line 2|vars is|not a whole number"),
+                (vars(b"9" * 40), "line 2|vars is|within range"),
+                (ratio(b'"ratio":1' + b"0" * 400),
+                 "line 2|ratio is a huge number, not a number within range"),
+                (ratio(b'"ratio":1e999'), "line 2|ratio is inf"),
+                (ratio(b'"ratio":2.0,"model":"classic","k":4'),
+                 "line 2|model 'classic' with k 4 is not a formula model"),
+                (ratio(b'"ratio":2.0') + record.replace(b'"ratio":2.0', b'"ratio":3.0')
+                 .replace(b'"cell":0,', b'"cell":1,"model":"uniform","k":4,'),
+                 "mixes formula models: classic with k = 3, uniform with k = 4"),
         ]:
             with self.subTest(content=content[:60]):
                 self.assertRefused(run(self.directory, self.write("input", content), "-o", "out"),
-                                   "input", *words)
+                                   "input", *words.split("|"))
 
     def test_unreadable_input_unwritable_output_and_bad_arguments(self):
         self.assertRefused(run(self.directory, "absent.csv"), "cannot read absent.csv")

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# scripts/slurm-sweep up to the point where it hands its jobs to Slurm, with
-# stand-ins for sbatch and satphase: what it refuses, and a merge job that
-# holds up at the largest number of shards.
+# scripts/slurm-sweep up to sbatch, with stand-ins for sbatch and satphase: what
+# it refuses, and a merge job that holds up at the largest number of shards.
 # Usage: tests/slurm/submission_test.sh
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/../.." && pwd)
