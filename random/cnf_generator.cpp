@@ -4,17 +4,14 @@
 #include <bit>
 #include <cassert>
 
+#include "random/classic_model.h"
+
 namespace {
 
 // The sort key's lowest bits hold the clause's position; above them, 13 bits
 // for each variable.
 constexpr std::uint64_t kPositionMask = (std::uint64_t{1} << 21U) - 1;
 static_assert(kMaxCnfClauses <= kPositionMask && kMaxCnfVars < (1 << 13));
-
-// Distinct full clauses over n variables: three variables of n, each either sign.
-std::int64_t distinctClauses(std::int64_t numVars) {
-    return 8 * (numVars * (numVars - 1) * (numVars - 2) / 6);
-}
 
 bool holdsVariable(const CnfClause& clause, std::int32_t variable) {
     for (std::int32_t k = 0; k < clause.size; ++k) {
@@ -40,24 +37,34 @@ void insertOrdered(CnfClause& clause, CnfLiteral literal) {
     ++clause.size;
 }
 
-// Adds random literals until the clause is full, drawing the sign first and
-// then the variable; a variable the clause already holds spends both draws.
+// Completes the clause with random literals as the classic model draws them.
 void completeRandomly(std::int32_t numVars, RandomStream& stream, CnfClause& clause) {
-    while (clause.size < kCnfClauseWidth) {
-        const bool negated = stream.below(2) == 1;
-        const std::int32_t variable = stream.below(numVars);
-        if (!holdsVariable(clause, variable)) {
-            insertOrdered(clause, makeCnfLiteral(variable, negated));
-        }
-    }
+    completeClause(
+        numVars, [&stream](std::int32_t n) { return stream.below(n); },
+        [&clause] { return clause.size == kCnfClauseWidth; },
+        [&clause](std::int32_t variable, bool negated) {
+            if (!holdsVariable(clause, variable)) {
+                insertOrdered(clause, makeCnfLiteral(variable, negated));
+            }
+        });
+}
+
+// The clause as the key of its ClauseSet.
+PackedClause keyOf(const CnfClause& clause) {
+    return packClause(clause.lits[0], clause.lits[1], clause.lits[2]);
+}
+
+// Slots enough to keep the keys of `clauses` clauses at most half of them.
+std::size_t slotsFor(std::int32_t clauses) {
+    return std::bit_ceil(2 * static_cast<std::size_t>(std::max(clauses, 1)));
 }
 
 }  // namespace
 
-CnfGenerator::CnfGenerator(std::int32_t maxVars, std::int32_t maxClauses) {
+CnfGenerator::CnfGenerator(std::int32_t maxVars, std::int32_t maxClauses)
+    : keys_(slotsFor(maxClauses)) {
     static_cast<void>(maxVars);  // the variables need no storage of their own
     const std::int32_t clauses = std::max(maxClauses, 1);
-    keys_.resize(std::bit_ceil(2 * static_cast<std::uint64_t>(clauses)));
     sortKeys_.reserve(static_cast<std::size_t>(clauses));
     sortScratch_.reserve(static_cast<std::size_t>(clauses));
 }
@@ -78,55 +85,33 @@ std::optional<std::string> CnfGenerator::sizeRefusal(std::int64_t numVars,
     return std::nullopt;
 }
 
+// The classic model's rules, in the words of a sweep's refusal. A request
+// with enough variables is measured against the size limits first; within
+// them, numClauses is below the cap the rules are checked under.
 std::optional<std::string> CnfGenerator::refusal(std::int64_t numVars, std::int64_t numClauses) {
     const std::string what =
         std::to_string(numVars) + " variables and " + std::to_string(numClauses) + " clauses: ";
-    if (numVars < 3) {
+    const ClassicShapeProblem problem =
+        classicShapeProblem(numVars, std::min(numClauses, std::int64_t{kMaxCnfClauses} + 1));
+    if (problem == ClassicShapeProblem::TooFewVariables) {
         return what + "a clause needs three distinct variables, so at least 3 variables";
     }
-    if (auto problem = sizeRefusal(numVars, numClauses)) {
-        return problem;
+    if (auto tooLarge = sizeRefusal(numVars, numClauses)) {
+        return tooLarge;
     }
-    if (numVars > 3 * numClauses) {
-        return what + "every variable must occur, and " + std::to_string(numClauses) +
-               " clauses hold at most " + std::to_string(3 * numClauses);
-    }
-    if (numClauses > distinctClauses(numVars)) {
-        return what + "only " + std::to_string(distinctClauses(numVars)) +
-               " distinct clauses exist over " + std::to_string(numVars) + " variables";
+    switch (problem) {
+        case ClassicShapeProblem::UncoveredVariables:
+            return what + "every variable must occur, and " + std::to_string(numClauses) +
+                   " clauses hold at most " + std::to_string(kCnfClauseWidth * numClauses);
+        case ClassicShapeProblem::TooFewDistinctClauses:
+            return what + "only " + std::to_string(distinctFullClauses(numVars)) +
+                   " distinct clauses exist over " + std::to_string(numVars) + " variables";
+        case ClassicShapeProblem::None:
+        case ClassicShapeProblem::TooFewVariables:
+        case ClassicShapeProblem::NoClause:  // sizeRefusal's first words on it
+            break;
     }
     return std::nullopt;
-}
-
-CnfGenerator::ClauseKey CnfGenerator::keyOf(const CnfClause& clause) {
-    return (static_cast<ClauseKey>(clause.lits[0]) << 42U) |
-           (static_cast<ClauseKey>(clause.lits[1]) << 21U) | static_cast<ClauseKey>(clause.lits[2]);
-}
-
-void CnfGenerator::clearKeys(std::int32_t numClauses) {
-    const std::uint64_t slots = std::bit_ceil(2 * static_cast<std::uint64_t>(numClauses));
-    std::fill_n(keys_.begin(), slots, ClauseKey{0});
-    keyMask_ = slots - 1;
-}
-
-bool CnfGenerator::containsKey(ClauseKey key) const {
-    for (std::uint64_t slot = (key * 0x9E3779B97F4A7C15ULL) >> 20U;; ++slot) {
-        const ClauseKey held = keys_[slot & keyMask_];
-        if (held == key) {
-            return true;
-        }
-        if (held == 0) {
-            return false;
-        }
-    }
-}
-
-void CnfGenerator::insertKey(ClauseKey key) {
-    std::uint64_t slot = (key * 0x9E3779B97F4A7C15ULL) >> 20U;
-    while (keys_[slot & keyMask_] != 0) {
-        ++slot;
-    }
-    keys_[slot & keyMask_] = key;
 }
 
 // When the draws leave a clause that no distinct completion fits, which
@@ -136,8 +121,9 @@ void CnfGenerator::insertKey(ClauseKey key) {
 // attempt completes is drawn exactly as before.
 bool CnfGenerator::generate(std::int32_t numVars, std::int32_t numClauses, RandomStream& stream,
                             CnfFormula& out) {
-    assert(numVars >= 3 && numVars <= 3 * std::int64_t{numClauses} &&
-           numClauses <= distinctClauses(numVars) && "a request that refusal() refuses");
+    assert(numClauses <= kMaxCnfClauses &&
+           classicShapeProblem(numVars, numClauses) == ClassicShapeProblem::None &&
+           "a request that refusal() refuses");
     do {
         placeVariables(numVars, numClauses, stream, out);
     } while (!fillClauses(numVars, stream, out));
@@ -148,24 +134,24 @@ void CnfGenerator::placeVariables(std::int32_t numVars, std::int32_t numClauses,
                                   RandomStream& stream, CnfFormula& out) const {
     out.numVars = numVars;
     out.clauses.assign(static_cast<std::size_t>(numClauses), CnfClause{});
-    for (std::int32_t variable = 0; variable < numVars; ++variable) {
-        std::int32_t target = stream.below(numClauses);
-        while (out.clauses[static_cast<std::size_t>(target)].size == kCnfClauseWidth) {
-            target = stream.below(numClauses);
-        }
-        const bool negated = stream.below(2) == 1;
-        // Variables arrive in ascending order, so appending keeps the clause ordered.
-        CnfClause& clause = out.clauses[static_cast<std::size_t>(target)];
-        clause.lits[clause.size++] = makeCnfLiteral(variable, negated);
-    }
+    placeEachVariable(
+        numVars, numClauses, [&stream](std::int32_t n) { return stream.below(n); },
+        [&out](std::int32_t clause) {
+            return out.clauses[static_cast<std::size_t>(clause)].size < kCnfClauseWidth;
+        },
+        [&out](std::int32_t target, std::int32_t variable, bool negated) {
+            // Variables arrive in ascending order, so appending keeps the clause ordered.
+            CnfClause& clause = out.clauses[static_cast<std::size_t>(target)];
+            clause.lits[clause.size++] = makeCnfLiteral(variable, negated);
+        });
 }
 
 bool CnfGenerator::fillClauses(std::int32_t numVars, RandomStream& stream, CnfFormula& formula) {
     const auto numClauses = static_cast<std::int32_t>(formula.clauses.size());
-    clearKeys(numClauses);
+    keys_.reset(slotsFor(numClauses));
     for (const CnfClause& clause : formula.clauses) {
         if (clause.size == kCnfClauseWidth) {
-            insertKey(keyOf(clause));
+            keys_.insert(keyOf(clause));
         }
     }
     for (CnfClause& clause : formula.clauses) {
@@ -179,7 +165,7 @@ bool CnfGenerator::fillClauses(std::int32_t numVars, RandomStream& stream, CnfFo
         // that fits; then make sure that some completion is still free.
         std::uint64_t rejections = 0;
         std::uint64_t nextCheck = 64;
-        while (containsKey(keyOf(candidate))) {
+        while (keys_.contains(keyOf(candidate))) {
             if (++rejections == nextCheck) {
                 if (everyCompletionTaken(numVars, placed)) {
                     return false;
@@ -190,7 +176,7 @@ bool CnfGenerator::fillClauses(std::int32_t numVars, RandomStream& stream, CnfFo
             completeRandomly(numVars, stream, candidate);
         }
         clause = candidate;
-        insertKey(keyOf(clause));
+        keys_.insert(keyOf(clause));
     }
 
     // A stable sort by the variables of the clauses, signs ignored: each
@@ -220,7 +206,7 @@ bool CnfGenerator::everyCompletionTaken(std::int32_t numVars, const CnfClause& p
     // further variables above, between or below them, with either sign.
     const auto takenFrom = [&](auto& self, const CnfClause& partial, std::int32_t from) -> bool {
         if (partial.size == kCnfClauseWidth) {
-            return containsKey(keyOf(partial));
+            return keys_.contains(keyOf(partial));
         }
         for (std::int32_t variable = from; variable < numVars; ++variable) {
             if (holdsVariable(partial, variable)) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "formula/cnf_formula.h"
+#include "random/clause_set.h"
 #include "random/random_stream.h"
 
 // Random 3-CNF formulas within the limits of CnfFormula, drawn exactly as generateFormula draws
@@ -37,24 +38,14 @@ class CnfGenerator {
                   CnfFormula& out);
 
   private:
-    // A full clause as one number: its three literals, ordered by variable.
-    using ClauseKey = std::uint64_t;
-    static ClauseKey keyOf(const CnfClause& clause);
-
     void placeVariables(std::int32_t numVars, std::int32_t numClauses, RandomStream& stream,
                         CnfFormula& out) const;
     bool fillClauses(std::int32_t numVars, RandomStream& stream, CnfFormula& formula);
     // Whether every full clause that extends `placed` is in the formula already.
     bool everyCompletionTaken(std::int32_t numVars, const CnfClause& placed) const;
 
-    // Open-addressing set of the keys of the formula's full clauses; key 0,
-    // which no full clause has, marks a free slot.
-    void clearKeys(std::int32_t numClauses);
-    bool containsKey(ClauseKey key) const;
-    void insertKey(ClauseKey key);
-
-    std::vector<ClauseKey> keys_;
-    std::uint64_t keyMask_ = 0;
+    // The keys of the formula's full clauses.
+    ClauseSet<std::vector<PackedClause>> keys_;
     std::vector<std::uint64_t> sortKeys_;
     std::vector<CnfClause> sortScratch_;
 };
