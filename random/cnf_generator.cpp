@@ -85,9 +85,10 @@ std::optional<std::string> CnfGenerator::sizeRefusal(std::int64_t numVars,
     return std::nullopt;
 }
 
-// The classic model's rules, in the words of a sweep's refusal. A request
-// with enough variables is measured against the size limits first; within
-// them, numClauses is below the cap the rules are checked under.
+// The classic model's rules in words, with the size limits checked between
+// the first rule and the others. The rules see the clause count capped just
+// above kMaxCnfClauses, which keeps it within their range and changes no
+// answer: a larger count meets sizeRefusal before any later rule.
 std::optional<std::string> CnfGenerator::refusal(std::int64_t numVars, std::int64_t numClauses) {
     const std::string what =
         std::to_string(numVars) + " variables and " + std::to_string(numClauses) + " clauses: ";

@@ -9,9 +9,10 @@
 #include "random/clause_set.h"
 #include "random/random_stream.h"
 
-// Random 3-CNF formulas within the limits of CnfFormula, drawn exactly as generateFormula draws
-// them but without its clause capacity: for every request within that
-// capacity, the same stream state gives the same clauses in the same order.
+// Random 3-CNF formulas of the classic model (random/classic_model.h) within
+// the limits of CnfFormula, drawn exactly as generateFormula draws them but
+// without its clause capacity: for every request within that capacity, the
+// same stream state gives the same clauses in the same order.
 //
 // The generator owns its working storage, sized once by the largest request
 // it will serve, so that generating allocates nothing.
