@@ -152,6 +152,8 @@ TEST(FormulaModels, RefusesWhatCannotBeDrawnWithOneLineNamingTheValues) {
         {FormulaModel::Uniform, 3, 1001, 10, "at most 1000 variables are supported"},
         {FormulaModel::Planted, 3, 10, 0, "a formula needs at least 1 clause"},
         {FormulaModel::Uniform, 3, 10, 100001, "at most 100000 clauses are supported"},
+        // Counts whose distinct clauses no 64-bit integer holds meet the size limits first.
+        {FormulaModel::Classic, 3, 3000000, 4000000000000, "at most 1000 variables are supported"},
     };
     for (const Case& c : cases) {
         const std::optional<std::string> reason = modelRefusal(c.model, c.k, c.vars, c.clauses);
