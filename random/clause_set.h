@@ -14,7 +14,7 @@
 // in a ClauseSet of these.
 using PackedClause = std::uint64_t;
 
-// Literals below this pack into 21 bits each.
+// The largest literal that packs into 21 bits as literal + 1.
 inline constexpr CnfLiteral kMaxPackedLiteral = (1 << 21) - 2;
 static_assert(makeCnfLiteral(kMaxCnfVars - 1, true) <= kMaxPackedLiteral);
 
