@@ -19,7 +19,7 @@
 #include "classic/random/random_source.h"
 #include "classic/solver/search.h"
 #include "platform/tone.h"
-#include "random/cnf_generator.h"
+#include "random/classic_generator.h"
 #include "random/formula_source.h"
 #include "solver/solver_kind.h"
 #include "solver/trail_search.h"
@@ -49,8 +49,8 @@ BENCHMARK(BM_GenerateFormula)->Unit(benchmark::kMicrosecond);
 void BM_CnfGenerate(benchmark::State& state) {
     const auto vars = static_cast<std::int32_t>(state.range(0));
     const auto clauses = static_cast<std::int32_t>(state.range(1));
-    CnfGenerator generator(vars, clauses);
-    CnfFormula formula;
+    ClassicGenerator generator(vars, clauses);
+    Formula formula;
     formula.clauses.reserve(static_cast<std::size_t>(clauses));
     RandomStream stream(kRngInitialState);
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
@@ -136,16 +136,16 @@ BENCHMARK(BM_SweepNearThreshold)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)-
 void BM_StepTime(benchmark::State& state) {
     const auto vars = static_cast<std::int32_t>(state.range(0));
     const auto clauses = static_cast<std::int32_t>(Ratio{4260000}.clausesFor(vars));
-    CnfGenerator generator(vars, clauses);
-    std::vector<CnfFormula> formulas(101);
+    ClassicGenerator generator(vars, clauses);
+    std::vector<Formula> formulas(101);
     RandomStream stream(kRngInitialState);
-    for (CnfFormula& formula : formulas) {
+    for (Formula& formula : formulas) {
         generator.generate(vars, clauses, stream, formula);
     }
     TrailSearch search(vars, clauses);
     std::uint64_t steps = 0;
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
-        for (const CnfFormula& formula : formulas) {
+        for (const Formula& formula : formulas) {
             steps += search.decide(formula).steps;
         }
     }
@@ -171,15 +171,15 @@ void BM_UniformStepTime(benchmark::State& state) {
     const Shape shape = shapes[k];
     const auto clauses = static_cast<std::int32_t>(std::lround(shape.ratio * shape.vars));
     FormulaSource source(shape.vars, clauses);
-    std::vector<CnfFormula> formulas(101);
+    std::vector<Formula> formulas(101);
     RandomStream stream(kRngInitialState);
-    for (CnfFormula& formula : formulas) {
+    for (Formula& formula : formulas) {
         source.draw(FormulaModel::Uniform, k, shape.vars, clauses, stream, formula);
     }
     TrailSearch search(shape.vars, clauses, k);
     std::uint64_t steps = 0;
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
-        for (const CnfFormula& formula : formulas) {
+        for (const Formula& formula : formulas) {
             steps += search.decide(formula).steps;
         }
     }
@@ -197,9 +197,9 @@ BENCHMARK(BM_UniformStepTime)->DenseRange(2, 7)->Unit(benchmark::kMillisecond);
 void decideCell(benchmark::State& state, SolverKind kind, std::int32_t trials) {
     const auto vars = static_cast<std::int32_t>(state.range(0));
     const auto clauses = static_cast<std::int32_t>(Ratio{4260000}.clausesFor(vars));
-    CnfGenerator generator(vars, clauses);
+    ClassicGenerator generator(vars, clauses);
     FormulaDecider decider(vars, clauses);
-    CnfFormula formula;
+    Formula formula;
     formula.clauses.reserve(static_cast<std::size_t>(clauses));
     std::vector<std::uint64_t> costs(static_cast<std::size_t>(trials));
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
@@ -256,19 +256,19 @@ class CountingLearner : public CaDiCaL::Learner {
     std::uint64_t count = 0;
 };
 
-std::vector<CnfFormula> thresholdFormulas(std::int32_t vars, std::int32_t count) {
+std::vector<Formula> thresholdFormulas(std::int32_t vars, std::int32_t count) {
     const auto clauses = static_cast<std::int32_t>(Ratio{4260000}.clausesFor(vars));
-    CnfGenerator generator(vars, clauses);
+    ClassicGenerator generator(vars, clauses);
     RandomStream stream(kRngInitialState);
-    std::vector<CnfFormula> formulas(static_cast<std::size_t>(count));
-    for (CnfFormula& formula : formulas) {
+    std::vector<Formula> formulas(static_cast<std::size_t>(count));
+    for (Formula& formula : formulas) {
         generator.generate(vars, clauses, stream, formula);
     }
     return formulas;
 }
 
-void addClauses(CaDiCaL::Solver& solver, const CnfFormula& formula, int activation) {
-    for (const CnfClause& clause : formula.clauses) {
+void addClauses(CaDiCaL::Solver& solver, const Formula& formula, int activation) {
+    for (const Clause& clause : formula.clauses) {
         if (activation != 0) {
             solver.add(-activation);
         }
@@ -281,11 +281,11 @@ void addClauses(CaDiCaL::Solver& solver, const CnfFormula& formula, int activati
 }
 
 void BM_CdclFresh(benchmark::State& state) {
-    const std::vector<CnfFormula> formulas =
+    const std::vector<Formula> formulas =
         thresholdFormulas(static_cast<std::int32_t>(state.range(0)), 101);
     std::uint64_t conflicts = 0;
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
-        for (const CnfFormula& formula : formulas) {
+        for (const Formula& formula : formulas) {
             CaDiCaL::Solver solver;
             setCdclOptions(solver);
             CountingLearner learner;
@@ -302,9 +302,9 @@ BENCHMARK(BM_CdclFresh)->Arg(50)->Arg(150)->Unit(benchmark::kMillisecond);
 
 void BM_CdclReused(benchmark::State& state) {
     const auto vars = static_cast<std::int32_t>(state.range(0));
-    const std::vector<CnfFormula> formulas = thresholdFormulas(vars, 101);
+    const std::vector<Formula> formulas = thresholdFormulas(vars, 101);
     std::vector<int> fresh;
-    for (const CnfFormula& formula : formulas) {
+    for (const Formula& formula : formulas) {
         CaDiCaL::Solver solver;
         setCdclOptions(solver);
         addClauses(solver, formula, 0);

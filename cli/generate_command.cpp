@@ -13,7 +13,7 @@
 #include "dimacs/cell_formulas.h"
 #include "platform/interrupt.h"
 #include "platform/safe_file.h"
-#include "random/cnf_generator.h"
+#include "random/classic_generator.h"
 #include "random/formula_source.h"
 #include "random/random_stream.h"
 #include "sweep/sweep_plan.h"
@@ -28,7 +28,7 @@ struct GenerateOptions {
     std::string outputDir;  // empty: standard output
     bool force = false;     // replace files of the same names in outputDir
     std::string model = "classic";
-    std::int32_t k = kClassicClauseLength;
+    std::int32_t k = kClassicClauseWidth;
 };
 
 // "satphase: " and the message as one line in one write; returns `status`.
@@ -135,7 +135,7 @@ Command addGenerateCommand(CLI::App& parent) {
     app->add_option("--k", options->k,
                     "literals per clause, 2 .. 7 (the classic model takes only 3)")
         ->capture_default_str()
-        ->check(CLI::Range(kMinClauseLength, kMaxClauseLength));
+        ->check(CLI::Range(kMinClauseWidth, kMaxClauseWidth));
     app->add_option("--count", options->count, "how many formulas")
         ->capture_default_str()
         ->check(CLI::Range(1, kMaxTrials));

@@ -13,7 +13,7 @@
 #include "dimacs/cnf_decision.h"
 #include "dimacs/dimacs_file.h"
 #include "dimacs/dimacs_writer.h"
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 #include "solver/solver_kind.h"
 
 namespace {
@@ -43,10 +43,10 @@ struct SolveOptions {
 // dpll's propagations in `propagations`. A formula with an empty clause or
 // without variables leaves nothing to search: decided as decideCnf does, at
 // no cost.
-CnfVerdict decideWith(SolverKind kind, const CnfFormula& formula, std::uint64_t& propagations) {
+CnfVerdict decideWith(SolverKind kind, const Formula& formula, std::uint64_t& propagations) {
     const bool trivial = formula.numVars == 0 ||
                          std::any_of(formula.clauses.begin(), formula.clauses.end(),
-                                     [](const CnfClause& clause) { return clause.size == 0; });
+                                     [](const Clause& clause) { return clause.size == 0; });
     if (kind == SolverKind::Splitting || trivial) {
         return decideCnf(formula);
     }
@@ -80,7 +80,7 @@ int runSolve(const SolveOptions& options) {
         }
     }
     const std::string name = file == "-" ? "<stdin>" : file;
-    CnfFormula formula;
+    Formula formula;
     if (std::optional<std::string> problem = readDimacsFile(file, formula)) {
         return complain(*problem);
     }

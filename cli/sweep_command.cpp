@@ -37,7 +37,7 @@ struct SweepOptions {
     bool check = false;
     std::string solvers;
     std::string model = "classic";
-    std::int32_t k = kClassicClauseLength;
+    std::int32_t k = kClassicClauseWidth;
 };
 
 int refuse(const std::string& problem) {
@@ -82,7 +82,7 @@ std::optional<std::string> readRequest(const SweepOptions& options, SweepDefinit
     // CLI11 has held the name to the models' names already.
     definition.model = parseModel(options.model).value_or(FormulaModel::Classic);
     definition.k = options.k;
-    if (definition.model == FormulaModel::Classic && definition.k != kClassicClauseLength) {
+    if (definition.model == FormulaModel::Classic && definition.k != kClassicClauseWidth) {
         return "--model classic --k " + std::to_string(definition.k) +
                ": the classic model's clauses have 3 literals; give --model uniform, planted or "
                "2-hidden for clauses of " +
@@ -319,7 +319,7 @@ Command addSweepCommand(CLI::App& parent) {
     app->add_option("--k", options->k,
                     "literals per clause, 2 .. 7 (the classic model takes only 3)")
         ->capture_default_str()
-        ->check(CLI::Range(kMinClauseLength, kMaxClauseLength));
+        ->check(CLI::Range(kMinClauseWidth, kMaxClauseWidth));
     addFormatOption(*app, options->format);
     app->add_flag("--per-formula", options->perFormula,
                   "one record per formula instead of per cell (csv, jsonl)");

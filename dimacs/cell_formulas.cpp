@@ -14,7 +14,7 @@ std::string cellFormulaFileName(const CellRequest& request, std::int32_t index) 
     std::string number = std::to_string(index);
     number.insert(0, width - std::min(width, number.size()), '0');
     const bool classic =
-        request.model == FormulaModel::Classic && request.k == kClassicClauseLength;
+        request.model == FormulaModel::Classic && request.k == kClassicClauseWidth;
     const std::string model =
         classic ? ""
                 : std::string(modelName(request.model)) + "-k" + std::to_string(request.k) + "-";
@@ -34,7 +34,7 @@ const std::string& CellFormulas::next() {
     const std::int32_t startState = stream_.state();
     source_.draw(request_.model, request_.k, request_.vars, request_.clauses, stream_, formula_);
     const bool classic =
-        request_.model == FormulaModel::Classic && request_.k == kClassicClauseLength;
+        request_.model == FormulaModel::Classic && request_.k == kClassicClauseWidth;
     const std::string model = classic ? ""
                                       : " --model " + std::string(modelName(request_.model)) +
                                             " --k " + std::to_string(request_.k);

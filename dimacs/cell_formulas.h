@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 #include "random/formula_model.h"
 #include "random/formula_source.h"
 #include "random/random_stream.h"
@@ -18,7 +18,7 @@ struct CellRequest {
     std::int32_t seed = 0;
     std::int32_t count = 1;
     FormulaModel model = FormulaModel::Classic;
-    std::int32_t k = kClassicClauseLength;
+    std::int32_t k = kClassicClauseWidth;
 };
 
 // The file name of formula `index`, for example satphase-v40-c180-s64540-0007.cnf,
@@ -43,7 +43,7 @@ class CellFormulas {
     CellRequest request_;
     FormulaSource source_;
     RandomStream stream_;
-    CnfFormula formula_;
+    Formula formula_;
     std::string text_;
     std::int32_t index_ = 0;
 };

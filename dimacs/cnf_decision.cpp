@@ -2,9 +2,9 @@
 
 #include "solver/trail_search.h"
 
-CnfVerdict decideCnf(const CnfFormula& formula) {
+CnfVerdict decideCnf(const Formula& formula) {
     CnfVerdict verdict;
-    for (const CnfClause& clause : formula.clauses) {
+    for (const Clause& clause : formula.clauses) {
         if (clause.size == 0) {
             return verdict;  // no value satisfies an empty clause
         }
@@ -23,10 +23,10 @@ CnfVerdict decideCnf(const CnfFormula& formula) {
     return verdict;
 }
 
-std::optional<std::size_t> firstFalseClause(const CnfFormula& formula,
+std::optional<std::size_t> firstFalseClause(const Formula& formula,
                                             std::span<const std::int8_t> values) {
     for (std::size_t c = 0; c < formula.clauses.size(); ++c) {
-        const CnfClause& clause = formula.clauses[c];
+        const Clause& clause = formula.clauses[c];
         bool satisfied = false;
         for (std::int32_t k = 0; k < clause.size; ++k) {
             const auto variable = static_cast<std::size_t>(variableOf(clause.lits[k]));

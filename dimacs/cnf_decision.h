@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 
 // The verdict on one formula, as `satphase solve` reports it.
 struct CnfVerdict {
@@ -18,10 +18,10 @@ struct CnfVerdict {
 // Decides any formula the DIMACS reader gives, the ones with nothing to search
 // included: an empty clause makes it unsatisfiable and no variables (hence no
 // clauses) satisfiable, both in 0 steps; everything else goes to TrailSearch.
-CnfVerdict decideCnf(const CnfFormula& formula);
+CnfVerdict decideCnf(const Formula& formula);
 
 // The index of the first clause that `values` (per variable, 1 true, 0 false)
 // leaves false, or nothing when they satisfy the formula. Every model is
 // checked with it before it is printed.
-std::optional<std::size_t> firstFalseClause(const CnfFormula& formula,
+std::optional<std::size_t> firstFalseClause(const Formula& formula,
                                             std::span<const std::int8_t> values);

@@ -33,7 +33,7 @@ std::optional<std::string> readAll(std::FILE* file, std::string& text) {
 
 }  // namespace
 
-std::optional<std::string> readDimacsFile(const std::string& path, CnfFormula& formula) {
+std::optional<std::string> readDimacsFile(const std::string& path, Formula& formula) {
     const bool standardInput = path == "-";
     const std::string name = standardInput ? "<stdin>" : path;
     std::string text;

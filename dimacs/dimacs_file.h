@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 
 // The most input a DIMACS file may hold. The largest formula the reader takes
 // (100,000 clauses over 1,000 variables) is under 2 MB as generate lays it
@@ -17,4 +17,4 @@ inline constexpr std::size_t kMaxDimacsBytes = std::size_t{64} << 20U;
 // show the user: "NAME:LINE: problem" for the text, "NAME: problem" for the
 // file (NAME is <stdin> for standard input). Input beyond kMaxDimacsBytes is
 // refused as soon as that much has been read.
-std::optional<std::string> readDimacsFile(const std::string& path, CnfFormula& formula);
+std::optional<std::string> readDimacsFile(const std::string& path, Formula& formula);

@@ -85,7 +85,7 @@ Number parseNumber(std::string_view token, std::int64_t& value) {
 
 class Reader {
   public:
-    explicit Reader(CnfFormula& formula) : formula_(formula) {
+    explicit Reader(Formula& formula) : formula_(formula) {
         formula_.numVars = 0;
         formula_.clauses.clear();
     }
@@ -163,8 +163,8 @@ class Reader {
             fail(what + ": expected 'p cnf VARIABLES CLAUSES'");
             return;
         }
-        if (!readCount(tokens.next(), "variable", kMaxCnfVars, declaredVars_) ||
-            !readCount(tokens.next(), "clause", kMaxCnfClauses, declaredClauses_)) {
+        if (!readCount(tokens.next(), "variable", kMaxFormulaVars, declaredVars_) ||
+            !readCount(tokens.next(), "clause", kMaxFormulaClauses, declaredClauses_)) {
             return;
         }
         const std::string_view extra = tokens.next();
@@ -223,8 +223,8 @@ class Reader {
                  std::to_string(declaredVars_) + " variables");
             return;
         }
-        const CnfLiteral literal =
-            makeCnfLiteral(static_cast<std::int32_t>(variable - 1), value < 0);
+        const Literal literal =
+            makeLiteral(static_cast<std::int32_t>(variable - 1), value < 0);
         for (std::int32_t k = 0; k < clause_.size; ++k) {
             if (clause_.lits[k] == literal) {
                 return;  // a repeated literal counts once
@@ -233,7 +233,7 @@ class Reader {
                 tautology_ = true;
             }
         }
-        if (clause_.size == kMaxCnfClauseWidth) {
+        if (clause_.size == kMaxClauseWidth) {
             fail(
                 "a clause of more than seven distinct literals; this search decides clauses of "
                 "up to seven");
@@ -251,7 +251,7 @@ class Reader {
         if (!tautology_) {
             formula_.clauses.push_back(clause_);
         }
-        clause_ = CnfClause{};
+        clause_ = Clause{};
         tautology_ = false;
         clauseLine_ = 0;
     }
@@ -276,13 +276,13 @@ class Reader {
 
     void fail(std::string what) { problem_ = DimacsProblem{line_, std::move(what)}; }
 
-    CnfFormula& formula_;
+    Formula& formula_;
     std::int64_t line_ = 0;
     std::int64_t headerLine_ = 0;  // 0 until the header is read
     std::int64_t declaredVars_ = 0;
     std::int64_t declaredClauses_ = 0;
     std::int64_t clausesRead_ = 0;  // as written, the ones left out included
-    CnfClause clause_;              // the clause being read
+    Clause clause_;              // the clause being read
     bool tautology_ = false;        // it holds a literal and its negation
     std::int64_t clauseLine_ = 0;   // where it starts; 0 between clauses
     std::optional<DimacsProblem> problem_;
@@ -290,6 +290,6 @@ class Reader {
 
 }  // namespace
 
-std::optional<DimacsProblem> readDimacs(std::string_view text, CnfFormula& formula) {
+std::optional<DimacsProblem> readDimacs(std::string_view text, Formula& formula) {
     return Reader(formula).read(text);
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 
 // What is wrong with a DIMACS text, and on which line (from 1).
 struct DimacsProblem {
@@ -29,4 +29,4 @@ struct DimacsProblem {
 //
 // A single pass over the text, allocating nothing but the clause storage,
 // which never outgrows the header's clause count, and the problem's text.
-std::optional<DimacsProblem> readDimacs(std::string_view text, CnfFormula& formula);
+std::optional<DimacsProblem> readDimacs(std::string_view text, Formula& formula);

@@ -13,7 +13,7 @@ void appendNumber(std::string& out, std::int64_t value) {
 
 }  // namespace
 
-void appendDimacs(std::string& out, const CnfFormula& formula,
+void appendDimacs(std::string& out, const Formula& formula,
                   std::span<const std::string> comments) {
     for (const std::string& comment : comments) {
         out += comment.empty() ? "c" : "c ";
@@ -25,9 +25,9 @@ void appendDimacs(std::string& out, const CnfFormula& formula,
     out += ' ';
     appendNumber(out, static_cast<std::int64_t>(formula.clauses.size()));
     out += '\n';
-    for (const CnfClause& clause : formula.clauses) {
+    for (const Clause& clause : formula.clauses) {
         for (std::int32_t k = 0; k < clause.size; ++k) {
-            const CnfLiteral literal = clause.lits[k];
+            const Literal literal = clause.lits[k];
             const std::int64_t number = variableOf(literal) + 1;
             appendNumber(out, isNegated(literal) ? -number : number);
             out += ' ';

@@ -6,13 +6,13 @@
 #include <string>
 #include <string_view>
 
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 
 // Appends `formula` to `out` in DIMACS CNF: each of `comments` as a `c` line,
 // the header `p cnf VARIABLES CLAUSES`, then one line per clause in formula
 // order, literals 1-based (variable v as v + 1, negated as -(v + 1)) and
 // ended by ` 0`. Comments must be single lines.
-void appendDimacs(std::string& out, const CnfFormula& formula,
+void appendDimacs(std::string& out, const Formula& formula,
                   std::span<const std::string> comments = {});
 
 // The longest `v` line appendValueLines() writes, newline not counted.

@@ -12,7 +12,7 @@
 
 #include "dimacs/dimacs_reader.h"
 #include "dimacs/dimacs_writer.h"
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 
 namespace {
 
@@ -22,11 +22,11 @@ void require(bool condition) {
     }
 }
 
-void checkFormula(const CnfFormula& formula) {
-    require(formula.numVars >= 0 && formula.numVars <= kMaxCnfVars);
-    require(formula.clauses.size() <= static_cast<std::size_t>(kMaxCnfClauses));
-    for (const CnfClause& clause : formula.clauses) {
-        require(clause.size >= 0 && clause.size <= kMaxCnfClauseWidth);
+void checkFormula(const Formula& formula) {
+    require(formula.numVars >= 0 && formula.numVars <= kMaxFormulaVars);
+    require(formula.clauses.size() <= static_cast<std::size_t>(kMaxFormulaClauses));
+    for (const Clause& clause : formula.clauses) {
+        require(clause.size >= 0 && clause.size <= kMaxClauseWidth);
         for (std::int32_t k = 0; k < clause.size; ++k) {
             require(clause.lits[k] >= 0 && variableOf(clause.lits[k]) < formula.numVars);
             for (std::int32_t j = 0; j < k; ++j) {
@@ -40,7 +40,7 @@ void checkFormula(const CnfFormula& formula) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    CnfFormula formula;
+    Formula formula;
     const std::optional<DimacsProblem> problem = readDimacs(text, formula);
     if (problem) {
         // The newline that ends the last line does not begin another one.
@@ -58,12 +58,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkFormula(formula);
     std::string written;
     appendDimacs(written, formula);
-    CnfFormula reread;
+    Formula reread;
     require(!readDimacs(written, reread).has_value());
     require(reread.numVars == formula.numVars && reread.clauses.size() == formula.clauses.size());
     for (std::size_t c = 0; c < formula.clauses.size(); ++c) {
-        const CnfClause& x = formula.clauses[c];
-        const CnfClause& y = reread.clauses[c];
+        const Clause& x = formula.clauses[c];
+        const Clause& y = reread.clauses[c];
         require(std::equal(x.lits, x.lits + x.size, y.lits, y.lits + y.size));
     }
     return 0;

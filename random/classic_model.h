@@ -3,13 +3,15 @@
 #include <cassert>
 #include <cstdint>
 
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
+
+namespace satphase {
 
 // The classic model's rules, stated once for its two generators: the classic
-// program's generateFormula and the engine's CnfGenerator, which must refuse
+// program's generateFormula and the engine's ClassicGenerator, which must refuse
 // the same requests and draw the same formulas from the same random states.
 //
-// A classic formula has numClauses distinct full clauses of kCnfClauseWidth
+// A classic formula has numClauses distinct full clauses of kClassicClauseWidth
 // literals over distinct variables, and each of its numVars variables occurs.
 // Both generators draw it in two phases: every variable placed once in a
 // clause with room (placeEachVariable), then every clause that is not full
@@ -20,18 +22,18 @@
 // every caller caps its counts far lower.
 inline constexpr std::int64_t kMaxRuledClauses = std::int64_t{1} << 19;
 
-// Distinct full clauses over numVars variables: kCnfClauseWidth variables
+// Distinct full clauses over numVars variables: kClassicClauseWidth variables
 // of numVars, each with either sign.
 constexpr std::int64_t distinctFullClauses(std::int64_t numVars) {
-    static_assert(kCnfClauseWidth == 3, "the count is written for three literals");
-    assert(numVars >= 0 && numVars <= kCnfClauseWidth * kMaxRuledClauses);
+    static_assert(kClassicClauseWidth == 3, "the count is written for three literals");
+    assert(numVars >= 0 && numVars <= kClassicClauseWidth * kMaxRuledClauses);
     return numVars * (numVars - 1) * (numVars - 2) / 6 * 8;
 }
 
 // What makes a request impossible, the first that applies in this order.
 enum class ClassicShapeProblem {
     None,
-    TooFewVariables,        // fewer than a clause's kCnfClauseWidth distinct variables
+    TooFewVariables,        // fewer than a clause's kClassicClauseWidth distinct variables
     NoClause,               // fewer than one clause
     UncoveredVariables,     // more variables than the clauses have places
     TooFewDistinctClauses,  // more clauses than distinct full clauses exist
@@ -39,13 +41,13 @@ enum class ClassicShapeProblem {
 
 constexpr ClassicShapeProblem classicShapeProblem(std::int64_t numVars, std::int64_t numClauses) {
     assert(numClauses <= kMaxRuledClauses);
-    if (numVars < kCnfClauseWidth) {
+    if (numVars < kClassicClauseWidth) {
         return ClassicShapeProblem::TooFewVariables;
     }
     if (numClauses < 1) {
         return ClassicShapeProblem::NoClause;
     }
-    if (numVars > kCnfClauseWidth * numClauses) {
+    if (numVars > kClassicClauseWidth * numClauses) {
         return ClassicShapeProblem::UncoveredVariables;
     }
     if (numClauses > distinctFullClauses(numVars)) {
@@ -61,7 +63,7 @@ constexpr ClassicShapeProblem classicShapeProblem(std::int64_t numVars, std::int
 template <typename Below, typename HasRoom, typename Place>
 void placeEachVariable(std::int32_t numVars, std::int32_t numClauses, Below&& below,
                        HasRoom&& hasRoom, Place&& place) {
-    assert(numVars <= kCnfClauseWidth * std::int64_t{numClauses} && "a place for each variable");
+    assert(numVars <= kClassicClauseWidth * std::int64_t{numClauses} && "a place for each variable");
     for (std::int32_t variable = 0; variable < numVars; ++variable) {
         std::int32_t target = below(numClauses);
         while (!hasRoom(target)) {
@@ -78,10 +80,12 @@ void placeEachVariable(std::int32_t numVars, std::int32_t numClauses, Below&& be
 // spent for nothing.
 template <typename Below, typename IsFull, typename Add>
 void completeClause(std::int32_t numVars, Below&& below, IsFull&& isFull, Add&& add) {
-    assert(numVars >= kCnfClauseWidth);
+    assert(numVars >= kClassicClauseWidth);
     while (!isFull()) {
         const bool negated = below(2) == 1;
         const std::int32_t variable = below(numVars);
         add(variable, negated);
     }
 }
+
+}  // namespace satphase

@@ -6,7 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
+
+namespace satphase {
 
 // A full 3-literal clause as one number, so that a generator can ask whether
 // a candidate equals a clause it already holds without comparing it with
@@ -15,13 +17,13 @@
 using PackedClause = std::uint64_t;
 
 // The largest literal that packs into 21 bits as literal + 1.
-inline constexpr CnfLiteral kMaxPackedLiteral = (1 << 21) - 2;
-static_assert(makeCnfLiteral(kMaxCnfVars - 1, true) <= kMaxPackedLiteral);
+inline constexpr Literal kMaxPackedLiteral = (1 << 21) - 2;
+static_assert(makeLiteral(kMaxFormulaVars - 1, true) <= kMaxPackedLiteral);
 
 // The three literals, ordered by variable, in 21 bits each as literal + 1:
 // equal clauses give equal numbers, different ones different numbers, and
 // none gives 0, which ClauseSet keeps for a free slot.
-constexpr PackedClause packClause(CnfLiteral first, CnfLiteral second, CnfLiteral third) {
+constexpr PackedClause packClause(Literal first, Literal second, Literal third) {
     assert(first >= 0 && variableOf(first) < variableOf(second) &&
            variableOf(second) < variableOf(third) && third <= kMaxPackedLiteral);
     return (PackedClause(first) + 1U) << 42U | (PackedClause(second) + 1U) << 21U |
@@ -86,3 +88,5 @@ class ClauseSet {
     std::size_t mask_ = 0;
     int shift_ = 64;
 };
+
+}  // namespace satphase

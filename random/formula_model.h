@@ -15,9 +15,9 @@
 enum class FormulaModel : std::uint8_t { Classic, Uniform, Planted, TwoHidden };
 
 // Literals per clause the models accept; the classic model has exactly 3.
-inline constexpr std::int32_t kMinClauseLength = 2;
-inline constexpr std::int32_t kMaxClauseLength = 7;
-inline constexpr std::int32_t kClassicClauseLength = 3;
+inline constexpr std::int32_t kMinClauseWidth = 2;
+inline constexpr std::int32_t kMaxClauseWidth = 7;
+inline constexpr std::int32_t kClassicClauseWidth = 3;
 
 constexpr std::string_view modelName(FormulaModel model) {
     switch (model) {

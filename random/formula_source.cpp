@@ -6,7 +6,7 @@
 #include "random/planted_generator.h"
 #include "random/uniform_generator.h"
 
-static_assert(kMaxClauseLength == kMaxCnfClauseWidth && kClassicClauseLength == kCnfClauseWidth);
+static_assert(kMaxClauseWidth == kMaxClauseWidth && kClassicClauseWidth == kClassicClauseWidth);
 
 namespace {
 
@@ -36,26 +36,26 @@ std::optional<std::string> modelRefusal(FormulaModel model, std::int64_t k, std:
         std::to_string(numVars) + " variables and " + std::to_string(numClauses) + " clauses: ";
     const std::string clauses = std::string(modelName(model)) + " clauses of " + std::to_string(k) +
                                 (k == 1 ? " literal" : " literals");
-    if (k >= 0 && k <= kMaxClauseLength && passingSignPatterns(model, k) == 0) {
+    if (k >= 0 && k <= kMaxClauseWidth && passingSignPatterns(model, k) == 0) {
         return what + clauses + " are all falsified by the hidden assignment" +
                (model == FormulaModel::TwoHidden ? " or its complement" : "") +
                ", so drawing one would never end";
     }
-    if (k < kMinClauseLength || k > kMaxClauseLength) {
-        return what + clauses + ", but clauses have " + std::to_string(kMinClauseLength) + " to " +
-               std::to_string(kMaxClauseLength) + " literals";
+    if (k < kMinClauseWidth || k > kMaxClauseWidth) {
+        return what + clauses + ", but clauses have " + std::to_string(kMinClauseWidth) + " to " +
+               std::to_string(kMaxClauseWidth) + " literals";
     }
     if (model == FormulaModel::Classic) {
-        if (k != kClassicClauseLength) {
+        if (k != kClassicClauseWidth) {
             return what + clauses + ", but the classic model's clauses have " +
-                   std::to_string(kClassicClauseLength) + " literals";
+                   std::to_string(kClassicClauseWidth) + " literals";
         }
-        return CnfGenerator::refusal(numVars, numClauses);
+        return ClassicGenerator::refusal(numVars, numClauses);
     }
     if (k > numVars) {
         return what + clauses + " need at least " + std::to_string(k) + " distinct variables";
     }
-    return CnfGenerator::sizeRefusal(numVars, numClauses);
+    return ClassicGenerator::sizeRefusal(numVars, numClauses);
 }
 
 FormulaSource::FormulaSource(std::int32_t maxVars, std::int32_t maxClauses)
@@ -64,9 +64,9 @@ FormulaSource::FormulaSource(std::int32_t maxVars, std::int32_t maxClauses)
       hidden_(static_cast<std::size_t>(maxVars_)) {}
 
 bool FormulaSource::draw(FormulaModel model, std::int32_t k, std::int32_t numVars,
-                         std::int32_t numClauses, RandomStream& stream, CnfFormula& out) {
+                         std::int32_t numClauses, RandomStream& stream, Formula& out) {
     // The checks of modelRefusal that cost no allocation.
-    assert(k >= kMinClauseLength && k <= kMaxClauseLength && k <= numVars && numVars <= maxVars_);
+    assert(k >= kMinClauseWidth && k <= kMaxClauseWidth && k <= numVars && numVars <= maxVars_);
     hiddenVars_ = 0;
     switch (model) {
         case FormulaModel::Classic:

@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "formula/cnf_formula.h"
-#include "random/cnf_generator.h"
+#include "formula/formula.h"
+#include "random/classic_generator.h"
 #include "random/formula_model.h"
 #include "random/random_stream.h"
 
 // Why no formula of `model` with clauses of k literals, numVars variables and
 // numClauses clauses can be drawn, as one line naming the values, or nothing
 // when one can. The classic model takes only k = 3 and then answers exactly
-// as CnfGenerator::refusal does; the others need 2 <= k <= 7, k <= numVars
+// as ClassicGenerator::refusal does; the others need 2 <= k <= 7, k <= numVars
 // and the same size limits. A planted request is refused when no clause of k
 // literals could pass its test, since drawing one would never end; for every
 // request accepted, each clause drawn passes with probability 1/2 or more, so
@@ -23,8 +23,8 @@ std::optional<std::string> modelRefusal(FormulaModel model, std::int64_t k, std:
                                         std::int64_t numClauses);
 
 // Draws one formula of any model from a stream: the classic model through
-// CnfGenerator, exactly as before, the others through the uniform and planted
-// generators. Like CnfGenerator it owns its working storage, sized once by
+// ClassicGenerator, exactly as before, the others through the uniform and planted
+// generators. Like ClassicGenerator it owns its working storage, sized once by
 // the largest request it will serve, so that drawing allocates nothing.
 class FormulaSource {
   public:
@@ -33,9 +33,9 @@ class FormulaSource {
     // Fills `out` (its clause storage reused) with a formula drawn from
     // `stream`. The request must be within the sizes given at construction
     // and have no modelRefusal. Returns false, with `out` unspecified, only
-    // where CnfGenerator::generate does, for the classic model.
+    // where ClassicGenerator::generate does, for the classic model.
     bool draw(FormulaModel model, std::int32_t k, std::int32_t numVars, std::int32_t numClauses,
-              RandomStream& stream, CnfFormula& out);
+              RandomStream& stream, Formula& out);
 
     // The hidden assignment σ of the formula drawn last, one value per
     // variable (1 true, 0 false), when its model was planted or 2-hidden;
@@ -43,7 +43,7 @@ class FormulaSource {
     std::span<const std::int8_t> hidden() const;
 
   private:
-    CnfGenerator classic_;
+    ClassicGenerator classic_;
     std::int32_t maxVars_;
     std::vector<std::int8_t> hidden_;
     std::size_t hiddenVars_ = 0;

@@ -9,9 +9,9 @@ namespace {
 
 // Whether `assignment` makes every literal of `clause` true, which is when
 // the complement of the assignment makes every one false.
-bool satisfiesEveryLiteral(std::span<const std::int8_t> assignment, const CnfClause& clause) {
+bool satisfiesEveryLiteral(std::span<const std::int8_t> assignment, const Clause& clause) {
     for (std::int32_t k = 0; k < clause.size; ++k) {
-        const CnfLiteral literal = clause.lits[k];
+        const Literal literal = clause.lits[k];
         if (assignment[static_cast<std::size_t>(variableOf(literal))] ==
             (isNegated(literal) ? 1 : 0)) {
             return false;
@@ -30,9 +30,9 @@ void drawHiddenAssignment(std::int32_t numVars, RandomStream& stream,
     }
 }
 
-bool falsifies(std::span<const std::int8_t> assignment, const CnfClause& clause) {
+bool falsifies(std::span<const std::int8_t> assignment, const Clause& clause) {
     for (std::int32_t k = 0; k < clause.size; ++k) {
-        const CnfLiteral literal = clause.lits[k];
+        const Literal literal = clause.lits[k];
         if (assignment[static_cast<std::size_t>(variableOf(literal))] ==
             (isNegated(literal) ? 0 : 1)) {
             return false;
@@ -43,11 +43,11 @@ bool falsifies(std::span<const std::int8_t> assignment, const CnfClause& clause)
 
 void drawPlantedFormula(Hiding hiding, std::int32_t k, std::int32_t numVars,
                         std::int32_t numClauses, std::span<const std::int8_t> hidden,
-                        RandomStream& stream, CnfFormula& out) {
+                        RandomStream& stream, Formula& out) {
     assert(static_cast<std::size_t>(numVars) <= hidden.size());
     out.numVars = numVars;
     out.clauses.resize(static_cast<std::size_t>(numClauses));
-    for (CnfClause& clause : out.clauses) {
+    for (Clause& clause : out.clauses) {
         do {
             drawUniformClause(k, numVars, stream, clause);
         } while (falsifies(hidden, clause) ||

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 #include "random/random_stream.h"
 
 // Formulas with a known solution: uniform clauses (random/uniform_generator.h)
@@ -28,11 +28,11 @@ void drawHiddenAssignment(std::int32_t numVars, RandomStream& stream,
 
 // Whether `assignment` (1 true, 0 false per variable) makes every literal of
 // `clause` false.
-bool falsifies(std::span<const std::int8_t> assignment, const CnfClause& clause);
+bool falsifies(std::span<const std::int8_t> assignment, const Clause& clause);
 
 // Fills `out` (its clause storage reused) with numClauses clauses of k
 // literals over numVars variables that σ = `hidden`, and for Hiding::Both its
 // complement too, satisfy.
 void drawPlantedFormula(Hiding hiding, std::int32_t k, std::int32_t numVars,
                         std::int32_t numClauses, std::span<const std::int8_t> hidden,
-                        RandomStream& stream, CnfFormula& out);
+                        RandomStream& stream, Formula& out);

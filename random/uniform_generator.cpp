@@ -5,8 +5,8 @@
 
 #include "random/formula_model.h"
 
-void drawUniformClause(std::int32_t k, std::int32_t numVars, RandomStream& stream, CnfClause& out) {
-    assert(k >= kMinClauseLength && k <= kMaxCnfClauseWidth && k <= numVars);
+void drawUniformClause(std::int32_t k, std::int32_t numVars, RandomStream& stream, Clause& out) {
+    assert(k >= kMinClauseWidth && k <= kMaxClauseWidth && k <= numVars);
     out.size = 0;
     while (out.size < k) {
         std::int32_t variable = stream.below(numVars);
@@ -19,15 +19,15 @@ void drawUniformClause(std::int32_t k, std::int32_t numVars, RandomStream& strea
             }
         }
         const bool negated = stream.below(2) == 1;
-        out.lits[out.size++] = makeCnfLiteral(variable, negated);
+        out.lits[out.size++] = makeLiteral(variable, negated);
     }
 }
 
 void drawUniformFormula(std::int32_t k, std::int32_t numVars, std::int32_t numClauses,
-                        RandomStream& stream, CnfFormula& out) {
+                        RandomStream& stream, Formula& out) {
     out.numVars = numVars;
     out.clauses.resize(static_cast<std::size_t>(numClauses));
-    for (CnfClause& clause : out.clauses) {
+    for (Clause& clause : out.clauses) {
         drawUniformClause(k, numVars, stream, clause);
     }
 }

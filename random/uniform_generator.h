@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 #include "random/random_stream.h"
 
 // The fixed-clause-length ("uniform") model of random k-CNF: every clause,
@@ -25,11 +25,11 @@
 // once n >= 3k. (Taking the state mod n favours the smaller remainders by at
 // most n in 2^31, as the classic model does.)
 
-// Draws one clause of k literals (kMinClauseLength .. kMaxCnfClauseWidth,
+// Draws one clause of k literals (kMinClauseWidth .. kMaxClauseWidth,
 // k <= numVars) into `out`.
-void drawUniformClause(std::int32_t k, std::int32_t numVars, RandomStream& stream, CnfClause& out);
+void drawUniformClause(std::int32_t k, std::int32_t numVars, RandomStream& stream, Clause& out);
 
 // Fills `out` (its clause storage reused) with numClauses uniform clauses of
 // k literals over numVars variables.
 void drawUniformFormula(std::int32_t k, std::int32_t numVars, std::int32_t numClauses,
-                        RandomStream& stream, CnfFormula& out);
+                        RandomStream& stream, Formula& out);

@@ -48,7 +48,7 @@ Cdcl::Cdcl(std::int32_t maxVars) {
     model_.reserve(static_cast<std::size_t>(std::max(maxVars, 1)));
 }
 
-Cdcl::Outcome Cdcl::decide(const CnfFormula& formula, const std::atomic<bool>* stop) {
+Cdcl::Outcome Cdcl::decide(const Formula& formula, const std::atomic<bool>* stop) {
     assert(formula.numVars >= 0 && static_cast<std::size_t>(formula.numVars) <= model_.capacity());
     CaDiCaL::Solver solver;
     setCdclOptions(solver);
@@ -60,9 +60,9 @@ Cdcl::Outcome Cdcl::decide(const CnfFormula& formula, const std::atomic<bool>* s
         solver.reserve(formula.numVars);
     }
     // DIMACS numbering: variable v is v + 1, negated by its sign.
-    for (const CnfClause& clause : formula.clauses) {
+    for (const Clause& clause : formula.clauses) {
         for (std::int32_t k = 0; k < clause.size; ++k) {
-            const CnfLiteral literal = clause.lits[k];
+            const Literal literal = clause.lits[k];
             const int variable = variableOf(literal) + 1;
             solver.add(isNegated(literal) ? -variable : variable);
         }

@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 
 namespace CaDiCaL {
 class Solver;
@@ -45,7 +45,7 @@ class Cdcl {
 
     // Decides `formula` (numVars within the size given at construction). A
     // raised `stop` ends the search at CaDiCaL's next look at its terminator.
-    Outcome decide(const CnfFormula& formula, const std::atomic<bool>* stop = nullptr);
+    Outcome decide(const Formula& formula, const std::atomic<bool>* stop = nullptr);
 
     // After a satisfiable verdict: a value for every variable (1 true, 0
     // false) that satisfies the formula.

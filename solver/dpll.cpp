@@ -11,17 +11,17 @@ constexpr std::uint64_t kStopCheckInterval = 1024;
 // The Jeroslow–Wang weight 2^-len, scaled by 2^16 so that it stays an exact
 // integer for every clause length a formula can hold.
 constexpr int kWeightShift = 16;
-static_assert(kMaxCnfClauseWidth < kWeightShift);
+static_assert(kMaxClauseWidth < kWeightShift);
 
 }  // namespace
 
 Dpll::Dpll(std::int32_t maxVars, std::int32_t maxClauses) {
     const auto vars = static_cast<std::size_t>(std::max(maxVars, 1));
     const auto clauses = static_cast<std::size_t>(std::max(maxClauses, 1));
-    literals_.reserve(kMaxCnfClauseWidth * clauses);
+    literals_.reserve(kMaxClauseWidth * clauses);
     clauseStart_.reserve(clauses + 1);
     occurrenceStart_.reserve(2 * vars + 1);
-    occurrences_.reserve(kMaxCnfClauseWidth * clauses);
+    occurrences_.reserve(kMaxClauseWidth * clauses);
     values_.reserve(2 * vars);
     trueCount_.reserve(clauses);
     falseCount_.reserve(clauses);
@@ -34,7 +34,7 @@ Dpll::Dpll(std::int32_t maxVars, std::int32_t maxClauses) {
     model_.reserve(vars);
 }
 
-Dpll::Outcome Dpll::decide(const CnfFormula& formula, const std::atomic<bool>* stop) {
+Dpll::Outcome Dpll::decide(const Formula& formula, const std::atomic<bool>* stop) {
     assert(formula.numVars >= 0 && formula.clauses.size() <= clauseStart_.capacity() - 1);
     load(formula);
     outcome_ = Outcome{};
@@ -56,7 +56,7 @@ Dpll::Outcome Dpll::decide(const CnfFormula& formula, const std::atomic<bool>* s
             outcome_.interrupted = true;
             break;
         }
-        const CnfLiteral decision = chooseBranch();
+        const Literal decision = chooseBranch();
         ++outcome_.branches;
         levels_.push_back(Level{static_cast<std::int32_t>(trail_.size()), decision, false});
         assign(decision);
@@ -78,7 +78,7 @@ std::span<const std::int8_t> Dpll::model() const {
 // and every variable open. Clauses keep their order, and each literal's
 // occurrences are in clause order, so that the search's choices depend on
 // the formula alone.
-void Dpll::load(const CnfFormula& formula) {
+void Dpll::load(const Formula& formula) {
     numVars_ = formula.numVars;
     numClauses_ = static_cast<std::int32_t>(formula.clauses.size());
     const auto literalCount = 2 * static_cast<std::size_t>(numVars_);
@@ -86,11 +86,11 @@ void Dpll::load(const CnfFormula& formula) {
     literals_.clear();
     clauseStart_.clear();
     occurrenceStart_.assign(literalCount + 1, 0);
-    for (const CnfClause& clause : formula.clauses) {
-        assert(clause.size >= 0 && clause.size <= kMaxCnfClauseWidth);
+    for (const Clause& clause : formula.clauses) {
+        assert(clause.size >= 0 && clause.size <= kMaxClauseWidth);
         clauseStart_.push_back(static_cast<std::int32_t>(literals_.size()));
         for (std::int32_t k = 0; k < clause.size; ++k) {
-            const CnfLiteral literal = clause.lits[k];
+            const Literal literal = clause.lits[k];
             assert(literal >= 0 && variableOf(literal) < numVars_);
             literals_.push_back(literal);
             ++occurrenceStart_[static_cast<std::size_t>(literal) + 1];
@@ -107,7 +107,7 @@ void Dpll::load(const CnfFormula& formula) {
     // restored from the ends they were advanced to.
     occurrences_.resize(literals_.size());
     for (std::int32_t c = 0; c < numClauses_; ++c) {
-        for (const CnfLiteral literal : literalsOf(c)) {
+        for (const Literal literal : literalsOf(c)) {
             occurrences_[static_cast<std::size_t>(
                 occurrenceStart_[static_cast<std::size_t>(literal)]++)] = c;
         }
@@ -127,26 +127,26 @@ void Dpll::load(const CnfFormula& formula) {
     levels_.clear();
 }
 
-std::span<const std::int32_t> Dpll::occurrencesOf(CnfLiteral literal) const {
+std::span<const std::int32_t> Dpll::occurrencesOf(Literal literal) const {
     const auto l = static_cast<std::size_t>(literal);
     return {occurrences_.data() + occurrenceStart_[l],
             occurrences_.data() + occurrenceStart_[l + 1]};
 }
 
-std::span<const CnfLiteral> Dpll::literalsOf(std::int32_t clause) const {
+std::span<const Literal> Dpll::literalsOf(std::int32_t clause) const {
     const auto c = static_cast<std::size_t>(clause);
     return {literals_.data() + clauseStart_[c], literals_.data() + clauseStart_[c + 1]};
 }
 
 // The input's unit clauses are propagations like any other; an empty clause,
 // or two opposite units, make the formula unsatisfiable before any search.
-bool Dpll::assignInputUnits(const CnfFormula& formula) {
-    for (const CnfClause& clause : formula.clauses) {
+bool Dpll::assignInputUnits(const Formula& formula) {
+    for (const Clause& clause : formula.clauses) {
         if (clause.size == 0) {
             return false;
         }
         if (clause.size == 1) {
-            const CnfLiteral literal = clause.lits[0];
+            const Literal literal = clause.lits[0];
             if (values_[static_cast<std::size_t>(literal)] == kFalse) {
                 return false;
             }
@@ -160,7 +160,7 @@ bool Dpll::assignInputUnits(const CnfFormula& formula) {
 }
 
 // Records the value; the clauses learn of it when propagate reaches it.
-void Dpll::assign(CnfLiteral literal) {
+void Dpll::assign(Literal literal) {
     assert(values_[static_cast<std::size_t>(literal)] == kOpen);
     values_[static_cast<std::size_t>(literal)] = kTrue;
     values_[static_cast<std::size_t>(negationOf(literal))] = kFalse;
@@ -176,11 +176,11 @@ void Dpll::assign(CnfLiteral literal) {
 bool Dpll::propagate() {
     bool consistent = true;
     while (consistent && propagated_ < static_cast<std::int32_t>(trail_.size())) {
-        const CnfLiteral literal = trail_[static_cast<std::size_t>(propagated_++)];
+        const Literal literal = trail_[static_cast<std::size_t>(propagated_++)];
         for (const std::int32_t c : occurrencesOf(literal)) {
             if (trueCount_[static_cast<std::size_t>(c)]++ == 0) {
                 --unsatisfiedClauses_;
-                for (const CnfLiteral other : literalsOf(c)) {
+                for (const Literal other : literalsOf(c)) {
                     --unsatisfiedOccurrences_[static_cast<std::size_t>(other)];
                 }
             }
@@ -191,14 +191,14 @@ bool Dpll::propagate() {
             if (!consistent || trueCount_[clause] != 0) {
                 continue;
             }
-            const std::span<const CnfLiteral> lits = literalsOf(c);
+            const std::span<const Literal> lits = literalsOf(c);
             const auto size = static_cast<std::int32_t>(lits.size());
             if (falses == size) {
                 consistent = false;
             } else if (falses == size - 1) {
                 // One literal is not yet counted false: open (a unit), true
                 // or false but still in the queue.
-                const auto rest = std::find_if(lits.begin(), lits.end(), [this](CnfLiteral l) {
+                const auto rest = std::find_if(lits.begin(), lits.end(), [this](Literal l) {
                     return values_[static_cast<std::size_t>(l)] != kFalse;
                 });
                 if (rest == lits.end()) {
@@ -223,7 +223,7 @@ void Dpll::eliminatePureLiterals() {
     while (found) {
         found = false;
         for (std::int32_t v = 0; v < numVars_; ++v) {
-            const CnfLiteral plain = makeCnfLiteral(v, false);
+            const Literal plain = makeLiteral(v, false);
             if (values_[static_cast<std::size_t>(plain)] != kOpen) {
                 continue;
             }
@@ -245,17 +245,17 @@ void Dpll::eliminatePureLiterals() {
 // Two-sided Jeroslow–Wang over the unsatisfied clauses (see the class
 // comment). Called at a fixpoint with a clause left unsatisfied, which then
 // has at least two open literals.
-CnfLiteral Dpll::chooseBranch() {
+Literal Dpll::chooseBranch() {
     std::fill(scores_.begin(), scores_.end(), 0);
     for (std::int32_t c = 0; c < numClauses_; ++c) {
         const auto clause = static_cast<std::size_t>(c);
         if (trueCount_[clause] != 0) {
             continue;
         }
-        const std::span<const CnfLiteral> lits = literalsOf(c);
+        const std::span<const Literal> lits = literalsOf(c);
         const auto open = static_cast<std::int32_t>(lits.size()) - falseCount_[clause];
         const std::uint64_t weight = std::uint64_t{1} << (kWeightShift - open);
-        for (const CnfLiteral literal : lits) {
+        for (const Literal literal : lits) {
             if (values_[static_cast<std::size_t>(literal)] == kOpen) {
                 scores_[static_cast<std::size_t>(literal)] += weight;
             }
@@ -272,7 +272,7 @@ CnfLiteral Dpll::chooseBranch() {
         }
     }
     assert(best >= 0);
-    const CnfLiteral plain = makeCnfLiteral(best, false);
+    const Literal plain = makeLiteral(best, false);
     return scores_[static_cast<std::size_t>(plain)] >=
                    scores_[static_cast<std::size_t>(negationOf(plain))]
                ? plain
@@ -304,7 +304,7 @@ bool Dpll::backtrack() {
 // every counter they changed.
 void Dpll::undoTo(std::int32_t trailSize) {
     while (static_cast<std::int32_t>(trail_.size()) > trailSize) {
-        const CnfLiteral literal = trail_.back();
+        const Literal literal = trail_.back();
         if (static_cast<std::int32_t>(trail_.size()) <= propagated_) {
             for (const std::int32_t c : occurrencesOf(negationOf(literal))) {
                 --falseCount_[static_cast<std::size_t>(c)];
@@ -312,7 +312,7 @@ void Dpll::undoTo(std::int32_t trailSize) {
             for (const std::int32_t c : occurrencesOf(literal)) {
                 if (--trueCount_[static_cast<std::size_t>(c)] == 0) {
                     ++unsatisfiedClauses_;
-                    for (const CnfLiteral other : literalsOf(c)) {
+                    for (const Literal other : literalsOf(c)) {
                         ++unsatisfiedOccurrences_[static_cast<std::size_t>(other)];
                     }
                 }

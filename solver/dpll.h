@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 
 // The Davis–Putnam–Logemann–Loveland procedure as Mitchell, Selman and
 // Levesque ran it on random 3-SAT: unit propagation to a fixpoint,
@@ -50,10 +50,10 @@ class Dpll {
     };
 
     // Decides `formula`, which must fit the sizes given at construction and
-    // hold clauses of 0 .. kMaxCnfClauseWidth literals over distinct variables
+    // hold clauses of 0 .. kMaxClauseWidth literals over distinct variables
     // below numVars. A raised `stop` ends the search within a few thousand
     // decisions and backtracks.
-    Outcome decide(const CnfFormula& formula, const std::atomic<bool>* stop = nullptr);
+    Outcome decide(const Formula& formula, const std::atomic<bool>* stop = nullptr);
 
     // After a satisfiable verdict: a value for every variable (1 true, 0
     // false) that satisfies the formula; variables left open are false.
@@ -67,26 +67,26 @@ class Dpll {
 
     struct Level {
         std::int32_t trailSize = 0;  // the trail before the decision
-        CnfLiteral decision = 0;
+        Literal decision = 0;
         bool flipped = false;  // the second value is being tried
     };
 
-    void load(const CnfFormula& formula);
-    bool assignInputUnits(const CnfFormula& formula);
-    void assign(CnfLiteral literal);
+    void load(const Formula& formula);
+    bool assignInputUnits(const Formula& formula);
+    void assign(Literal literal);
     bool propagate();
     void eliminatePureLiterals();
-    CnfLiteral chooseBranch();
+    Literal chooseBranch();
     bool backtrack();
     void undoTo(std::int32_t trailSize);
-    std::span<const std::int32_t> occurrencesOf(CnfLiteral literal) const;
-    std::span<const CnfLiteral> literalsOf(std::int32_t clause) const;
+    std::span<const std::int32_t> occurrencesOf(Literal literal) const;
+    std::span<const Literal> literalsOf(std::int32_t clause) const;
 
     std::int32_t numVars_ = 0;
     std::int32_t numClauses_ = 0;
     // The clauses' literals one after another: clause c from clauseStart_[c]
     // to clauseStart_[c + 1].
-    std::vector<CnfLiteral> literals_;
+    std::vector<Literal> literals_;
     std::vector<std::int32_t> clauseStart_;
     // Per literal, the clauses it occurs in.
     std::vector<std::int32_t> occurrenceStart_;
@@ -101,7 +101,7 @@ class Dpll {
 
     // Assigned literals in order; those from propagated_ on are assigned but
     // their clauses' counters not yet updated.
-    std::vector<CnfLiteral> trail_;
+    std::vector<Literal> trail_;
     std::int32_t propagated_ = 0;
     std::vector<Level> levels_;
     std::vector<std::int8_t> model_;

@@ -44,11 +44,11 @@ std::optional<std::string> parseSolverList(std::string_view text, std::vector<So
     }
 }
 
-bool satisfies(const CnfFormula& formula, std::span<const std::int8_t> model) {
+bool satisfies(const Formula& formula, std::span<const std::int8_t> model) {
     if (model.size() != static_cast<std::size_t>(formula.numVars)) {
         return false;
     }
-    return std::all_of(formula.clauses.begin(), formula.clauses.end(), [&](const CnfClause& c) {
+    return std::all_of(formula.clauses.begin(), formula.clauses.end(), [&](const Clause& c) {
         for (std::int32_t k = 0; k < c.size; ++k) {
             const auto value = model[static_cast<std::size_t>(variableOf(c.lits[k]))];
             if ((value == 1) != isNegated(c.lits[k])) {
@@ -89,7 +89,7 @@ FormulaDecider::FormulaDecider(std::int32_t maxVars, std::int32_t maxClauses,
         switch (kind) {
             case SolverKind::Splitting:
                 // As wide as any clause a formula may hold, whatever its model.
-                splitting_.emplace(maxVars, maxClauses, kMaxCnfClauseWidth);
+                splitting_.emplace(maxVars, maxClauses, kMaxClauseWidth);
                 break;
             case SolverKind::Dpll:
                 dpll_.emplace(maxVars, maxClauses);
@@ -103,7 +103,7 @@ FormulaDecider::FormulaDecider(std::int32_t maxVars, std::int32_t maxClauses,
     }
 }
 
-SolverResult FormulaDecider::decide(SolverKind kind, const CnfFormula& formula,
+SolverResult FormulaDecider::decide(SolverKind kind, const Formula& formula,
                                     const std::atomic<bool>* stop) {
     assert(!unavailability(kind));
     assert((kind != SolverKind::Splitting || splitting_) && (kind != SolverKind::Dpll || dpll_));

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 #include "solver/dpll.h"
 #include "solver/trail_search.h"
 
@@ -92,7 +92,7 @@ struct SolverResult {
 };
 
 // Whether `model` (one value per variable, 1 true) satisfies every clause.
-bool satisfies(const CnfFormula& formula, std::span<const std::int8_t> model);
+bool satisfies(const Formula& formula, std::span<const std::int8_t> model);
 
 // Why the results of several solvers on the same formula cannot all be
 // right: two verdicts that differ, or a satisfiable verdict whose model
@@ -107,7 +107,7 @@ std::optional<std::string> disagreement(std::span<const SolverResult> results);
 class FormulaDecider {
   public:
     // For formulas of up to maxVars variables and maxClauses clauses of up to
-    // kMaxCnfClauseWidth literals, decided by `kinds` (all available).
+    // kMaxClauseWidth literals, decided by `kinds` (all available).
     FormulaDecider(std::int32_t maxVars, std::int32_t maxClauses,
                    std::span<const SolverKind> kinds = kAllSolvers);
 
@@ -116,7 +116,7 @@ class FormulaDecider {
     // construction and meet the engine's own conditions (TrailSearch's
     // included, for Splitting). A raised `stop` ends the search early with an
     // interrupted result.
-    SolverResult decide(SolverKind kind, const CnfFormula& formula,
+    SolverResult decide(SolverKind kind, const Formula& formula,
                         const std::atomic<bool>* stop = nullptr);
 
     // The model of the last satisfiable verdict of `kind`.

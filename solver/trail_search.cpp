@@ -13,7 +13,7 @@ constexpr std::uint64_t kStopCheckInterval = 1024;
 
 TrailSearch::TrailSearch(std::int32_t maxVars, std::int32_t maxClauses, std::int32_t maxWidth)
     : maxWidth_(std::max(maxWidth, kMinWidth)) {
-    assert(maxWidth >= 1 && maxWidth <= kMaxCnfClauseWidth);
+    assert(maxWidth >= 1 && maxWidth <= kMaxClauseWidth);
     const auto vars = static_cast<std::size_t>(std::max(maxVars, 1));
     const auto clauses = static_cast<std::size_t>(std::max(maxClauses, 1));
     const auto width = static_cast<std::size_t>(maxWidth_);
@@ -29,22 +29,22 @@ TrailSearch::TrailSearch(std::int32_t maxVars, std::int32_t maxClauses, std::int
     model_.reserve(vars);
 }
 
-TrailSearch::Outcome TrailSearch::decide(const CnfFormula& formula, const std::atomic<bool>* stop) {
+TrailSearch::Outcome TrailSearch::decide(const Formula& formula, const std::atomic<bool>* stop) {
     numVars_ = formula.numVars;
     const auto vars = static_cast<std::size_t>(numVars_);
-    const CnfLiteral filler = makeCnfLiteral(numVars_, false);
+    const Literal filler = makeLiteral(numVars_, false);
     const auto clauseCount = static_cast<std::int32_t>(formula.clauses.size());
 
     width_ = kMinWidth;
-    for (const CnfClause& clause : formula.clauses) {
+    for (const Clause& clause : formula.clauses) {
         width_ = std::max(width_, clause.size);
     }
     assert(width_ <= maxWidth_);
     literals_.resize(static_cast<std::size_t>(width_) * formula.clauses.size());
     occurrenceStart_.assign(2 * vars + 1, 0);
     for (std::int32_t c = 0; c < clauseCount; ++c) {
-        const CnfClause& clause = formula.clauses[static_cast<std::size_t>(c)];
-        CnfLiteral* const stored = literals_.data() + static_cast<std::ptrdiff_t>(c) * width_;
+        const Clause& clause = formula.clauses[static_cast<std::size_t>(c)];
+        Literal* const stored = literals_.data() + static_cast<std::ptrdiff_t>(c) * width_;
         for (std::int32_t k = 0; k < width_; ++k) {
             stored[k] = k < clause.size ? clause.lits[k] : filler;
         }
@@ -59,7 +59,7 @@ TrailSearch::Outcome TrailSearch::decide(const CnfFormula& formula, const std::a
     // Filled in clause order, so every list is in clause order; the starts
     // are restored afterwards from the ends they were advanced to.
     for (std::int32_t c = 0; c < clauseCount; ++c) {
-        const CnfClause& clause = formula.clauses[static_cast<std::size_t>(c)];
+        const Clause& clause = formula.clauses[static_cast<std::size_t>(c)];
         for (std::int32_t k = 0; k < clause.size; ++k) {
             occurrences_[static_cast<std::size_t>(
                 occurrenceStart_[static_cast<std::size_t>(clause.lits[k])]++)] = c;
@@ -103,7 +103,7 @@ TrailSearch::Outcome TrailSearch::decide(const CnfFormula& formula, const std::a
             found = branch<6>();
             break;
         default:
-            static_assert(kMaxCnfClauseWidth == 7, "a width without a search");
+            static_assert(kMaxClauseWidth == 7, "a width without a search");
             found = branch<7>();
             break;
     }
@@ -151,7 +151,7 @@ void TrailSearch::moveToFront(std::int32_t variable) {
     orderTrail_.emplace_back(variable, before);
 }
 
-std::span<const std::int32_t> TrailSearch::occurrencesOf(CnfLiteral literal) const {
+std::span<const std::int32_t> TrailSearch::occurrencesOf(Literal literal) const {
     const auto l = static_cast<std::size_t>(literal);
     return {occurrences_.data() + occurrenceStart_[l],
             occurrences_.data() + occurrenceStart_[l + 1]};
@@ -178,13 +178,13 @@ bool TrailSearch::branch() {
         return unsatisfiedCount_ == 0;
     }
     const std::int32_t variable = popFront();
-    if (assign<Width>(makeCnfLiteral(variable, false))) {
+    if (assign<Width>(makeLiteral(variable, false))) {
         return true;
     }
     if (interrupted_) {
         return false;
     }
-    return assign<Width>(makeCnfLiteral(variable, true));
+    return assign<Width>(makeLiteral(variable, true));
 }
 
 // One counted step: makes `literal` true, then branches on what is left. The
@@ -192,7 +192,7 @@ bool TrailSearch::branch() {
 // those cut down to one literal promote their variables in the order the
 // copying search promotes them, and the first one emptied ends the step.
 template <std::int32_t Width>
-bool TrailSearch::assign(CnfLiteral literal) {
+bool TrailSearch::assign(Literal literal) {
     ++steps_;
     if (steps_ % kStopCheckInterval == 0 && stop_ != nullptr &&
         stop_->load(std::memory_order_relaxed)) {
@@ -200,16 +200,16 @@ bool TrailSearch::assign(CnfLiteral literal) {
         return false;
     }
     const std::size_t orderMark = orderTrail_.size();
-    const CnfLiteral opposite = negationOf(literal);
+    const Literal opposite = negationOf(literal);
     std::uint8_t* const states = literalStates_.data();
-    const CnfLiteral* const literals = literals_.data();
+    const Literal* const literals = literals_.data();
     states[opposite] = kFalse;
 
     // Written with as few branches as can be: whether a clause is satisfied
     // is what no predictor guesses well. The loops over a clause's literals
     // have a fixed length and unroll.
     for (const std::int32_t c : occurrencesOf(opposite)) {
-        const CnfLiteral* const clause = literals + static_cast<std::ptrdiff_t>(c) * Width;
+        const Literal* const clause = literals + static_cast<std::ptrdiff_t>(c) * Width;
         std::uint8_t held[Width];
         std::uint8_t any = 0;
         int falseCount = 0;
@@ -224,7 +224,7 @@ bool TrailSearch::assign(CnfLiteral literal) {
                 restoreOrder(orderMark);
                 return false;
             }
-            CnfLiteral unit = clause[Width - 1];
+            Literal unit = clause[Width - 1];
             for (std::int32_t k = Width - 2; k >= 0; --k) {
                 unit = held[k] == 0 ? clause[k] : unit;
             }
@@ -233,7 +233,7 @@ bool TrailSearch::assign(CnfLiteral literal) {
     }
     std::int32_t satisfiedNow = 0;
     for (const std::int32_t c : occurrencesOf(literal)) {
-        const CnfLiteral* const clause = literals + static_cast<std::ptrdiff_t>(c) * Width;
+        const Literal* const clause = literals + static_cast<std::ptrdiff_t>(c) * Width;
         std::uint8_t any = 0;
         for (std::int32_t k = 0; k < Width; ++k) {
             any |= states[clause[k]];

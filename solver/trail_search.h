@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 
 // The recursive splitting search of solve, for formulas of any size: the
 // same branching variable, the same value order and the same unit-clause
@@ -21,9 +21,9 @@
 class TrailSearch {
   public:
     // Sized for formulas of up to maxVars variables, maxClauses clauses and
-    // maxWidth literals in a clause (1 .. kMaxCnfClauseWidth).
+    // maxWidth literals in a clause (1 .. kMaxClauseWidth).
     TrailSearch(std::int32_t maxVars, std::int32_t maxClauses,
-                std::int32_t maxWidth = kMaxCnfClauseWidth);
+                std::int32_t maxWidth = kMaxClauseWidth);
 
     struct Outcome {
         bool satisfiable = false;
@@ -35,7 +35,7 @@ class TrailSearch {
     // only clauses of at most maxWidth literals over distinct variables below
     // numVars, and have numVars >= 1. Clauses of any lengths may be mixed. A
     // raised `stop` ends the search within a few thousand steps.
-    Outcome decide(const CnfFormula& formula, const std::atomic<bool>* stop = nullptr);
+    Outcome decide(const Formula& formula, const std::atomic<bool>* stop = nullptr);
 
     // After a satisfiable verdict: a value for every variable (1 true, 0
     // false) that satisfies the formula; variables the search left unassigned
@@ -58,9 +58,9 @@ class TrailSearch {
     template <std::int32_t Width>
     bool branch();
     template <std::int32_t Width>
-    bool assign(CnfLiteral literal);
+    bool assign(Literal literal);
     void restoreOrder(std::size_t orderMark);
-    std::span<const std::int32_t> occurrencesOf(CnfLiteral literal) const;
+    std::span<const std::int32_t> occurrencesOf(Literal literal) const;
 
     // The branching order: a circular doubly linked list of the unassigned
     // variables, with numVars as its head sentinel, so that taking the front
@@ -74,7 +74,7 @@ class TrailSearch {
     std::int32_t maxWidth_ = kMinWidth;
     std::int32_t width_ = kMinWidth;
     // Clause c's literals: literals_[c * width_] onwards.
-    std::vector<CnfLiteral> literals_;
+    std::vector<Literal> literals_;
     std::vector<std::uint8_t> literalStates_;
     std::int32_t unsatisfiedCount_ = 0;
     // Per literal, the clauses it occurs in, in clause order: occurrences_

@@ -4,8 +4,8 @@
 #include <cassert>
 
 bool drawFormula(const SweepDefinition& definition, const SweepCell& cell, std::int32_t clauses,
-                 FormulaSource& source, RandomStream& stream, CnfFormula& out) {
-    assert(definition.model != FormulaModel::Classic || definition.k == kClassicClauseLength);
+                 FormulaSource& source, RandomStream& stream, Formula& out) {
+    assert(definition.model != FormulaModel::Classic || definition.k == kClassicClauseWidth);
     return source.draw(definition.model, definition.k, cell.vars, clauses, stream, out);
 }
 
@@ -29,7 +29,7 @@ ReplayOutcome replayDraws(const SweepDefinition& definition, std::span<const Swe
         maxClauses = std::max(maxClauses, cell.clauses);
     }
     FormulaSource source(maxVars, maxClauses);
-    CnfFormula formula;
+    Formula formula;
     formula.clauses.reserve(static_cast<std::size_t>(maxClauses));
     RandomStream stream(definition.seed);
     for (const SweepCell& cell : replayed) {

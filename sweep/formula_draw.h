@@ -5,7 +5,7 @@
 #include <functional>
 #include <span>
 
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 #include "random/formula_source.h"
 #include "random/random_stream.h"
 #include "sweep/sweep_plan.h"
@@ -16,11 +16,11 @@
 //
 // Draws the formula of `clauses` clauses of `cell` from `stream` into `out`,
 // of the sweep's model and clause length; the classic model through
-// CnfGenerator exactly as ever. False only when the classic generator runs
-// out of distinct clauses (see CnfGenerator::generate). The definition must
+// ClassicGenerator exactly as ever. False only when the classic generator runs
+// out of distinct clauses (see ClassicGenerator::generate). The definition must
 // have passed definitionProblem, and `source` be sized for the cell.
 bool drawFormula(const SweepDefinition& definition, const SweepCell& cell, std::int32_t clauses,
-                 FormulaSource& source, RandomStream& stream, CnfFormula& out);
+                 FormulaSource& source, RandomStream& stream, Formula& out);
 
 // Whether the sweep's model guarantees that every formula is satisfiable
 // (planted and 2-hidden: the hidden assignment satisfies every clause), so

@@ -136,7 +136,7 @@ Json sweepObject(const SweepDefinition& definition, std::optional<Shard> shard) 
 }  // namespace
 
 bool namesModel(const SweepDefinition& definition) {
-    return definition.model != FormulaModel::Classic || definition.k != kClassicClauseLength;
+    return definition.model != FormulaModel::Classic || definition.k != kClassicClauseWidth;
 }
 
 std::size_t recordsPerCell(const SweepDefinition& definition) {

@@ -9,7 +9,7 @@
 #include <set>
 #include <vector>
 
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 #include "random/random_stream.h"
 
 namespace {
@@ -365,13 +365,13 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
                 d.solvers.push_back(*kind);
             } else if (field.key == "sweep.vars") {
                 const auto vars = wholeNumber(field.text);
-                if (field.kind != Kind::Integer || !vars || *vars < 3 || *vars > kMaxCnfVars) {
+                if (field.kind != Kind::Integer || !vars || *vars < 3 || *vars > kMaxFormulaVars) {
                     return wrong(field, "a size in 3 .. 1000");
                 }
                 d.vars.push_back(static_cast<std::int32_t>(*vars));
             } else {
                 const auto value = realNumber(field.text);
-                if (field.kind != Kind::Float || !value || *value <= 0 || *value > kMaxCnfClauses) {
+                if (field.kind != Kind::Float || !value || *value <= 0 || *value > kMaxFormulaClauses) {
                     return wrong(field, "a ratio in (0, 100000]");
                 }
                 const Ratio ratio{std::llround(*value * 1e6)};

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <limits>
 
-#include "random/cnf_generator.h"
+#include "random/classic_generator.h"
 #include "random/formula_source.h"
 
 namespace {
@@ -127,9 +127,9 @@ std::optional<std::string> parseSizes(std::string_view text, std::vector<std::in
     return forEachItem(text, [&](std::string_view item) {
         return expandItem(item, "a whole number", "whole numbers", parseWhole,
                           [&](std::int64_t value) -> std::optional<std::string> {
-                              if (value < 3 || value > kMaxCnfVars) {
+                              if (value < 3 || value > kMaxFormulaVars) {
                                   return std::to_string(value) + " variables is outside 3 .. " +
-                                         std::to_string(kMaxCnfVars);
+                                         std::to_string(kMaxFormulaVars);
                               }
                               out.push_back(static_cast<std::int32_t>(value));
                               return std::nullopt;
@@ -145,9 +145,9 @@ std::optional<std::string> parseRatios(std::string_view text, std::vector<Ratio>
             "decimal numbers with at most six places", parseDecimal,
             [&](std::int64_t millionths) -> std::optional<std::string> {
                 if (millionths <= 0 ||
-                    millionths > static_cast<std::int64_t>(kMaxCnfClauses) * 1000000) {
+                    millionths > static_cast<std::int64_t>(kMaxFormulaClauses) * 1000000) {
                     return "the ratio " + ratioText(Ratio{millionths}) + " is outside (0, " +
-                           std::to_string(kMaxCnfClauses) + "]";
+                           std::to_string(kMaxFormulaClauses) + "]";
                 }
                 out.push_back(Ratio{millionths});
                 return std::nullopt;
@@ -202,16 +202,16 @@ std::optional<std::string> definitionProblem(const SweepDefinition& definition) 
         return std::string("no sizes or no ratios");
     }
     for (const std::int32_t vars : definition.vars) {
-        if (vars < 3 || vars > kMaxCnfVars) {
+        if (vars < 3 || vars > kMaxFormulaVars) {
             return std::to_string(vars) + " variables is outside 3 .. " +
-                   std::to_string(kMaxCnfVars);
+                   std::to_string(kMaxFormulaVars);
         }
     }
     for (const Ratio ratio : definition.ratios) {
         if (ratio.millionths <= 0 ||
-            ratio.millionths > static_cast<std::int64_t>(kMaxCnfClauses) * 1000000) {
+            ratio.millionths > static_cast<std::int64_t>(kMaxFormulaClauses) * 1000000) {
             return "the ratio " + ratioText(ratio) + " is outside (0, " +
-                   std::to_string(kMaxCnfClauses) + "]";
+                   std::to_string(kMaxFormulaClauses) + "]";
         }
     }
     if (definition.trials < 1 || definition.trials > kMaxTrials) {
@@ -222,13 +222,13 @@ std::optional<std::string> definitionProblem(const SweepDefinition& definition) 
         return "the seed " + std::to_string(definition.seed) + " is outside " +
                std::to_string(kMinSeed) + " .. " + std::to_string(kMaxSeed);
     }
-    if (definition.k < kMinClauseLength || definition.k > kMaxClauseLength ||
-        (definition.model == FormulaModel::Classic && definition.k != kClassicClauseLength)) {
+    if (definition.k < kMinClauseWidth || definition.k > kMaxClauseWidth ||
+        (definition.model == FormulaModel::Classic && definition.k != kClassicClauseWidth)) {
         return "clauses of " + std::to_string(definition.k) + " literals: the " +
                std::string(modelName(definition.model)) + " model takes " +
                (definition.model == FormulaModel::Classic
-                    ? std::to_string(kClassicClauseLength)
-                    : std::to_string(kMinClauseLength) + " .. " + std::to_string(kMaxClauseLength));
+                    ? std::to_string(kClassicClauseWidth)
+                    : std::to_string(kMinClauseWidth) + " .. " + std::to_string(kMaxClauseWidth));
     }
     const auto cells = static_cast<std::int64_t>(definition.vars.size()) *
                        static_cast<std::int64_t>(definition.ratios.size());

@@ -32,7 +32,7 @@ struct SweepDefinition {
     // The formulas' model and clause length; records name them only when they
     // differ from these defaults, so that classic sweeps read as they always did.
     FormulaModel model = FormulaModel::Classic;
-    std::int32_t k = kClassicClauseLength;
+    std::int32_t k = kClassicClauseWidth;
     // The solvers that decide every formula, in the order given (--solver).
     // Empty: the splitting search alone, written as sweeps always were, in
     // steps and without solver columns.

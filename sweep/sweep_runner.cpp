@@ -40,7 +40,7 @@ SweepRunner::SweepRunner(const SweepDefinition& definition, std::span<const Swee
     const std::int32_t slots =
         threads > 0 ? std::clamp(1'000'000 / maxClauses, 2 * threads, 16 * threads) : 1;
     slots_.resize(static_cast<std::size_t>(slots));
-    for (CnfFormula& formula : slots_) {
+    for (Formula& formula : slots_) {
         formula.clauses.reserve(static_cast<std::size_t>(maxClauses));
     }
     slotBusy_.assign(static_cast<std::size_t>(slots), 0);
@@ -78,7 +78,7 @@ std::int32_t SweepRunner::clausesOf(const SweepCell& cell) const {
 }
 
 bool SweepRunner::draw(const SweepCell& cell, std::int32_t trial, RandomStream& stream,
-                       CnfFormula& formula) {
+                       Formula& formula) {
     results_[static_cast<std::size_t>(trial)].startState = stream.state();
     return drawFormula(definition_, cell, clausesOf(cell), source_, stream, formula);
 }
@@ -99,7 +99,7 @@ bool SweepRunner::verdictsHold(const SweepCell& cell) {
 }
 
 void SweepRunner::decide(std::size_t engine, const SweepCell& cell, std::int32_t trial,
-                         const CnfFormula& formula) {
+                         const Formula& formula) {
     const auto at = static_cast<std::size_t>(trial);
     std::array<SolverResult, kSolverCount>& verdicts = solverResults_[at];
     for (std::size_t i = 0; i < solvers_.size(); ++i) {

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 #include "random/formula_source.h"
 #include "solver/solver_kind.h"
 #include "sweep/cell_summary.h"
@@ -103,10 +103,10 @@ class SweepRunner {
   private:
     std::int32_t clausesOf(const SweepCell& cell) const;
     // Draws trial `trial` of `cell` into `formula`, noting its start state.
-    bool draw(const SweepCell& cell, std::int32_t trial, RandomStream& stream, CnfFormula& formula);
+    bool draw(const SweepCell& cell, std::int32_t trial, RandomStream& stream, Formula& formula);
     // Decides the formula of `trial` with every solver on engine `engine`.
     void decide(std::size_t engine, const SweepCell& cell, std::int32_t trial,
-                const CnfFormula& formula);
+                const Formula& formula);
     // The first trial of the cell whose verdicts disagree, described; false when none.
     bool findDisagreement(const SweepCell& cell);
     // Draws and decides the trials of one cell; false when a draw failed.
@@ -128,7 +128,7 @@ class SweepRunner {
     std::vector<std::array<double, kSolverCount>> engineSeconds_;
     // Formulas drawn and not yet decided: trial t waits in slot t mod the
     // number of slots, which is free again once its trial is decided.
-    std::vector<CnfFormula> slots_;
+    std::vector<Formula> slots_;
     std::vector<FormulaResult> results_;
     // Per trial, every solver's result, kept to compare them.
     std::vector<std::array<SolverResult, kSolverCount>> solverResults_;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "random/cnf_generator.h"
+#include "random/classic_generator.h"
 #include "random/random_stream.h"
 #include "random/uniform_generator.h"
 #include "solver/solver_kind.h"
@@ -28,8 +28,8 @@ TEST(SolverAgreementTest, DpllAgreesWithCdclForEveryClauseLength) {
         {{0, 0}, {0, 0}, {30, 60}, {30, 60}, {15, 25}, {10, 15}, {10, 12}, {8, 10}}};
     FormulaDecider decider(60, 4000);
     RandomStream stream(kRngInitialState);
-    CnfFormula formula;
-    for (std::int32_t k = 2; k <= kMaxCnfClauseWidth; ++k) {
+    Formula formula;
+    for (std::int32_t k = 2; k <= kMaxClauseWidth; ++k) {
         int verdicts[2] = {0, 0};
         for (const std::int32_t vars : kSizes[static_cast<std::size_t>(k)]) {
             for (const double factor : {0.8, 1.1, 1.5}) {
@@ -57,8 +57,8 @@ TEST(CdclTest, CountsConflictsOnlyWhereTheSearchMeetsThem) {
     FormulaDecider decider(100, 600);
     // x0; x0 -> x1; x1 -> x2; and then either ~x2 or nothing: propagation
     // alone refutes or satisfies them.
-    const CnfFormula refuted = cnfOf(3, "(0); (~0, 1); (~1, 2); (~2, ~0)");
-    const CnfFormula satisfied = cnfOf(3, "(0); (~0, 1); (~1, 2)");
+    const Formula refuted = cnfOf(3, "(0); (~0, 1); (~1, 2); (~2, ~0)");
+    const Formula satisfied = cnfOf(3, "(0); (~0, 1); (~1, 2)");
     const SolverResult unsat = decider.decide(SolverKind::Cdcl, refuted);
     EXPECT_FALSE(unsat.satisfiable);
     EXPECT_EQ(unsat.cost, 0U);
@@ -70,8 +70,8 @@ TEST(CdclTest, CountsConflictsOnlyWhereTheSearchMeetsThem) {
               (std::vector<std::int8_t>{1, 1, 1}));
 
     // An unsatisfiable formula beyond propagation does count conflicts.
-    CnfGenerator generator(100, 600);
-    CnfFormula formula;
+    ClassicGenerator generator(100, 600);
+    Formula formula;
     RandomStream stream(kRngInitialState);
     ASSERT_TRUE(generator.generate(100, 600, stream, formula));
     const SolverResult hard = decider.decide(SolverKind::Cdcl, formula);
@@ -81,8 +81,8 @@ TEST(CdclTest, CountsConflictsOnlyWhereTheSearchMeetsThem) {
 
 TEST(CdclTest, ARaisedStopFlagEndsTheSearch) {
     // Hard enough at the threshold that CaDiCaL looks at its terminator first.
-    CnfGenerator generator(250, 1065);
-    CnfFormula formula;
+    ClassicGenerator generator(250, 1065);
+    Formula formula;
     RandomStream stream(kRngInitialState);
     ASSERT_TRUE(generator.generate(250, 1065, stream, formula));
     FormulaDecider decider(250, 1065);
@@ -91,8 +91,8 @@ TEST(CdclTest, ARaisedStopFlagEndsTheSearch) {
 }
 
 TEST(CrossCheckTest, AWrongVerdictOrModelIsCaught) {
-    CnfGenerator generator(40, 240);
-    CnfFormula formula;
+    ClassicGenerator generator(40, 240);
+    Formula formula;
     RandomStream stream(kRngInitialState);
     ASSERT_TRUE(generator.generate(40, 240, stream, formula));  // ratio 6: unsatisfiable
     FormulaDecider decider(40, 240);
@@ -112,7 +112,7 @@ TEST(CrossCheckTest, AWrongVerdictOrModelIsCaught) {
     EXPECT_EQ(disagreement(results), "cdcl says satisfiable, but its model falsifies a clause");
 
     // The model check behind modelHolds.
-    const CnfFormula small = cnfOf(2, "(0, ~1)");
+    const Formula small = cnfOf(2, "(0, ~1)");
     EXPECT_TRUE(satisfies(small, std::vector<std::int8_t>{0, 0}));
     EXPECT_FALSE(satisfies(small, std::vector<std::int8_t>{0, 1}));
     EXPECT_FALSE(satisfies(small, std::vector<std::int8_t>{1}));  // a variable short

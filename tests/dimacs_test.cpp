@@ -12,8 +12,8 @@
 #include "dimacs/cnf_decision.h"
 #include "dimacs/dimacs_reader.h"
 #include "dimacs/dimacs_writer.h"
-#include "formula/cnf_formula.h"
-#include "random/cnf_generator.h"
+#include "formula/formula.h"
+#include "random/classic_generator.h"
 #include "random/random_stream.h"
 
 namespace {
@@ -21,9 +21,9 @@ namespace {
 using Clauses = std::vector<std::vector<int>>;
 
 // The clauses in DIMACS numbering: variable v as v + 1, negated as -(v + 1).
-Clauses clausesOf(const CnfFormula& formula) {
+Clauses clausesOf(const Formula& formula) {
     Clauses clauses;
-    for (const CnfClause& clause : formula.clauses) {
+    for (const Clause& clause : formula.clauses) {
         std::vector<int>& numbers = clauses.emplace_back();
         for (std::int32_t k = 0; k < clause.size; ++k) {
             const int number = variableOf(clause.lits[k]) + 1;
@@ -33,8 +33,8 @@ Clauses clausesOf(const CnfFormula& formula) {
     return clauses;
 }
 
-CnfFormula readOrFail(std::string_view text) {
-    CnfFormula formula;
+Formula readOrFail(std::string_view text) {
+    Formula formula;
     const std::optional<DimacsProblem> problem = readDimacs(text, formula);
     EXPECT_FALSE(problem.has_value()) << "line " << problem->line << ": " << problem->what;
     return formula;
@@ -61,7 +61,7 @@ TEST(DimacsReader, AcceptsTheLayoutsRealFilesUse) {
          {{3, -4}, {}, {-5, 6, 7}}},
         {"p cnf 2 1\n2 0\n", 2, {{2}}},
     };
-    CnfFormula formula;
+    Formula formula;
     for (const auto& c : cases) {
         const std::optional<DimacsProblem> problem = readDimacs(c.text, formula);
         ASSERT_FALSE(problem) << problem->what;
@@ -72,20 +72,20 @@ TEST(DimacsReader, AcceptsTheLayoutsRealFilesUse) {
 
 TEST(DimacsReader, TakesFormulasUpToTheSearchLimitsAndNoLarger) {
     std::string text =
-        "p cnf " + std::to_string(kMaxCnfVars) + " " + std::to_string(kMaxCnfClauses) + "\n";
-    for (std::int32_t c = 0; c < kMaxCnfClauses; ++c) {
+        "p cnf " + std::to_string(kMaxFormulaVars) + " " + std::to_string(kMaxFormulaClauses) + "\n";
+    for (std::int32_t c = 0; c < kMaxFormulaClauses; ++c) {
         text += '-';
-        text += std::to_string(c % kMaxCnfVars + 1);
+        text += std::to_string(c % kMaxFormulaVars + 1);
         text += " 0\n";
     }
-    const CnfFormula formula = readOrFail(text);
-    EXPECT_EQ(formula.numVars, kMaxCnfVars);
-    ASSERT_EQ(formula.clauses.size(), static_cast<std::size_t>(kMaxCnfClauses));
-    EXPECT_EQ(formula.clauses[kMaxCnfVars - 1].lits[0], makeCnfLiteral(kMaxCnfVars - 1, true));
+    const Formula formula = readOrFail(text);
+    EXPECT_EQ(formula.numVars, kMaxFormulaVars);
+    ASSERT_EQ(formula.clauses.size(), static_cast<std::size_t>(kMaxFormulaClauses));
+    EXPECT_EQ(formula.clauses[kMaxFormulaVars - 1].lits[0], makeLiteral(kMaxFormulaVars - 1, true));
 }
 
 TEST(DimacsReader, RefusesWithTheLineOfTheFirstProblem) {
-    const std::string tooManyClauses = "c\np cnf 3 " + std::to_string(kMaxCnfClauses + 1) + "\n";
+    const std::string tooManyClauses = "c\np cnf 3 " + std::to_string(kMaxFormulaClauses + 1) + "\n";
     const struct {
         const char* text;
         std::int64_t line;
@@ -115,7 +115,7 @@ TEST(DimacsReader, RefusesWithTheLineOfTheFirstProblem) {
         {tooManyClauses.c_str(), 2, "100001 clauses, more than this search takes (at most 100000)"},
     };
     for (const auto& refusal : refusals) {
-        CnfFormula formula;
+        Formula formula;
         const std::optional<DimacsProblem> problem = readDimacs(refusal.text, formula);
         ASSERT_TRUE(problem.has_value()) << refusal.text;
         EXPECT_EQ(problem->line, refusal.line) << refusal.text;
@@ -125,7 +125,7 @@ TEST(DimacsReader, RefusesWithTheLineOfTheFirstProblem) {
 }
 
 TEST(DimacsReader, QuotesBadBytesAsOneShortPrintableLine) {
-    CnfFormula formula;
+    Formula formula;
     const std::string garbage = "p cnf 3 1\n1 \x01\xff" + std::string(100, '7') + "\t0\n";
     const std::optional<DimacsProblem> problem = readDimacs(garbage, formula);
     ASSERT_TRUE(problem.has_value());
@@ -133,18 +133,18 @@ TEST(DimacsReader, QuotesBadBytesAsOneShortPrintableLine) {
 }
 
 TEST(DimacsWriter, WritesCommentsHeaderAndOneLinePerClause) {
-    CnfFormula formula;
+    Formula formula;
     formula.numVars = 12;
     formula.clauses = {
-        {{makeCnfLiteral(0, true), makeCnfLiteral(11, false), makeCnfLiteral(4, true)}, 3},
-        {{makeCnfLiteral(9, false)}, 1},
+        {{makeLiteral(0, true), makeLiteral(11, false), makeLiteral(4, true)}, 3},
+        {{makeLiteral(9, false)}, 1},
         {{}, 0}};
     std::string text = "kept\n";
     const std::string comments[] = {"made by a test", ""};
     appendDimacs(text, formula, comments);
     EXPECT_EQ(text, "kept\nc made by a test\nc\np cnf 12 3\n-1 12 -5 0\n10 0\n0\n");
 
-    CnfFormula reread;
+    Formula reread;
     ASSERT_FALSE(readDimacs(std::string_view(text).substr(5), reread));
     EXPECT_EQ(reread.numVars, 12);
     EXPECT_EQ(clausesOf(reread), clausesOf(formula));
@@ -190,7 +190,7 @@ TEST(DimacsWriter, FillsValueLinesUpToTheirLimitExactly) {
 
 // Formulas close to holding every clause there is once made the draws fail
 // part-way; every request the refusal lets through must now be served.
-TEST(CnfGenerator, ServesEveryRequestItAcceptsUpToTheExactEdges) {
+TEST(ClassicGenerator, ServesEveryRequestItAcceptsUpToTheExactEdges) {
     struct Size {
         std::int32_t vars, clauses, count;
     };
@@ -199,19 +199,19 @@ TEST(CnfGenerator, ServesEveryRequestItAcceptsUpToTheExactEdges) {
     for (const Size size : sizes) {
         SCOPED_TRACE(std::to_string(size.vars) + " variables, " + std::to_string(size.clauses) +
                      " clauses");
-        ASSERT_FALSE(CnfGenerator::refusal(size.vars, size.clauses));
-        CnfGenerator generator(size.vars, size.clauses);
+        ASSERT_FALSE(ClassicGenerator::refusal(size.vars, size.clauses));
+        ClassicGenerator generator(size.vars, size.clauses);
         RandomStream stream(kRngInitialState);
-        CnfFormula formula;
+        Formula formula;
         for (std::int32_t i = 0; i < size.count; ++i) {
             ASSERT_TRUE(generator.generate(size.vars, size.clauses, stream, formula));
             ASSERT_EQ(formula.clauses.size(), static_cast<std::size_t>(size.clauses));
-            std::set<std::vector<CnfLiteral>> distinct;
+            std::set<std::vector<Literal>> distinct;
             std::set<std::int32_t> variables;
-            for (const CnfClause& clause : formula.clauses) {
+            for (const Clause& clause : formula.clauses) {
                 ASSERT_EQ(clause.size, 3);
                 distinct.insert({clause.lits, clause.lits + 3});
-                for (const CnfLiteral literal : clause.lits) {
+                for (const Literal literal : clause.lits) {
                     variables.insert(variableOf(literal));
                 }
             }
@@ -220,9 +220,9 @@ TEST(CnfGenerator, ServesEveryRequestItAcceptsUpToTheExactEdges) {
         }
     }
     // One past each edge is refused.
-    EXPECT_TRUE(CnfGenerator::refusal(3, 9));
-    EXPECT_TRUE(CnfGenerator::refusal(31, 10));
-    EXPECT_TRUE(CnfGenerator::refusal(4, 33));
+    EXPECT_TRUE(ClassicGenerator::refusal(3, 9));
+    EXPECT_TRUE(ClassicGenerator::refusal(31, 10));
+    EXPECT_TRUE(ClassicGenerator::refusal(4, 33));
 }
 
 TEST(CellFormulas, FileNamesWidenOnlyBeyondTenThousand) {
@@ -237,7 +237,7 @@ TEST(CellFormulas, FileNamesWidenOnlyBeyondTenThousand) {
 }
 
 TEST(ModelCheck, NamesTheFirstClauseTheValuesLeaveFalse) {
-    const CnfFormula formula = readOrFail("p cnf 3 3\n1 -2 0\n2 3 0\n-1 -3 0\n");
+    const Formula formula = readOrFail("p cnf 3 3\n1 -2 0\n2 3 0\n-1 -3 0\n");
     using Values = std::vector<std::int8_t>;
     EXPECT_EQ(firstFalseClause(formula, Values{1, 1, 0}), std::nullopt);
     EXPECT_EQ(firstFalseClause(formula, Values{1, 0, 0}), 1U);

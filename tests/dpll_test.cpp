@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "classic/random/random_source.h"
-#include "random/cnf_generator.h"
+#include "random/classic_generator.h"
 #include "solver/solver_kind.h"
 #include "test_support.h"
 
@@ -24,7 +24,7 @@ struct Counts {
     bool operator==(const Counts&) const = default;
 };
 
-Counts countsOf(Dpll& dpll, const CnfFormula& formula) {
+Counts countsOf(Dpll& dpll, const Formula& formula) {
     const Dpll::Outcome outcome = dpll.decide(formula);
     EXPECT_FALSE(outcome.interrupted);
     if (outcome.satisfiable) {
@@ -96,10 +96,10 @@ TEST(DpllTraceTest, HandTracedFormulasFixTheCounts) {
 // counter or list left over from the previous formula changes the next one's
 // counts or verdict.
 TEST(DpllTraceTest, AReusedEngineCountsAsAFreshOne) {
-    CnfGenerator generator(120, 600);
+    ClassicGenerator generator(120, 600);
     Dpll reused(120, 600);
     RandomStream stream(kRngInitialState);
-    CnfFormula formula;
+    Formula formula;
     for (const auto& [vars, clauses] : {std::pair{120, 600}, {30, 128}, {60, 255}, {20, 60}}) {
         ASSERT_TRUE(generator.generate(vars, clauses, stream, formula));
         Dpll fresh(vars, clauses);
@@ -110,8 +110,8 @@ TEST(DpllTraceTest, AReusedEngineCountsAsAFreshOne) {
 TEST(DpllTraceTest, ARaisedStopFlagEndsTheSearch) {
     // The first formula at the threshold that needs well over the 1024
     // decisions between two looks at the flag.
-    CnfGenerator generator(150, 639);
-    CnfFormula formula;
+    ClassicGenerator generator(150, 639);
+    Formula formula;
     RandomStream stream(kRngInitialState);
     Dpll dpll(150, 639);
     Dpll::Outcome full;

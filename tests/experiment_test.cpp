@@ -9,7 +9,7 @@
 #include "classic/experiment/trial_runner.h"
 #include "dimacs/cnf_decision.h"
 #include "platform/tone.h"
-#include "random/cnf_generator.h"
+#include "random/classic_generator.h"
 #include "solver/trail_search.h"
 #include "test_support.h"
 
@@ -73,9 +73,9 @@ class CheckingTone : public Tone {
     const std::ostringstream& out_;
     int cell_ = 0;
     std::int32_t cellStart_ = kRngInitialState;
-    CnfGenerator generator_{40, kMaxClauses};
+    ClassicGenerator generator_{40, kMaxClauses};
     TrailSearch search_{40, kMaxClauses};
-    CnfFormula formula_;
+    Formula formula_;
 };
 
 // The whole classic report, the one run of it in this program: its exact

@@ -15,9 +15,9 @@
 namespace {
 
 // Literals in DIMACS numbering, clause after clause.
-std::vector<int> dimacsOf(const CnfFormula& formula) {
+std::vector<int> dimacsOf(const Formula& formula) {
     std::vector<int> numbers;
-    for (const CnfClause& clause : formula.clauses) {
+    for (const Clause& clause : formula.clauses) {
         for (std::int32_t k = 0; k < clause.size; ++k) {
             const int number = variableOf(clause.lits[k]) + 1;
             numbers.push_back(isNegated(clause.lits[k]) ? -number : number);
@@ -35,13 +35,13 @@ TEST(UniformModel, ClausesSpreadEvenlyOverTheVariablesAndBothSigns) {
     constexpr std::int32_t kClauses = 10000;
     constexpr double kCritical = 43.82;
     RandomStream stream(20261207);
-    CnfFormula formula;
+    Formula formula;
     for (const std::int32_t k : {2, 3, 7}) {
         drawUniformFormula(k, kVars, kClauses, stream, formula);
         ASSERT_EQ(formula.clauses.size(), std::size_t{kClauses});
         std::vector<double> counts(kVars);
         double negated = 0;
-        for (const CnfClause& clause : formula.clauses) {
+        for (const Clause& clause : formula.clauses) {
             ASSERT_EQ(clause.size, k);
             for (std::int32_t i = 0; i < k; ++i) {
                 const std::int32_t variable = variableOf(clause.lits[i]);
@@ -71,7 +71,7 @@ TEST(FormulaModels, AStartStateFixesEveryClauseAndTheHiddenAssignment) {
     // are taken already and drawn again; the 2-hidden formula rejects three
     // clauses that the hidden assignment falsifies before its third.
     FormulaSource source(10, 3);
-    CnfFormula formula;
+    Formula formula;
     RandomStream uniform(64540);
     ASSERT_TRUE(source.draw(FormulaModel::Uniform, 3, 4, 2, uniform, formula));
     EXPECT_TRUE(source.hidden().empty());
@@ -88,10 +88,10 @@ TEST(PlantedModels, TheHiddenAssignmentsSatisfyEveryClauseAndOnlyPlantingFavours
     // the hidden assignment in 2^(k-1) / (2^k - 1) of cases (4/7 for k = 3);
     // 2-hidden leaves out a pattern and its mirror image, so exactly half.
     FormulaSource source(12, 3000);
-    CnfFormula formula;
+    Formula formula;
     RandomStream stream(4242);
     for (const FormulaModel model : {FormulaModel::Planted, FormulaModel::TwoHidden}) {
-        for (std::int32_t k = kMinClauseLength; k <= kMaxClauseLength; ++k) {
+        for (std::int32_t k = kMinClauseWidth; k <= kMaxClauseWidth; ++k) {
             ASSERT_TRUE(source.draw(model, k, 12, 3000, stream, formula));
             const std::span<const std::int8_t> sigma = source.hidden();
             ASSERT_EQ(sigma.size(), 12U);
@@ -101,12 +101,12 @@ TEST(PlantedModels, TheHiddenAssignmentsSatisfyEveryClauseAndOnlyPlantingFavours
             }
             double agreeing = 0;
             bool complementFalsifiesOne = false;
-            for (const CnfClause& clause : formula.clauses) {
+            for (const Clause& clause : formula.clauses) {
                 ASSERT_EQ(clause.size, k);
                 ASSERT_FALSE(falsifies(sigma, clause)) << modelName(model) << " k = " << k;
                 complementFalsifiesOne = complementFalsifiesOne || falsifies(complement, clause);
                 for (std::int32_t i = 0; i < k; ++i) {
-                    const CnfLiteral lit = clause.lits[i];
+                    const Literal lit = clause.lits[i];
                     agreeing +=
                         sigma[static_cast<std::size_t>(variableOf(lit))] == (isNegated(lit) ? 0 : 1)
                             ? 1
@@ -174,7 +174,7 @@ double satisfiableFraction(std::int32_t k, std::int32_t vars, std::int32_t claus
                            std::int32_t seed) {
     FormulaSource source(vars, clauses);
     TrailSearch search(vars, clauses, k);
-    CnfFormula formula;
+    Formula formula;
     RandomStream stream(seed);
     int satisfiable = 0;
     for (int i = 0; i < formulas; ++i) {

@@ -22,7 +22,7 @@
 
 #include "dimacs/cnf_decision.h"
 #include "dimacs/dimacs_reader.h"
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 
 namespace fs = std::filesystem;
 
@@ -194,7 +194,7 @@ TEST_P(GenerateSolveAgreement, SolvePicosatAndSweepAgreeOnEveryFormula) {
             EXPECT_NE(text.find("\nc start state of this formula: " +
                                 std::to_string(sweep[trial].startState) + "\n"),
                       std::string::npos);
-            CnfFormula drawn;
+            Formula drawn;
             ASSERT_FALSE(readDimacs(text, drawn));
             ASSERT_EQ(drawn.clauses.size(), static_cast<std::size_t>(clauses));
 
@@ -252,7 +252,7 @@ TEST(GenerateCommand, PlantedFormulasAreTheSweepsTrialsAndNameTheirHiddenAssignm
             complement.push_back(literal > 0 ? 0 : 1);
         }
         ASSERT_EQ(sigma.size(), 30U);
-        CnfFormula formula;
+        Formula formula;
         ASSERT_EQ(readDimacs(text, formula), std::nullopt);
         const fs::path file = scratch / ("formula" + std::to_string(trial) + ".cnf");
         std::ofstream(file, std::ios::binary) << text;
@@ -527,7 +527,7 @@ TEST(SolveCommand, HandWrittenFiles) {
         const std::string verdict = c.status == 10 ? "\ns SATISFIABLE\n" : "\ns UNSATISFIABLE\n";
         EXPECT_NE(solve.out.find(verdict), std::string::npos) << name;
         if (c.status == 10) {
-            CnfFormula formula;
+            Formula formula;
             ASSERT_FALSE(readDimacs(readFile(fs::path(SATPHASE_DIMACS_FILES) / name), formula));
             EXPECT_EQ(firstFalseClause(formula, valuesOf(solve.out, formula.numVars)), std::nullopt)
                 << name;

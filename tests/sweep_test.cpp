@@ -64,7 +64,7 @@ TEST(SweepPlan, DefinitionsOutsideTheLimitsAreRefusedWhereverTheyComeFrom) {
     definition.seed = kMaxSeed;
     definition.k = 4;  // classic clauses have three literals
     EXPECT_TRUE(definitionProblem(definition));
-    definition.k = kClassicClauseLength;
+    definition.k = kClassicClauseWidth;
     // More cells than the limit, each of them servable.
     definition.vars.assign(1001, 100);
     definition.ratios.assign(1000, Ratio{4000000});

@@ -17,7 +17,7 @@
 #include "classic/random/formula_generator.h"
 #include "classic/random/random_source.h"
 #include "classic/solver/search.h"
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 
 namespace test_support {
 
@@ -42,18 +42,18 @@ inline Formula formulaOf(std::int32_t numVars, std::string text) {
 
 // The same text as the engines' formula, "(~0, 1); (2)", its literals in
 // the order written.
-inline CnfFormula cnfOf(std::int32_t numVars, std::string text) {
+inline Formula cnfOf(std::int32_t numVars, std::string text) {
     std::replace_if(
         text.begin(), text.end(), [](char c) { return std::strchr("(),", c); }, ' ');
-    CnfFormula formula;
+    Formula formula;
     formula.numVars = numVars;
     std::istringstream clauses(text);
     for (std::string clause; std::getline(clauses, clause, ';');) {
-        CnfClause& added = formula.clauses.emplace_back();
+        Clause& added = formula.clauses.emplace_back();
         std::istringstream literals(clause);
         for (std::string lit; literals >> lit;) {
             added.lits[added.size++] =
-                makeCnfLiteral(std::stoi(lit.substr(lit[0] == '~')), lit[0] == '~');
+                makeLiteral(std::stoi(lit.substr(lit[0] == '~')), lit[0] == '~');
         }
     }
     return formula;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "dimacs/cnf_decision.h"
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 #include "random/random_stream.h"
 #include "random/uniform_generator.h"
 
@@ -21,7 +21,7 @@ namespace {
 // order list copied at every step, clauses kept in their order, unit clauses
 // promoting their variable in the order they arise.
 struct ReferenceSearch {
-    using Clauses = std::vector<std::vector<CnfLiteral>>;
+    using Clauses = std::vector<std::vector<Literal>>;
     std::uint64_t steps = 0;
 
     bool branch(const Clauses& clauses, std::vector<std::int32_t> order) {
@@ -30,19 +30,19 @@ struct ReferenceSearch {
         }
         const std::int32_t variable = order.front();
         order.erase(order.begin());
-        return assign(clauses, makeCnfLiteral(variable, false), order) ||
-               assign(clauses, makeCnfLiteral(variable, true), order);
+        return assign(clauses, makeLiteral(variable, false), order) ||
+               assign(clauses, makeLiteral(variable, true), order);
     }
 
-    bool assign(const Clauses& clauses, CnfLiteral literal, std::vector<std::int32_t> order) {
+    bool assign(const Clauses& clauses, Literal literal, std::vector<std::int32_t> order) {
         ++steps;
         Clauses reduced;
-        for (const std::vector<CnfLiteral>& clause : clauses) {
+        for (const std::vector<Literal>& clause : clauses) {
             if (std::find(clause.begin(), clause.end(), literal) != clause.end()) {
                 continue;
             }
-            std::vector<CnfLiteral> kept;
-            for (const CnfLiteral lit : clause) {
+            std::vector<Literal> kept;
+            for (const Literal lit : clause) {
                 if (lit != negationOf(literal)) {
                     kept.push_back(lit);
                 }
@@ -60,9 +60,9 @@ struct ReferenceSearch {
         return reduced.empty() || branch(reduced, order);
     }
 
-    bool decide(const CnfFormula& formula) {
+    bool decide(const Formula& formula) {
         Clauses clauses;
-        for (const CnfClause& clause : formula.clauses) {
+        for (const Clause& clause : formula.clauses) {
             clauses.emplace_back(clause.lits, clause.lits + clause.size);
         }
         std::vector<std::int32_t> order(static_cast<std::size_t>(formula.numVars));
@@ -87,17 +87,17 @@ TEST(TrailSearch, MatchesAPlainReferenceSearch) {
                   {7, 12, 1056, 6}, {0, 30, 150, 6}};
     TrailSearch engine(80, 1056);
     RandomStream stream(777);
-    CnfFormula cnf;
+    Formula cnf;
     int verdicts[2] = {0, 0};
     for (const auto& shape : shapes) {
         for (int i = 0; i < shape.formulas; ++i) {
             SCOPED_TRACE("k = " + std::to_string(shape.k) + ", " + std::to_string(shape.vars) +
                          "/" + std::to_string(shape.clauses) + ", formula " + std::to_string(i));
-            drawUniformFormula(shape.k == 0 ? kMaxCnfClauseWidth : shape.k, shape.vars,
+            drawUniformFormula(shape.k == 0 ? kMaxClauseWidth : shape.k, shape.vars,
                                shape.clauses, stream, cnf);
             if (shape.k == 0) {
-                for (CnfClause& clause : cnf.clauses) {
-                    clause.size = 1 + stream.below(kMaxCnfClauseWidth);
+                for (Clause& clause : cnf.clauses) {
+                    clause.size = 1 + stream.below(kMaxClauseWidth);
                 }
             }
             ReferenceSearch reference;

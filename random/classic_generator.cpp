@@ -1,4 +1,4 @@
-#include "random/cnf_generator.h"
+#include "random/classic_generator.h"
 
 #include <algorithm>
 #include <bit>
@@ -11,9 +11,9 @@ namespace {
 // The sort key's lowest bits hold the clause's position; above them, 13 bits
 // for each variable.
 constexpr std::uint64_t kPositionMask = (std::uint64_t{1} << 21U) - 1;
-static_assert(kMaxCnfClauses <= kPositionMask && kMaxCnfVars < (1 << 13));
+static_assert(kMaxFormulaClauses <= kPositionMask && kMaxFormulaVars < (1 << 13));
 
-bool holdsVariable(const CnfClause& clause, std::int32_t variable) {
+bool holdsVariable(const Clause& clause, std::int32_t variable) {
     for (std::int32_t k = 0; k < clause.size; ++k) {
         if (variableOf(clause.lits[k]) == variable) {
             return true;
@@ -24,8 +24,8 @@ bool holdsVariable(const CnfClause& clause, std::int32_t variable) {
 
 // Adds the literal where its variable belongs, keeping the clause ordered by
 // variable; the caller has checked that the variable is new to the clause.
-void insertOrdered(CnfClause& clause, CnfLiteral literal) {
-    if (clause.size >= kCnfClauseWidth) {
+void insertOrdered(Clause& clause, Literal literal) {
+    if (clause.size >= kClassicClauseWidth) {
         return;
     }
     std::int32_t k = clause.size;
@@ -38,19 +38,19 @@ void insertOrdered(CnfClause& clause, CnfLiteral literal) {
 }
 
 // Completes the clause with random literals as the classic model draws them.
-void completeRandomly(std::int32_t numVars, RandomStream& stream, CnfClause& clause) {
+void completeRandomly(std::int32_t numVars, RandomStream& stream, Clause& clause) {
     completeClause(
         numVars, [&stream](std::int32_t n) { return stream.below(n); },
-        [&clause] { return clause.size == kCnfClauseWidth; },
+        [&clause] { return clause.size == kClassicClauseWidth; },
         [&clause](std::int32_t variable, bool negated) {
             if (!holdsVariable(clause, variable)) {
-                insertOrdered(clause, makeCnfLiteral(variable, negated));
+                insertOrdered(clause, makeLiteral(variable, negated));
             }
         });
 }
 
 // The clause as the key of its ClauseSet.
-PackedClause keyOf(const CnfClause& clause) {
+PackedClause keyOf(const Clause& clause) {
     return packClause(clause.lits[0], clause.lits[1], clause.lits[2]);
 }
 
@@ -61,7 +61,7 @@ std::size_t slotsFor(std::int32_t clauses) {
 
 }  // namespace
 
-CnfGenerator::CnfGenerator(std::int32_t maxVars, std::int32_t maxClauses)
+ClassicGenerator::ClassicGenerator(std::int32_t maxVars, std::int32_t maxClauses)
     : keys_(slotsFor(maxClauses)) {
     static_cast<void>(maxVars);  // the variables need no storage of their own
     const std::int32_t clauses = std::max(maxClauses, 1);
@@ -69,31 +69,31 @@ CnfGenerator::CnfGenerator(std::int32_t maxVars, std::int32_t maxClauses)
     sortScratch_.reserve(static_cast<std::size_t>(clauses));
 }
 
-std::optional<std::string> CnfGenerator::sizeRefusal(std::int64_t numVars,
+std::optional<std::string> ClassicGenerator::sizeRefusal(std::int64_t numVars,
                                                      std::int64_t numClauses) {
     const std::string what =
         std::to_string(numVars) + " variables and " + std::to_string(numClauses) + " clauses: ";
-    if (numVars > kMaxCnfVars) {
-        return what + "at most " + std::to_string(kMaxCnfVars) + " variables are supported";
+    if (numVars > kMaxFormulaVars) {
+        return what + "at most " + std::to_string(kMaxFormulaVars) + " variables are supported";
     }
     if (numClauses < 1) {
         return what + "a formula needs at least 1 clause";
     }
-    if (numClauses > kMaxCnfClauses) {
-        return what + "at most " + std::to_string(kMaxCnfClauses) + " clauses are supported";
+    if (numClauses > kMaxFormulaClauses) {
+        return what + "at most " + std::to_string(kMaxFormulaClauses) + " clauses are supported";
     }
     return std::nullopt;
 }
 
 // The classic model's rules in words, with the size limits checked between
 // the first rule and the others. The rules see the clause count capped just
-// above kMaxCnfClauses, which keeps it within their range and changes no
+// above kMaxFormulaClauses, which keeps it within their range and changes no
 // answer: a larger count meets sizeRefusal before any later rule.
-std::optional<std::string> CnfGenerator::refusal(std::int64_t numVars, std::int64_t numClauses) {
+std::optional<std::string> ClassicGenerator::refusal(std::int64_t numVars, std::int64_t numClauses) {
     const std::string what =
         std::to_string(numVars) + " variables and " + std::to_string(numClauses) + " clauses: ";
     const ClassicShapeProblem problem =
-        classicShapeProblem(numVars, std::min(numClauses, std::int64_t{kMaxCnfClauses} + 1));
+        classicShapeProblem(numVars, std::min(numClauses, std::int64_t{kMaxFormulaClauses} + 1));
     if (problem == ClassicShapeProblem::TooFewVariables) {
         return what + "a clause needs three distinct variables, so at least 3 variables";
     }
@@ -103,7 +103,7 @@ std::optional<std::string> CnfGenerator::refusal(std::int64_t numVars, std::int6
     switch (problem) {
         case ClassicShapeProblem::UncoveredVariables:
             return what + "every variable must occur, and " + std::to_string(numClauses) +
-                   " clauses hold at most " + std::to_string(kCnfClauseWidth * numClauses);
+                   " clauses hold at most " + std::to_string(kClassicClauseWidth * numClauses);
         case ClassicShapeProblem::TooFewDistinctClauses:
             return what + "only " + std::to_string(distinctFullClauses(numVars)) +
                    " distinct clauses exist over " + std::to_string(numVars) + " variables";
@@ -120,9 +120,9 @@ std::optional<std::string> CnfGenerator::refusal(std::int64_t numVars, std::int6
 // there is, the formula is drawn again from where the stream stands: a request
 // that refusal() accepts is always served, and every formula that a first
 // attempt completes is drawn exactly as before.
-bool CnfGenerator::generate(std::int32_t numVars, std::int32_t numClauses, RandomStream& stream,
-                            CnfFormula& out) {
-    assert(numClauses <= kMaxCnfClauses &&
+bool ClassicGenerator::generate(std::int32_t numVars, std::int32_t numClauses, RandomStream& stream,
+                            Formula& out) {
+    assert(numClauses <= kMaxFormulaClauses &&
            classicShapeProblem(numVars, numClauses) == ClassicShapeProblem::None &&
            "a request that refusal() refuses");
     do {
@@ -131,36 +131,36 @@ bool CnfGenerator::generate(std::int32_t numVars, std::int32_t numClauses, Rando
     return true;
 }
 
-void CnfGenerator::placeVariables(std::int32_t numVars, std::int32_t numClauses,
-                                  RandomStream& stream, CnfFormula& out) const {
+void ClassicGenerator::placeVariables(std::int32_t numVars, std::int32_t numClauses,
+                                  RandomStream& stream, Formula& out) const {
     out.numVars = numVars;
-    out.clauses.assign(static_cast<std::size_t>(numClauses), CnfClause{});
+    out.clauses.assign(static_cast<std::size_t>(numClauses), Clause{});
     placeEachVariable(
         numVars, numClauses, [&stream](std::int32_t n) { return stream.below(n); },
         [&out](std::int32_t clause) {
-            return out.clauses[static_cast<std::size_t>(clause)].size < kCnfClauseWidth;
+            return out.clauses[static_cast<std::size_t>(clause)].size < kClassicClauseWidth;
         },
         [&out](std::int32_t target, std::int32_t variable, bool negated) {
             // Variables arrive in ascending order, so appending keeps the clause ordered.
-            CnfClause& clause = out.clauses[static_cast<std::size_t>(target)];
-            clause.lits[clause.size++] = makeCnfLiteral(variable, negated);
+            Clause& clause = out.clauses[static_cast<std::size_t>(target)];
+            clause.lits[clause.size++] = makeLiteral(variable, negated);
         });
 }
 
-bool CnfGenerator::fillClauses(std::int32_t numVars, RandomStream& stream, CnfFormula& formula) {
+bool ClassicGenerator::fillClauses(std::int32_t numVars, RandomStream& stream, Formula& formula) {
     const auto numClauses = static_cast<std::int32_t>(formula.clauses.size());
     keys_.reset(slotsFor(numClauses));
-    for (const CnfClause& clause : formula.clauses) {
-        if (clause.size == kCnfClauseWidth) {
+    for (const Clause& clause : formula.clauses) {
+        if (clause.size == kClassicClauseWidth) {
             keys_.insert(keyOf(clause));
         }
     }
-    for (CnfClause& clause : formula.clauses) {
-        if (clause.size == kCnfClauseWidth) {
+    for (Clause& clause : formula.clauses) {
+        if (clause.size == kClassicClauseWidth) {
             continue;
         }
-        const CnfClause placed = clause;
-        CnfClause candidate = placed;
+        const Clause placed = clause;
+        Clause candidate = placed;
         completeRandomly(numVars, stream, candidate);
         // Rejections are common only when the formula holds nearly every clause
         // that fits; then make sure that some completion is still free.
@@ -186,7 +186,7 @@ bool CnfGenerator::fillClauses(std::int32_t numVars, RandomStream& stream, CnfFo
     // std::stable_sort allocates.
     sortKeys_.resize(static_cast<std::size_t>(numClauses));
     for (std::int32_t i = 0; i < numClauses; ++i) {
-        const CnfClause& c = formula.clauses[static_cast<std::size_t>(i)];
+        const Clause& c = formula.clauses[static_cast<std::size_t>(i)];
         sortKeys_[static_cast<std::size_t>(i)] =
             (static_cast<std::uint64_t>(variableOf(c.lits[0])) << 47U) |
             (static_cast<std::uint64_t>(variableOf(c.lits[1])) << 34U) |
@@ -202,11 +202,11 @@ bool CnfGenerator::fillClauses(std::int32_t numVars, RandomStream& stream, CnfFo
     return true;
 }
 
-bool CnfGenerator::everyCompletionTaken(std::int32_t numVars, const CnfClause& placed) const {
+bool ClassicGenerator::everyCompletionTaken(std::int32_t numVars, const Clause& placed) const {
     // Walk every full clause that keeps the placed literals: each choice of
     // further variables above, between or below them, with either sign.
-    const auto takenFrom = [&](auto& self, const CnfClause& partial, std::int32_t from) -> bool {
-        if (partial.size == kCnfClauseWidth) {
+    const auto takenFrom = [&](auto& self, const Clause& partial, std::int32_t from) -> bool {
+        if (partial.size == kClassicClauseWidth) {
             return keys_.contains(keyOf(partial));
         }
         for (std::int32_t variable = from; variable < numVars; ++variable) {
@@ -214,8 +214,8 @@ bool CnfGenerator::everyCompletionTaken(std::int32_t numVars, const CnfClause& p
                 continue;
             }
             for (const bool negated : {false, true}) {
-                CnfClause wider = partial;
-                insertOrdered(wider, makeCnfLiteral(variable, negated));
+                Clause wider = partial;
+                insertOrdered(wider, makeLiteral(variable, negated));
                 if (!self(self, wider, variable + 1)) {
                     return false;
                 }

@@ -5,20 +5,20 @@
 #include <string>
 #include <vector>
 
-#include "formula/cnf_formula.h"
+#include "formula/formula.h"
 #include "random/clause_set.h"
 #include "random/random_stream.h"
 
 // Random 3-CNF formulas of the classic model (random/classic_model.h) within
-// the limits of CnfFormula, drawn exactly as generateFormula draws them but
+// the limits of Formula, drawn exactly as generateFormula draws them but
 // without its clause capacity: for every request within that capacity, the
 // same stream state gives the same clauses in the same order.
 //
 // The generator owns its working storage, sized once by the largest request
 // it will serve, so that generating allocates nothing.
-class CnfGenerator {
+class ClassicGenerator {
   public:
-    CnfGenerator(std::int32_t maxVars, std::int32_t maxClauses);
+    ClassicGenerator(std::int32_t maxVars, std::int32_t maxClauses);
 
     // Why no formula of numVars variables and numClauses distinct full clauses
     // in which every variable occurs can be built, or nothing when one can.
@@ -36,17 +36,17 @@ class CnfGenerator {
     // for are close to every distinct clause there is), it draws the formula
     // again from where the stream stands.
     bool generate(std::int32_t numVars, std::int32_t numClauses, RandomStream& stream,
-                  CnfFormula& out);
+                  Formula& out);
 
   private:
     void placeVariables(std::int32_t numVars, std::int32_t numClauses, RandomStream& stream,
-                        CnfFormula& out) const;
-    bool fillClauses(std::int32_t numVars, RandomStream& stream, CnfFormula& formula);
+                        Formula& out) const;
+    bool fillClauses(std::int32_t numVars, RandomStream& stream, Formula& formula);
     // Whether every full clause that extends `placed` is in the formula already.
-    bool everyCompletionTaken(std::int32_t numVars, const CnfClause& placed) const;
+    bool everyCompletionTaken(std::int32_t numVars, const Clause& placed) const;
 
     // The keys of the formula's full clauses.
     ClauseSet<std::vector<PackedClause>> keys_;
     std::vector<std::uint64_t> sortKeys_;
-    std::vector<CnfClause> sortScratch_;
+    std::vector<Clause> sortScratch_;
 };
