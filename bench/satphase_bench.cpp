@@ -45,6 +45,27 @@ void BM_GenerateFormula(benchmark::State& state) {
 }
 BENCHMARK(BM_GenerateFormula)->Unit(benchmark::kMicrosecond);
 
+// The sweeps' generator on the same shape as BM_GenerateFormula, at a size
+// beyond the classic cap, and close to every distinct clause there is (10
+// variables hold 960), where completions are often drawn again.
+void BM_ClassicGenerator(benchmark::State& state) {
+    const auto vars = static_cast<std::int32_t>(state.range(0));
+    const auto clauses = static_cast<std::int32_t>(state.range(1));
+    ClassicGenerator generator(vars, clauses);
+    Formula formula;
+    formula.clauses.reserve(static_cast<std::size_t>(clauses));
+    RandomStream stream(kRngInitialState);
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
+        generator.generate(vars, clauses, stream, formula);
+        benchmark::DoNotOptimize(formula.clauses.data());
+    }
+}
+BENCHMARK(BM_ClassicGenerator)
+    ->Args({40, 180})
+    ->Args({400, 1704})
+    ->Args({10, 600})
+    ->Unit(benchmark::kMicrosecond);
+
 // The same 50 formulas of 40 variables at ratio 4.5, near the hardest point.
 void BM_SolveBatch(benchmark::State& state) {
     rngState = kRngInitialState;

@@ -4,6 +4,8 @@
 #include <bit>
 #include <cassert>
 
+#include "random/classic_model.h"
+
 namespace satphase {
 
 namespace {
@@ -12,11 +14,6 @@ namespace {
 // for each variable.
 constexpr std::uint64_t kPositionMask = (std::uint64_t{1} << 21U) - 1;
 static_assert(kMaxFormulaClauses <= kPositionMask && kMaxFormulaVars < (1 << 13));
-
-// Distinct full clauses over n variables: three variables of n, each either sign.
-std::int64_t distinctClauses(std::int64_t numVars) {
-    return 8 * (numVars * (numVars - 1) * (numVars - 2) / 6);
-}
 
 bool holdsVariable(const Clause& clause, std::int32_t variable) {
     for (std::int32_t k = 0; k < clause.size; ++k) {
@@ -42,24 +39,34 @@ void insertOrdered(Clause& clause, Literal literal) {
     ++clause.size;
 }
 
-// Adds random literals until the clause is full, drawing the sign first and
-// then the variable; a variable the clause already holds spends both draws.
+// Completes the clause with random literals as the classic model draws them.
 void completeRandomly(std::int32_t numVars, RandomStream& stream, Clause& clause) {
-    while (clause.size < kClassicClauseWidth) {
-        const bool negated = stream.below(2) == 1;
-        const std::int32_t variable = stream.below(numVars);
-        if (!holdsVariable(clause, variable)) {
-            insertOrdered(clause, makeLiteral(variable, negated));
-        }
-    }
+    completeClause(
+        numVars, [&stream](std::int32_t n) { return stream.below(n); },
+        [&clause] { return clause.size == kClassicClauseWidth; },
+        [&clause](std::int32_t variable, bool negated) {
+            if (!holdsVariable(clause, variable)) {
+                insertOrdered(clause, makeLiteral(variable, negated));
+            }
+        });
+}
+
+// The clause as the key of its ClauseSet.
+PackedClause keyOf(const Clause& clause) {
+    return packClause(clause.lits[0], clause.lits[1], clause.lits[2]);
+}
+
+// Slots enough to keep the keys of `clauses` clauses at most half of them.
+std::size_t slotsFor(std::int32_t clauses) {
+    return std::bit_ceil(2 * static_cast<std::size_t>(std::max(clauses, 1)));
 }
 
 }  // namespace
 
-ClassicGenerator::ClassicGenerator(std::int32_t maxVars, std::int32_t maxClauses) {
+ClassicGenerator::ClassicGenerator(std::int32_t maxVars, std::int32_t maxClauses)
+    : keys_(slotsFor(maxClauses)) {
     static_cast<void>(maxVars);  // the variables need no storage of their own
     const std::int32_t clauses = std::max(maxClauses, 1);
-    keys_.resize(std::bit_ceil(2 * static_cast<std::uint64_t>(clauses)));
     sortKeys_.reserve(static_cast<std::size_t>(clauses));
     sortScratch_.reserve(static_cast<std::size_t>(clauses));
 }
@@ -80,56 +87,35 @@ std::optional<std::string> ClassicGenerator::sizeRefusal(std::int64_t numVars,
     return std::nullopt;
 }
 
+// The classic model's rules in words, with the size limits checked between
+// the first rule and the others. The rules see the clause count capped just
+// above kMaxFormulaClauses, which keeps it within their range and changes no
+// answer: a larger count meets sizeRefusal before any later rule.
 std::optional<std::string> ClassicGenerator::refusal(std::int64_t numVars,
                                                      std::int64_t numClauses) {
     const std::string what =
         std::to_string(numVars) + " variables and " + std::to_string(numClauses) + " clauses: ";
-    if (numVars < 3) {
+    const ClassicShapeProblem problem =
+        classicShapeProblem(numVars, std::min(numClauses, std::int64_t{kMaxFormulaClauses} + 1));
+    if (problem == ClassicShapeProblem::TooFewVariables) {
         return what + "a clause needs three distinct variables, so at least 3 variables";
     }
-    if (auto problem = sizeRefusal(numVars, numClauses)) {
-        return problem;
+    if (auto tooLarge = sizeRefusal(numVars, numClauses)) {
+        return tooLarge;
     }
-    if (numVars > 3 * numClauses) {
-        return what + "every variable must occur, and " + std::to_string(numClauses) +
-               " clauses hold at most " + std::to_string(3 * numClauses);
-    }
-    if (numClauses > distinctClauses(numVars)) {
-        return what + "only " + std::to_string(distinctClauses(numVars)) +
-               " distinct clauses exist over " + std::to_string(numVars) + " variables";
+    switch (problem) {
+        case ClassicShapeProblem::UncoveredVariables:
+            return what + "every variable must occur, and " + std::to_string(numClauses) +
+                   " clauses hold at most " + std::to_string(kClassicClauseWidth * numClauses);
+        case ClassicShapeProblem::TooFewDistinctClauses:
+            return what + "only " + std::to_string(distinctFullClauses(numVars)) +
+                   " distinct clauses exist over " + std::to_string(numVars) + " variables";
+        case ClassicShapeProblem::None:
+        case ClassicShapeProblem::TooFewVariables:
+        case ClassicShapeProblem::NoClause:  // sizeRefusal's first words on it
+            break;
     }
     return std::nullopt;
-}
-
-ClassicGenerator::ClauseKey ClassicGenerator::keyOf(const Clause& clause) {
-    return (static_cast<ClauseKey>(clause.lits[0]) << 42U) |
-           (static_cast<ClauseKey>(clause.lits[1]) << 21U) | static_cast<ClauseKey>(clause.lits[2]);
-}
-
-void ClassicGenerator::clearKeys(std::int32_t numClauses) {
-    const std::uint64_t slots = std::bit_ceil(2 * static_cast<std::uint64_t>(numClauses));
-    std::fill_n(keys_.begin(), slots, ClauseKey{0});
-    keyMask_ = slots - 1;
-}
-
-bool ClassicGenerator::containsKey(ClauseKey key) const {
-    for (std::uint64_t slot = (key * 0x9E3779B97F4A7C15ULL) >> 20U;; ++slot) {
-        const ClauseKey held = keys_[slot & keyMask_];
-        if (held == key) {
-            return true;
-        }
-        if (held == 0) {
-            return false;
-        }
-    }
-}
-
-void ClassicGenerator::insertKey(ClauseKey key) {
-    std::uint64_t slot = (key * 0x9E3779B97F4A7C15ULL) >> 20U;
-    while (keys_[slot & keyMask_] != 0) {
-        ++slot;
-    }
-    keys_[slot & keyMask_] = key;
 }
 
 // When the draws leave a clause that no distinct completion fits, which
@@ -139,8 +125,9 @@ void ClassicGenerator::insertKey(ClauseKey key) {
 // attempt completes is drawn exactly as before.
 bool ClassicGenerator::generate(std::int32_t numVars, std::int32_t numClauses, RandomStream& stream,
                                 Formula& out) {
-    assert(numVars >= 3 && numVars <= 3 * std::int64_t{numClauses} &&
-           numClauses <= distinctClauses(numVars) && "a request that refusal() refuses");
+    assert(numClauses <= kMaxFormulaClauses &&
+           classicShapeProblem(numVars, numClauses) == ClassicShapeProblem::None &&
+           "a request that refusal() refuses");
     do {
         placeVariables(numVars, numClauses, stream, out);
     } while (!fillClauses(numVars, stream, out));
@@ -151,24 +138,24 @@ void ClassicGenerator::placeVariables(std::int32_t numVars, std::int32_t numClau
                                       RandomStream& stream, Formula& out) const {
     out.numVars = numVars;
     out.clauses.assign(static_cast<std::size_t>(numClauses), Clause{});
-    for (std::int32_t variable = 0; variable < numVars; ++variable) {
-        std::int32_t target = stream.below(numClauses);
-        while (out.clauses[static_cast<std::size_t>(target)].size == kClassicClauseWidth) {
-            target = stream.below(numClauses);
-        }
-        const bool negated = stream.below(2) == 1;
-        // Variables arrive in ascending order, so appending keeps the clause ordered.
-        Clause& clause = out.clauses[static_cast<std::size_t>(target)];
-        clause.lits[clause.size++] = makeLiteral(variable, negated);
-    }
+    placeEachVariable(
+        numVars, numClauses, [&stream](std::int32_t n) { return stream.below(n); },
+        [&out](std::int32_t clause) {
+            return out.clauses[static_cast<std::size_t>(clause)].size < kClassicClauseWidth;
+        },
+        [&out](std::int32_t target, std::int32_t variable, bool negated) {
+            // Variables arrive in ascending order, so appending keeps the clause ordered.
+            Clause& clause = out.clauses[static_cast<std::size_t>(target)];
+            clause.lits[clause.size++] = makeLiteral(variable, negated);
+        });
 }
 
 bool ClassicGenerator::fillClauses(std::int32_t numVars, RandomStream& stream, Formula& formula) {
     const auto numClauses = static_cast<std::int32_t>(formula.clauses.size());
-    clearKeys(numClauses);
+    keys_.reset(slotsFor(numClauses));
     for (const Clause& clause : formula.clauses) {
         if (clause.size == kClassicClauseWidth) {
-            insertKey(keyOf(clause));
+            keys_.insert(keyOf(clause));
         }
     }
     for (Clause& clause : formula.clauses) {
@@ -182,7 +169,7 @@ bool ClassicGenerator::fillClauses(std::int32_t numVars, RandomStream& stream, F
         // that fits; then make sure that some completion is still free.
         std::uint64_t rejections = 0;
         std::uint64_t nextCheck = 64;
-        while (containsKey(keyOf(candidate))) {
+        while (keys_.contains(keyOf(candidate))) {
             if (++rejections == nextCheck) {
                 if (everyCompletionTaken(numVars, placed)) {
                     return false;
@@ -193,7 +180,7 @@ bool ClassicGenerator::fillClauses(std::int32_t numVars, RandomStream& stream, F
             completeRandomly(numVars, stream, candidate);
         }
         clause = candidate;
-        insertKey(keyOf(clause));
+        keys_.insert(keyOf(clause));
     }
 
     // A stable sort by the variables of the clauses, signs ignored: each
@@ -223,7 +210,7 @@ bool ClassicGenerator::everyCompletionTaken(std::int32_t numVars, const Clause& 
     // further variables above, between or below them, with either sign.
     const auto takenFrom = [&](auto& self, const Clause& partial, std::int32_t from) -> bool {
         if (partial.size == kClassicClauseWidth) {
-            return containsKey(keyOf(partial));
+            return keys_.contains(keyOf(partial));
         }
         for (std::int32_t variable = from; variable < numVars; ++variable) {
             if (holdsVariable(partial, variable)) {

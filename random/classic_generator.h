@@ -6,13 +6,15 @@
 #include <vector>
 
 #include "formula/formula.h"
+#include "random/clause_set.h"
 #include "random/random_stream.h"
 
 namespace satphase {
 
-// Random 3-CNF formulas within the limits of Formula, drawn exactly as generateFormula draws
-// them but without its clause capacity: for every request within that
-// capacity, the same stream state gives the same clauses in the same order.
+// Random 3-CNF formulas of the classic model (random/classic_model.h) within
+// the limits of Formula, drawn exactly as generateFormula draws them but
+// without its clause capacity: for every request within that capacity, the
+// same stream state gives the same clauses in the same order.
 //
 // The generator owns its working storage, sized once by the largest request
 // it will serve, so that generating allocates nothing.
@@ -39,24 +41,14 @@ class ClassicGenerator {
                   Formula& out);
 
   private:
-    // A full clause as one number: its three literals, ordered by variable.
-    using ClauseKey = std::uint64_t;
-    static ClauseKey keyOf(const Clause& clause);
-
     void placeVariables(std::int32_t numVars, std::int32_t numClauses, RandomStream& stream,
                         Formula& out) const;
     bool fillClauses(std::int32_t numVars, RandomStream& stream, Formula& formula);
     // Whether every full clause that extends `placed` is in the formula already.
     bool everyCompletionTaken(std::int32_t numVars, const Clause& placed) const;
 
-    // Open-addressing set of the keys of the formula's full clauses; key 0,
-    // which no full clause has, marks a free slot.
-    void clearKeys(std::int32_t numClauses);
-    bool containsKey(ClauseKey key) const;
-    void insertKey(ClauseKey key);
-
-    std::vector<ClauseKey> keys_;
-    std::uint64_t keyMask_ = 0;
+    // The keys of the formula's full clauses.
+    ClauseSet<std::vector<PackedClause>> keys_;
     std::vector<std::uint64_t> sortKeys_;
     std::vector<Clause> sortScratch_;
 };

@@ -99,6 +99,8 @@ TEST(FormulaModels, AStartStateFixesEveryClauseAndTheHiddenAssignmentAndRefusals
          "2-hidden clauses of 1 literal are all falsified by the hidden assignment or its "
          "complement, so drawing one would never end"},
         {Uniform, 3, 1001, 10, "at most 1000 variables are supported"},
+        // Counts whose distinct clauses no 64-bit integer holds meet the size limits first.
+        {Classic, 3, 3000000, 4000000000000, "at most 1000 variables are supported"},
         {Planted, 3, 10, 0, "a formula needs at least 1 clause"},
         {Uniform, 3, 10, 100001, "at most 100000 clauses are supported"},
     };

@@ -4,44 +4,41 @@
 
 #include "classic/random/full_clause_index.h"
 #include "classic/random/random_source.h"
+#include "random/classic_model.h"
 
+static_assert(kClauseWidth == satphase::kClassicClauseWidth);
+
+// The classic model's rules, for the clauses this program's formulas can hold.
 int canGenerate(std::int32_t numVars, std::int32_t numClauses) {
-    if (numVars < kClauseWidth || numClauses < 1) {
-        return 0;
-    }
-    const std::int64_t clauses = std::min(numClauses, kMaxClauses);
-    if (numVars > kClauseWidth * clauses) {
-        return 0;
-    }
-    const std::int64_t n = numVars;
-    const std::int64_t distinct = n * (n - 1) * (n - 2) / 6 * 8;
-    return clauses <= distinct ? 1 : 0;
+    const std::int32_t clauses = std::min(numClauses, kMaxClauses);
+    return satphase::classicShapeProblem(numVars, clauses) == satphase::ClassicShapeProblem::None
+               ? 1
+               : 0;
 }
 
+// The model's first phase, into the classic Formula; addLiteral keeps each
+// clause in the order of its variables.
 Formula placeVariables(std::int32_t numVars, std::int32_t numClauses) {
     Formula formula(numClauses);
     formula.numVars = numVars;
-    const std::int32_t clauseCount = formula.lastClause + 1;
-    for (std::int32_t variable = 0; variable < numVars; ++variable) {
-        std::int32_t target = randomBelow(clauseCount);
-        while (formula.clauses[target].isFull()) {
-            target = randomBelow(clauseCount);
-        }
-        formula.clauses[target].addLiteral(variable, randomBelow(2));
-    }
+    satphase::placeEachVariable(
+        numVars, formula.lastClause + 1, randomBelow,
+        [&formula](std::int32_t clause) { return formula.clauses[clause].isFull() == 0; },
+        [&formula](std::int32_t clause, std::int32_t variable, bool negated) {
+            formula.clauses[clause].addLiteral(variable, negated ? 1 : 0);
+        });
     return formula;
 }
 
 namespace {
 
-// `part` completed with random literals. A drawn variable that the clause
-// already holds is refused, and both of its draws are spent.
+// `part` completed with random literals, as the model draws them.
 Clause completed(Clause part, std::int32_t numVars) {
-    while (!part.isFull()) {
-        const std::int32_t negated = randomBelow(2);
-        const std::int32_t variable = randomBelow(numVars);
-        part.addLiteral(variable, negated);
-    }
+    satphase::completeClause(
+        numVars, randomBelow, [&part] { return part.isFull() == 1; },
+        [&part](std::int32_t variable, bool negated) {
+            part.addLiteral(variable, negated ? 1 : 0);
+        });
     return part;
 }
 
