@@ -21,8 +21,7 @@ std::vector<int> dimacsOf(const Formula& formula) {
     std::vector<int> numbers;
     for (const Clause& clause : formula.clauses) {
         for (std::int32_t k = 0; k < clause.size; ++k) {
-            const int number = variableOf(clause.lits[k]) + 1;
-            numbers.push_back(isNegated(clause.lits[k]) ? -number : number);
+            numbers.push_back(clause.lits[k].dimacs());
         }
     }
     return numbers;
@@ -46,13 +45,13 @@ TEST(UniformModel, ClausesSpreadEvenlyOverTheVariablesAndBothSigns) {
         for (const Clause& clause : formula.clauses) {
             ASSERT_EQ(clause.size, k);
             for (std::int32_t i = 0; i < k; ++i) {
-                const std::int32_t variable = variableOf(clause.lits[i]);
+                const std::int32_t variable = clause.lits[i].variable().id;
                 ASSERT_TRUE(variable >= 0 && variable < kVars);
                 for (std::int32_t j = 0; j < i; ++j) {
-                    ASSERT_NE(variableOf(clause.lits[j]), variable) << "k = " << k;
+                    ASSERT_NE(clause.lits[j].variable().id, variable) << "k = " << k;
                 }
                 ++counts[static_cast<std::size_t>(variable)];
-                negated += isNegated(clause.lits[i]) ? 1 : 0;
+                negated += clause.lits[i].negated() ? 1 : 0;
             }
         }
         const double literals = double{kClauses} * k;
@@ -109,10 +108,7 @@ TEST(PlantedModels, TheHiddenAssignmentsSatisfyEveryClauseAndOnlyPlantingFavours
                 complementFalsifiesOne = complementFalsifiesOne || falsifies(complement, clause);
                 for (std::int32_t i = 0; i < k; ++i) {
                     const Literal lit = clause.lits[i];
-                    agreeing +=
-                        sigma[static_cast<std::size_t>(variableOf(lit))] == (isNegated(lit) ? 0 : 1)
-                            ? 1
-                            : 0;
+                    agreeing += sigma[lit.variable().index()] == (lit.negated() ? 0 : 1) ? 1 : 0;
                 }
             }
             const double literals = 3000.0 * k;

@@ -52,8 +52,8 @@ inline satphase::Formula cnfOf(std::int32_t numVars, std::string text) {
         satphase::Clause& added = formula.clauses.emplace_back();
         std::istringstream literals(clause);
         for (std::string lit; literals >> lit;) {
-            added.lits[added.size++] =
-                satphase::makeLiteral(std::stoi(lit.substr(lit[0] == '~')), lit[0] == '~');
+            added.lits[added.size++] = satphase::Literal(
+                satphase::Variable{std::stoi(lit.substr(lit[0] == '~'))}, lit[0] == '~');
         }
     }
     return formula;

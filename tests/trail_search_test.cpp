@@ -26,17 +26,17 @@ struct ReferenceSearch {
     using Clauses = std::vector<std::vector<Literal>>;
     std::uint64_t steps = 0;
 
-    bool branch(const Clauses& clauses, std::vector<std::int32_t> order) {
+    bool branch(const Clauses& clauses, std::vector<Variable> order) {
         if (order.empty()) {
             return clauses.empty();
         }
-        const std::int32_t variable = order.front();
+        const Variable variable = order.front();
         order.erase(order.begin());
-        return assign(clauses, makeLiteral(variable, false), order) ||
-               assign(clauses, makeLiteral(variable, true), order);
+        return assign(clauses, Literal(variable, false), order) ||
+               assign(clauses, Literal(variable, true), order);
     }
 
-    bool assign(const Clauses& clauses, Literal literal, std::vector<std::int32_t> order) {
+    bool assign(const Clauses& clauses, Literal literal, std::vector<Variable> order) {
         ++steps;
         Clauses reduced;
         for (const std::vector<Literal>& clause : clauses) {
@@ -45,7 +45,7 @@ struct ReferenceSearch {
             }
             std::vector<Literal> kept;
             for (const Literal lit : clause) {
-                if (lit != negationOf(literal)) {
+                if (lit != ~literal) {
                     kept.push_back(lit);
                 }
             }
@@ -53,7 +53,7 @@ struct ReferenceSearch {
                 return false;
             }
             if (kept.size() == 1 && clause.size() == 2) {
-                const std::int32_t unit = variableOf(kept.front());
+                const Variable unit = kept.front().variable();
                 order.erase(std::find(order.begin(), order.end(), unit));
                 order.insert(order.begin(), unit);
             }
@@ -67,9 +67,9 @@ struct ReferenceSearch {
         for (const Clause& clause : formula.clauses) {
             clauses.emplace_back(clause.lits, clause.lits + clause.size);
         }
-        std::vector<std::int32_t> order(static_cast<std::size_t>(formula.numVars));
+        std::vector<Variable> order;
         for (std::int32_t v = 0; v < formula.numVars; ++v) {
-            order[static_cast<std::size_t>(v)] = v;
+            order.push_back(Variable{v});
         }
         return branch(clauses, order);
     }
