@@ -24,7 +24,10 @@ struct Variable {
         return static_cast<std::size_t>(id);
     }
 
-    friend constexpr auto operator<=>(Variable, Variable) = default;
+    friend constexpr bool operator==(Variable, Variable) = default;
+    friend constexpr std::strong_ordering operator<=>(Variable a, Variable b) {
+        return a.id <=> b.id;
+    }
 };
 
 // A variable or its negation, held as one integer: 2 * variable + 1 when
@@ -61,7 +64,10 @@ class Literal {
         return negated() ? -(variable().id + 1) : variable().id + 1;
     }
 
-    friend constexpr auto operator<=>(Literal, Literal) = default;
+    friend constexpr bool operator==(Literal, Literal) = default;
+    friend constexpr std::strong_ordering operator<=>(Literal a, Literal b) {
+        return a.code_ <=> b.code_;
+    }
 
   private:
     std::int32_t code_ = 0;

@@ -37,7 +37,7 @@ class BranchOrder {
     // The front variable, taken out of the order so that it can be branched
     // on; the order must not be empty.
     Variable popFront() {
-        assert(!empty());
+        assert(!empty() && "no variable left to take");
         const Variable front = next_[head_];
         unlink(front);
         trail_.push_back(Change{front, head_});
@@ -48,7 +48,7 @@ class BranchOrder {
     // next: a clause cut down to one literal promotes its variable. Nothing
     // is recorded when it stands first already.
     void moveToFront(Variable variable) {
-        assert(variable.id >= 0 && variable.id < head_.id);
+        assert(variable.id >= 0 && variable.id < head_.id && "a variable beyond the order");
         const Variable before = previous_[variable];
         if (before == head_) {
             return;
@@ -61,7 +61,7 @@ class BranchOrder {
     // Undoes the changes made since the trail held `mark` of them, latest
     // first, so that the order is again what it was then.
     void restore(std::size_t mark) {
-        assert(mark <= trail_.size());
+        assert(mark <= trail_.size() && "a mark beyond the trail");
         while (trail_.size() > mark) {
             const Change change = trail_.back();
             trail_.pop_back();
