@@ -106,8 +106,6 @@ class IndexedMap {
     void assign(std::int32_t numVars, const T& value) { values_.assign(slots(numVars), value); }
     // numVars variables' entries, those already there kept.
     void resize(std::int32_t numVars) { values_.resize(slots(numVars)); }
-    void clear() { values_.clear(); }
-    std::size_t size() const { return values_.size(); }
 
     T& operator[](Key key) {
         assert(key.index() < values_.size() && "a key beyond the table");
@@ -119,7 +117,6 @@ class IndexedMap {
     }
 
     IndexedView<Key, T> view() { return {values_.data(), values_.size()}; }
-    IndexedView<Key, const T> view() const { return {values_.data(), values_.size()}; }
 
   private:
     static std::size_t slots(std::int32_t numVars) {
