@@ -275,8 +275,7 @@ void addClauses(CaDiCaL::Solver& solver, const Formula& formula, int activation)
             solver.add(-activation);
         }
         for (std::int32_t k = 0; k < clause.size; ++k) {
-            const int variable = variableOf(clause.lits[k]) + 1;
-            solver.add(isNegated(clause.lits[k]) ? -variable : variable);
+            solver.add(clause.lits[k].dimacs());
         }
         solver.add(0);
     }

@@ -31,9 +31,9 @@ std::optional<std::size_t> firstFalseClause(const Formula& formula,
         const Clause& clause = formula.clauses[c];
         bool satisfied = false;
         for (std::int32_t k = 0; k < clause.size; ++k) {
-            const auto variable = static_cast<std::size_t>(variableOf(clause.lits[k]));
+            const std::size_t variable = clause.lits[k].variable().index();
             satisfied = satisfied || (variable < values.size() &&
-                                      values[variable] == (isNegated(clause.lits[k]) ? 0 : 1));
+                                      values[variable] == (clause.lits[k].negated() ? 0 : 1));
         }
         if (!satisfied) {
             return c;

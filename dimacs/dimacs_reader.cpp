@@ -225,12 +225,12 @@ class Reader {
                  std::to_string(declaredVars_) + " variables");
             return;
         }
-        const Literal literal = makeLiteral(static_cast<std::int32_t>(variable - 1), value < 0);
+        const Literal literal(Variable{static_cast<std::int32_t>(variable - 1)}, value < 0);
         for (std::int32_t k = 0; k < clause_.size; ++k) {
             if (clause_.lits[k] == literal) {
                 return;  // a repeated literal counts once
             }
-            if (clause_.lits[k] == negationOf(literal)) {
+            if (clause_.lits[k] == ~literal) {
                 tautology_ = true;
             }
         }

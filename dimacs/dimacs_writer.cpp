@@ -28,9 +28,7 @@ void appendDimacs(std::string& out, const Formula& formula, std::span<const std:
     out += '\n';
     for (const Clause& clause : formula.clauses) {
         for (std::int32_t k = 0; k < clause.size; ++k) {
-            const Literal literal = clause.lits[k];
-            const std::int64_t number = variableOf(literal) + 1;
-            appendNumber(out, isNegated(literal) ? -number : number);
+            appendNumber(out, clause.lits[k].dimacs());
             out += ' ';
         }
         out += "0\n";

@@ -30,9 +30,9 @@ void checkFormula(const Formula& formula) {
     for (const Clause& clause : formula.clauses) {
         require(clause.size >= 0 && clause.size <= kMaxClauseWidth);
         for (std::int32_t k = 0; k < clause.size; ++k) {
-            require(clause.lits[k] >= 0 && variableOf(clause.lits[k]) < formula.numVars);
+            require(clause.lits[k].code() >= 0 && clause.lits[k].variable().id < formula.numVars);
             for (std::int32_t j = 0; j < k; ++j) {
-                require(variableOf(clause.lits[j]) != variableOf(clause.lits[k]));
+                require(clause.lits[j].variable() != clause.lits[k].variable());
             }
         }
     }

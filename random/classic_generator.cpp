@@ -17,7 +17,7 @@ static_assert(kMaxFormulaClauses <= kPositionMask && kMaxFormulaVars < (1 << 13)
 
 bool holdsVariable(const Clause& clause, std::int32_t variable) {
     for (std::int32_t k = 0; k < clause.size; ++k) {
-        if (variableOf(clause.lits[k]) == variable) {
+        if (clause.lits[k].variable().id == variable) {
             return true;
         }
     }
@@ -31,7 +31,7 @@ void insertOrdered(Clause& clause, Literal literal) {
         return;
     }
     std::int32_t k = clause.size;
-    while (k > 0 && variableOf(clause.lits[k - 1]) > variableOf(literal)) {
+    while (k > 0 && clause.lits[k - 1].variable().id > literal.variable().id) {
         clause.lits[k] = clause.lits[k - 1];
         --k;
     }
@@ -46,7 +46,7 @@ void completeRandomly(std::int32_t numVars, RandomStream& stream, Clause& clause
         [&clause] { return clause.size == kClassicClauseWidth; },
         [&clause](std::int32_t variable, bool negated) {
             if (!holdsVariable(clause, variable)) {
-                insertOrdered(clause, makeLiteral(variable, negated));
+                insertOrdered(clause, Literal(Variable{variable}, negated));
             }
         });
 }
@@ -146,7 +146,7 @@ void ClassicGenerator::placeVariables(std::int32_t numVars, std::int32_t numClau
         [&out](std::int32_t target, std::int32_t variable, bool negated) {
             // Variables arrive in ascending order, so appending keeps the clause ordered.
             Clause& clause = out.clauses[static_cast<std::size_t>(target)];
-            clause.lits[clause.size++] = makeLiteral(variable, negated);
+            clause.lits[clause.size++] = Literal(Variable{variable}, negated);
         });
 }
 
@@ -191,9 +191,9 @@ bool ClassicGenerator::fillClauses(std::int32_t numVars, RandomStream& stream, F
     for (std::int32_t i = 0; i < numClauses; ++i) {
         const Clause& c = formula.clauses[static_cast<std::size_t>(i)];
         sortKeys_[static_cast<std::size_t>(i)] =
-            (static_cast<std::uint64_t>(variableOf(c.lits[0])) << 47U) |
-            (static_cast<std::uint64_t>(variableOf(c.lits[1])) << 34U) |
-            (static_cast<std::uint64_t>(variableOf(c.lits[2])) << 21U) |
+            (static_cast<std::uint64_t>(c.lits[0].variable().id) << 47U) |
+            (static_cast<std::uint64_t>(c.lits[1].variable().id) << 34U) |
+            (static_cast<std::uint64_t>(c.lits[2].variable().id) << 21U) |
             static_cast<std::uint64_t>(i);
     }
     std::sort(sortKeys_.begin(), sortKeys_.end());
@@ -218,7 +218,7 @@ bool ClassicGenerator::everyCompletionTaken(std::int32_t numVars, const Clause& 
             }
             for (const bool negated : {false, true}) {
                 Clause wider = partial;
-                insertOrdered(wider, makeLiteral(variable, negated));
+                insertOrdered(wider, Literal(Variable{variable}, negated));
                 if (!self(self, wider, variable + 1)) {
                     return false;
                 }

@@ -16,18 +16,18 @@ namespace satphase {
 // in a ClauseSet of these.
 using PackedClause = std::uint64_t;
 
-// The largest literal that packs into 21 bits as literal + 1.
-inline constexpr Literal kMaxPackedLiteral = (1 << 21) - 2;
-static_assert(makeLiteral(kMaxFormulaVars - 1, true) <= kMaxPackedLiteral);
+// The largest literal code that packs into 21 bits as code + 1.
+inline constexpr std::int32_t kMaxPackedLiteral = (1 << 21) - 2;
+static_assert(Literal(Variable{kMaxFormulaVars - 1}, true).code() <= kMaxPackedLiteral);
 
-// The three literals, ordered by variable, in 21 bits each as literal + 1:
+// The three literals, ordered by variable, in 21 bits each as code + 1:
 // equal clauses give equal numbers, different ones different numbers, and
 // none gives 0, which ClauseSet keeps for a free slot.
 constexpr PackedClause packClause(Literal first, Literal second, Literal third) {
-    assert(first >= 0 && variableOf(first) < variableOf(second) &&
-           variableOf(second) < variableOf(third) && third <= kMaxPackedLiteral);
-    return (PackedClause(first) + 1U) << 42U | (PackedClause(second) + 1U) << 21U |
-           (PackedClause(third) + 1U);
+    assert(first.code() >= 0 && first.variable() < second.variable() &&
+           second.variable() < third.variable() && third.code() <= kMaxPackedLiteral);
+    return (PackedClause(first.code()) + 1U) << 42U | (PackedClause(second.code()) + 1U) << 21U |
+           (PackedClause(third.code()) + 1U);
 }
 
 // An open-addressing hash set of packed clauses in storage of its own: a

@@ -14,8 +14,7 @@ namespace {
 bool satisfiesEveryLiteral(std::span<const std::int8_t> assignment, const Clause& clause) {
     for (std::int32_t k = 0; k < clause.size; ++k) {
         const Literal literal = clause.lits[k];
-        if (assignment[static_cast<std::size_t>(variableOf(literal))] ==
-            (isNegated(literal) ? 1 : 0)) {
+        if (assignment[literal.variable().index()] == (literal.negated() ? 1 : 0)) {
             return false;
         }
     }
@@ -35,8 +34,7 @@ void drawHiddenAssignment(std::int32_t numVars, RandomStream& stream,
 bool falsifies(std::span<const std::int8_t> assignment, const Clause& clause) {
     for (std::int32_t k = 0; k < clause.size; ++k) {
         const Literal literal = clause.lits[k];
-        if (assignment[static_cast<std::size_t>(variableOf(literal))] ==
-            (isNegated(literal) ? 0 : 1)) {
+        if (assignment[literal.variable().index()] == (literal.negated() ? 0 : 1)) {
             return false;
         }
     }

@@ -13,7 +13,7 @@ void drawUniformClause(std::int32_t k, std::int32_t numVars, RandomStream& strea
     while (out.size < k) {
         std::int32_t variable = stream.below(numVars);
         for (std::int32_t held = 0; held < out.size;) {
-            if (variableOf(out.lits[held]) == variable) {
+            if (out.lits[held].variable().id == variable) {
                 variable = stream.below(numVars);  // taken: draw again and recheck them all
                 held = 0;
             } else {
@@ -21,7 +21,7 @@ void drawUniformClause(std::int32_t k, std::int32_t numVars, RandomStream& strea
             }
         }
         const bool negated = stream.below(2) == 1;
-        out.lits[out.size++] = makeLiteral(variable, negated);
+        out.lits[out.size++] = Literal(Variable{variable}, negated);
     }
 }
 

@@ -64,9 +64,7 @@ Cdcl::Outcome Cdcl::decide(const Formula& formula, const std::atomic<bool>* stop
     // DIMACS numbering: variable v is v + 1, negated by its sign.
     for (const Clause& clause : formula.clauses) {
         for (std::int32_t k = 0; k < clause.size; ++k) {
-            const Literal literal = clause.lits[k];
-            const int variable = variableOf(literal) + 1;
-            solver.add(isNegated(literal) ? -variable : variable);
+            solver.add(clause.lits[k].dimacs());
         }
         solver.add(0);
     }

@@ -17,18 +17,22 @@ static_assert(kMaxClauseWidth < kWeightShift);
 
 }  // namespace
 
-Dpll::Dpll(std::int32_t maxVars, std::int32_t maxClauses) {
-    const auto vars = static_cast<std::size_t>(std::max(maxVars, 1));
-    const auto clauses = static_cast<std::size_t>(std::max(maxClauses, 1));
+// Every buffer is sized here for the largest formula, so that decide() only
+// refills them.
+Dpll::Dpll(std::int32_t maxVars, std::int32_t maxClauses)
+    : maxVars_(std::max(maxVars, 1)),
+      maxClauses_(std::max(maxClauses, 1)),
+      occurrences_(maxVars_, std::int64_t{kMaxClauseWidth} * maxClauses_) {
+    assert(maxVars >= 0 && maxClauses >= 0);
+    const auto vars = static_cast<std::size_t>(maxVars_);
+    const auto clauses = static_cast<std::size_t>(maxClauses_);
     literals_.reserve(kMaxClauseWidth * clauses);
     clauseStart_.reserve(clauses + 1);
-    occurrenceStart_.reserve(2 * vars + 1);
-    occurrences_.reserve(kMaxClauseWidth * clauses);
-    values_.reserve(2 * vars);
+    values_.reserve(maxVars_);
     trueCount_.reserve(clauses);
     falseCount_.reserve(clauses);
-    unsatisfiedOccurrences_.reserve(2 * vars);
-    scores_.reserve(2 * vars);
+    unsatisfiedOccurrences_.reserve(maxVars_);
+    scores_.reserve(maxVars_);
     // Each variable is assigned at most once along a path, and is the
     // decision of at most one level.
     trail_.reserve(vars);
@@ -37,7 +41,9 @@ Dpll::Dpll(std::int32_t maxVars, std::int32_t maxClauses) {
 }
 
 Dpll::Outcome Dpll::decide(const Formula& formula, const std::atomic<bool>* stop) {
-    assert(formula.numVars >= 0 && formula.clauses.size() <= clauseStart_.capacity() - 1);
+    assert(formula.numVars >= 0 && formula.numVars <= maxVars_ &&
+           formula.clauses.size() <= static_cast<std::size_t>(maxClauses_) &&
+           "a formula beyond the sizes the engine was built for");
     load(formula);
     outcome_ = Outcome{};
     stop_ = stop;
@@ -66,8 +72,8 @@ Dpll::Outcome Dpll::decide(const Formula& formula, const std::atomic<bool>* stop
     }
 
     model_.resize(static_cast<std::size_t>(numVars_));
-    for (std::size_t v = 0; v < model_.size(); ++v) {
-        model_[v] = outcome_.satisfiable && values_[2 * v] == kTrue ? 1 : 0;
+    for (Variable v; v.id < numVars_; ++v.id) {
+        model_[v.index()] = outcome_.satisfiable && values_[Literal(v, false)] == kTrue ? 1 : 0;
     }
     return outcome_;
 }
@@ -83,61 +89,37 @@ std::span<const std::int8_t> Dpll::model() const {
 void Dpll::load(const Formula& formula) {
     numVars_ = formula.numVars;
     numClauses_ = static_cast<std::int32_t>(formula.clauses.size());
-    const auto literalCount = 2 * static_cast<std::size_t>(numVars_);
 
     literals_.clear();
     clauseStart_.clear();
-    occurrenceStart_.assign(literalCount + 1, 0);
     for (const Clause& clause : formula.clauses) {
         assert(clause.size >= 0 && clause.size <= kMaxClauseWidth);
         clauseStart_.push_back(static_cast<std::int32_t>(literals_.size()));
-        for (std::int32_t k = 0; k < clause.size; ++k) {
-            const Literal literal = clause.lits[k];
-            assert(literal >= 0 && variableOf(literal) < numVars_);
-            literals_.push_back(literal);
-            ++occurrenceStart_[static_cast<std::size_t>(literal) + 1];
-        }
+        literals_.insert(literals_.end(), clause.lits, clause.lits + clause.size);
     }
     clauseStart_.push_back(static_cast<std::int32_t>(literals_.size()));
+    occurrences_.build(formula);
 
-    unsatisfiedOccurrences_.resize(literalCount);
-    for (std::size_t l = 0; l < literalCount; ++l) {
-        unsatisfiedOccurrences_[l] = occurrenceStart_[l + 1];
-        occurrenceStart_[l + 1] += occurrenceStart_[l];
-    }
-    // Filled in clause order by advancing each start, then the starts are
-    // restored from the ends they were advanced to.
-    occurrences_.resize(literals_.size());
-    for (std::int32_t c = 0; c < numClauses_; ++c) {
-        for (const Literal literal : literalsOf(c)) {
-            occurrences_[static_cast<std::size_t>(
-                occurrenceStart_[static_cast<std::size_t>(literal)]++)] = c;
+    unsatisfiedOccurrences_.resize(numVars_);
+    for (Variable v; v.id < numVars_; ++v.id) {
+        for (const Literal literal : {Literal(v, false), Literal(v, true)}) {
+            unsatisfiedOccurrences_[literal] =
+                static_cast<std::int32_t>(occurrences_.of(literal).size());
         }
     }
-    for (std::size_t l = literalCount; l > 0; --l) {
-        occurrenceStart_[l] = occurrenceStart_[l - 1];
-    }
-    occurrenceStart_[0] = 0;
-
-    values_.assign(literalCount, kOpen);
+    values_.assign(numVars_, kOpen);
     trueCount_.assign(static_cast<std::size_t>(numClauses_), 0);
     falseCount_.assign(static_cast<std::size_t>(numClauses_), 0);
-    scores_.resize(literalCount);
+    scores_.resize(numVars_);
     unsatisfiedClauses_ = numClauses_;
     trail_.clear();
     propagated_ = 0;
     levels_.clear();
 }
 
-std::span<const std::int32_t> Dpll::occurrencesOf(Literal literal) const {
-    const auto l = static_cast<std::size_t>(literal);
-    return {occurrences_.data() + occurrenceStart_[l],
-            occurrences_.data() + occurrenceStart_[l + 1]};
-}
-
 std::span<const Literal> Dpll::literalsOf(std::int32_t clause) const {
-    const auto c = static_cast<std::size_t>(clause);
-    return {literals_.data() + clauseStart_[c], literals_.data() + clauseStart_[c + 1]};
+    assert(clause >= 0 && clause < numClauses_);
+    return {literals_.data() + clauseStart_[clause], literals_.data() + clauseStart_[clause + 1]};
 }
 
 // The input's unit clauses are propagations like any other; an empty clause,
@@ -149,10 +131,10 @@ bool Dpll::assignInputUnits(const Formula& formula) {
         }
         if (clause.size == 1) {
             const Literal literal = clause.lits[0];
-            if (values_[static_cast<std::size_t>(literal)] == kFalse) {
+            if (values_[literal] == kFalse) {
                 return false;
             }
-            if (values_[static_cast<std::size_t>(literal)] == kOpen) {
+            if (values_[literal] == kOpen) {
                 assign(literal);
                 ++outcome_.propagations;
             }
@@ -163,9 +145,9 @@ bool Dpll::assignInputUnits(const Formula& formula) {
 
 // Records the value; the clauses learn of it when propagate reaches it.
 void Dpll::assign(Literal literal) {
-    assert(values_[static_cast<std::size_t>(literal)] == kOpen);
-    values_[static_cast<std::size_t>(literal)] = kTrue;
-    values_[static_cast<std::size_t>(negationOf(literal))] = kFalse;
+    assert(values_[literal] == kOpen && "a variable assigned twice");
+    values_[literal] = kTrue;
+    values_[~literal] = kFalse;
     trail_.push_back(literal);
 }
 
@@ -179,18 +161,17 @@ bool Dpll::propagate() {
     bool consistent = true;
     while (consistent && propagated_ < static_cast<std::int32_t>(trail_.size())) {
         const Literal literal = trail_[static_cast<std::size_t>(propagated_++)];
-        for (const std::int32_t c : occurrencesOf(literal)) {
-            if (trueCount_[static_cast<std::size_t>(c)]++ == 0) {
+        for (const std::int32_t c : occurrences_.of(literal)) {
+            if (trueCount_[c]++ == 0) {
                 --unsatisfiedClauses_;
                 for (const Literal other : literalsOf(c)) {
-                    --unsatisfiedOccurrences_[static_cast<std::size_t>(other)];
+                    --unsatisfiedOccurrences_[other];
                 }
             }
         }
-        for (const std::int32_t c : occurrencesOf(negationOf(literal))) {
-            const auto clause = static_cast<std::size_t>(c);
-            const std::int32_t falses = ++falseCount_[clause];
-            if (!consistent || trueCount_[clause] != 0) {
+        for (const std::int32_t c : occurrences_.of(~literal)) {
+            const std::int32_t falses = ++falseCount_[c];
+            if (!consistent || trueCount_[c] != 0) {
                 continue;
             }
             const std::span<const Literal> lits = literalsOf(c);
@@ -200,12 +181,11 @@ bool Dpll::propagate() {
             } else if (falses == size - 1) {
                 // One literal is not yet counted false: open (a unit), true
                 // or false but still in the queue.
-                const auto rest = std::find_if(lits.begin(), lits.end(), [this](Literal l) {
-                    return values_[static_cast<std::size_t>(l)] != kFalse;
-                });
+                const auto rest = std::find_if(lits.begin(), lits.end(),
+                                               [this](Literal l) { return values_[l] != kFalse; });
                 if (rest == lits.end()) {
                     consistent = false;
-                } else if (values_[static_cast<std::size_t>(*rest)] == kOpen) {
+                } else if (values_[*rest] == kOpen) {
                     assign(*rest);
                     ++outcome_.propagations;
                 }
@@ -224,17 +204,15 @@ void Dpll::eliminatePureLiterals() {
     bool found = true;
     while (found) {
         found = false;
-        for (std::int32_t v = 0; v < numVars_; ++v) {
-            const Literal plain = makeLiteral(v, false);
-            if (values_[static_cast<std::size_t>(plain)] != kOpen) {
+        for (Variable v; v.id < numVars_; ++v.id) {
+            const Literal plain(v, false);
+            if (values_[plain] != kOpen) {
                 continue;
             }
-            const std::int32_t plainCount =
-                unsatisfiedOccurrences_[static_cast<std::size_t>(plain)];
-            const std::int32_t negatedCount =
-                unsatisfiedOccurrences_[static_cast<std::size_t>(negationOf(plain))];
+            const std::int32_t plainCount = unsatisfiedOccurrences_[plain];
+            const std::int32_t negatedCount = unsatisfiedOccurrences_[~plain];
             if ((plainCount == 0) != (negatedCount == 0)) {
-                assign(plainCount == 0 ? negationOf(plain) : plain);
+                assign(plainCount == 0 ? ~plain : plain);
                 ++outcome_.pureLiterals;
                 [[maybe_unused]] const bool consistent = propagate();
                 assert(consistent);
@@ -248,37 +226,33 @@ void Dpll::eliminatePureLiterals() {
 // comment). Called at a fixpoint with a clause left unsatisfied, which then
 // has at least two open literals.
 Literal Dpll::chooseBranch() {
-    std::fill(scores_.begin(), scores_.end(), 0);
+    scores_.assign(numVars_, 0);
     for (std::int32_t c = 0; c < numClauses_; ++c) {
-        const auto clause = static_cast<std::size_t>(c);
-        if (trueCount_[clause] != 0) {
+        if (trueCount_[c] != 0) {
             continue;
         }
         const std::span<const Literal> lits = literalsOf(c);
-        const auto open = static_cast<std::int32_t>(lits.size()) - falseCount_[clause];
+        const auto open = static_cast<std::int32_t>(lits.size()) - falseCount_[c];
+        assert(open >= 2 && "branching short of a fixpoint");
         const std::uint64_t weight = std::uint64_t{1} << (kWeightShift - open);
         for (const Literal literal : lits) {
-            if (values_[static_cast<std::size_t>(literal)] == kOpen) {
-                scores_[static_cast<std::size_t>(literal)] += weight;
+            if (values_[literal] == kOpen) {
+                scores_[literal] += weight;
             }
         }
     }
-    std::int32_t best = -1;
+    Variable best{-1};
     std::uint64_t bestScore = 0;
-    for (std::int32_t v = 0; v < numVars_; ++v) {
-        const std::uint64_t score =
-            scores_[2 * static_cast<std::size_t>(v)] + scores_[2 * static_cast<std::size_t>(v) + 1];
+    for (Variable v; v.id < numVars_; ++v.id) {
+        const std::uint64_t score = scores_[Literal(v, false)] + scores_[Literal(v, true)];
         if (score > bestScore) {
             best = v;
             bestScore = score;
         }
     }
-    assert(best >= 0);
-    const Literal plain = makeLiteral(best, false);
-    return scores_[static_cast<std::size_t>(plain)] >=
-                   scores_[static_cast<std::size_t>(negationOf(plain))]
-               ? plain
-               : negationOf(plain);
+    assert(best.id >= 0);
+    const Literal plain(best, false);
+    return scores_[plain] >= scores_[~plain] ? plain : ~plain;
 }
 
 // Chronological backtracking: undoes the deepest level and tries its
@@ -291,7 +265,7 @@ bool Dpll::backtrack() {
         undoTo(level.trailSize);
         if (!level.flipped) {
             level.flipped = true;
-            assign(negationOf(level.decision));
+            assign(~level.decision);
             if (propagate()) {
                 return true;
             }
@@ -308,20 +282,20 @@ void Dpll::undoTo(std::int32_t trailSize) {
     while (static_cast<std::int32_t>(trail_.size()) > trailSize) {
         const Literal literal = trail_.back();
         if (static_cast<std::int32_t>(trail_.size()) <= propagated_) {
-            for (const std::int32_t c : occurrencesOf(negationOf(literal))) {
-                --falseCount_[static_cast<std::size_t>(c)];
+            for (const std::int32_t c : occurrences_.of(~literal)) {
+                --falseCount_[c];
             }
-            for (const std::int32_t c : occurrencesOf(literal)) {
-                if (--trueCount_[static_cast<std::size_t>(c)] == 0) {
+            for (const std::int32_t c : occurrences_.of(literal)) {
+                if (--trueCount_[c] == 0) {
                     ++unsatisfiedClauses_;
                     for (const Literal other : literalsOf(c)) {
-                        ++unsatisfiedOccurrences_[static_cast<std::size_t>(other)];
+                        ++unsatisfiedOccurrences_[other];
                     }
                 }
             }
         }
-        values_[static_cast<std::size_t>(literal)] = kOpen;
-        values_[static_cast<std::size_t>(negationOf(literal))] = kOpen;
+        values_[literal] = kOpen;
+        values_[~literal] = kOpen;
         trail_.pop_back();
     }
     propagated_ = std::min(propagated_, trailSize);

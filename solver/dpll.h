@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "formula/formula.h"
+#include "solver/occurrence_index.h"
 
 namespace satphase {
 
@@ -69,7 +70,7 @@ class Dpll {
 
     struct Level {
         std::int32_t trailSize = 0;  // the trail before the decision
-        Literal decision = 0;
+        Literal decision;
         bool flipped = false;  // the second value is being tried
     };
 
@@ -81,25 +82,25 @@ class Dpll {
     Literal chooseBranch();
     bool backtrack();
     void undoTo(std::int32_t trailSize);
-    std::span<const std::int32_t> occurrencesOf(Literal literal) const;
     std::span<const Literal> literalsOf(std::int32_t clause) const;
 
+    std::int32_t maxVars_ = 0;
+    std::int32_t maxClauses_ = 0;
     std::int32_t numVars_ = 0;
     std::int32_t numClauses_ = 0;
     // The clauses' literals one after another: clause c from clauseStart_[c]
     // to clauseStart_[c + 1].
     std::vector<Literal> literals_;
     std::vector<std::int32_t> clauseStart_;
-    // Per literal, the clauses it occurs in.
-    std::vector<std::int32_t> occurrenceStart_;
-    std::vector<std::int32_t> occurrences_;
+    OccurrenceIndex occurrences_;
 
-    std::vector<std::int8_t> values_;
+    LiteralMap<std::int8_t> values_;
+    // Per clause: how many of its literals are true, and how many false.
     std::vector<std::int32_t> trueCount_;
     std::vector<std::int32_t> falseCount_;
-    std::vector<std::int32_t> unsatisfiedOccurrences_;
+    LiteralMap<std::int32_t> unsatisfiedOccurrences_;
     std::int32_t unsatisfiedClauses_ = 0;
-    std::vector<std::uint64_t> scores_;
+    LiteralMap<std::uint64_t> scores_;
 
     // Assigned literals in order; those from propagated_ on are assigned but
     // their clauses' counters not yet updated.

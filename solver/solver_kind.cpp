@@ -52,8 +52,7 @@ bool satisfies(const Formula& formula, std::span<const std::int8_t> model) {
     }
     return std::all_of(formula.clauses.begin(), formula.clauses.end(), [&](const Clause& c) {
         for (std::int32_t k = 0; k < c.size; ++k) {
-            const auto value = model[static_cast<std::size_t>(variableOf(c.lits[k]))];
-            if ((value == 1) != isNegated(c.lits[k])) {
+            if ((model[c.lits[k].variable().index()] == 1) != c.lits[k].negated()) {
                 return true;
             }
         }

@@ -13,79 +13,55 @@ constexpr std::uint64_t kStopCheckInterval = 1024;
 
 }  // namespace
 
+// Every buffer is sized here for the largest formula, so that decide()
+// only refills them. Along one path of the search each clause is cut down
+// to one literal at most once, so at most maxClauses variables are moved to
+// the front of the order.
 TrailSearch::TrailSearch(std::int32_t maxVars, std::int32_t maxClauses, std::int32_t maxWidth)
-    : maxWidth_(std::max(maxWidth, kMinWidth)) {
-    assert(maxWidth >= 1 && maxWidth <= kMaxClauseWidth);
-    const auto vars = static_cast<std::size_t>(std::max(maxVars, 1));
-    const auto clauses = static_cast<std::size_t>(std::max(maxClauses, 1));
-    const auto width = static_cast<std::size_t>(maxWidth_);
-    literals_.reserve(width * clauses);
-    literalStates_.reserve(2 * vars + 2);
-    occurrenceStart_.reserve(2 * vars + 1);
-    occurrences_.reserve(width * clauses);
-    next_.reserve(vars + 1);
-    previous_.reserve(vars + 1);
-    // Along one path each variable is taken from the front once, and each
-    // clause is cut down to one literal at most once.
-    orderTrail_.reserve(vars + clauses);
-    model_.reserve(vars);
+    : maxVars_(std::max(maxVars, 1)),
+      maxClauses_(std::max(maxClauses, 1)),
+      maxWidth_(std::max(maxWidth, kMinWidth)),
+      occurrences_(maxVars_, std::int64_t{maxWidth_} * maxClauses_),
+      order_(maxVars_, maxClauses_) {
+    assert(maxVars >= 0 && maxClauses >= 0 && maxWidth >= 1 && maxWidth <= kMaxClauseWidth);
+    literals_.reserve(static_cast<std::size_t>(maxWidth_) * static_cast<std::size_t>(maxClauses_));
+    literalStates_.reserve(maxVars_ + 1);  // the filler's variable too
+    model_.reserve(static_cast<std::size_t>(maxVars_));
 }
 
+// Lays the formula out for the search (every clause at the width of the
+// longest, the occurrence lists, all literals open but the filler, every
+// variable in the order) and runs the search compiled for that width.
 TrailSearch::Outcome TrailSearch::decide(const Formula& formula, const std::atomic<bool>* stop) {
+    assert(formula.numVars >= 1 && formula.numVars <= maxVars_ &&
+           formula.clauses.size() <= static_cast<std::size_t>(maxClauses_) &&
+           "a formula beyond the sizes the search was built for");
     numVars_ = formula.numVars;
-    const auto vars = static_cast<std::size_t>(numVars_);
-    const Literal filler = makeLiteral(numVars_, false);
-    const auto clauseCount = static_cast<std::int32_t>(formula.clauses.size());
+    const Literal filler(Variable{numVars_}, false);
 
     width_ = kMinWidth;
     for (const Clause& clause : formula.clauses) {
+        assert(clause.size >= 0 && clause.size <= maxWidth_);
+        for (std::int32_t k = 0; k < clause.size; ++k) {
+            for (std::int32_t j = 0; j < k; ++j) {
+                assert(clause.lits[j].variable() != clause.lits[k].variable() &&
+                       "a clause holds a variable twice");
+            }
+        }
         width_ = std::max(width_, clause.size);
     }
-    assert(width_ <= maxWidth_);
     literals_.resize(static_cast<std::size_t>(width_) * formula.clauses.size());
-    occurrenceStart_.assign(2 * vars + 1, 0);
-    for (std::int32_t c = 0; c < clauseCount; ++c) {
-        const Clause& clause = formula.clauses[static_cast<std::size_t>(c)];
-        Literal* const stored = literals_.data() + static_cast<std::ptrdiff_t>(c) * width_;
+    Literal* stored = literals_.data();
+    for (const Clause& clause : formula.clauses) {
         for (std::int32_t k = 0; k < width_; ++k) {
-            stored[k] = k < clause.size ? clause.lits[k] : filler;
-        }
-        for (std::int32_t k = 0; k < clause.size; ++k) {
-            ++occurrenceStart_[static_cast<std::size_t>(clause.lits[k]) + 1];
+            *stored++ = k < clause.size ? clause.lits[k] : filler;
         }
     }
-    for (std::size_t l = 1; l <= 2 * vars; ++l) {
-        occurrenceStart_[l] += occurrenceStart_[l - 1];
-    }
-    occurrences_.resize(static_cast<std::size_t>(occurrenceStart_[2 * vars]));
-    // Filled in clause order, so every list is in clause order; the starts
-    // are restored afterwards from the ends they were advanced to.
-    for (std::int32_t c = 0; c < clauseCount; ++c) {
-        const Clause& clause = formula.clauses[static_cast<std::size_t>(c)];
-        for (std::int32_t k = 0; k < clause.size; ++k) {
-            occurrences_[static_cast<std::size_t>(
-                occurrenceStart_[static_cast<std::size_t>(clause.lits[k])]++)] = c;
-        }
-    }
-    for (std::size_t l = 2 * vars; l > 0; --l) {
-        occurrenceStart_[l] = occurrenceStart_[l - 1];
-    }
-    occurrenceStart_[0] = 0;
-
-    literalStates_.assign(2 * vars + 2, 0);
-    literalStates_[static_cast<std::size_t>(filler)] = kFalse;
-    next_.resize(vars + 1);
-    previous_.resize(vars + 1);
-    for (std::int32_t v = 0; v <= numVars_; ++v) {
-        next_[static_cast<std::size_t>(v)] = v == numVars_ ? 0 : v + 1;
-        previous_[static_cast<std::size_t>(v)] = v == 0 ? numVars_ : v - 1;
-    }
-    if (numVars_ == 0) {
-        next_[0] = 0;
-        previous_[0] = 0;
-    }
-    orderTrail_.clear();
-    unsatisfiedCount_ = clauseCount;
+    occurrences_.build(formula);
+    literalStates_.assign(numVars_ + 1, 0);
+    literalStates_[filler] = kFalse;
+    order_.reset(numVars_);
+    unsatisfiedCount_ = static_cast<std::int32_t>(formula.clauses.size());
     steps_ = 0;
     stop_ = stop;
     interrupted_ = false;
@@ -110,9 +86,9 @@ TrailSearch::Outcome TrailSearch::decide(const Formula& formula, const std::atom
             break;
     }
     const bool satisfiable = found && !interrupted_;
-    model_.resize(vars);
-    for (std::size_t v = 0; v < vars; ++v) {
-        model_[v] = satisfiable && literalStates_[2 * v] == kTrue ? 1 : 0;
+    model_.resize(static_cast<std::size_t>(numVars_));
+    for (Variable v; v.id < numVars_; ++v.id) {
+        model_[v.index()] = satisfiable && literalStates_[Literal(v, false)] == kTrue ? 1 : 0;
     }
     return Outcome{satisfiable, steps_, interrupted_};
 }
@@ -121,72 +97,21 @@ std::span<const std::int8_t> TrailSearch::model() const {
     return {model_.data(), model_.size()};
 }
 
-void TrailSearch::unlink(std::int32_t variable) {
-    const auto v = static_cast<std::size_t>(variable);
-    next_[static_cast<std::size_t>(previous_[v])] = next_[v];
-    previous_[static_cast<std::size_t>(next_[v])] = previous_[v];
-}
-
-void TrailSearch::insertAfter(std::int32_t anchor, std::int32_t variable) {
-    const auto a = static_cast<std::size_t>(anchor);
-    const auto v = static_cast<std::size_t>(variable);
-    next_[v] = next_[a];
-    previous_[v] = anchor;
-    previous_[static_cast<std::size_t>(next_[a])] = variable;
-    next_[a] = variable;
-}
-
-std::int32_t TrailSearch::popFront() {
-    const std::int32_t front = next_[static_cast<std::size_t>(numVars_)];
-    unlink(front);
-    orderTrail_.emplace_back(front, -1);
-    return front;
-}
-
-void TrailSearch::moveToFront(std::int32_t variable) {
-    const std::int32_t before = previous_[static_cast<std::size_t>(variable)];
-    if (before == numVars_) {
-        return;  // already first
-    }
-    unlink(variable);
-    insertAfter(numVars_, variable);
-    orderTrail_.emplace_back(variable, before);
-}
-
-std::span<const std::int32_t> TrailSearch::occurrencesOf(Literal literal) const {
-    const auto l = static_cast<std::size_t>(literal);
-    return {occurrences_.data() + occurrenceStart_[l],
-            occurrences_.data() + occurrenceStart_[l + 1]};
-}
-
-void TrailSearch::restoreOrder(std::size_t orderMark) {
-    while (orderTrail_.size() > orderMark) {
-        const auto [variable, before] = orderTrail_.back();
-        orderTrail_.pop_back();
-        if (before == -1) {
-            insertAfter(numVars_, variable);  // it was taken from the front
-        } else {
-            unlink(variable);  // it stands first; put it back behind its old predecessor
-            insertAfter(before, variable);
-        }
-    }
-}
-
 // Takes the first variable of the order and tries it true, then false.
 template <std::int32_t Width>
 bool TrailSearch::branch() {
-    if (next_[static_cast<std::size_t>(numVars_)] == numVars_) {
+    if (order_.empty()) {
         // Only a formula with variables outside the order runs out of them.
         return unsatisfiedCount_ == 0;
     }
-    const std::int32_t variable = popFront();
-    if (assign<Width>(makeLiteral(variable, false))) {
+    const Variable variable = order_.popFront();
+    if (assign<Width>(Literal(variable, false))) {
         return true;
     }
     if (interrupted_) {
         return false;
     }
-    return assign<Width>(makeLiteral(variable, true));
+    return assign<Width>(Literal(variable, true));
 }
 
 // One counted step: makes `literal` true, then branches on what is left. The
@@ -195,22 +120,24 @@ bool TrailSearch::branch() {
 // copying search promotes them, and the first one emptied ends the step.
 template <std::int32_t Width>
 bool TrailSearch::assign(Literal literal) {
+    assert(literalStates_[literal] == 0 && literalStates_[~literal] == 0 &&
+           "a variable assigned twice");
     ++steps_;
     if (steps_ % kStopCheckInterval == 0 && stop_ != nullptr &&
         stop_->load(std::memory_order_relaxed)) {
         interrupted_ = true;
         return false;
     }
-    const std::size_t orderMark = orderTrail_.size();
-    const Literal opposite = negationOf(literal);
-    std::uint8_t* const states = literalStates_.data();
+    const std::size_t orderMark = order_.mark();
+    const Literal opposite = ~literal;
+    const auto states = literalStates_.view();
     const Literal* const literals = literals_.data();
     states[opposite] = kFalse;
 
     // Written with as few branches as can be: whether a clause is satisfied
     // is what no predictor guesses well. The loops over a clause's literals
     // have a fixed length and unroll.
-    for (const std::int32_t c : occurrencesOf(opposite)) {
+    for (const std::int32_t c : occurrences_.of(opposite)) {
         const Literal* const clause = literals + static_cast<std::ptrdiff_t>(c) * Width;
         std::uint8_t held[Width];
         std::uint8_t any = 0;
@@ -223,18 +150,18 @@ bool TrailSearch::assign(Literal literal) {
         if ((any & kTrue) == 0 && falseCount >= Width - 1) {
             if (falseCount == Width) {
                 states[opposite] = 0;
-                restoreOrder(orderMark);
+                order_.restore(orderMark);
                 return false;
             }
             Literal unit = clause[Width - 1];
             for (std::int32_t k = Width - 2; k >= 0; --k) {
                 unit = held[k] == 0 ? clause[k] : unit;
             }
-            moveToFront(variableOf(unit));
+            order_.moveToFront(unit.variable());
         }
     }
     std::int32_t satisfiedNow = 0;
-    for (const std::int32_t c : occurrencesOf(literal)) {
+    for (const std::int32_t c : occurrences_.of(literal)) {
         const Literal* const clause = literals + static_cast<std::ptrdiff_t>(c) * Width;
         std::uint8_t any = 0;
         for (std::int32_t k = 0; k < Width; ++k) {
@@ -253,7 +180,7 @@ bool TrailSearch::assign(Literal literal) {
     unsatisfiedCount_ += satisfiedNow;
     states[literal] = 0;
     states[opposite] = 0;
-    restoreOrder(orderMark);
+    order_.restore(orderMark);
     return false;
 }
 

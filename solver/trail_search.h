@@ -3,10 +3,11 @@
 #include <atomic>
 #include <cstdint>
 #include <span>
-#include <utility>
 #include <vector>
 
 #include "formula/formula.h"
+#include "solver/branch_order.h"
+#include "solver/occurrence_index.h"
 
 namespace satphase {
 
@@ -61,33 +62,19 @@ class TrailSearch {
     bool branch();
     template <std::int32_t Width>
     bool assign(Literal literal);
-    void restoreOrder(std::size_t orderMark);
-    std::span<const std::int32_t> occurrencesOf(Literal literal) const;
-
-    // The branching order: a circular doubly linked list of the unassigned
-    // variables, with numVars as its head sentinel, so that taking the front
-    // and moving a variable to the front are constant-time and can be undone.
-    std::int32_t popFront();
-    void moveToFront(std::int32_t variable);
-    void unlink(std::int32_t variable);
-    void insertAfter(std::int32_t anchor, std::int32_t variable);
 
     std::int32_t numVars_ = 0;
+    std::int32_t maxVars_ = 0;
+    std::int32_t maxClauses_ = 0;
     std::int32_t maxWidth_ = kMinWidth;
     std::int32_t width_ = kMinWidth;
     // Clause c's literals: literals_[c * width_] onwards.
     std::vector<Literal> literals_;
-    std::vector<std::uint8_t> literalStates_;
+    // Per literal of the variables 0 .. numVars (numVars the filler's), its state.
+    LiteralMap<std::uint8_t> literalStates_;
     std::int32_t unsatisfiedCount_ = 0;
-    // Per literal, the clauses it occurs in, in clause order: occurrences_
-    // from occurrenceStart_[l] to occurrenceStart_[l + 1].
-    std::vector<std::int32_t> occurrenceStart_;
-    std::vector<std::int32_t> occurrences_;
-    std::vector<std::int32_t> next_;
-    std::vector<std::int32_t> previous_;
-    // The order's changes, undone in reverse on the way back: (variable,
-    // predecessor) pairs, the predecessor -1 for a variable taken from the front.
-    std::vector<std::pair<std::int32_t, std::int32_t>> orderTrail_;
+    OccurrenceIndex occurrences_;
+    BranchOrder order_;
     std::vector<std::int8_t> model_;
 
     std::uint64_t steps_ = 0;

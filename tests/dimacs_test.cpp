@@ -74,7 +74,8 @@ TEST(DimacsReader, TakesFormulasUpToTheSearchLimitsAndNoLarger) {
     const Formula formula = readOrFail(text);
     EXPECT_EQ(formula.numVars, kMaxFormulaVars);
     ASSERT_EQ(formula.clauses.size(), static_cast<std::size_t>(kMaxFormulaClauses));
-    EXPECT_EQ(formula.clauses[kMaxFormulaVars - 1].lits[0], makeLiteral(kMaxFormulaVars - 1, true));
+    EXPECT_EQ(formula.clauses[kMaxFormulaVars - 1].lits[0],
+              Literal(Variable{kMaxFormulaVars - 1}, true));
 }
 
 TEST(DimacsReader, RefusesWithTheLineOfTheFirstProblem) {
@@ -124,9 +125,10 @@ TEST(DimacsReader, RefusesWithTheLineOfTheFirstProblem) {
 TEST(DimacsWriter, WritesFormulasAndFillsValueLinesUpToTheirLimitExactly) {
     Formula formula;
     formula.numVars = 12;
-    formula.clauses = {{{makeLiteral(0, true), makeLiteral(11, false), makeLiteral(4, true)}, 3},
-                       {{makeLiteral(9, false)}, 1},
-                       {{}, 0}};
+    formula.clauses = {
+        {{Literal(Variable{0}, true), Literal(Variable{11}, false), Literal(Variable{4}, true)}, 3},
+        {{Literal(Variable{9}, false)}, 1},
+        {{}, 0}};
     std::string text = "kept\n";
     const std::string comments[] = {"made by a test", ""};
     appendDimacs(text, formula, comments);
@@ -185,7 +187,7 @@ TEST(ClassicGenerator, ServesEveryRequestItAcceptsUpToTheExactEdges) {
                 ASSERT_EQ(clause.size, 3);
                 distinct.insert({clause.lits, clause.lits + 3});
                 for (const Literal literal : clause.lits) {
-                    variables.insert(variableOf(literal));
+                    variables.insert(literal.variable().id);
                 }
             }
             EXPECT_EQ(distinct.size(), formula.clauses.size()) << "formula " << i;

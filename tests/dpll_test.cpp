@@ -129,18 +129,6 @@ TEST(DpllTraceTest, ARaisedStopFlagEndsTheSearch) {
     EXPECT_LE(stopped.branches, 1024U);
 }
 
-// Our own engines run in every build; cdcl only where CaDiCaL was found.
-TEST(SolverKindTest, EveryBuildRunsItsOwnEngines) {
-    EXPECT_EQ(unavailability(SolverKind::Splitting), std::nullopt);
-    EXPECT_EQ(unavailability(SolverKind::Dpll), std::nullopt);
-#ifdef SATPHASE_HAVE_CADICAL
-    EXPECT_EQ(unavailability(SolverKind::Cdcl), std::nullopt);
-#else
-    EXPECT_EQ(unavailability(SolverKind::Cdcl),
-              "cdcl is not available in this build (it was built without CaDiCaL)");
-#endif
-}
-
 }  // namespace
 
 }  // namespace satphase

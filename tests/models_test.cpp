@@ -42,13 +42,13 @@ TEST(UniformModel, ClausesSpreadEvenlyOverTheVariablesAndBothSigns) {
         for (const Clause& clause : formula.clauses) {
             ASSERT_EQ(clause.size, k);
             for (std::int32_t i = 0; i < k; ++i) {
-                const std::int32_t variable = variableOf(clause.lits[i]);
+                const std::int32_t variable = clause.lits[i].variable().id;
                 ASSERT_TRUE(variable >= 0 && variable < kVars);
                 for (std::int32_t j = 0; j < i; ++j) {
-                    ASSERT_NE(variableOf(clause.lits[j]), variable) << "k = " << k;
+                    ASSERT_NE(clause.lits[j].variable().id, variable) << "k = " << k;
                 }
                 ++counts[static_cast<std::size_t>(variable)];
-                negated += isNegated(clause.lits[i]) ? 1 : 0;
+                negated += clause.lits[i].negated() ? 1 : 0;
             }
         }
         const double literals = double{kClauses} * k;
@@ -137,10 +137,10 @@ TEST(PlantedModels, TheHiddenAssignmentsSatisfyEveryClauseAndOnlyPlantingFavours
                 complementFalsifiesOne = complementFalsifiesOne || falsifies(complement, clause);
                 for (std::int32_t i = 0; i < k; ++i) {
                     const Literal lit = clause.lits[i];
-                    agreeing +=
-                        sigma[static_cast<std::size_t>(variableOf(lit))] == (isNegated(lit) ? 0 : 1)
-                            ? 1
-                            : 0;
+                    agreeing += sigma[static_cast<std::size_t>(lit.variable().id)] ==
+                                        (lit.negated() ? 0 : 1)
+                                    ? 1
+                                    : 0;
                 }
             }
             const double literals = 3000.0 * k;

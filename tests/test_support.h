@@ -61,7 +61,7 @@ inline satphase::Formula cnfOf(std::int32_t numVars, const std::string& text) {
     for (const auto& clause : clausesIn(text)) {
         satphase::Clause& added = formula.clauses.emplace_back();
         for (const auto& [variable, negated] : clause) {
-            added.lits[added.size++] = satphase::makeLiteral(variable, negated);
+            added.lits[added.size++] = satphase::Literal(satphase::Variable{variable}, negated);
         }
     }
     return formula;
@@ -73,8 +73,7 @@ inline std::vector<std::vector<int>> dimacsClauses(const satphase::Formula& form
     for (const satphase::Clause& clause : formula.clauses) {
         std::vector<int>& numbers = clauses.emplace_back();
         for (std::int32_t k = 0; k < clause.size; ++k) {
-            const int number = satphase::variableOf(clause.lits[k]) + 1;
-            numbers.push_back(satphase::isNegated(clause.lits[k]) ? -number : number);
+            numbers.push_back(clause.lits[k].dimacs());
         }
     }
     return clauses;

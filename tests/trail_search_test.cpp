@@ -14,6 +14,9 @@
 #include "formula/formula.h"
 #include "random/random_stream.h"
 #include "random/uniform_generator.h"
+#include "solver/branch_order.h"
+#include "solver/occurrence_index.h"
+#include "test_support.h"
 
 namespace satphase {
 
@@ -26,17 +29,17 @@ struct ReferenceSearch {
     using Clauses = std::vector<std::vector<Literal>>;
     std::uint64_t steps = 0;
 
-    bool branch(const Clauses& clauses, std::vector<std::int32_t> order) {
+    bool branch(const Clauses& clauses, std::vector<Variable> order) {
         if (order.empty()) {
             return clauses.empty();
         }
-        const std::int32_t variable = order.front();
+        const Variable variable = order.front();
         order.erase(order.begin());
-        return assign(clauses, makeLiteral(variable, false), order) ||
-               assign(clauses, makeLiteral(variable, true), order);
+        return assign(clauses, Literal(variable, false), order) ||
+               assign(clauses, Literal(variable, true), order);
     }
 
-    bool assign(const Clauses& clauses, Literal literal, std::vector<std::int32_t> order) {
+    bool assign(const Clauses& clauses, Literal literal, std::vector<Variable> order) {
         ++steps;
         Clauses reduced;
         for (const std::vector<Literal>& clause : clauses) {
@@ -45,7 +48,7 @@ struct ReferenceSearch {
             }
             std::vector<Literal> kept;
             for (const Literal lit : clause) {
-                if (lit != negationOf(literal)) {
+                if (lit != ~literal) {
                     kept.push_back(lit);
                 }
             }
@@ -53,7 +56,7 @@ struct ReferenceSearch {
                 return false;
             }
             if (kept.size() == 1 && clause.size() == 2) {
-                const std::int32_t unit = variableOf(kept.front());
+                const Variable unit = kept.front().variable();
                 order.erase(std::find(order.begin(), order.end(), unit));
                 order.insert(order.begin(), unit);
             }
@@ -67,9 +70,9 @@ struct ReferenceSearch {
         for (const Clause& clause : formula.clauses) {
             clauses.emplace_back(clause.lits, clause.lits + clause.size);
         }
-        std::vector<std::int32_t> order(static_cast<std::size_t>(formula.numVars));
-        for (std::int32_t v = 0; v < formula.numVars; ++v) {
-            order[static_cast<std::size_t>(v)] = v;
+        std::vector<Variable> order(static_cast<std::size_t>(formula.numVars));
+        for (Variable v; v.id < formula.numVars; ++v.id) {
+            order[v.index()] = v;
         }
         return branch(clauses, order);
     }
@@ -116,6 +119,42 @@ TEST(TrailSearch, MatchesAPlainReferenceSearch) {
     // Both verdicts are common here.
     EXPECT_GE(verdicts[0], 15);
     EXPECT_GE(verdicts[1], 15);
+}
+
+// With assertions on (the Debug preset), a key one past the end of a table
+// is refused, and so is every other access the engine's units rule out, right
+// beside the last one they allow; an assertion off by one, or lost, passes
+// every other test.
+TEST(EngineTypesTest, AccessesPastTheEndAreRefused) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "assertions are off in this build";
+#else
+    const Literal last(Variable{1}, true);
+    const Literal beyond(Variable{2}, false);
+    LiteralMap<int> literals;
+    literals.assign(2, 0);
+    literals[last] = 1;
+    literals.view()[last] = 1;
+    EXPECT_DEATH(literals[beyond] = 1, "beyond the table");
+    EXPECT_DEATH(literals.view()[beyond] = 1, "beyond the table");
+    VariableMap<int> variables;
+    variables.assign(2, 0);
+    variables[Variable{1}] = 1;
+    EXPECT_DEATH(variables[Variable{2}] = 1, "beyond the table");
+    EXPECT_DEATH(static_cast<void>(Literal(Variable{-1}, false)), "never negative");
+
+    OccurrenceIndex index(2, 2);
+    index.build(test_support::cnfOf(2, "(0, ~1)"));
+    EXPECT_EQ(index.of(last).size(), 1U);
+    EXPECT_DEATH(static_cast<void>(index.of(beyond)), "beyond the formula");
+    EXPECT_DEATH(index.build(test_support::cnfOf(3, "(2)")), "sized for");
+
+    BranchOrder order(2, 2);
+    order.reset(0);
+    EXPECT_TRUE(order.empty());
+    EXPECT_DEATH(order.popFront(), "no variable left");
+    EXPECT_DEATH(order.reset(3), "sized for");
+#endif
 }
 
 }  // namespace

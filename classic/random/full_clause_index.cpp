@@ -13,7 +13,7 @@ FullClauseIndex::FullClauseIndex(const Formula& formula) {
 satphase::PackedClause FullClauseIndex::keyOf(const Clause& clause) {
     assert(clause.isFull());
     const auto code = [](const Literal& lit) {
-        return satphase::makeLiteral(lit.variable, lit.negated == 1);
+        return satphase::Literal(satphase::Variable{lit.variable}, lit.negated == 1);
     };
     return satphase::packClause(code(clause.lits[0]), code(clause.lits[1]), code(clause.lits[2]));
 }
