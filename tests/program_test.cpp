@@ -322,16 +322,17 @@ TEST(GenerateCommand, RefusesTakenNamesAndWritesEveryFileOrNone) {
     const ProgramRun tooFewVars = run(generateCommand(2, 5, 1) + into);
     EXPECT_EQ(tooFewVars.status, 2);
     EXPECT_EQ(tooFewVars.err,
-              "satphase: 2 variables and 5 clauses: a clause needs three distinct "
+              "satphase generate: 2 variables and 5 clauses: a clause needs three distinct "
               "variables, so at least 3 variables\n");
     const ProgramRun badSeed = run(generateCommand(10, 40, 0) + into);
     EXPECT_EQ(badSeed.status, 2);
     EXPECT_EQ(linesOf(badSeed.err).size(), 1U);
     const ProgramRun classicK = run(generateCommand(10, 40, 1) + " --model classic --k 4" + into);
     EXPECT_EQ(classicK.status, 2);
-    EXPECT_EQ(classicK.err,
-              "satphase: 10 variables and 40 clauses: classic clauses of 4 literals, but the "
-              "classic model's clauses have 3 literals\n");
+    EXPECT_EQ(
+        classicK.err,
+        "satphase generate: 10 variables and 40 clauses: classic clauses of 4 literals, but the "
+        "classic model's clauses have 3 literals\n");
     EXPECT_FALSE(fs::exists(directory));
 
     // A name already taken: refused before anything is written, unless --force.
@@ -340,7 +341,7 @@ TEST(GenerateCommand, RefusesTakenNamesAndWritesEveryFileOrNone) {
     std::ofstream(taken) << "the user's own\n";
     const ProgramRun refused = run(generateCommand(10, 40, 1) + " --count 3" + into);
     EXPECT_EQ(refused.status, 2);
-    EXPECT_EQ(refused.err, "satphase: " + taken.string() +
+    EXPECT_EQ(refused.err, "satphase generate: " + taken.string() +
                                " already exists; it is left as it is (--force replaces such "
                                "files)\n");
     EXPECT_EQ(namesIn(directory).size(), 1U);
@@ -353,14 +354,14 @@ TEST(GenerateCommand, RefusesTakenNamesAndWritesEveryFileOrNone) {
     const ProgramRun notADirectory =
         run(generateCommand(10, 40, 1) + " --output-dir '" + taken.string() + "'");
     EXPECT_EQ(notADirectory.status, 1);
-    EXPECT_EQ(notADirectory.err, "satphase: " + taken.string() + " is not a directory\n");
+    EXPECT_EQ(notADirectory.err, "satphase generate: " + taken.string() + " is not a directory\n");
 
     // A write the device refuses (here a file-size limit) fails the whole set.
     const fs::path limited = scratch / "limited";
     const ProgramRun tooLarge = run("ulimit -f 4 && " + generateCommand(100, 400, 1) +
                                     " --count 3 --output-dir '" + limited.string() + "'");
     EXPECT_EQ(tooLarge.status, 1);
-    EXPECT_TRUE(tooLarge.err.starts_with("satphase: cannot write ")) << tooLarge.err;
+    EXPECT_TRUE(tooLarge.err.starts_with("satphase generate: cannot write ")) << tooLarge.err;
     EXPECT_NE(tooLarge.err.find(": File too large; no file written\n"), std::string::npos)
         << tooLarge.err;
     EXPECT_TRUE(namesIn(limited).empty());
@@ -369,7 +370,7 @@ TEST(GenerateCommand, RefusesTakenNamesAndWritesEveryFileOrNone) {
     const ProgramRun full = run(generateCommand(10, 40, 1) + " > /dev/full");
     EXPECT_EQ(full.status, 1);
     EXPECT_EQ(full.err,
-              "satphase: cannot write the formulas to standard output: No space left on "
+              "satphase generate: cannot write the formulas to standard output: No space left on "
               "device\n");
 }
 
@@ -397,7 +398,7 @@ TEST(GenerateCommand, AnInterruptLeavesTheDirectoryEmpty) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 130);
-    EXPECT_EQ(readFile(errors), "satphase: interrupted; no file written\n");
+    EXPECT_EQ(readFile(errors), "satphase generate: interrupted; no file written\n");
     EXPECT_TRUE(namesIn(directory).empty());
 }
 
@@ -420,20 +421,21 @@ TEST(SolveCommand, RefusesEndlessInputAndReportsALostVerdict) {
         "takes needs\n";
     const ProgramRun zeros = run(kSatphase + " solve /dev/zero");
     EXPECT_EQ(zeros.status, 1);
-    EXPECT_EQ(zeros.err, "satphase: /dev/zero" + tail);
+    EXPECT_EQ(zeros.err, "satphase solve: /dev/zero" + tail);
     const ProgramRun comments = run("yes c | " + kSatphase + " solve");
     EXPECT_EQ(comments.status, 1);
-    EXPECT_EQ(comments.err, "satphase: <stdin>" + tail);
+    EXPECT_EQ(comments.err, "satphase solve: <stdin>" + tail);
     const ProgramRun directory = run(kSatphase + " solve '" + scratch.string() + "'");
     EXPECT_EQ(directory.status, 1);
     EXPECT_EQ(directory.err,
-              "satphase: " + scratch.string() + ": a directory, not a DIMACS file\n");
+              "satphase solve: " + scratch.string() + ": a directory, not a DIMACS file\n");
 
     const fs::path file = scratch / "one.cnf";
     std::ofstream(file) << "p cnf 3 1\n1 2 3 0\n";
     const ProgramRun full = run(kSatphase + " solve '" + file.string() + "' > /dev/full");
     EXPECT_EQ(full.status, 1);
-    EXPECT_EQ(full.err, "satphase: cannot write to standard output: No space left on device\n");
+    EXPECT_EQ(full.err,
+              "satphase solve: cannot write to standard output: No space left on device\n");
 }
 
 // The classic report, byte for byte, also when the stack is far smaller than
@@ -521,7 +523,7 @@ TEST(SolveCommand, HandWrittenFiles) {
         EXPECT_EQ(solve.status, c.status) << name << ": " << solve.err;
         if (c.status == 1) {
             EXPECT_EQ(solve.out, "") << name;
-            EXPECT_EQ(solve.err, "satphase: " + name + c.refusal + "\n");
+            EXPECT_EQ(solve.err, "satphase solve: " + name + c.refusal + "\n");
             continue;
         }
         EXPECT_EQ(solve.err, "") << name;
