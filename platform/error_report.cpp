@@ -1,5 +1,6 @@
 #include "platform/error_report.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cerrno>
 #include <cstdio>
@@ -10,9 +11,10 @@ namespace satphase {
 
 // The line is put together first and written with one call: standard error
 // is unbuffered, so pieces written one by one would each be a write of their
-// own, and another process's line could land between them.
+// own, and another process's line could land between them. A line break in
+// a message from elsewhere (a library's exception) becomes a space, so that
+// the report stays one line.
 void ErrorReport::say(std::string_view message) const {
-    assert(message.find('\n') == std::string_view::npos);  // one line, ended here
     constexpr std::string_view program = "satphase";
     const std::size_t length =
         program.size() + (command_.empty() ? 0 : 1 + command_.size()) + 2 + message.size() + 1;
@@ -36,7 +38,9 @@ void ErrorReport::say(std::string_view message) const {
         put(command_);
     }
     put(": ");
+    char* const messageStart = at;
     put(message);
+    std::replace(messageStart, at, '\n', ' ');
     put("\n");
     assert(static_cast<std::size_t>(at - line) == length);
     std::fwrite(line, 1, length, stderr);

@@ -14,7 +14,7 @@ class ErrorReport {
     // `command` is the command's name, or empty; it must outlive the reporter.
     explicit constexpr ErrorReport(std::string_view command) : command_(command) {}
 
-    // Says `message` (without a line end) as one line.
+    // Says `message` as one line; a line break in it becomes a space.
     void say(std::string_view message) const;
 
     // Says `message` and gives back `status`, the exit status that goes with it.
