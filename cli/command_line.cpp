@@ -74,6 +74,8 @@ void addModelOptions(CLI::App& app, FormulaModel& model, std::int32_t& k,
         ->check(CLI::Range(kMinClauseWidth, kMaxClauseWidth));
 }
 
+// Each add function below declares one command: its help texts, which
+// help2man turns into the man page, and its options, bound to `options`.
 CLI::App* addSweep(CLI::App& parent, SweepOptions& options) {
     CLI::App* app = parent.add_subcommand(
         "sweep", "Runs the experiment over sizes, ratios, trials and seed of your choosing");
@@ -235,6 +237,8 @@ CLI::App* addSolve(CLI::App& parent, SolveOptions& options) {
 
 }  // namespace
 
+// The whole command line is built on every call, but only when there are
+// arguments: the classic report never pays for it.
 CommandRequest readCommandLine(int argc, char** argv) {
     CLI::App app(kDescription, "satphase");
     app.footer("Run 'satphase COMMAND --help' for the options of a command.");

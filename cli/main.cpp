@@ -53,6 +53,8 @@ int runCommand(int argc, char** argv) {
 }  // namespace
 }  // namespace satphase
 
+// Without arguments the classic report, before anything else is built; plot
+// and analyze hand their arguments on untouched; the rest is read by CLI11.
 int main(int argc, char** argv) {
     using namespace satphase;
     if (argc == 1) {

@@ -1,12 +1,12 @@
 #include "cli/sweep_command.h"
 
-#include <cerrno>
-#include <cstring>
+#include <algorithm>
 #include <iostream>
-#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
+#include <variant>
 
 #include "cli/progress_line.h"
 #include "platform/error_report.h"
@@ -26,6 +26,7 @@ namespace {
 
 constexpr ErrorReport kReport("sweep");
 
+// A problem of the output file, with the status it carries.
 int report(const KeptProblem& problem) {
     return kReport.fail(problem.status, problem.message);
 }
@@ -91,6 +92,9 @@ std::optional<std::string> readRequest(const SweepOptions& options, SweepDefinit
 
 }  // namespace
 
+// Checks the options, then either checks the output file (--check) or
+// prepares it (locked, and cut back to the complete cells for --resume),
+// runs the selected cells on --jobs threads and says how the run ended.
 int runSweep(const SweepOptions& options) {
     SweepDefinition definition;
     std::optional<Shard> shard;
