@@ -1,13 +1,11 @@
 #pragma once
 
-#include <CLI/CLI.hpp>
-
-#include "cli/command.h"
+#include "cli/options.h"
 
 namespace satphase {
 
 // `satphase generate`: the random formulas of one sweep cell as DIMACS CNF,
-// on standard output or one file each in a directory.
-Command addGenerateCommand(CLI::App& parent);
+// on standard output or one file each in a directory. Returns the exit status.
+int runGenerate(const GenerateOptions& options);
 
 }  // namespace satphase

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <CLI/CLI.hpp>
-
-#include "cli/command.h"
+#include "cli/options.h"
 
 namespace satphase {
 
-// `satphase merge`: joins the JSON Lines of a sweep's shards into the sweep's output.
-Command addMergeCommand(CLI::App& parent);
+// `satphase merge`: joins the JSON Lines of a sweep's shards into the sweep's
+// output. Returns the exit status.
+int runMerge(const MergeOptions& options);
 
 }  // namespace satphase

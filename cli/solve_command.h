@@ -1,13 +1,11 @@
 #pragma once
 
-#include <CLI/CLI.hpp>
-
-#include "cli/command.h"
+#include "cli/options.h"
 
 namespace satphase {
 
-// `satphase solve`: decides one DIMACS CNF file of at most three literals per
-// clause with this program's search; output and exit status as SAT solvers give them.
-Command addSolveCommand(CLI::App& parent);
+// `satphase solve`: decides one DIMACS CNF file with this program's search,
+// or the solver named; output and exit status as SAT solvers give them.
+int runSolve(const SolveOptions& options);
 
 }  // namespace satphase

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <CLI/CLI.hpp>
-
-#include "cli/command.h"
+#include "cli/options.h"
 
 namespace satphase {
 
 // `satphase sweep`: the experiment over sizes, ratios, trials and seed of the
 // user's choosing, written as a table, CSV or JSON Lines, on all cores.
-Command addSweepCommand(CLI::App& parent);
+// Returns the exit status: 0 done, 1 failed, 2 refused, 3 for --check of an
+// unfinished output, 130 interrupted.
+int runSweep(const SweepOptions& options);
 
 }  // namespace satphase

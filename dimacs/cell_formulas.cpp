@@ -7,6 +7,7 @@
 
 #include "dimacs/dimacs_writer.h"
 #include "platform/build_info.h"
+#include "platform/safe_file.h"
 
 namespace satphase {
 
@@ -66,6 +67,46 @@ const std::string& CellFormulas::next() {
     appendDimacs(text_, formula_, comments);
     ++index_;
     return text_;
+}
+
+// Every name is checked before the first file is written, so that a taken
+// name costs no drawing; the files go to temporaries that only the commit
+// renames into place.
+std::optional<CellFilesProblem> writeCellFormulaFiles(const CellRequest& request,
+                                                      const std::filesystem::path& directory,
+                                                      bool replaceExisting,
+                                                      const std::atomic<bool>& interrupted) {
+    using Kind = CellFilesProblem::Kind;
+    AtomicFileSet files(directory, replaceExisting);
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(request.count));
+    for (std::int32_t i = 0; i < request.count; ++i) {
+        names.push_back(cellFormulaFileName(request, i));
+    }
+    if (std::optional<std::string> taken = files.checkFree(names)) {
+        return CellFilesProblem{Kind::NameTaken, *taken};
+    }
+    if (std::optional<std::string> problem = files.prepare()) {
+        return CellFilesProblem{Kind::Failed, *problem};
+    }
+    const CellFilesProblem stopped{Kind::Interrupted, "interrupted; no file written"};
+    CellFormulas formulas(request);
+    for (std::int32_t i = 0; i < request.count; ++i) {
+        if (interrupted.load()) {
+            return stopped;
+        }
+        if (std::optional<std::string> problem =
+                files.add(names[static_cast<std::size_t>(i)], formulas.next())) {
+            return CellFilesProblem{Kind::Failed, *problem + "; no file written"};
+        }
+    }
+    if (interrupted.load()) {
+        return stopped;
+    }
+    if (std::optional<std::string> problem = files.commit()) {
+        return CellFilesProblem{Kind::Failed, *problem + "; no file written"};
+    }
+    return std::nullopt;
 }
 
 }  // namespace satphase

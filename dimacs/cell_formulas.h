@@ -1,6 +1,9 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "formula/formula.h"
@@ -49,5 +52,24 @@ class CellFormulas {
     std::string text_;
     std::int32_t index_ = 0;
 };
+
+// Why writeCellFormulaFiles wrote nothing: a name already taken (the message
+// names the file), the system refusing (the message names the file and the
+// reason), or an interrupt.
+struct CellFilesProblem {
+    enum class Kind { NameTaken, Failed, Interrupted };
+    Kind kind = Kind::Failed;
+    std::string message;
+};
+
+// Writes the request's formulas into `directory` (created if missing), one
+// file each named by cellFormulaFileName, all or none: names already taken
+// are refused before anything is written unless `replaceExisting`, and any
+// failure, or `interrupted` raised before the last file is in place, leaves
+// the directory as it was. The request must have no modelRefusal().
+std::optional<CellFilesProblem> writeCellFormulaFiles(const CellRequest& request,
+                                                      const std::filesystem::path& directory,
+                                                      bool replaceExisting,
+                                                      const std::atomic<bool>& interrupted);
 
 }  // namespace satphase

@@ -1,5 +1,8 @@
 #include "dimacs/cnf_decision.h"
 
+#include <algorithm>
+#include <cassert>
+
 #include "solver/trail_search.h"
 
 namespace satphase {
@@ -21,6 +24,28 @@ CnfVerdict decideCnf(const Formula& formula) {
     verdict.steps = outcome.steps;
     if (outcome.satisfiable) {
         verdict.model.assign(search.model().begin(), search.model().end());
+    }
+    return verdict;
+}
+
+CnfVerdict decideCnfWith(SolverKind kind, const Formula& formula) {
+    assert(!unavailability(kind));
+    const bool nothingToSearch =
+        formula.numVars == 0 || std::any_of(formula.clauses.begin(), formula.clauses.end(),
+                                            [](const Clause& clause) { return clause.size == 0; });
+    if (kind == SolverKind::Splitting || nothingToSearch) {
+        return decideCnf(formula);
+    }
+    const SolverKind only[] = {kind};
+    FormulaDecider decider(formula.numVars, static_cast<std::int32_t>(formula.clauses.size()),
+                           only);
+    const SolverResult result = decider.decide(kind, formula);
+    CnfVerdict verdict;
+    verdict.satisfiable = result.satisfiable;
+    verdict.steps = result.cost;
+    verdict.propagations = result.propagations;
+    if (result.satisfiable) {
+        verdict.model.assign(decider.model(kind).begin(), decider.model(kind).end());
     }
     return verdict;
 }

@@ -3,11 +3,11 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <iostream>
 #include <string>
 #include <vector>
 
 #include "platform/build_info.h"
+#include "platform/error_report.h"
 #include "platform/program_files.h"
 
 #if !defined(_WIN32)
@@ -25,22 +25,20 @@ constexpr const char* kDebianPython = "/usr/bin/python3";
 }  // namespace
 
 int runPythonProgram(const PythonProgram& program, int argc, char** argv) {
-    const std::string prefix = "satphase " + std::string(program.command) + ": ";
+    const ErrorReport report(program.command);
     const ProgramFileLookup lookup =
         findProgramFile(program.sourcePath, program.overrideVariable, argv[0]);
     const std::string name = std::filesystem::path(program.sourcePath).filename().string();
     if (lookup.found.empty()) {
-        std::cerr << prefix << "the program " << name << " is missing (looked at "
-                  << lookup.triedList() << "; set " << program.overrideVariable
-                  << " to its place)\n";
-        return 1;
+        return report.fail(1, "the program " + name + " is missing (looked at " +
+                                  lookup.triedList() + "; set " + program.overrideVariable +
+                                  " to its place)");
     }
     std::string path = lookup.found.string();
 #if defined(_WIN32)
     static_cast<void>(argc);
-    std::cerr << prefix << "run " << path << " with Python 3 and " << program.debianPackages
-              << " directly\n";
-    return 1;
+    return report.fail(1, "run " + path + " with Python 3 and " +
+                              std::string(program.debianPackages) + " directly");
 #else
     std::string python = std::filesystem::exists(kDebianPython) ? kDebianPython : "python3";
     std::vector<char*> arguments{python.data(), path.data()};
@@ -54,9 +52,9 @@ int runPythonProgram(const PythonProgram& program, int argc, char** argv) {
     setenv(program.programNameVariable, programName.c_str(), 1);
     setenv("SATPHASE_MADE_BY", madeBy.c_str(), 1);
     execvp(arguments[0], arguments.data());
-    std::cerr << prefix << "cannot start " << python << ": " << std::strerror(errno)
-              << " (install Python 3 with apt-get install " << program.debianPackages << ")\n";
-    return 1;
+    return report.fail(1, "cannot start " + python + ": " + std::strerror(errno) +
+                              " (install Python 3 with apt-get install " +
+                              std::string(program.debianPackages) + ")");
 #endif
 }
 

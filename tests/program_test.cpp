@@ -218,15 +218,18 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         // before anything is written, unless --force; a write the device
         // refuses (a size limit, a full device) fails the whole set.
         {"S generate --vars 2 --clauses 5 --output-dir out", 2, "",
-         "satphase: 2 variables and 5 clauses: a clause needs three distinct variables, so at "
+         "satphase generate: 2 variables and 5 clauses: a clause needs three distinct variables, "
+         "so at "
          "least 3 variables\n"},
         {"S $G --seed 0 --output-dir out", 2, "", "--seed"},
         {"S $G --model classic --k 4 --output-dir out", 2, "",
-         "satphase: 10 variables and 40 clauses: classic clauses of 4 literals, but the classic "
+         "satphase generate: 10 variables and 40 clauses: classic clauses of 4 literals, but the "
+         "classic "
          "model's clauses have 3 literals\n"},
         {"S $G --output-dir $D/uf20-layout.cnf", 1, "", "uf20-layout.cnf is not a directory\n"},
         {"S $G > /dev/full", 1, "",
-         "satphase: cannot write the formulas to standard output: No space left on device\n"},
+         "satphase generate: cannot write the formulas to standard output: No space left on "
+         "device\n"},
         // Files hold what standard output gets, and name the satphase that drew them.
         {"S $G --count 3 >all && S $G --count 3 --output-dir d && cat d/* | cmp - all && ls d | wc "
          "-l && cat all",
@@ -236,17 +239,18 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         {"\"$P\" generate --vars 50 --clauses 200 --count 100000 --output-dir i 2>e & p=$!; while "
          "kill -0 $p && [ $(ls -A i 2>/dev/null | wc -l) -lt 5 ]; do sleep 0.01; done; kill -INT "
          "$p; wait $p; s=$?; cat e; ls -A i; exit $s",
-         130, "satphase: interrupted; no file written\n", ""},
+         130, "satphase generate: interrupted; no file written\n", ""},
         {"mkdir g && echo mine >g/$F && S $G --count 3 --output-dir g; s=$?; ls g; cat g/*; exit "
          "$s",
          2, "satphase-v10-c40-s1-0001.cnf\nmine\n",
-         "satphase: g/satphase-v10-c40-s1-0001.cnf already exists; it is left as it is (--force "
+         "satphase generate: g/satphase-v10-c40-s1-0001.cnf already exists; it is left as it is "
+         "(--force "
          "replaces such files)\n"},
         {"mkdir f && echo mine >f/$F && S $G --count 3 --output-dir f --force && ls f && cat f/$F",
          0, "-0000.cnf\n|-0001.cnf\n|-0002.cnf\nc random 3-CNF formula", ""},
         {"ulimit -f 4 && S generate --vars 100 --clauses 400 --count 3 --output-dir b; s=$?; ls -A "
          "b; exit $s",
-         1, "", "satphase: cannot write |: File too large; no file written\n"},
+         1, "", "satphase generate: cannot write |: File too large; no file written\n"},
         // sweep: one of each kind of refusal (every message: sweep_test.cpp,
         // models_test.cpp, cdcl_test.cpp), the output file never made.
         {"S sweep --output out --vars 10,x", 2, "", "'x' is not a whole number"},
@@ -320,20 +324,20 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         // solve: input bounded however it comes; a verdict that cannot be
         // written is a failure, not a verdict; hand-written files refused at
         // the line of the problem (the reader's tests hold the rest).
-        {"S solve /dev/zero", 1, "", "satphase: /dev/zero: more than 64 MiB of input"},
-        {"yes c | S solve", 1, "", "satphase: <stdin>: more than 64 MiB of input"},
-        {"S solve .", 1, "", "satphase: .: a directory, not a DIMACS file\n"},
+        {"S solve /dev/zero", 1, "", "satphase solve: /dev/zero: more than 64 MiB of input"},
+        {"yes c | S solve", 1, "", "satphase solve: <stdin>: more than 64 MiB of input"},
+        {"S solve .", 1, "", "satphase solve: .: a directory, not a DIMACS file\n"},
         {"S solve $D/uf20-layout.cnf > /dev/full", 1, "",
-         "satphase: cannot write to standard output: No space left on device\n"},
+         "satphase solve: cannot write to standard output: No space left on device\n"},
         {"S solve --solver walksat $D/uf20-layout.cnf", 2, "", "walksat"},
         {"cd $D && S solve no-header.cnf", 1, "",
-         "satphase: no-header.cnf:2: no 'p cnf' header before the clauses\n"},
+         "satphase solve: no-header.cnf:2: no 'p cnf' header before the clauses\n"},
         {"cd $D && S solve too-many-clauses.cnf", 1, "",
-         "satphase: too-many-clauses.cnf:5: more clauses than the header's 2\n"},
+         "satphase solve: too-many-clauses.cnf:5: more clauses than the header's 2\n"},
         {"cd $D && S solve too-few-clauses.cnf", 1, "",
-         "satphase: too-few-clauses.cnf:2: the header declares 3 clauses, but 2 follow\n"},
+         "satphase solve: too-few-clauses.cnf:2: the header declares 3 clauses, but 2 follow\n"},
         {"cd $D && S solve over-limit.cnf", 1, "",
-         "satphase: over-limit.cnf:2: 1001 variables, more than this search takes (at most "
+         "satphase solve: over-limit.cnf:2: 1001 variables, more than this search takes (at most "
          "1000)\n"},
     };
     const fs::path work = scratch::directory();

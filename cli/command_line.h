@@ -1,0 +1,25 @@
+#pragma once
+
+#include <variant>
+
+#include "cli/options.h"
+
+namespace satphase {
+
+// The command line has been answered already (--help, --version, or an error
+// said on standard error): exit with this status.
+struct Answered {
+    int status = 0;
+};
+
+// What the command line asks for: a command and its options, or nothing more.
+using CommandRequest =
+    std::variant<Answered, SweepOptions, MergeOptions, GenerateOptions, SolveOptions>;
+
+// Reads satphase's command line (argc >= 2; plot and analyze, whose arguments
+// belong to their Python programs, are run before it is read). Prints the help
+// or the version when asked, and a refused command line as one line naming the
+// command whose help to read, with status 2.
+CommandRequest readCommandLine(int argc, char** argv);
+
+}  // namespace satphase

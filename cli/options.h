@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "formula/formula.h"
+#include "random/formula_model.h"
+#include "random/random_stream.h"
+#include "sweep/record_format.h"
+
+namespace satphase {
+
+// What the command line asked of each command, read by cli/command_line.cpp
+// and nothing else: plain values, with the defaults that --help shows. Values
+// that CLI11 checks (ranges, names) arrive checked; how options combine is
+// the command's to check.
+
+struct SweepOptions {
+    std::string vars = "10,20,30,40";  // a list or a range, parsed by the sweep
+    std::string ratios = "2,3,4,4.5,5,6,7,8";
+    std::int32_t trials = 301;
+    std::int32_t seed = kRngInitialState;
+    FormulaModel model = FormulaModel::Classic;
+    std::int32_t k = kClassicClauseWidth;
+    OutputFormat format = OutputFormat::Table;
+    bool perFormula = false;
+    std::string output;     // empty: standard output
+    std::int32_t jobs = 0;  // 0: every hardware thread
+    bool progress = false;
+    bool quiet = false;
+    bool resume = false;
+    std::string shard;    // empty: the whole sweep
+    std::string solvers;  // empty: the splitting search, recorded as it always was
+    bool check = false;
+};
+
+struct MergeOptions {
+    std::vector<std::string> files;
+    OutputFormat format = OutputFormat::Table;
+    std::string output;  // empty: standard output
+};
+
+struct GenerateOptions {
+    std::int64_t vars = 0;  // wider than the limits, so that the model's refusal names them
+    std::int64_t clauses = 0;
+    std::int32_t seed = kRngInitialState;
+    std::int32_t count = 1;
+    FormulaModel model = FormulaModel::Classic;
+    std::int32_t k = kClassicClauseWidth;
+    std::string outputDir;  // empty: standard output
+    bool force = false;     // replace files of the same names in outputDir
+};
+
+struct SolveOptions {
+    std::string file = "-";  // "-": standard input
+    std::string solver;      // empty: the splitting search, printed as it always was
+};
+
+}  // namespace satphase
