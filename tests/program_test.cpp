@@ -227,6 +227,7 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
          "classic "
          "model's clauses have 3 literals\n"},
         {"S $G --output-dir $D/uf20-layout.cnf", 1, "", "uf20-layout.cnf is not a directory\n"},
+        {"S $G --model planted | head -n 1", 0, "3-CNF formula of the planted model", ""},
         {"S $G > /dev/full", 1, "",
          "satphase generate: cannot write the formulas to standard output: No space left on "
          "device\n"},
