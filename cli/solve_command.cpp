@@ -7,11 +7,11 @@
 #include <optional>
 #include <string>
 
-#include "dimacs/cnf_decision.h"
 #include "dimacs/dimacs_file.h"
 #include "dimacs/dimacs_writer.h"
 #include "formula/formula.h"
 #include "platform/error_report.h"
+#include "solver/formula_decision.h"
 #include "solver/solver_kind.h"
 
 namespace satphase {
@@ -47,7 +47,7 @@ int runSolve(const SolveOptions& options) {
     }
 
     const auto start = std::chrono::steady_clock::now();
-    const CnfVerdict verdict = kind ? decideCnfWith(*kind, formula) : decideCnf(formula);
+    const Verdict verdict = kind ? decideFormulaWith(*kind, formula) : decideFormula(formula);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (verdict.satisfiable) {

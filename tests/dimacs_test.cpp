@@ -10,12 +10,12 @@
 
 #include "classic/random/random_source.h"
 #include "dimacs/cell_formulas.h"
-#include "dimacs/cnf_decision.h"
 #include "dimacs/dimacs_reader.h"
 #include "dimacs/dimacs_writer.h"
 #include "formula/formula.h"
 #include "random/classic_generator.h"
 #include "random/random_stream.h"
+#include "solver/formula_decision.h"
 #include "test_support.h"
 
 namespace satphase {

@@ -7,9 +7,9 @@
 #include "classic/experiment/grid.h"
 #include "classic/experiment/report.h"
 #include "classic/experiment/trial_runner.h"
-#include "dimacs/cnf_decision.h"
 #include "platform/tone.h"
 #include "random/classic_generator.h"
+#include "solver/formula_decision.h"
 #include "solver/trail_search.h"
 #include "test_support.h"
 

@@ -10,10 +10,10 @@
 #include <regex>
 #include <sstream>
 
-#include "dimacs/cnf_decision.h"
 #include "dimacs/dimacs_reader.h"
 #include "formula/formula.h"
 #include "scratch.h"
+#include "solver/formula_decision.h"
 
 namespace satphase {
 

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "dimacs/cnf_decision.h"
 #include "formula/formula.h"
 #include "random/random_stream.h"
 #include "random/uniform_generator.h"
 #include "solver/branch_order.h"
+#include "solver/formula_decision.h"
 #include "solver/occurrence_index.h"
 #include "test_support.h"
 

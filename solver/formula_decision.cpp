@@ -1,4 +1,4 @@
-#include "dimacs/cnf_decision.h"
+#include "solver/formula_decision.h"
 
 #include <algorithm>
 #include <cassert>
@@ -7,8 +7,8 @@
 
 namespace satphase {
 
-CnfVerdict decideCnf(const Formula& formula) {
-    CnfVerdict verdict;
+Verdict decideFormula(const Formula& formula) {
+    Verdict verdict;
     for (const Clause& clause : formula.clauses) {
         if (clause.size == 0) {
             return verdict;  // no value satisfies an empty clause
@@ -28,19 +28,19 @@ CnfVerdict decideCnf(const Formula& formula) {
     return verdict;
 }
 
-CnfVerdict decideCnfWith(SolverKind kind, const Formula& formula) {
+Verdict decideFormulaWith(SolverKind kind, const Formula& formula) {
     assert(!unavailability(kind));
     const bool nothingToSearch =
         formula.numVars == 0 || std::any_of(formula.clauses.begin(), formula.clauses.end(),
                                             [](const Clause& clause) { return clause.size == 0; });
     if (kind == SolverKind::Splitting || nothingToSearch) {
-        return decideCnf(formula);
+        return decideFormula(formula);
     }
     const SolverKind only[] = {kind};
     FormulaDecider decider(formula.numVars, static_cast<std::int32_t>(formula.clauses.size()),
                            only);
     const SolverResult result = decider.decide(kind, formula);
-    CnfVerdict verdict;
+    Verdict verdict;
     verdict.satisfiable = result.satisfiable;
     verdict.steps = result.cost;
     verdict.propagations = result.propagations;
