@@ -303,7 +303,7 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         {"S $Y --trials 5 --shard 2/2 --output y2 && head -n -1 y2 >y3 && S merge --format csv y1 "
          "y3",
          1, "", "satphase merge: cell 3: only 4 of 5 formulas are in the files\n"},
-        {"sed '4s/\"start_state\":[0-9]*/\"start_state\":99/' y2 >y3 && S merge --format csv y1 y3",
+        {R"(sed '4s/"start_state":[0-9]*/"start_state":99/' y2 >y3 && S merge --format csv y1 y3)",
          1, "", "satphase merge: y3:4: cell 1 trial 2 does not start at state "},
         {"S merge --format csv y1 y2 y1 --output out", 1, "",
          "satphase merge: y1: named more than once\n"},
@@ -313,9 +313,9 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         {"S $W --seed 5 --format csv --output o && printf 0,1 >>o && cp o o2 && S $W --output o "
          "--format csv --resume; s=$?; cmp o o2; exit $s",
          2, "", "o:2: cell 0 starts at state 5"},
-        {"printf '{\"api_token\":\"x\"}' >t && S $W --format csv --output t --resume; s=$?; cat t; "
+        {R"(printf '{"api_token":"x"}' >t && S $W --format csv --output t --resume; s=$?; cat t; )"
          "exit $s",
-         2, "{\"api_token\":\"x\"}", "t:1: was not written by this sweep"},
+         2, R"({"api_token":"x"})", "t:1: was not written by this sweep"},
         {": >ours && S $W --format csv --output ours && S $W --format csv --output ours && cat "
          "ours",
          0, "cell,vars,clauses,ratio,trials,", ""},
@@ -395,8 +395,9 @@ TEST(SolveCommand, HandWrittenFiles) {
     for (const auto& c : cases) {
         const std::string name = std::string(c.name) + ".cnf";
         SCOPED_TRACE(name);
-        const ProgramRun solve = run(std::string("cd '") + SATPHASE_DIMACS_FILES + "' && " +
-                                     kSatphase + " solve " + c.arguments + name);
+        std::string command = std::string("cd '") + SATPHASE_DIMACS_FILES + "' && ";
+        command.append(kSatphase).append(" solve ").append(c.arguments).append(name);
+        const ProgramRun solve = run(command);
         EXPECT_EQ(solve.status, c.status);
         EXPECT_EQ(solve.err, "");
         const std::string verdict = c.status == 10 ? "\ns SATISFIABLE\n" : "\ns UNSATISFIABLE\n";

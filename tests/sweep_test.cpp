@@ -142,7 +142,7 @@ SweepRun runSolvers(std::vector<SolverKind> solvers, std::int32_t jobs,
 
 // Hooks through the test seam that hand `change` the results of the given
 // trials of cell `index`.
-SweepRunner::Hooks altering(std::int32_t index, std::vector<std::int32_t> trials,
+SweepRunner::Hooks altering(std::int32_t index, const std::vector<std::int32_t>& trials,
                             void (*change)(std::span<SolverResult>)) {
     SweepRunner::Hooks hooks;
     hooks.alterResults = [=](const SweepCell& cell, std::int32_t trial,
