@@ -9,8 +9,8 @@
 namespace satphase {
 
 // Formulas for the commands that go beyond the classic report's fixed
-// capacities (up to kMaxFormulaVars variables and kMaxFormulaClauses clauses): sweeps,
-// DIMACS files and the search engines behind them.
+// capacities (up to kMaxFormulaVars variables and kMaxFormulaClauses
+// clauses): sweeps, DIMACS files and the search engines behind them.
 
 // A variable, 0 .. numVars - 1. A type of its own, not a bare integer, so
 // that a variable cannot be passed where a literal or a clause index is
@@ -139,7 +139,7 @@ inline constexpr std::int32_t kClassicClauseWidth = 3;
 // 7 literals, and DIMACS files may mix any lengths up to that.
 inline constexpr std::int32_t kMaxClauseWidth = 7;
 
-// The largest formulas the new commands accept. The search's cost, not its
+// The largest formulas the commands accept. The search's cost, not its
 // storage, is what limits useful sizes long before these.
 inline constexpr std::int32_t kMaxFormulaVars = 1000;
 inline constexpr std::int32_t kMaxFormulaClauses = 100000;
