@@ -1,7 +1,6 @@
 #include "cli/generate_command.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -33,9 +32,6 @@ int runGenerate(const GenerateOptions& options) {
                               options.k};
     if (!options.outputDir.empty()) {
         catchInterrupts();
-#if defined(SIGXFSZ)
-        std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit is a write that fails, not an end
-#endif
         const std::optional<CellFilesProblem> problem =
             writeCellFormulaFiles(request, options.outputDir, options.force, interruptRequested());
         if (!problem) {

@@ -1,3 +1,4 @@
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -32,8 +33,13 @@ int runClassic() {
     return ErrorReport("").fail(1, message);
 }
 
-// The command the command line chose, run with its options.
+// The command the command line chose, run with its options. A file-size
+// limit (ulimit -f) is a write that fails, said as such by the command that
+// wrote, not the end of the program by SIGXFSZ.
 int runCommand(int argc, char** argv) {
+#if defined(SIGXFSZ)
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     const CommandRequest request = readCommandLine(argc, argv);
     if (const auto* options = std::get_if<SweepOptions>(&request)) {
         return runSweep(*options);

@@ -337,6 +337,10 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
          "satphase solve: too-many-clauses.cnf:5: more clauses than the header's 2\n"},
         {"cd $D && S solve too-few-clauses.cnf", 1, "",
          "satphase solve: too-few-clauses.cnf:2: the header declares 3 clauses, but 2 follow\n"},
+        // A file-size limit is a failed write, said as one, not the end by SIGXFSZ.
+        {"mkdir u && cd u && S $Y --shard 1/1 --output s && ulimit -f 1 && S merge s --format "
+         "jsonl --output m; s=$?; ls -A | wc -l; exit $s",
+         1, "1\n", "satphase merge: cannot write m: File too large\n"},
         {"cd $D && S solve over-limit.cnf", 1, "",
          "satphase solve: over-limit.cnf:2: 1001 variables, more than this search takes (at most "
          "1000)\n"},
