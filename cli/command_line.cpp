@@ -11,6 +11,7 @@
 #include "platform/build_info.h"
 #include "platform/error_report.h"
 #include "solver/solver_kind.h"
+#include "sweep/numbers.h"
 #include "sweep/sweep_plan.h"
 
 namespace satphase {
@@ -48,6 +49,23 @@ int print(const std::string& text, const char* what) {
                                        " to standard output: " + systemReason("write failed"));
 }
 
+// Whole numbers on the command line are decimal, as in every file satphase
+// reads: CLI11 alone would read 010 as octal 8 and 0x10 as 16. Run before
+// the range check, this hands it the number's plain decimal text.
+CLI::Validator decimal() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            const auto value = parseWholeNumber(text);
+            if (!value) {
+                const bool digits = text.find_first_not_of("-0123456789") == std::string::npos;
+                return "'" + text + (digits ? "' is too large" : "' is not a decimal whole number");
+            }
+            text = std::to_string(*value);
+            return {};
+        },
+        "");
+}
+
 // The --format option of the commands that write a sweep's results.
 void addFormatOption(CLI::App& app, OutputFormat& format) {
     app.add_option_function<std::string>(
@@ -70,6 +88,7 @@ void addModelOptions(CLI::App& app, FormulaModel& model, std::int32_t& k,
         ->check(CLI::IsMember({"classic", "uniform", "planted", "2-hidden"}))
         ->default_str(std::string(modelName(model)));
     app.add_option("--k", k, "literals per clause, 2 .. 7 (the classic model takes only 3)")
+        ->transform(decimal())
         ->capture_default_str()
         ->check(CLI::Range(kMinClauseWidth, kMaxClauseWidth));
 }
@@ -121,9 +140,11 @@ CLI::App* addSweep(CLI::App& parent, SweepOptions& options) {
                     "clause/variable ratios: a list, or a range such as 3.8:4.8:0.1")
         ->capture_default_str();
     app->add_option("--trials", options.trials, "formulas per cell")
+        ->transform(decimal())
         ->capture_default_str()
         ->check(CLI::Range(1, kMaxTrials));
     app->add_option("--seed", options.seed, "the random stream's starting state")
+        ->transform(decimal())
         ->capture_default_str()
         ->check(CLI::Range(kMinSeed, kMaxSeed));
     addModelOptions(*app, options.model, options.k,
@@ -137,6 +158,7 @@ CLI::App* addSweep(CLI::App& parent, SweepOptions& options) {
         ->type_name("FILE");
     app->add_option("--jobs", options.jobs,
                     "threads deciding formulas [default: all hardware threads]")
+        ->transform(decimal())
         ->check(CLI::Range(1, 256));
     app->add_flag("--progress", options.progress,
                   "progress line on standard error [default: if a terminal]");
@@ -197,14 +219,20 @@ CLI::App* addGenerate(CLI::App& parent, GenerateOptions& options) {
         "planted or 2-hidden formula has a line 'c planted: ' before its 'p cnf' line:\n"
         "the hidden assignment as DIMACS literals, ended by 0. Another model than the\n"
         "classic one names itself in the file names, as satphase-uniform-k4-v40-...");
-    app->add_option("--vars", options.vars, "number of variables (3 to 1000)")->required();
-    app->add_option("--clauses", options.clauses, "clauses per formula (1 to 100000)")->required();
+    app->add_option("--vars", options.vars, "number of variables (3 to 1000)")
+        ->transform(decimal())
+        ->required();
+    app->add_option("--clauses", options.clauses, "clauses per formula (1 to 100000)")
+        ->transform(decimal())
+        ->required();
     app->add_option("--seed", options.seed, "start state of the random stream")
+        ->transform(decimal())
         ->capture_default_str()
         ->check(CLI::Range(RandomStream::kMinState, RandomStream::kMaxState));
     addModelOptions(*app, options.model, options.k,
                     "formula model: classic, uniform, planted or 2-hidden");
     app->add_option("--count", options.count, "how many formulas")
+        ->transform(decimal())
         ->capture_default_str()
         ->check(CLI::Range(1, kMaxTrials));
     app->add_option("--output-dir", options.outputDir,

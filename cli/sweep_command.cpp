@@ -34,6 +34,14 @@ int report(const KeptProblem& problem) {
 // What the options ask for, checked: why they cannot be run, or nothing.
 std::optional<std::string> readRequest(const SweepOptions& options, SweepDefinition& definition,
                                        std::optional<Shard>& shard) {
+    // Counted first: a list of ranges can stand for more values than memory holds.
+    if (const auto cells = cellCount(options.vars, options.ratios); !cells || *cells > kMaxCells) {
+        const std::string limit = std::to_string(kMaxCells);
+        return cells
+                   ? std::to_string(*cells) + " cells (sizes x ratios) is more than the " + limit +
+                         " a sweep may have"
+                   : "the sizes and ratios make more cells than the " + limit + " a sweep may have";
+    }
     if (auto problem = parseSizes(options.vars, definition.vars)) {
         return "--vars " + options.vars + ": " + *problem +
                " (a list such as 10,20,30 or a range first:last:step)";

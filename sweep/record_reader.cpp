@@ -1,7 +1,6 @@
 #include "sweep/record_reader.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <limits>
@@ -11,6 +10,7 @@
 
 #include "formula/formula.h"
 #include "random/random_stream.h"
+#include "sweep/numbers.h"
 
 namespace satphase {
 
@@ -124,34 +124,6 @@ bool parseFlat(std::string_view line, int maxDepth, std::vector<Field>& fields) 
     return true;
 }
 
-std::optional<std::int64_t> wholeNumber(std::string_view text) {
-    std::int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::optional<std::uint64_t> unsignedNumber(std::string_view text) {
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::optional<double> realNumber(std::string_view text) {
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty() ||
-        !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 // The columns of one record by name, each read as the type it must have;
 // the first problem met is kept and every later read is ignored.
 class Columns {
@@ -167,7 +139,7 @@ class Columns {
         if (problem || !integral(at)) {
             return fail(name, "a whole number"), low;
         }
-        const auto value = wholeNumber(texts_[at]);
+        const auto value = parseWholeNumber(texts_[at]);
         if (!value || *value < low || *value > high) {
             return fail(name,
                         "a whole number in " + std::to_string(low) + " .. " + std::to_string(high)),
@@ -181,7 +153,7 @@ class Columns {
         if (problem || !integral(at)) {
             return fail(name, "a whole number"), 0;
         }
-        const auto value = unsignedNumber(texts_[at]);
+        const auto value = parseCount(texts_[at]);
         if (!value) {
             return fail(name, "a whole number in 0 .. 2^64 - 1"), 0;
         }
@@ -194,7 +166,7 @@ class Columns {
             (kinds_[at] != Kind::Csv && kinds_[at] != Kind::Float && kinds_[at] != Kind::Integer)) {
             return fail(name, "a number"), 0;
         }
-        const auto value = realNumber(texts_[at]);
+        const auto value = parseRealNumber(texts_[at]);
         if (!value) {
             return fail(name, "a finite number"), 0;
         }
@@ -366,13 +338,13 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
                 }
                 d.solvers.push_back(*kind);
             } else if (field.key == "sweep.vars") {
-                const auto vars = wholeNumber(field.text);
+                const auto vars = parseWholeNumber(field.text);
                 if (field.kind != Kind::Integer || !vars || *vars < 3 || *vars > kMaxFormulaVars) {
                     return wrong(field, "a size in 3 .. 1000");
                 }
                 d.vars.push_back(static_cast<std::int32_t>(*vars));
             } else {
-                const auto value = realNumber(field.text);
+                const auto value = parseRealNumber(field.text);
                 if (field.kind != Kind::Float || !value || *value <= 0 ||
                     *value > kMaxFormulaClauses) {
                     return wrong(field, "a ratio in (0, 100000]");
@@ -400,7 +372,7 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
             }
             sawSolvers = true;
         } else if (key == "sweep.trials" || key == "sweep.seed" || key == "sweep.k") {
-            const auto value = wholeNumber(field.text);
+            const auto value = parseWholeNumber(field.text);
             if (field.kind != Kind::Integer || !value || *value < 0 ||
                 *value > std::numeric_limits<std::int32_t>::max()) {
                 return wrong(field, "a whole number in 0 .. 2147483647");

@@ -1,14 +1,17 @@
 #include "sweep/sweep_plan.h"
 
-#include <charconv>
 #include <limits>
 
 #include "random/classic_generator.h"
 #include "random/formula_source.h"
+#include "sweep/numbers.h"
 
 namespace satphase {
 
 namespace {
+
+// The most values one range may stand for.
+constexpr std::uint64_t kMaxRangeValues = 100000;
 
 // Splits at commas; every piece is handed on, empty ones included.
 template <typename Visit>
@@ -42,43 +45,6 @@ bool splitRange(std::string_view item, std::string_view parts[3]) {
     return item.find(':') == std::string_view::npos;
 }
 
-std::optional<std::int64_t> parseWhole(std::string_view text) {
-    std::int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-// A non-negative decimal with at most six places, in millionths.
-std::optional<std::int64_t> parseDecimal(std::string_view text) {
-    const std::size_t point = text.find('.');
-    const std::string_view whole = text.substr(0, point);
-    const std::string_view fraction =
-        point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
-    if ((whole.empty() && fraction.empty()) || fraction.size() > 6 ||
-        (point != std::string_view::npos && fraction.empty())) {
-        return std::nullopt;
-    }
-    std::int64_t value = 0;
-    for (const std::string_view digits : {whole, fraction}) {
-        for (const char c : digits) {
-            if (c < '0' || c > '9' || value > std::numeric_limits<std::int64_t>::max() / 100) {
-                return std::nullopt;
-            }
-            value = value * 10 + (c - '0');
-        }
-    }
-    for (std::size_t k = fraction.size(); k < 6; ++k) {
-        if (value > std::numeric_limits<std::int64_t>::max() / 100) {
-            return std::nullopt;
-        }
-        value *= 10;
-    }
-    return value;
-}
-
 // Joins the pieces of a message; a plain chain of + on string temporaries
 // trips a false warning of g++ 12.
 std::string joined(std::initializer_list<std::string_view> pieces) {
@@ -87,6 +53,38 @@ std::string joined(std::initializer_list<std::string_view> pieces) {
         text += piece;
     }
     return text;
+}
+
+// A range first:last:step read, with how many values it holds.
+struct Range {
+    std::int64_t first = 0;
+    std::int64_t step = 1;
+    std::int64_t values = 1;
+};
+
+// Reads one range item with `parse`; why it is no range of at most 100000
+// values, or the range. The count is taken on the unsigned difference,
+// which is exact for any first <= last, so no value overflows.
+template <typename Parse>
+std::optional<std::string> readRange(std::string_view item, const std::string_view parts[3],
+                                     const char* plural, Parse parse, Range& range) {
+    const auto first = parse(parts[0]);
+    const auto last = parse(parts[1]);
+    const auto step = parse(parts[2]);
+    if (!first || !last || !step) {
+        return joined({"'", item, "' is not a range first:last:step of ", plural});
+    }
+    if (*step <= 0 || *last < *first) {
+        return joined(
+            {"the range '", item, "' needs a positive step and a last value not below the first"});
+    }
+    const std::uint64_t span =
+        static_cast<std::uint64_t>(*last) - static_cast<std::uint64_t>(*first);
+    if (span / static_cast<std::uint64_t>(*step) >= kMaxRangeValues) {
+        return joined({"the range '", item, "' has more than 100000 values"});
+    }
+    range = Range{*first, *step, static_cast<std::int64_t>(span / *step) + 1};
+    return std::nullopt;
 }
 
 // Expands one list item, a number or a range, with `parse` reading each number.
@@ -101,25 +99,33 @@ std::optional<std::string> expandItem(std::string_view item, const char* what, c
         }
         return add(*value);
     }
-    const auto first = parse(parts[0]);
-    const auto last = parse(parts[1]);
-    const auto step = parse(parts[2]);
-    if (!first || !last || !step) {
-        return joined({"'", item, "' is not a range first:last:step of ", plural});
+    Range range;
+    if (auto problem = readRange(item, parts, plural, parse, range)) {
+        return problem;
     }
-    if (*step <= 0 || *last < *first) {
-        return joined(
-            {"the range '", item, "' needs a positive step and a last value not below the first"});
-    }
-    if ((*last - *first) / *step >= 100000) {
-        return joined({"the range '", item, "' has more than 100000 values"});
-    }
-    for (std::int64_t value = *first; value <= *last; value += *step) {
-        if (auto problem = add(value)) {
+    for (std::int64_t k = 0; k < range.values; ++k) {
+        if (auto problem = add(range.first + k * range.step)) {
             return problem;
         }
     }
     return std::nullopt;
+}
+
+// How many values a list holds, its ranges counted, not expanded; an item
+// that does not read counts as one, and the parse names it afterwards.
+template <typename Parse>
+std::int64_t countValues(std::string_view text, Parse parse) {
+    std::int64_t count = 0;
+    static_cast<void>(forEachItem(text, [&](std::string_view item) -> std::optional<std::string> {
+        std::string_view parts[3];
+        Range range;
+        if (splitRange(item, parts)) {
+            static_cast<void>(readRange(item, parts, "", parse, range));
+        }
+        count += range.values;
+        return std::nullopt;
+    }));
+    return count;
 }
 
 }  // namespace
@@ -127,7 +133,7 @@ std::optional<std::string> expandItem(std::string_view item, const char* what, c
 std::optional<std::string> parseSizes(std::string_view text, std::vector<std::int32_t>& out) {
     out.clear();
     return forEachItem(text, [&](std::string_view item) {
-        return expandItem(item, "a whole number", "whole numbers", parseWhole,
+        return expandItem(item, "a whole number", "whole numbers", parseWholeNumber,
                           [&](std::int64_t value) -> std::optional<std::string> {
                               if (value < 3 || value > kMaxFormulaVars) {
                                   return std::to_string(value) + " variables is outside 3 .. " +
@@ -144,7 +150,7 @@ std::optional<std::string> parseRatios(std::string_view text, std::vector<Ratio>
     return forEachItem(text, [&](std::string_view item) {
         return expandItem(
             item, "a decimal number with at most six places",
-            "decimal numbers with at most six places", parseDecimal,
+            "decimal numbers with at most six places", parseMillionths,
             [&](std::int64_t millionths) -> std::optional<std::string> {
                 if (millionths <= 0 ||
                     millionths > static_cast<std::int64_t>(kMaxFormulaClauses) * 1000000) {
@@ -155,6 +161,15 @@ std::optional<std::string> parseRatios(std::string_view text, std::vector<Ratio>
                 return std::nullopt;
             });
     });
+}
+
+std::optional<std::int64_t> cellCount(std::string_view vars, std::string_view ratios) {
+    const std::int64_t sizes = countValues(vars, parseWholeNumber);
+    const std::int64_t perSize = countValues(ratios, parseMillionths);
+    if (perSize > 0 && sizes > std::numeric_limits<std::int64_t>::max() / perSize) {
+        return std::nullopt;
+    }
+    return sizes * perSize;
 }
 
 std::string ratioText(Ratio ratio) {
@@ -246,8 +261,8 @@ std::optional<Shard> parseShard(std::string_view text) {
     if (slash == std::string_view::npos) {
         return std::nullopt;
     }
-    const auto index = parseWhole(text.substr(0, slash));
-    const auto count = parseWhole(text.substr(slash + 1));
+    const auto index = parseWholeNumber(text.substr(0, slash));
+    const auto count = parseWholeNumber(text.substr(slash + 1));
     if (!index || !count || *count < 1 || *count > 100000 || *index < 1 || *index > *count) {
         return std::nullopt;
     }

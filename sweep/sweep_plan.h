@@ -80,6 +80,11 @@ std::optional<std::string> parseSizes(std::string_view text, std::vector<std::in
 // number a decimal with at most six places.
 std::optional<std::string> parseRatios(std::string_view text, std::vector<Ratio>& out);
 
+// How many cells the lists of parseSizes and parseRatios make, counted
+// without expanding them, so that a sweep too large is refused before it
+// costs memory or time; nothing when the count does not fit 64 bits.
+std::optional<std::int64_t> cellCount(std::string_view vars, std::string_view ratios);
+
 // The shortest decimal text of a ratio: "4.5", "2", "4.26".
 std::string ratioText(Ratio ratio);
 

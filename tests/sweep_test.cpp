@@ -41,16 +41,31 @@ TEST(SweepPlan, ListsAreExactAndRangesHitTheirEndsOrAreRefusedNamingTheItem) {
                             "2:3:0", "0", "1:2:3:4"}) {
         EXPECT_TRUE(parseRatios(bad, ratios)) << bad;
     }
-    for (const char* bad : {"", "10,", "x", "2", "1001", "10.5", "40:10:10", "10:20:0"}) {
+    // A span past 64 bits is refused as any other range too long.
+    for (const char* bad : {"", "10,", "x", "2", "1001", "10.5", "40:10:10", "10:20:0", "0x10",
+                            "-9223372036854775808:9223372036854775807:1"}) {
         EXPECT_TRUE(parseSizes(bad, sizes)) << bad;
     }
+    // Counted as expanded, without expanding; a count past 64 bits is none.
+    EXPECT_EQ(cellCount("10:40:10,55", "4.1,2:3:0.25,3.8:4.8:0.1"), 5 * 17);
+    EXPECT_EQ(cellCount("x,3:1:1", "1:2:0.0000001"), 2);
+    std::string wide = "1:99999:1";
+    for (int k = 0; k < 15; ++k) {
+        wide = wide + "," + wide;  // 2^(k+1) ranges of 99999 values each
+        if (k == 3) {
+            EXPECT_EQ(cellCount(wide, wide), 16LL * 99999 * 16 * 99999);
+        }
+    }
+    EXPECT_EQ(cellCount(wide, wide), std::nullopt);
     EXPECT_THAT(*parseRatios("4,4.x", ratios), HasSubstr("'4.x'"));
     const std::string plural = *parseRatios("1:2:0.1234567", ratios);
     EXPECT_THAT(plural, HasSubstr("decimal numbers with at most six places")) << plural;
 
-    // A range of one value is that value.
+    // A range of one value is that value, however far its step would go.
     ASSERT_FALSE(parseSizes("10:10:5", sizes));
     EXPECT_EQ(sizes, std::vector<std::int32_t>{10});
+    ASSERT_FALSE(parseSizes("1000:9223372036854775807:9223372036854775000", sizes));
+    EXPECT_EQ(sizes, std::vector<std::int32_t>{1000});
     ASSERT_FALSE(parseRatios("4.5:4.5:1", ratios));
     ASSERT_EQ(ratios.size(), 1U);
     EXPECT_EQ(ratios[0].millionths, 4500000);
