@@ -14,6 +14,7 @@
 #include "cli/solve_command.h"
 #include "cli/sweep_command.h"
 #include "platform/error_report.h"
+#include "platform/standard_descriptors.h"
 #include "platform/tone.h"
 
 namespace satphase {
@@ -61,8 +62,10 @@ int runCommand(int argc, char** argv) {
 
 // Without arguments the classic report, before anything else is built; plot
 // and analyze hand their arguments on untouched; the rest is read by CLI11.
+// Whatever runs, no file it opens becomes a closed standard descriptor.
 int main(int argc, char** argv) {
     using namespace satphase;
+    openClosedStandardDescriptors();
     if (argc == 1) {
         return runClassic();
     }
