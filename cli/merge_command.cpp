@@ -15,6 +15,9 @@ namespace satphase {
 // nothing is: the output is the whole sweep's or none.
 int runMerge(const MergeOptions& options) {
     const ErrorReport report("merge");
+    if (auto problem = outputIsAnInput(options.output, options.files)) {
+        return report.fail(2, *problem);
+    }
     catchInterrupts();
     const MergeOutcome merged = mergeShards(options.files, options.format);
     if (interruptRequested().load()) {
@@ -32,8 +35,11 @@ int runMerge(const MergeOptions& options) {
     if (options.output.empty()) {
         std::cout << merged.output << std::flush;
         if (!std::cout) {
+            const bool interrupted = interruptRequested().load();
             return report.fail(
-                1, std::string("cannot write to standard output: ") + systemReason("write failed"));
+                interrupted ? 130 : 1,
+                std::string(interrupted ? "interrupted; " : "") +
+                    "cannot write to standard output: " + systemReason("write failed"));
         }
         return 0;
     }

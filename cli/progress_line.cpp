@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <ostream>
 
+#include "platform/interrupt.h"
+
 namespace satphase {
 
 namespace {
@@ -29,6 +31,7 @@ ProgressLine::ProgressLine(std::span<const SweepCell> cells, std::int32_t trials
         weights_.push_back(std::pow(kCostGrowthPerTenVars, cell.vars / 10.0));
     }
     thread_ = std::thread([this] {
+        leaveInterruptsToTheMainThread();
         std::unique_lock lock(mutex_);
         while (!wake_.wait_for(lock, std::chrono::milliseconds(250), [this] { return done_; })) {
             draw();

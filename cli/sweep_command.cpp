@@ -26,8 +26,12 @@ namespace {
 
 constexpr ErrorReport kReport("sweep");
 
-// A problem of the output file, with the status it carries.
+// A problem of the output file, with the status it carries; an open or
+// read cut short by Ctrl-C or SIGTERM is the interruption it is.
 int report(const KeptProblem& problem) {
+    if (interruptRequested().load()) {
+        return kReport.fail(130, "interrupted (" + problem.message + ")");
+    }
     return kReport.fail(problem.status, problem.message);
 }
 
@@ -135,8 +139,15 @@ int runSweep(const SweepOptions& options) {
     }
     SweepResultWriter results(definition, format, selection, kept, std::move(file));
     const std::string where = options.output.empty() ? "standard output" : options.output;
+    const auto keptIn = [&](std::int32_t written) {
+        return std::to_string(written) + " of " + std::to_string(selection.selected.size()) +
+               " cells kept in " + where;
+    };
     if (!kept.hasPreamble) {
         if (auto problem = results.write(preamble)) {
+            if (interruptRequested().load()) {
+                return kReport.fail(130, "interrupted; " + keptIn(0));
+            }
             return kReport.fail(1, "cannot write " + where + ": " + *problem);
         }
     }
@@ -167,8 +178,10 @@ int runSweep(const SweepOptions& options) {
     // finished is shown all the same.
     results.finish();
     const std::int32_t written = results.cellsWritten();
+    // A write that a signal cut short failed because of the signal.
+    const bool cutShort = outcome == SweepRunner::Outcome::Halted && interruptRequested().load();
 
-    switch (outcome) {
+    switch (cutShort ? SweepRunner::Outcome::Interrupted : outcome) {
         case SweepRunner::Outcome::Completed:
             return 0;
         case SweepRunner::Outcome::Halted:
@@ -182,9 +195,7 @@ int runSweep(const SweepOptions& options) {
                        "the others, and none is left; ask for fewer clauses");
         case SweepRunner::Outcome::Disagreed:
             return kReport.fail(1, "the solvers disagree on " + runner.disagreement() +
-                                       "; stopped, " + std::to_string(written) + " of " +
-                                       std::to_string(selection.selected.size()) +
-                                       " cells kept in " + where);
+                                       "; stopped, " + keptIn(written));
         case SweepRunner::Outcome::PlantedUnsatisfiable: {
             const SweepCell& cell = selection.cells[static_cast<std::size_t>(runner.failedCell())];
             return kReport.fail(
@@ -194,14 +205,12 @@ int runSweep(const SweepOptions& options) {
                        std::to_string(runner.failedStartState()) + "): the search called a " +
                        std::string(modelName(definition.model)) +
                        " formula unsatisfiable, but its hidden assignment satisfies it (a bug); " +
-                       std::to_string(written) + " of " +
-                       std::to_string(selection.selected.size()) + " cells kept in " + where);
+                       keptIn(written));
         }
         case SweepRunner::Outcome::Interrupted:
-            return kReport.fail(
-                130, "interrupted; " + std::to_string(written) + " of " +
-                         std::to_string(selection.selected.size()) + " cells kept in " + where +
-                         (options.output.empty() ? "" : " (continue with --resume)"));
+            return kReport.fail(130,
+                                "interrupted; " + keptIn(written) +
+                                    (options.output.empty() ? "" : " (continue with --resume)"));
     }
     return 1;
 }

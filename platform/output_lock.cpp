@@ -7,6 +7,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/interrupt.h"
+
 #ifdef _WIN32
 #include <io.h>
 #else
@@ -58,6 +60,24 @@ bool truncateFile(int fd, std::uintmax_t bytes) {
            ::lseek(fd, static_cast<off_t>(bytes), SEEK_SET) >= 0;
 }
 #endif
+
+// Writes all of `text`, retrying short writes, unless Ctrl-C or SIGTERM
+// cut one short: a write blocked on a pipe or FIFO that nobody empties
+// returns then (EINTR, or the part it wrote), and the command stops as
+// interrupted instead of blocking again.
+std::optional<std::string> writeAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const long long written = writeSome(fd, text.data(), text.size());
+        if (written < 0 && errno != EINTR) {
+            return reason(errno);
+        }
+        text.remove_prefix(static_cast<std::size_t>(written < 0 ? 0 : written));
+        if (!text.empty() && interruptRequested().load()) {
+            return reason(EINTR);
+        }
+    }
+    return std::nullopt;
+}
 
 }  // namespace
 
@@ -114,17 +134,11 @@ std::optional<std::string> LockedOutput::truncate(std::uintmax_t bytes) {
 }
 
 std::optional<std::string> LockedOutput::write(std::string_view text) {
-    while (!text.empty()) {
-        const long long written = writeSome(fd_, text.data(), text.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return reason(errno);
-        }
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return std::nullopt;
+    return writeAll(fd_, text);
+}
+
+std::optional<std::string> writeStandardOutput(std::string_view text) {
+    return writeAll(1, text);
 }
 
 }  // namespace satphase

@@ -48,4 +48,8 @@ class LockedOutput {
     bool regular_ = false;
 };
 
+// Writes all of `text` to standard output, unbuffered and as
+// LockedOutput::write() writes, for output that goes there instead.
+std::optional<std::string> writeStandardOutput(std::string_view text);
+
 }  // namespace satphase

@@ -380,4 +380,16 @@ MergeOutcome mergeShards(std::span<const std::string> paths, OutputFormat format
     return outcome;
 }
 
+std::optional<std::string> outputIsAnInput(const std::string& output,
+                                           std::span<const std::string> paths) {
+    for (const std::string& path : paths) {
+        std::error_code error;  // a file missing is no file in common
+        if (std::filesystem::equivalent(output, path, error)) {
+            return output + ": is the shard " + path +
+                   " that it would be merged from; name another --output";
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace satphase

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -26,5 +27,11 @@ struct MergeOutcome {
 // at a time; what is held is a few tens of bytes per cell record and per
 // formula record, plus the output.
 MergeOutcome mergeShards(std::span<const std::string> paths, OutputFormat format);
+
+// Why a merge of `paths` must not write `output`, or nothing: it is one of
+// the shards, under that name or another (a hard or symbolic link), and
+// writing it would destroy the input it is made from.
+std::optional<std::string> outputIsAnInput(const std::string& output,
+                                           std::span<const std::string> paths);
 
 }  // namespace satphase

@@ -1,9 +1,6 @@
 #include "sweep/result_writer.h"
 
 #include <cassert>
-#include <cerrno>
-#include <cstring>
-#include <iostream>
 #include <utility>
 
 namespace satphase {
@@ -20,15 +17,7 @@ SweepResultWriter::SweepResultWriter(const SweepDefinition& definition, OutputFo
 }
 
 std::optional<std::string> SweepResultWriter::write(const std::string& text) {
-    if (file_) {
-        return file_->write(text);
-    }
-    std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
-    std::cout.flush();
-    if (!std::cout) {
-        return std::string(errno != 0 ? std::strerror(errno) : "write failed");
-    }
-    return std::nullopt;
+    return file_ ? file_->write(text) : writeStandardOutput(text);
 }
 
 SweepRunner::Hooks SweepResultWriter::hooks() {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include "platform/interrupt.h"
+
 namespace satphase {
 
 namespace {
@@ -60,7 +62,10 @@ SweepRunner::SweepRunner(const SweepDefinition& definition, std::span<const Swee
     }
     engineSeconds_.resize(engines_.size());
     for (std::int32_t t = 0; t < threads; ++t) {
-        threads_.emplace_back([this, t] { work(static_cast<std::size_t>(t)); });
+        threads_.emplace_back([this, t] {
+            leaveInterruptsToTheMainThread();
+            work(static_cast<std::size_t>(t));
+        });
     }
 }
 
