@@ -421,6 +421,13 @@ AtomicFileSet::AtomicFileSet(fs::path directory, bool replaceExisting)
 
 AtomicFileSet::~AtomicFileSet() {
     removeTemporaries();
+    // A set that never committed leaves no trace, the directories that
+    // prepare() made included; remove() takes only an empty one, so a file
+    // someone else put there keeps its directory.
+    for (const fs::path& made : created_) {
+        std::error_code ignored;
+        fs::remove(made, ignored);
+    }
 }
 
 void AtomicFileSet::removeTemporaries() noexcept {
@@ -436,6 +443,13 @@ std::optional<std::string> AtomicFileSet::prepare() {
     const fs::file_status status = fs::status(directory_, error);
     if (fs::exists(status) && !fs::is_directory(status)) {
         return quoted(directory_) + " is not a directory";
+    }
+    // What is certainly missing now, the deepest first, is what
+    // create_directories() is about to make.
+    for (fs::path missing = directory_.lexically_normal();
+         missing.has_relative_path() && !fs::exists(missing, error) && !error;
+         missing = missing.parent_path()) {
+        created_.push_back(missing);
     }
     fs::create_directories(directory_, error);
     if (error) {
@@ -537,6 +551,7 @@ std::optional<std::string> AtomicFileSet::commit() {
         registry().forget(std::exchange(entry.registration, 0));
     }
     entries_.clear();
+    created_.clear();
     for (const fs::path& aside : kept) {
         if (!aside.empty()) {
             removeFile(aside.string().c_str());

@@ -61,7 +61,8 @@ class AtomicFileSet {
     AtomicFileSet& operator=(const AtomicFileSet&) = delete;
     ~AtomicFileSet();
 
-    // Creates the directory if it is missing.
+    // Creates the directory if it is missing; a set that is not committed
+    // removes again what this created, where nothing else was put there.
     std::optional<std::string> prepare();
     // Refuses, naming it, the first of `names` that exists, unless replacing.
     std::optional<std::string> checkFree(const std::vector<std::string>& names) const;
@@ -79,6 +80,7 @@ class AtomicFileSet {
     std::filesystem::path directory_;
     bool replaceExisting_;
     std::vector<Entry> entries_;
+    std::vector<std::filesystem::path> created_;  // by prepare(), the deepest first
 };
 
 // Removes every temporary file this process has open for writing. Safe to

@@ -236,8 +236,10 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
          "-l && cat all",
          0, "3\nc random 3-CNF formula|\nc made by satphase " SATPHASE_VERSION_TEXT ", commit ",
          ""},
-        // Ctrl-C while a large set is being written: every temporary file goes.
-        {"\"$P\" generate --vars 50 --clauses 200 --count 100000 --output-dir i 2>e & p=$!; while "
+        // Ctrl-C while a large set is being written: every temporary file goes
+        // (from a directory that was there before, which stays).
+        {"mkdir i && \"$P\" generate --vars 50 --clauses 200 --count 100000 --output-dir i 2>e & "
+         "p=$!; while "
          "kill -0 $p && [ $(ls -A i 2>/dev/null | wc -l) -lt 5 ]; do sleep 0.01; done; kill -INT "
          "$p; wait $p; s=$?; cat e; ls -A i; exit $s",
          130, "satphase generate: interrupted; no file written\n", ""},
@@ -249,9 +251,14 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
          "replaces such files)\n"},
         {"mkdir f && echo mine >f/$F && S $G --count 3 --output-dir f --force && ls f && cat f/$F",
          0, "-0000.cnf\n|-0001.cnf\n|-0002.cnf\nc random 3-CNF formula", ""},
-        {"ulimit -f 4 && S generate --vars 100 --clauses 400 --count 3 --output-dir b; s=$?; ls -A "
-         "b; exit $s",
-         1, "", "satphase generate: cannot write |: File too large; no file written\n"},
+        {"ulimit -f 4 && S generate --vars 100 --clauses 400 --count 3 --output-dir b/c; s=$?; "
+         "test -e b || echo gone; exit $s",
+         1, "gone\n", "satphase generate: cannot write |: File too large; no file written\n"},
+        // Every whole number is decimal: 010 is ten, never octal 8, and 0x10 no number.
+        {"S sweep --vars 10 --ratios 4 --trials 010 --seed 064540 --format csv --quiet | cut -d, "
+         "-f5,16 && S generate --vars 010 --clauses 040 --count 02 | grep -c '^p cnf 10 40$'",
+         0, "trials,start_state\n10,64540\n2\n", ""},
+        {"S sweep --output out --seed 0x10", 2, "", "--seed: '0x10' is not a decimal whole number"},
         // sweep: one of each kind of refusal (every message: sweep_test.cpp,
         // models_test.cpp, cdcl_test.cpp), the output file never made.
         {"S sweep --output out --vars 10,x", 2, "", "'x' is not a whole number"},
@@ -260,6 +267,9 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         {"S sweep --output out --trials 0", 2, "", "Value 0 not in range"},
         {"S sweep --output out --seed 2147483647", 2, "", "not in range"},
         {"S sweep --output out --format xml", 2, "", "not in {table,csv,jsonl}"},
+        {"timeout 5 $P sweep --output out --ratios $(yes 1:1.09999:0.000001 | head -n 3000 | "
+         "paste -sd,)",
+         2, "", "1199892000 cells (sizes x ratios) is more than the 1000000"},
         {"S sweep --output out --per-formula", 2, "", "per-formula needs"},
         {"S sweep --output out --model classic --k 4", 2, "", "classic model's clauses have 3"},
         {"S sweep --output out extra", 2, "", "not expected: extra"},
@@ -277,6 +287,12 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         {"S sweep --vars 30 --ratios 4.26 --trials 11 --format csv --progress >c 2>p; wc -l <c; "
          "grep -c sweep: c; tr '\\r' '\\n' <p | grep -c 'sweep: 1 of 1 cells, 11 formulas decided'",
          0, "2\n0\n1\n", ""},
+        // A closed standard descriptor: no file opened takes its place, and a
+        // write to a closed standard output fails as one.
+        {"S sweep --vars 20,30 --ratios 3:6:0.5 --trials 51 --format csv --progress --output pc "
+         "2>&-; s=$?; grep -c sweep: pc; exit $s",
+         0, "0\n", ""},
+        {"S $W >&-", 1, "", "cannot write the results to standard output: Bad file descriptor"},
         {"S sweep --vars 10,20,30 --ratios 3,4 --trials 11 --progress >/dev/full 2>pe; s=$?; tr "
          "'\\r' '\\n' <pe >pf; grep -c 'sweep: 1 of 6' pf; grep -c 'sweep: 2 of 6' pf; grep -c "
          "'cannot write the results to standard output: No space left' pf; exit $s",
@@ -290,6 +306,27 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         {"S $W --output no/out", 1, "", "cannot write no/out: No such file or directory\n"},
         {"S $W --format jsonl --shard 1/1 --output s && S merge s > /dev/full", 1, "",
          "cannot write to standard output: No space left on device\n"},
+        // One SIGTERM ends a sweep blocked opening a FIFO nobody reads, or
+        // writing to a pipe nobody empties (a second would end it anyway).
+        {"mkfifo ff && { $P $W --format csv --output ff & p=$!; }; sleep 1; kill -TERM $p; sleep "
+         "1; "
+         "kill -KILL $p 2>/dev/null; wait $p",
+         130, "", "satphase sweep: interrupted (cannot write ff: Interrupted system call)\n"},
+        {"mkfifo fr && { sleep 4 <fr & $P sweep --vars 10 --ratios 1:8:0.01 --trials 301 "
+         "--per-formula --format csv --output fr & p=$!; }; sleep 1; kill -TERM $p; sleep 1; kill "
+         "-KILL $p 2>/dev/null; wait $p",
+         130, "", "satphase sweep: interrupted; | of 701 cells kept in fr"},
+        {"{ $P sweep --vars 10 --ratios 1:8:0.01 --trials 301 --per-formula --format csv 2>e & "
+         "echo $! >pid; wait $!; echo $? >st; } | sleep 3 & sleep 1; kill -TERM $(cat pid); sleep "
+         "1; kill -KILL $(cat pid) 2>/dev/null; wait; cat st e",
+         0, "130\nsatphase sweep: interrupted; ", ""},
+        // A cost in the millions read and written alike in every format.
+        {"S $V --format jsonl --shard 1/1 --output vv && S merge vv --format csv | cut -d, -f10-14 "
+         "&& S merge vv | grep ^4.26",
+         0,
+         "median_steps,q1_steps,q3_steps,mean_steps,max_steps\n2607838,1007123,2840500,2151820."
+         "3333333335,2840500\n4.26      2      2607838\n",
+         ""},
         // A torn tail: --check calls the shard incomplete (status 3), merge names
         // the torn line (--resume cuts it off: the resume case of the shell test).
         {"S $X --shard 1/2 --output t1 && S $X --shard 2/2 --output t2 && S $X --shard 1/2 "
@@ -308,6 +345,12 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         {"S merge --format csv y1 y2 y1 --output out", 1, "",
          "satphase merge: y1: named more than once\n"},
         {"S merge y1 y2", 1, "", "records of single formulas merge into csv or jsonl, not a table"},
+        {"cp y1 y0 && S merge --format csv y1 y2 --output y1; s=$?; cmp y0 y1 && exit $s", 2, "",
+         "satphase merge: y1: is the shard y1 that it would be merged from; name another "
+         "--output\n"},
+        {"LD_PRELOAD=$T ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 $P merge --format csv "
+         "y1 y2 --output tm && cat .tm.*.tmp && S merge --format csv y1 y2 | cmp - tm",
+         0, "taken\n", ""},
         // --resume changes a file only after every check: another seed's, torn,
         // and someone's without a newline are left as they were.
         {"S $W --seed 5 --format csv --output o && printf 0,1 >>o && cp o o2 && S $W --output o "
@@ -352,7 +395,8 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         "X='sweep --vars 10 --ratios 3,4,5 --trials 5 --quiet --format jsonl' " +
         "Y='sweep --vars 10,20 --ratios 3,4.5 --per-formula --quiet --format jsonl' " +
         "G='generate --seed 1 --vars 10 --clauses 40' F=satphase-v10-c40-s1-0001.cnf P=" +
-        kSatphase + " && S() { " + kQuietSatphase + " \"$@\"; } && ";
+        kSatphase + " V='sweep --vars 100 --ratios 4.26 --trials 3 --quiet --jobs 1' T='" +
+        SATPHASE_TAKEN_TEMPORARY + "' && S() { " + kQuietSatphase + " \"$@\"; } && ";
     for (const auto& c : cases) {
         const ProgramRun result = run(shell + "{ " + c.command + "; }");
         EXPECT_EQ(result.status, c.status) << c.command;
