@@ -43,7 +43,7 @@ int runCommand(int argc, char** argv) {
 #endif
     const CommandRequest request = readCommandLine(argc, argv);
     if (const auto* options = std::get_if<SweepOptions>(&request)) {
-        return runSweep(*options);
+        return runSweepCommand(*options);
     }
     if (const auto* options = std::get_if<MergeOptions>(&request)) {
         return runMerge(*options);
