@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -49,21 +50,29 @@ int print(const std::string& text, const char* what) {
                                        " to standard output: " + systemReason("write failed"));
 }
 
-// Whole numbers on the command line are decimal, as in every file satphase
-// reads: CLI11 alone would read 010 as octal 8 and 0x10 as 16. Run before
-// the range check, this hands it the number's plain decimal text.
-CLI::Validator decimal() {
+// Whole numbers on the command line are read as every file satphase reads
+// is: in decimal, by one reader (CLI11 alone would take 010 for octal 8 and
+// 0x10 for 16), and refused in the words the sweep's own limits use. The
+// bound option then gets the number's plain decimal text. The help shows
+// the bounds as CLI11's own Range does, and nothing for an unbounded number.
+CLI::Validator decimal(std::int64_t low = std::numeric_limits<std::int64_t>::min(),
+                       std::int64_t high = std::numeric_limits<std::int64_t>::max()) {
+    const bool bounded = low != std::numeric_limits<std::int64_t>::min() ||
+                         high != std::numeric_limits<std::int64_t>::max();
     return CLI::Validator(
-        [](std::string& text) -> std::string {
+        [low, high](std::string& text) -> std::string {
             const auto value = parseWholeNumber(text);
             if (!value) {
                 const bool digits = text.find_first_not_of("-0123456789") == std::string::npos;
                 return "'" + text + (digits ? "' is too large" : "' is not a decimal whole number");
             }
+            if (*value < low || *value > high) {
+                return text + " is outside " + std::to_string(low) + " .. " + std::to_string(high);
+            }
             text = std::to_string(*value);
             return {};
         },
-        "");
+        bounded ? "INT in [" + std::to_string(low) + " - " + std::to_string(high) + "]" : "");
 }
 
 // The --format option of the commands that write a sweep's results.
@@ -88,9 +97,8 @@ void addModelOptions(CLI::App& app, FormulaModel& model, std::int32_t& k,
         ->check(CLI::IsMember({"classic", "uniform", "planted", "2-hidden"}))
         ->default_str(std::string(modelName(model)));
     app.add_option("--k", k, "literals per clause, 2 .. 7 (the classic model takes only 3)")
-        ->transform(decimal())
-        ->capture_default_str()
-        ->check(CLI::Range(kMinClauseWidth, kMaxClauseWidth));
+        ->transform(decimal(kMinClauseWidth, kMaxClauseWidth))
+        ->capture_default_str();
 }
 
 // Each add function below declares one command: its help texts, which
@@ -140,13 +148,11 @@ CLI::App* addSweep(CLI::App& parent, SweepOptions& options) {
                     "clause/variable ratios: a list, or a range such as 3.8:4.8:0.1")
         ->capture_default_str();
     app->add_option("--trials", options.trials, "formulas per cell")
-        ->transform(decimal())
-        ->capture_default_str()
-        ->check(CLI::Range(1, kMaxTrials));
+        ->transform(decimal(1, kMaxTrials))
+        ->capture_default_str();
     app->add_option("--seed", options.seed, "the random stream's starting state")
-        ->transform(decimal())
-        ->capture_default_str()
-        ->check(CLI::Range(kMinSeed, kMaxSeed));
+        ->transform(decimal(kMinSeed, kMaxSeed))
+        ->capture_default_str();
     addModelOptions(*app, options.model, options.k,
                     "formula model: classic, uniform, planted or 2-hidden (docs/models.md)");
     addFormatOption(*app, options.format);
@@ -158,8 +164,7 @@ CLI::App* addSweep(CLI::App& parent, SweepOptions& options) {
         ->type_name("FILE");
     app->add_option("--jobs", options.jobs,
                     "threads deciding formulas [default: all hardware threads]")
-        ->transform(decimal())
-        ->check(CLI::Range(1, 256));
+        ->transform(decimal(1, 256));
     app->add_flag("--progress", options.progress,
                   "progress line on standard error [default: if a terminal]");
     app->add_flag("--quiet", options.quiet, "show no progress line");
@@ -226,15 +231,13 @@ CLI::App* addGenerate(CLI::App& parent, GenerateOptions& options) {
         ->transform(decimal())
         ->required();
     app->add_option("--seed", options.seed, "start state of the random stream")
-        ->transform(decimal())
-        ->capture_default_str()
-        ->check(CLI::Range(RandomStream::kMinState, RandomStream::kMaxState));
+        ->transform(decimal(RandomStream::kMinState, RandomStream::kMaxState))
+        ->capture_default_str();
     addModelOptions(*app, options.model, options.k,
                     "formula model: classic, uniform, planted or 2-hidden");
     app->add_option("--count", options.count, "how many formulas")
-        ->transform(decimal())
-        ->capture_default_str()
-        ->check(CLI::Range(1, kMaxTrials));
+        ->transform(decimal(1, kMaxTrials))
+        ->capture_default_str();
     app->add_option("--output-dir", options.outputDir,
                     "write one file per formula into this directory, named "
                     "satphase-vVARS-cCLAUSES-sSEED-INDEX.cnf, instead of all to standard output; "

@@ -264,8 +264,8 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         {"S sweep --output out --vars 10,x", 2, "", "'x' is not a whole number"},
         {"S sweep --output out --vars 3 --ratios 3", 2, "", "only 8 distinct clauses exist"},
         {"S sweep --output out --ratios 4.1234567", 2, "", "six places"},
-        {"S sweep --output out --trials 0", 2, "", "Value 0 not in range"},
-        {"S sweep --output out --seed 2147483647", 2, "", "not in range"},
+        {"S sweep --output out --trials 0", 2, "", "--trials: 0 is outside 1 .. 1000000;"},
+        {"S sweep --output out --seed 2147483647", 2, "", "2147483647 is outside 1 .. 2147483646"},
         {"S sweep --output out --format xml", 2, "", "not in {table,csv,jsonl}"},
         {"timeout 5 $P sweep --output out --ratios $(yes 1:1.09999:0.000001 | head -n 3000 | "
          "paste -sd,)",
