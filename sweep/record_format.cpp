@@ -285,20 +285,6 @@ void CellTextWriter::flush(std::string& out) {
     }
 }
 
-void appendCellText(OutputFormat format, const SweepDefinition& definition,
-                    const FinishedCell& finished, std::string& out) {
-    CellTextWriter writer(format, definition);
-    writer.append(finished, out);
-    writer.flush(out);
-}
-
-void appendCellText(OutputFormat format, bool perFormula, const FinishedCell& finished,
-                    std::string& out) {
-    SweepDefinition classic;
-    classic.perFormula = perFormula;
-    appendCellText(format, classic, finished, out);
-}
-
 bool isSweepOutputStart(std::string_view start) {
     // The CSV headers (per cell, per formula, with or without a model's
     // columns), the JSON Lines sweep line, and the table's first line with

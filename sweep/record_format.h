@@ -78,17 +78,12 @@ std::string outputPreamble(OutputFormat format, const SweepDefinition& definitio
 // two files parts of the same sweep.
 std::string sweepIdentity(const SweepDefinition& definition, std::optional<Shard> shard);
 
-// Appends the text of one finished cell: its table row (with the size's
-// header before its first ratio and an empty line after its last), its CSV
-// row or JSON line, or with perFormula one row or line per formula. A sweep
-// with solvers writes a cell record per solver, and its table is one table
-// per solver: use CellTextWriter for that.
-void appendCellText(OutputFormat format, const SweepDefinition& definition,
-                    const FinishedCell& finished, std::string& out);
-
-// Writes the text of a sweep's cells in the order they finish. The table of
-// a sweep with solvers shows, for each size, one table per solver under a
-// line naming it and its unit: a size's rows are held until its last cell.
+// Writes the text of a sweep's cells in the order they finish: per cell its
+// table row (with the size's header before its first ratio and an empty line
+// after its last), its CSV row or JSON line, or with perFormula one row or
+// line per formula. The table of a sweep with solvers shows, for each size,
+// one table per solver under a line naming it and its unit: a size's rows are
+// held until its last cell.
 class CellTextWriter {
   public:
     CellTextWriter(OutputFormat format, const SweepDefinition& definition);
@@ -102,9 +97,6 @@ class CellTextWriter {
     SweepDefinition definition_;
     std::vector<std::string> heldTables_;  // per solver
 };
-// The same for a classic sweep, which needs no more of its definition.
-void appendCellText(OutputFormat format, bool perFormula, const FinishedCell& finished,
-                    std::string& out);
 
 // The shortest decimal text that reads back as exactly `value`.
 std::string shortestText(double value);

@@ -133,8 +133,8 @@ TEST(RecordSchema, HeadersAreTheDocumentedOnesAndEveryColumnReadsBackItsOwnValue
     ASSERT_TRUE(summary.lowerQuartile < summary.median && summary.median < summary.upperQuartile);
     for (const OutputFormat format : {OutputFormat::Csv, OutputFormat::JsonLines}) {
         std::string text;
-        appendCellText(format, definition, FinishedCell{cells[3], 777, summary, 0.25, results},
-                       text);
+        CellTextWriter(format, definition)
+            .append(FinishedCell{cells[3], 777, summary, 0.25, results}, text);
         text.pop_back();
         RecordRead read;
         ASSERT_FALSE(readRecord(format, text, definition, cells, read)) << text;
