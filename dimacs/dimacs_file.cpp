@@ -4,17 +4,13 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "dimacs/dimacs_reader.h"
+#include "platform/error_report.h"
 
 namespace satphase {
 
 namespace {
-
-std::string reasonOf(int error) {
-    return error != 0 ? std::strerror(error) : "read failed";
-}
 
 // The whole of `file` in `text`, at most kMaxDimacsBytes of it, or why not.
 std::optional<std::string> readAll(std::FILE* file, std::string& text) {
@@ -28,7 +24,7 @@ std::optional<std::string> readAll(std::FILE* file, std::string& text) {
         text.append(buffer, got);
     }
     if (std::ferror(file) != 0) {
-        return "cannot read: " + reasonOf(errno);
+        return std::string("cannot read: ") + reasonOf(errno, "read failed");
     }
     return std::nullopt;
 }
@@ -50,7 +46,7 @@ std::optional<std::string> readDimacsFile(const std::string& path, Formula& form
         }
         std::FILE* file = std::fopen(path.c_str(), "rb");
         if (file == nullptr) {
-            return name + ": cannot open: " + reasonOf(errno);
+            return name + ": cannot open: " + reasonOf(errno, "read failed");
         }
         std::optional<std::string> problem = readAll(file, text);
         std::fclose(file);

@@ -46,9 +46,12 @@ void ErrorReport::say(std::string_view message) const {
     std::fwrite(line, 1, length, stderr);
 }
 
-const char* systemReason(const char* fallback) {
-    const int error = errno;
+const char* reasonOf(int error, const char* fallback) {
     return error != 0 ? std::strerror(error) : fallback;
+}
+
+const char* systemReason(const char* fallback) {
+    return reasonOf(errno, fallback);
 }
 
 }  // namespace satphase

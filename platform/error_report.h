@@ -27,8 +27,12 @@ class ErrorReport {
     std::string_view command_;
 };
 
+// The system's words for the error number `error`, or `fallback` for 0, as
+// a stream that fails without saying why leaves it.
+const char* reasonOf(int error, const char* fallback = "unknown error");
+
 // The system's reason for the last failed call (errno), or `fallback` when it
-// left none, as for a stream that fails without saying why.
+// left none.
 const char* systemReason(const char* fallback);
 
 }  // namespace satphase

@@ -4,9 +4,9 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstring>
 #include <utility>
 
+#include "platform/error_report.h"
 #include "platform/interrupt.h"
 
 #ifdef _WIN32
@@ -19,10 +19,6 @@
 namespace satphase {
 
 namespace {
-
-std::string reason(int error) {
-    return std::strerror(error);
-}
 
 #ifdef _WIN32
 int openFile(const char* path) {
@@ -69,11 +65,11 @@ std::optional<std::string> writeAll(int fd, std::string_view text) {
     while (!text.empty()) {
         const long long written = writeSome(fd, text.data(), text.size());
         if (written < 0 && errno != EINTR) {
-            return reason(errno);
+            return reasonOf(errno);
         }
         text.remove_prefix(static_cast<std::size_t>(written < 0 ? 0 : written));
         if (!text.empty() && interruptRequested().load()) {
-            return reason(EINTR);
+            return reasonOf(EINTR);
         }
     }
     return std::nullopt;
@@ -88,7 +84,7 @@ std::variant<LockedOutput, LockedOutput::Failure> LockedOutput::open(const std::
     }
     const int fd = openFile(path.c_str());
     if (fd < 0) {
-        return Failure{"cannot write " + path + ": " + reason(errno)};
+        return Failure{"cannot write " + path + ": " + reasonOf(errno)};
     }
     struct stat status {};
     const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
@@ -101,7 +97,7 @@ std::variant<LockedOutput, LockedOutput::Failure> LockedOutput::open(const std::
                                "choose another --output",
                            true};
         }
-        return Failure{"cannot lock " + path + ": " + reason(error)};
+        return Failure{"cannot lock " + path + ": " + reasonOf(error)};
     }
     return LockedOutput(fd, regular);
 }
@@ -128,7 +124,7 @@ LockedOutput::~LockedOutput() {
 
 std::optional<std::string> LockedOutput::truncate(std::uintmax_t bytes) {
     if (regular_ && !truncateFile(fd_, bytes)) {
-        return reason(errno);
+        return reasonOf(errno);
     }
     return std::nullopt;
 }

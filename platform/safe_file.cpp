@@ -11,7 +11,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <mutex>
 #include <system_error>
 #include <utility>
@@ -23,6 +22,8 @@
 #include <pthread.h>
 #include <unistd.h>
 #endif
+
+#include "platform/error_report.h"
 
 namespace satphase {
 
@@ -67,10 +68,6 @@ int removeFile(const char* path) {
     return ::unlink(path);
 }
 #endif
-
-std::string reasonOf(int error) {
-    return error != 0 ? std::strerror(error) : "unknown error";
-}
 
 std::string quoted(const fs::path& path) {
     return path.string();
