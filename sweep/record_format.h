@@ -14,6 +14,15 @@ namespace satphase {
 
 enum class OutputFormat { Table, Csv, JsonLines };
 
+// Where a sweep's records go and in what shape: the format, the part of the
+// sweep they are (a shard's records are JSON Lines for merge), and the file,
+// or standard output when `path` is empty.
+struct OutputSpec {
+    OutputFormat format = OutputFormat::Table;
+    std::optional<Shard> shard;
+    std::string path;
+};
+
 // The record schema, held here once: the CSV header and the JSON keys of a
 // cell record and of a per-formula record, in the order they are written.
 // A sweep of another model or clause length than the classic one carries

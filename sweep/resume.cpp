@@ -41,12 +41,13 @@ bool isOwnHeader(const std::string& line, OutputFormat format, const SweepDefini
 
 }  // namespace
 
-std::variant<KeptOutput, KeptProblem> readKeptOutput(std::istream& in, const std::string& path,
-                                                     OutputFormat format,
+std::variant<KeptOutput, KeptProblem> readKeptOutput(std::istream& in, const OutputSpec& output,
                                                      const SweepDefinition& definition,
-                                                     std::optional<Shard> shard,
                                                      const CellSelection& selection,
                                                      const std::atomic<bool>& stop) {
+    const OutputFormat format = output.format;
+    const std::optional<Shard> shard = output.shard;
+    const std::string& path = output.path;
     assert(format != OutputFormat::Table);
     const auto problem = [&](std::uint64_t line, const std::string& what) {
         return KeptProblem{path + ":" + std::to_string(line) + ": " + what};
@@ -161,10 +162,10 @@ std::variant<KeptOutput, KeptProblem> readKeptOutput(std::istream& in, const std
     return kept;
 }
 
-std::variant<CheckVerdict, KeptProblem> checkOutput(const std::string& path, OutputFormat format,
+std::variant<CheckVerdict, KeptProblem> checkOutput(const OutputSpec& output,
                                                     const SweepDefinition& definition,
-                                                    std::optional<Shard> shard,
                                                     const std::atomic<bool>& stop) {
+    const std::string& path = output.path;
     std::error_code error;
     if (!std::filesystem::exists(path, error)) {
         return CheckVerdict::Incomplete;
@@ -176,8 +177,8 @@ std::variant<CheckVerdict, KeptProblem> checkOutput(const std::string& path, Out
     if (!in) {
         return KeptProblem{path + ": cannot be read: " + std::strerror(errno), 1};
     }
-    const CellSelection selection = selectCells(definition, shard);
-    auto read = readKeptOutput(in, path, format, definition, shard, selection, stop);
+    const CellSelection selection = selectCells(definition, output.shard);
+    auto read = readKeptOutput(in, output, definition, selection, stop);
     if (auto* problem = std::get_if<KeptProblem>(&read)) {
         return *problem;
     }
@@ -201,35 +202,38 @@ std::optional<std::string> foreignFileProblem(const std::string& path) {
            "(remove it, or name another file)";
 }
 
-std::variant<PreparedOutput, KeptProblem> prepareOutput(
-    const std::string& path, bool resume, OutputFormat format, const SweepDefinition& definition,
-    std::optional<Shard> shard, const CellSelection& selection, const std::atomic<bool>& stop) {
+std::variant<PreparedOutput, KeptProblem> prepareOutput(const OutputSpec& output,
+                                                        const SweepDefinition& definition,
+                                                        bool resume, const CellSelection& selection,
+                                                        const std::atomic<bool>& stop) {
+    const std::string& path = output.path;
     auto opened = LockedOutput::open(path);
     if (auto* failure = std::get_if<LockedOutput::Failure>(&opened)) {
         return KeptProblem{failure->message, failure->busy ? 2 : 1};
     }
-    PreparedOutput output{std::move(std::get<LockedOutput>(opened)), KeptOutput{}};
+    PreparedOutput prepared{std::move(std::get<LockedOutput>(opened)), KeptOutput{}};
     if (resume) {
-        if (!output.file.regular()) {
+        if (!prepared.file.regular()) {
             return KeptProblem{path + ": is not a regular file to resume"};
         }
         std::ifstream in(path, std::ios::binary);
         if (!in) {
             return KeptProblem{"cannot read " + path + ": " + std::strerror(errno), 1};
         }
-        auto read = readKeptOutput(in, path, format, definition, shard, selection, stop);
+        auto read = readKeptOutput(in, output, definition, selection, stop);
         if (auto* problem = std::get_if<KeptProblem>(&read)) {
             return *problem;
         }
-        output.kept = std::get<KeptOutput>(read);
+        prepared.kept = std::get<KeptOutput>(read);
     }
     if (auto foreign = resume ? std::nullopt : foreignFileProblem(path)) {
         return KeptProblem{*foreign};
     }
-    if (auto problem = output.file.truncate(output.kept.hasPreamble ? output.kept.bytes : 0)) {
+    if (auto problem =
+            prepared.file.truncate(prepared.kept.hasPreamble ? prepared.kept.bytes : 0)) {
         return KeptProblem{"cannot write " + path + ": " + *problem, 1};
     }
-    return output;
+    return prepared;
 }
 
 }  // namespace satphase

@@ -42,28 +42,25 @@ struct KeptProblem {
     int status = 2;
 };
 
-// Reads what a run of the sweep (`definition`, `shard`, `format`) wrote to
-// `in`, which is the file `path`, and checks it as merge checks a shard:
+// Reads what a run of the sweep (`definition`) wrote to `in`, which is the
+// file `output.path` of that format and shard, and checks it as merge checks a shard:
 // the header (another version's sweep line is this sweep's too), every
 // record with readRecord in the order the sweep writes them, and the start
 // state of every record by replaying the draws. A torn last line, and the
 // records of a cell left unfinished, are not kept. A first line cut off is
 // kept only when it is the start of this sweep's own header. Reading
 // changes nothing; the caller truncates to `bytes` afterwards.
-std::variant<KeptOutput, KeptProblem> readKeptOutput(std::istream& in, const std::string& path,
-                                                     OutputFormat format,
+std::variant<KeptOutput, KeptProblem> readKeptOutput(std::istream& in, const OutputSpec& output,
                                                      const SweepDefinition& definition,
-                                                     std::optional<Shard> shard,
                                                      const CellSelection& selection,
                                                      const std::atomic<bool>& stop);
 
-// What --check finds in the file `path`: every record of this run there and
+// What --check finds in the file `output.path`: every record of this run there and
 // valid (0), or not yet (3, a file missing, cut short or torn included), or
 // a problem that makes the file no output of this sweep.
 enum class CheckVerdict { Complete, Incomplete };
-std::variant<CheckVerdict, KeptProblem> checkOutput(const std::string& path, OutputFormat format,
+std::variant<CheckVerdict, KeptProblem> checkOutput(const OutputSpec& output,
                                                     const SweepDefinition& definition,
-                                                    std::optional<Shard> shard,
                                                     const std::atomic<bool>& stop);
 
 // Why a sweep or a merge must not write over `path`, or nothing: a regular
@@ -78,13 +75,14 @@ struct PreparedOutput {
     KeptOutput kept;  // nothing kept unless resuming
 };
 
-// Opens `path` for a run of the sweep: locks it (a second writer is
+// Opens `output.path` for a run of the sweep: locks it (a second writer is
 // refused), and with `resume` reads and checks what it holds
 // (readKeptOutput). Only when every check has passed is the file cut to
 // what is kept, or emptied without `resume`; on any problem it is left as
 // it was.
-std::variant<PreparedOutput, KeptProblem> prepareOutput(
-    const std::string& path, bool resume, OutputFormat format, const SweepDefinition& definition,
-    std::optional<Shard> shard, const CellSelection& selection, const std::atomic<bool>& stop);
+std::variant<PreparedOutput, KeptProblem> prepareOutput(const OutputSpec& output,
+                                                        const SweepDefinition& definition,
+                                                        bool resume, const CellSelection& selection,
+                                                        const std::atomic<bool>& stop);
 
 }  // namespace satphase

@@ -91,7 +91,7 @@ SweepReport runSweep(const SweepRequest& request, SweepObserver& observer,
     const OutputSpec& output = request.output;
     SweepReport report;
     if (request.check) {
-        auto verdict = checkOutput(output.path, output.format, definition, output.shard, stop);
+        auto verdict = checkOutput(output, definition, stop);
         if (auto* problem = std::get_if<KeptProblem>(&verdict)) {
             report.failure = outputFailure(*problem, stop);
         } else {
@@ -105,8 +105,7 @@ SweepReport runSweep(const SweepRequest& request, SweepObserver& observer,
     KeptOutput kept;
     std::optional<LockedOutput> file;
     if (!output.path.empty()) {
-        auto prepared = prepareOutput(output.path, request.resume, output.format, definition,
-                                      output.shard, selection, stop);
+        auto prepared = prepareOutput(output, definition, request.resume, selection, stop);
         if (auto* problem = std::get_if<KeptProblem>(&prepared)) {
             report.failure = outputFailure(*problem, stop);
             return report;

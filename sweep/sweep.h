@@ -12,15 +12,6 @@
 
 namespace satphase {
 
-// Where a sweep's records go and in what shape: the format, the part of the
-// sweep they are (a shard's records are JSON Lines for merge), and the file,
-// or standard output when `path` is empty.
-struct OutputSpec {
-    OutputFormat format = OutputFormat::Table;
-    std::optional<Shard> shard;
-    std::string path;
-};
-
 // One sweep as asked for: what to compute, where it goes, and how.
 struct SweepRequest {
     SweepDefinition definition;

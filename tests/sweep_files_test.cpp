@@ -73,8 +73,8 @@ class SweepFiles : public ::testing::Test {
                                                std::optional<Shard> shard = std::nullopt) {
         std::istringstream in(text);
         const std::atomic<bool> stop{false};
-        return readKeptOutput(in, "out", format, definition, shard, selectCells(definition, shard),
-                              stop);
+        return readKeptOutput(in, OutputSpec{format, shard, "out"}, definition,
+                              selectCells(definition, shard), stop);
     }
 
     // How many cells --resume keeps of JSON Lines `text`, or -1 for a problem.
