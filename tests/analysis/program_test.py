@@ -7,7 +7,7 @@ import subprocess
 import tempfile
 import unittest
 
-import satphase_analyze
+from satphase import analysis as satphase_analyze
 from in_process import run_main
 
 PROGRAM = os.environ.get("SATPHASE_PROGRAM")
@@ -92,8 +92,9 @@ class ProgramTest(unittest.TestCase):
         self.assertRegex(table, r"(?m)^ +20 +4\.\d{3} +4\.\d{3} - 4\.\d{3} +\d\.\d{3} +\d\.\d\d$")
 
     def test_failures_are_one_line_without_a_traceback(self):
-        with open(os.path.join(self.work, "bad.csv"), "w") as bad:
-            bad.write("vars,ratio,trials,unsat,median_steps\n10,4,5,x,3\n")
+        with open(self.cells) as cells, open(os.path.join(self.work, "bad.csv"), "w") as bad:
+            header, row = cells.readline(), cells.readline().split(",")
+            bad.write(header + ",".join(row[:5] + ["x"] + row[6:]))
         with open(os.path.join(self.work, "latin.csv"), "wb") as latin:
             latin.write(b"vars\xe9\n")
         for arguments, status, message in [

@@ -2,12 +2,11 @@
 
 import json
 import os
-import sys
 import unittest
 
+from satphase import plot, records
+
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "..", "plot"))
-import satphase_plot as plot  # noqa: E402
 
 
 class CrossoverTest(unittest.TestCase):
@@ -55,9 +54,10 @@ class PerSizeTest(unittest.TestCase):
 
 
 def solver_record(ratio, sat, solver, unit, median, cell_index):
+    fraction, low, high = records.sat_interval(10 - sat, 10)
     return json.dumps({"cell": cell_index, "vars": 20, "clauses": int(20 * ratio), "ratio": ratio,
-                       "trials": 10, "unsat": 10 - sat, "sat_fraction": sat / 10, "sat_low": 0,
-                       "sat_high": 1, "solver": solver, "cost_unit": unit, "median_cost": median,
+                       "trials": 10, "unsat": 10 - sat, "sat_fraction": fraction, "sat_low": low,
+                       "sat_high": high, "solver": solver, "cost_unit": unit, "median_cost": median,
                        "q1_cost": 0, "q3_cost": median, "mean_cost": median, "max_cost": median,
                        "seconds": 0.1, "start_state": 5})
 
@@ -65,7 +65,8 @@ def solver_record(ratio, sat, solver, unit, median, cell_index):
 class SeveralSolversTest(unittest.TestCase):
     def test_each_solver_peaks_on_its_own_costs(self):
         costs = {"splitting": [40, 300, 200], "dpll": [3, 7, 9]}  # peaks at 4.5 and 5
-        lines = ['{"sweep":{"vars":[20],"ratios":[4.0,4.5,5.0],"solvers":["splitting","dpll"]}}']
+        lines = ['{"sweep":{"vars":[20],"ratios":[4.0,4.5,5.0],"trials":10,"seed":5,'
+                 '"per_formula":false,"solvers":["splitting","dpll"]}}']
         for i, (ratio, sat) in enumerate([(4.0, 8), (4.5, 5), (5.0, 2)]):
             for solver, unit in (("splitting", "steps"), ("dpll", "branches")):
                 lines.append(solver_record(ratio, sat, solver, unit, costs[solver][i], i))
@@ -77,7 +78,7 @@ class SeveralSolversTest(unittest.TestCase):
         self.assertIn("  20       dpll            5 (grid edge)  9 branches", report)
         self.assertIn("  20  splitting                      4.5   300 steps", report)
         # The same cell and solver twice is refused; the same cell of another solver is not.
-        with self.assertRaisesRegex(plot.Refusal, "line 8: a second cell .* solver dpll"):
+        with self.assertRaisesRegex(plot.Refusal, "line 8: a second record of cell 2 and solver dpll"):
             plot.read_sweep("\n".join(lines + [lines[-1]]) + "\n", "s.jsonl")
 
 

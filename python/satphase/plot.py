@@ -1,42 +1,29 @@
-#!/usr/bin/python3
 """Draws the phase-transition figures from the per-cell output of `satphase sweep`.
 
-Run as `satphase plot`, which passes its arguments through; `--help` says what
-it reads, writes and prints. Reading and the estimates need only the standard
-library; matplotlib is imported when the figure is drawn, so bad input is
-refused quickly and without it.
+Run as `satphase plot` (python/satphase_plot.py), which passes its arguments
+through; `--help` says what it reads, writes and prints. Reading and the
+estimates need only the standard library; matplotlib is imported when the
+figure is drawn, so bad input is refused quickly and without it.
 """
 
 import argparse
-import csv
-import dataclasses
-import json
-import math
 import os
 import re
-import signal
 import sys
 import warnings
 from dataclasses import dataclass
 
+from satphase import figures, records
+from satphase.program import Interrupted
+from satphase.records import Refusal
+
 PROG = os.environ.get("SATPHASE_PLOT_PROG", "satphase plot")
 
 # The columns of the sweep's cell records and of its --per-formula records.
-CELL_COLUMNS = ("cell", "vars", "clauses", "ratio", "trials", "unsat", "sat_fraction",
-                "sat_low", "sat_high", "median_steps", "q1_steps", "q3_steps",
-                "mean_steps", "max_steps", "seconds", "start_state")
+CELL_COLUMNS = records.CELL_HEAD + records.CELL_TAIL
 FORMULA_ONLY_COLUMNS = ("trial", "satisfiable", "steps")
-USED_COLUMNS = ("cell", "vars", "ratio", "trials", "sat_fraction", "sat_low", "sat_high",
-                "median_steps", "q1_steps", "q3_steps", "start_state")
-# A sweep with --solver: one record per cell and solver, its cost in its own unit.
-SOLVER_COLUMNS = {"median_steps": "median_cost", "q1_steps": "q1_cost", "q3_steps": "q3_cost"}
-SOLVER_USED_COLUMNS = tuple(SOLVER_COLUMNS.get(c, c) for c in USED_COLUMNS) + ("solver", "cost_unit")
 # One line style per solver in the cost panel of several solvers.
 SOLVER_STYLES = ("-", "--", ":", "-.")
-# A sweep of another model than the classic one, or of another clause length,
-# has these columns too; a sweep without them is of the classic model, k = 3.
-MODEL_COLUMNS = ("model", "k")
-MODELS = ("classic", "uniform", "planted", "2-hidden")
 
 # Where the satisfiable fraction of large random 3-CNF formulas drops through one half,
 # as the classic figures have always marked it.
@@ -47,23 +34,6 @@ THRESHOLD_RATIO = 4.26
 UNIFORM_THRESHOLDS = {2: 1, 3: 4.267, 4: 9.931, 5: 21.117, 6: 43.37, 7: 87.79}
 DEFAULT_SIZE = (1200, 500)
 SIZE_LIMITS = (300, 10000)
-DPI = 100
-
-
-# Whole numbers beyond this are no count or index a sweep writes.
-LARGEST_WHOLE = 2**63 - 1
-
-
-class Refusal(Exception):
-    """Input that cannot be plotted or output that cannot be written; the message says why."""
-
-
-class Interrupted(Exception):
-    """SIGINT or SIGTERM: stop, leave no file behind, exit with this status."""
-
-    def __init__(self, status):
-        super().__init__(status)
-        self.status = status
 
 
 @dataclass(frozen=True)
@@ -90,166 +60,29 @@ class Cell:
 
 def read_sweep(text, name):
     """The cell records of a sweep's CSV or JSON Lines, in the order given."""
-    if not text.strip():
-        raise Refusal(f"{name} is empty: expected the CSV or JSON Lines that satphase sweep writes")
-    lines = text.splitlines(keepends=True)
-    cut_off = not lines[-1].endswith(("\n", "\r"))
-    first = next(i for i, line in enumerate(lines) if line.strip())
-    head = lines[first].lstrip()
-    if head.startswith("Num of vars"):
-        raise Refusal(f"{name} is the sweep's table; to plot a sweep, run it with "
-                      "--format csv or --format jsonl")
-    if head.startswith("{"):
-        first = _skip_sweep_line(lines, first, name)
-    records = (_jsonl_records if head.startswith("{") else _csv_records)(lines, first, name, cut_off)
-    names = set(next(records))
-    if not names & (set(CELL_COLUMNS) | set(FORMULA_ONLY_COLUMNS)):
-        raise Refusal(f"{name} is not the output of satphase sweep: line {first + 1} names "
-                      "none of its columns")
-    if cut_off:
-        raise Refusal(f"{name} line {len(lines)}: cut off (the input ends in the middle of a line)")
-    if set(FORMULA_ONLY_COLUMNS) <= names:
+    sweep = records.read_file(text, name)
+    if sweep.per_formula:
         raise Refusal(f"{name} holds one record per formula (sweep --per-formula); "
                       "plot the sweep's per-cell output instead")
-    used = SOLVER_USED_COLUMNS if "solver" in names else USED_COLUMNS
-    missing = [column for column in used if column not in names]
-    if missing:
-        raise Refusal(f"{name} line {first + 1}: missing column{'s' if len(missing) > 1 else ''} "
-                      + ", ".join(missing))
-
     cells, seen = [], {}
-    for line, record in records:
-        cell = _cell(record, f"{name} line {line}")
-        earlier = seen.setdefault((cell.vars, cell.ratio, cell.solver), line)
-        if earlier != line:
-            whose = f" and solver {cell.solver}" if "solver" in names else ""
-            raise Refusal(f"{name} line {line}: a second cell for {cell.vars} variables at "
-                          f"ratio {cell.ratio:g}{whose} (the first is on line {earlier})")
+    for r in sweep.records:
+        # A CSV's costs read as reals, as they always have here.
+        cost = float if sweep.csv else int
+        cell = Cell(r.cell, r.vars, r.ratio, r.trials, r.sat_fraction, r.sat_low, r.sat_high,
+                    cost(r.median), cost(r.q1), cost(r.q3), str(r.start_state), r.model, r.k,
+                    r.solver, r.unit)
+        earlier = seen.setdefault((cell.vars, cell.ratio, cell.solver), r.where)
+        if earlier != r.where:
+            whose = f" and solver {cell.solver}" if sweep.solvers is not None else ""
+            raise Refusal(f"{r.where}: a second cell for {cell.vars} variables at "
+                          f"ratio {cell.ratio:g}{whose} (the first is on {earlier})")
         cells.append(cell)
-    if not cells:
-        raise Refusal(f"{name} has a header but no cells")
     kinds = sorted({(cell.model, cell.k) for cell in cells})
     if len(kinds) > 1:
         raise Refusal(f"{name} mixes formula models: " +
                       ", ".join(f"{model} with k = {k}" for model, k in kinds) +
                       "; plot one sweep at a time")
     return cells
-
-
-def _skip_sweep_line(lines, first, name):
-    """JSON Lines open with a line that describes the sweep: the records follow it."""
-    try:
-        opening = json.loads(lines[first])
-    except (ValueError, RecursionError):
-        return first
-    if not isinstance(opening, dict) or not isinstance(opening.get("sweep"), dict):
-        return first
-    if opening["sweep"].get("per_formula") is True:
-        raise Refusal(f"{name} holds one record per formula (sweep --per-formula); "
-                      "plot the sweep's per-cell output instead")
-    following = [i for i in range(first + 1, len(lines)) if lines[i].strip()]
-    if not following:
-        raise Refusal(f"{name} has a header but no cells")
-    return following[0]
-
-
-def _csv_records(lines, first, name, cut_off):
-    """Yields the header's names, then (line number, record) for each row."""
-    rows = csv.reader(lines[first:], strict=True)
-    try:
-        header = next(rows)
-        yield header
-        for row in rows:
-            line = first + rows.line_num
-            if not row:
-                continue
-            if len(row) != len(header):
-                raise Refusal(f"{name} line {line}: {len(row)} fields where the header has "
-                              f"{len(header)}")
-            yield line, dict(zip(header, row))
-    except csv.Error as error:
-        raise Refusal(f"{name} line {first + rows.line_num}: {error}") from None
-
-
-def _jsonl_records(lines, first, name, cut_off):
-    """Yields the first record's names, then (line number, record) for each line."""
-
-    def parse(index):
-        try:
-            record = json.loads(lines[index])
-        except RecursionError:
-            raise Refusal(f"{name} line {index + 1}: JSON nested too deeply for a record") from None
-        except ValueError:
-            record = None
-        if isinstance(record, dict):
-            return record
-        if cut_off and index == len(lines) - 1:
-            raise Refusal(f"{name} line {index + 1}: cut off (the input ends in the middle of a line)")
-        if index == first:
-            raise Refusal(f"{name} is not the output of satphase sweep: line {index + 1} is not "
-                          "a JSON object")
-        raise Refusal(f"{name} line {index + 1}: not a JSON object")
-
-    yield parse(first).keys()
-    for index in range(first, len(lines)):
-        if lines[index].strip():
-            record = parse(index)
-            used = SOLVER_USED_COLUMNS if "solver" in record else USED_COLUMNS
-            missing = [column for column in used if column not in record]
-            if missing:
-                raise Refusal(f"{name} line {index + 1}: missing " + ", ".join(missing))
-            yield index + 1, record
-
-
-def _cell(record, where):
-    def number(key, whole=False):
-        value = record[key]
-        if isinstance(value, str):
-            try:
-                value = int(value) if whole else float(value)
-            except ValueError:
-                value = None
-        kind = "a whole number" if whole else "a number"
-        if isinstance(value, bool) or not isinstance(value, int if whole else (int, float)):
-            raise Refusal(f"{where}: {key} is {_shown(record[key])}, not {kind}")
-        try:
-            finite = math.isfinite(value) and abs(value) <= (LARGEST_WHOLE if whole else math.inf)
-        except OverflowError:  # an integer beyond any float
-            finite = False
-        if not finite:
-            raise Refusal(f"{where}: {key} is {_shown(record[key])}, not {kind} within range")
-        return value
-
-    cost = SOLVER_COLUMNS if "solver" in record else {c: c for c in SOLVER_COLUMNS}
-    cell = Cell(cell=number("cell", True), vars=number("vars", True), ratio=number("ratio"),
-                trials=number("trials", True), sat_fraction=number("sat_fraction"),
-                sat_low=number("sat_low"), sat_high=number("sat_high"),
-                median_steps=number(cost["median_steps"]), q1_steps=number(cost["q1_steps"]),
-                q3_steps=number(cost["q3_steps"]), start_state=str(record["start_state"]),
-                solver=str(record.get("solver", "splitting")),
-                unit=str(record.get("cost_unit", "steps")))
-    if "model" in record or "k" in record:
-        model, k = record.get("model"), number("k", True) if "k" in record else None
-        if model not in MODELS or k not in UNIFORM_THRESHOLDS or (model == "classic" and k != 3):
-            raise Refusal(f"{where}: model {_shown(model)} with k {_shown(record.get('k'))} is "
-                          "not a formula model of satphase sweep")
-        cell = dataclasses.replace(cell, model=model, k=k)
-    if cell.vars < 1 or cell.trials < 1 or cell.ratio <= 0:
-        raise Refusal(f"{where}: vars, trials and ratio must be positive")
-    if not 0 <= cell.sat_low <= cell.sat_fraction <= cell.sat_high <= 1:
-        raise Refusal(f"{where}: sat_low {cell.sat_low:g}, sat_fraction {cell.sat_fraction:g}, "
-                      f"sat_high {cell.sat_high:g} are not an interval in [0, 1] around the fraction")
-    if not 0 <= cell.q1_steps <= cell.median_steps <= cell.q3_steps:
-        q1, median, q3 = (cost[c] for c in ("q1_steps", "median_steps", "q3_steps"))
-        raise Refusal(f"{where}: {q1} {cell.q1_steps:g}, {median} {cell.median_steps:g}, "
-                      f"{q3} {cell.q3_steps:g} are not in order")
-    return cell
-
-
-def _shown(value):
-    """A value as a message shows it: one short line."""
-    text = repr(value) if not isinstance(value, int) or abs(value) < 10**30 else "a huge number"
-    return text if len(text) <= 40 else text[:37] + "..."
 
 
 # ---------------------------------------------------------------- estimates
@@ -406,22 +239,18 @@ def subtitle(cells):
 
 def draw(sizes, cells, title, pixels):
     """The figure with its two panels; the title None names the cells' model."""
-    try:
-        import matplotlib
-        matplotlib.use("Agg")
-        from matplotlib.figure import Figure
-        from matplotlib.lines import Line2D
-        from matplotlib.patches import Patch
-    except ImportError:
-        raise Refusal(f"{sys.executable} has no matplotlib; install the Debian package "
-                      "python3-matplotlib") from None
+    figures.load_matplotlib()
+    from matplotlib.figure import Figure
+    from matplotlib.lines import Line2D
+    from matplotlib.patches import Patch
 
     model, k = cells[0].model, cells[0].k
     line_at = threshold(model, k)
     line_label = (f"ratio {line_at}" if model == "classic"
                   else f"uniform {k}-SAT threshold {line_at}")
     width, height = pixels
-    figure = Figure(figsize=(width / DPI, height / DPI), dpi=DPI, layout="constrained")
+    figure = Figure(figsize=(width / figures.DPI, height / figures.DPI), dpi=figures.DPI,
+                    layout="constrained")
     figure.suptitle(f"{title or default_title(model, k)}\n{subtitle(cells)}")
     fraction_axes, steps_axes = figure.subplots(1, 2)
 
@@ -512,79 +341,6 @@ def _draw_normalised(axes, size, color):
                       gid=f"peak-{solver}-{size.vars}")
 
 
-def figure_metadata(extension):
-    """What the figure says of its making: run by `satphase plot`, the version and
-    commit of that satphase (SATPHASE_MADE_BY) in the PNG's Software text chunk or
-    the SVG's Dublin Core creator. The SVG carries no date, so that the same sweep
-    drawn by the same programs gives the same bytes."""
-    import matplotlib
-    metadata = {"Date": None} if extension == "svg" else {}
-    made_by = os.environ.get("SATPHASE_MADE_BY")
-    if made_by:
-        metadata["Creator" if extension == "svg" else "Software"] = (
-            f"{made_by} with Matplotlib v{matplotlib.__version__}")
-    return metadata
-
-
-def write_figure(figure, prefix, report_lines):
-    """Writes PREFIX.png and PREFIX.svg and prints the report, all or nothing.
-
-    Both files go to temporaries first; the report is printed and flushed, and
-    only then do the files take their names. Any failure, an interruption
-    included, removes the temporaries and leaves what was there before.
-    """
-    import matplotlib
-    for extension in ("png", "svg"):
-        # The one renaming that could fail after the other succeeded.
-        if os.path.isdir(f"{prefix}.{extension}"):
-            raise Refusal(f"cannot write {prefix}.{extension}: it is a directory")
-    done, path = [], prefix
-    try:
-        try:
-            for extension in ("png", "svg"):
-                path = f"{prefix}.{extension}"
-                temporary = f"{path}.{os.getpid()}.tmp"
-                with open(temporary, "xb") as out:  # exclusive: never through a link
-                    done.append((temporary, path))
-                    # The salt and the missing date keep the SVG of the same sweep the same.
-                    with matplotlib.rc_context({"svg.hashsalt": "satphase"}):
-                        figure.savefig(out, format=extension, dpi=DPI,
-                                       metadata=figure_metadata(extension))
-        except OSError as error:
-            raise Refusal(f"cannot write {path}: {error.strerror}") from None
-        try:
-            sys.stdout.write("\n".join(report_lines) + "\n")
-            sys.stdout.flush()
-        except OSError as error:
-            _silence_stdout()
-            raise Refusal(f"cannot write to standard output: {error.strerror}; "
-                          "no file written") from None
-        for temporary, path in done:
-            os.replace(temporary, path)
-        done = []
-    except OSError as error:
-        raise Refusal(f"cannot write {path}: {error.strerror}") from None
-    finally:
-        for temporary, _ in done:
-            try:
-                os.remove(temporary)
-            except OSError:
-                pass
-
-
-def _silence_stdout():
-    """Standard output that failed goes to /dev/null, so that the exit does not
-    report the failure a second time while flushing it."""
-    try:
-        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
-    except (OSError, ValueError):
-        pass
-
-
-def _interrupt(signum, _frame):
-    raise Interrupted(130 if signum == signal.SIGINT else 143)
-
-
 # ---------------------------------------------------------------- command line
 
 class _Parser(argparse.ArgumentParser):
@@ -654,31 +410,18 @@ plotted or a file cannot be written (one line on standard error says why),
     return arguments
 
 
-def read_input(path):
-    """(name for messages, text) of the file or of standard input."""
-    try:
-        if path == "-":
-            return "standard input", sys.stdin.buffer.read().decode("utf-8-sig")
-        with open(path, "rb") as source:
-            return path, source.read().decode("utf-8-sig")
-    except OSError as error:
-        raise Refusal(f"cannot read {path}: {error.strerror}") from None
-    except UnicodeDecodeError:
-        name = "standard input" if path == "-" else path
-        raise Refusal(f"{name} is not the output of satphase sweep: not UTF-8 text") from None
-
-
 def main(argv=None):
     arguments = parse_arguments(argv)
     try:
-        name, text = read_input(arguments.input)
+        figures.check_prefix(arguments.output)
+        name, text = records.read_input(arguments.input, sys.stdin.buffer)
         cells = read_sweep(text, name)
         sizes = by_size(cells)
         lines = report(sizes) + [f"Wrote {arguments.output}.png and {arguments.output}.svg"]
         with warnings.catch_warnings():
             warnings.simplefilter("ignore")  # layout and log-axis notices are not errors
-            write_figure(draw(sizes, cells, arguments.title, arguments.size), arguments.output,
-                         lines)
+            figures.write(draw(sizes, cells, arguments.title, arguments.size), arguments.output,
+                          "\n".join(lines) + "\n", with_matplotlib=True)
     except Refusal as refusal:
         print(f"{PROG}: {refusal}", file=sys.stderr)
         return 1
@@ -686,15 +429,3 @@ def main(argv=None):
         print(f"{PROG}: interrupted; no file written", file=sys.stderr)
         return interruption.status
     return 0
-
-
-if __name__ == "__main__":
-    signal.signal(signal.SIGINT, _interrupt)
-    signal.signal(signal.SIGTERM, _interrupt)
-    try:
-        sys.exit(main())
-    except Interrupted as interruption:  # before or after the work itself
-        sys.exit(interruption.status)
-    except Exception as error:  # a fault of this program; still one line, not a traceback
-        print(f"{PROG}: internal error: {type(error).__name__}: {error}", file=sys.stderr)
-        sys.exit(1)
