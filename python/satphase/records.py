@@ -347,7 +347,7 @@ class _Fields:
         if self.csv:
             value = int(value) if _INTEGER.fullmatch(value) and len(value) < 40 else None
         if not _whole(value) or not low <= value <= high:
-            self.fail(key, f"a whole number in {low} .. {high}")
+            self.fail(key, str(low) if low == high else f"a whole number in {low} .. {high}")
         return value
 
     def real(self, key):
