@@ -259,7 +259,8 @@ def _column_problem(names, expected):
     if missing:
         return f"missing column{'s' if len(missing) > 1 else ''} " + ", ".join(missing)
     if extra:
-        return f"column{'s' if len(extra) > 1 else ''} " + ", ".join(extra) + " that no sweep writes"
+        return (f"column{'s' if len(extra) > 1 else ''} " + ", ".join(extra)
+                + " that no sweep writes")
     return "the columns are not in the order the sweep writes them"
 
 
@@ -269,7 +270,8 @@ def _sweep_line(sweep, where):
         return Refusal(f"{where}: the sweep line's {key} is {_shown(sweep.get(key))}, not {wanted}")
 
     if not isinstance(sweep, dict):
-        raise Refusal(f"{where}: not a sweep line: not a JSON object of the form {{\"sweep\":{{...}}}}")
+        raise Refusal(f"{where}: not a sweep line: not a JSON object of the form "
+                      '{"sweep":{...}}')
     allowed = ("vars", "ratios", "trials", "seed", "per_formula", "model", "k", "solvers", "shard",
                "version", "commit")
     for key in sweep:
@@ -389,6 +391,8 @@ def _record(f, per_formula, named_model, sweep):
     if sweep and ratio != sweep["ratios"][cell % len(sweep["ratios"])]:
         f.fail("ratio", f"{sweep['ratios'][cell % len(sweep['ratios'])]!r}, as this sweep has it")
     truncated = millionths * vars_ // 1_000_000
+    if not 1 <= truncated <= MAX_CLAUSES:
+        f.fail("ratio", f"a ratio that gives 1 .. {MAX_CLAUSES} clauses at {vars_} variables")
     clauses = f.whole("clauses", truncated, truncated)
     model, k = "classic", 3
     if named_model:

@@ -60,7 +60,7 @@ class ReaderTest(unittest.TestCase):
                 (cells, "q1_steps", "1000", "q1_steps, median_steps, q3_steps and max_steps"),
                 (cells, "mean_steps", "1e6", "mean_steps is '1000000.0', not a mean in 0 .. max"),
                 (cells, "seconds", "-1", "seconds is '-1'"),
-                (cells, "seconds", "1" + "0" * 400, "seconds is '100000000000000000000000000000000"),
+                (cells, "seconds", "1" + "0" * 400, "seconds is '1000000000000000000000000"),
                 (cells, "start_state", "0", "start_state is '0'"),
                 (cells, "clauses", "41", "clauses is '41', not 40"),
                 (cells, "ratio", "1e305", "ratio is '1e+305', not a ratio in (0, 100000]"),
@@ -103,8 +103,9 @@ class ReaderTest(unittest.TestCase):
         self.assertEqual(len(per_formula.cells[0].solvers["splitting"].costs), 11)
         # A sweep's shards read as one.
         head, *records = self.cells.split("\n")
-        self.assertEqual(len(analysis.read_sweep([("a", "\n".join([head] + records[:3]) + "\n"),
-                                                  ("b", "\n".join([head] + records[3:]))]).cells), 6)
+        shards = [("a", "\n".join([head] + records[:3]) + "\n"),
+                  ("b", "\n".join([head] + records[3:]))]
+        self.assertEqual(len(analysis.read_sweep(shards).cells), 6)
 
     def test_files_that_are_no_sweep_or_do_not_go_together(self):
         head, *rows = self.cells_csv.split("\n")
@@ -120,6 +121,8 @@ class ReaderTest(unittest.TestCase):
                 ((csv(head),), "f0 has a header but no records"),
                 ((csv(head, rows[0].replace(",30,3,", ",30,3.0000001,")),),
                  "f0 line 2: ratio is '3.0000001', not a ratio in \\(0, 100000\\] of at most six"),
+                ((csv(head, rows[0].replace(",30,3,", ",1000000,100000,")),),
+                 "f0 line 2: ratio is '100000', not a ratio that gives 1 .. 100000 clauses at 10"),
                 ((csv(head, rows[0][:20]),), "f0 line 2: 8 fields where the header has 16"),
                 ((self.cells + '{"cell":[[1]]}\n',), "f0 line 8: missing columns"),
                 ((self.cells.replace('"trials":11', '"trials":11,"trials":11', 1),),
