@@ -298,7 +298,8 @@ def _sweep_line(sweep, where):
         raise wrong("model", "a formula model with its k")
     solvers = sweep.get("solvers")
     if solvers is not None and (not isinstance(solvers, list) or not solvers or any(
-            s not in SOLVER_UNITS for s in solvers) or len(set(solvers)) != len(solvers)):
+            not isinstance(s, str) or s not in SOLVER_UNITS for s in solvers)
+            or len(set(solvers)) != len(solvers)):
         raise wrong("solvers", "a list of distinct solvers: splitting, dpll or cdcl")
     return {"vars": vars_, "ratios": ratios, "trials": trials, "per_formula": per_formula,
             "model": model, "k": k, "solvers": solvers}

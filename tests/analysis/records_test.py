@@ -127,6 +127,8 @@ class ReaderTest(unittest.TestCase):
                 ((self.cells + '{"cell":[[1]]}\n',), "f0 line 8: missing columns"),
                 ((self.cells.replace('"trials":11', '"trials":11,"trials":11', 1),),
                  "f0 line 1: a key named twice"),
+                ((self.cells.replace('"per_formula":false', '"per_formula":false,"solvers":[{}]'),),
+                 "f0 line 1: the sweep line's solvers is '\\[\\{\\}\\]', not a list of distinct"),
                 ((self.cells, self.formulas), "f0 and f1 mix per-cell and per-formula records"),
                 ((self.cells_csv, uniform), "f0 and f1 hold different models or k"),
                 ((self.cells_csv, self.cells_csv), "f1 line 2: a second record for 10 variables")]:
