@@ -187,10 +187,10 @@ def read_file(text, name):
     expected = record_columns(per_formula, named_model, solvers)
     result = SweepFile(name, csv, per_formula, None if solvers is None else tuple(solvers),
                        sweep=sweep)
-    seen = {}
+    seen, columns = {}, set(expected)
     for number, row in rows:
         where = f"{name} line {number}"
-        if not csv and sorted(row) != sorted(expected):
+        if not csv and row.keys() != columns:
             raise Refusal(f"{where}: {_column_problem(list(row), expected)}")
         record = _record(_Fields(row, where, csv), per_formula, named_model, sweep)
         _agree(record, seen)
@@ -306,7 +306,7 @@ def _sweep_line(sweep, where):
 
 
 def _whole(value):
-    return isinstance(value, int) and not isinstance(value, bool)
+    return type(value) is int  # noqa: E721 (True and False are ints too)
 
 
 def _millionths(ratio):
@@ -455,6 +455,6 @@ def _agree(record, seen):
     same = seen.setdefault(("cell", record.cell), record)
     shared = ("vars", "clauses", "ratio", "model", "k", "trials", "unsat") + (
         () if record.costs is not None else ("start_state",))
-    for name in shared:
-        if getattr(record, name) != getattr(same, name):
-            raise Refusal(f"{record.where}: {name} differs from {same.where}, of the same cell")
+    if same is not record and any(getattr(record, n) != getattr(same, n) for n in shared):
+        name = next(n for n in shared if getattr(record, n) != getattr(same, n))
+        raise Refusal(f"{record.where}: {name} differs from {same.where}, of the same cell")

@@ -110,8 +110,11 @@ class ReaderTest(unittest.TestCase):
     def test_files_that_are_no_sweep_or_do_not_go_together(self):
         head, *rows = self.cells_csv.split("\n")
         csv = lambda *lines: "\n".join(lines) + "\n"  # noqa: E731
-        uniform = subprocess.run([PROGRAM, "sweep", *GRID, "--model", "uniform", "--k", "3",
-                                  "--format", "csv"], capture_output=True, text=True).stdout
+        uniform, solvers = (subprocess.run([PROGRAM, "sweep", *GRID, *extra, "--format", "csv"],
+                                           capture_output=True, text=True).stdout.split("\n")
+                            for extra in (["--model", "uniform", "--k", "3"],
+                                          ["--solver", "splitting,dpll"]))
+        solvers[2] = solvers[2].rsplit(",", 1)[0] + ",7"  # the start state of cell 0 for dpll
         for texts, message in [
                 (("",), "f0 is empty"),
                 (("Num of vars : 10\n",), "f0 is the sweep's table"),
@@ -130,7 +133,8 @@ class ReaderTest(unittest.TestCase):
                 ((self.cells.replace('"per_formula":false', '"per_formula":false,"solvers":[{}]'),),
                  "f0 line 1: the sweep line's solvers is '\\[\\{\\}\\]', not a list of distinct"),
                 ((self.cells, self.formulas), "f0 and f1 mix per-cell and per-formula records"),
-                ((self.cells_csv, uniform), "f0 and f1 hold different models or k"),
+                ((self.cells_csv, "\n".join(uniform)), "f0 and f1 hold different models or k"),
+                (("\n".join(solvers),), "f0 line 3: start_state differs from f0 line 2"),
                 ((self.cells_csv, self.cells_csv), "f1 line 2: a second record for 10 variables")]:
             with self.subTest(message), self.assertRaisesRegex(Refusal, "^" + message):
                 analysis.read_sweep([(f"f{i}", text) for i, text in enumerate(texts)])
