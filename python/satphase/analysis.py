@@ -392,7 +392,7 @@ def main(argv=None):
         else:
             text = "\n".join(table(analysis)) + "\n"
         if not arguments.output:
-            print(text, end="")
+            figures.print_text(text)
             return 0
         if analysis.scaling is None:
             raise Refusal("--output draws the data collapse, which needs alpha_c and nu: "

@@ -111,6 +111,10 @@ class ProgramTest(unittest.TestCase):
             result = run(self.work, *arguments)
             self.assertEqual((result.returncode, result.stdout), (status, ""), arguments)
             self.assertRegex(result.stderr, f"^satphase analyze: {message}[^\n]*\n$")
+        with open("/dev/full", "w") as full:
+            result = run_main(satphase_analyze.main, self.work, [self.cells], stdout=full)
+        self.assertEqual((result.returncode, result.stderr), (1, "satphase analyze: cannot write "
+                         "to standard output: No space left on device; no file written\n"))
 
     def test_endless_input_signals_and_a_script_override_starting_with_a_dash(self):
         fifo, work = os.path.join(self.work, "fifo"), os.path.realpath(self.work)
