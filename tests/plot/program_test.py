@@ -1,4 +1,4 @@
-"""plot/satphase_plot.py as a user meets it, through main() in this interpreter
+"""python/satphase/plot.py as a user meets it, through main() in this interpreter
 (a closed pipe: in a process of its own): its files, its refusals, its failures."""
 
 import os
