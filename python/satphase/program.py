@@ -4,6 +4,7 @@ Imports only the standard library, so that the handlers are in place before
 anything slow is loaded.
 """
 
+import importlib
 import os
 import signal
 import sys
@@ -40,8 +41,7 @@ def run(module_name, prog):
     signal.signal(signal.SIGINT, _interrupt)
     signal.signal(signal.SIGTERM, _interrupt)
     try:
-        module = __import__(f"satphase.{module_name}", fromlist=["main"])
-        status = module.main()
+        status = importlib.import_module(f"satphase.{module_name}").main()
     except Interrupted as interruption:  # before or after the work itself
         status = interruption.status
     except BrokenPipeError:  # the reader went away (| head): nothing more to say
