@@ -30,8 +30,9 @@ def check_prefix(prefix):
     """Refuses a PREFIX that names a directory (`od/`, `.`, `/`): the figures
     would be hidden files inside it, `od/.png`."""
     if not os.path.basename(prefix) or os.path.isdir(prefix):
-        raise Refusal(f"cannot write {prefix}.png and {prefix}.svg: {prefix} names a directory, "
-                      "not the start of a file name")
+        what = f"{prefix} names a directory" if prefix else "the name before them is empty"
+        raise Refusal(f"cannot write {prefix}.png and {prefix}.svg: {what}, not the start of a "
+                      "file name")
 
 
 def metadata(extension, with_matplotlib):
