@@ -154,9 +154,9 @@ class RefusalTest(Directory):
         self.write("input", CLASSIC_CSV)
         self.assertRefused(run(self.directory, "input", "-o", "missing/out"),
                            "cannot write missing/out.png: No such file or directory")
-        for prefix in ("od/", ".", "/"):  # not od/.png, ..png or /.png
-            self.assertRefused(run(self.directory, "input", "-o", prefix),
-                               f"{prefix} names a directory")
+        for prefix, words in [("od/", "od/ names a directory"), (".", ". names a directory"),
+                              ("/", "/ names a directory"), (".png", "the name before them is empty")]:
+            self.assertRefused(run(self.directory, "input", "-o", prefix), words)  # not od/.png
         self.assertRefused(run(self.directory, "input", "--size", "640"), "--size", status=2)
         with open("/dev/full", "w") as full:
             self.assertRefused(run(self.directory, "input", stdout=full),
