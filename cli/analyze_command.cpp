@@ -5,7 +5,7 @@
 namespace satphase {
 
 int runAnalyze(int argc, char** argv) {
-    return runPythonProgram({"analyze", "analysis/satphase_analyze.py", "SATPHASE_ANALYZE_SCRIPT",
+    return runPythonProgram({"analyze", "python/satphase_analyze.py", "SATPHASE_ANALYZE_SCRIPT",
                              "SATPHASE_ANALYZE_PROG", "python3-matplotlib python3-scipy"},
                             argc, argv);
 }

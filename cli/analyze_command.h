@@ -3,7 +3,7 @@
 namespace satphase {
 
 // `satphase analyze`: the threshold's statistics from a sweep's results,
-// computed by the analysis program in analysis/ (Python with numpy and
+// computed by the analysis program in python/ (Python with numpy and
 // scipy). Its arguments go to that program as they are, so that
 // `satphase analyze --help` is its help. Runs it with argv[2..]; returns only
 // when it could not be started.

@@ -5,7 +5,7 @@
 namespace satphase {
 
 int runPlot(int argc, char** argv) {
-    return runPythonProgram({"plot", "plot/satphase_plot.py", "SATPHASE_PLOT_SCRIPT",
+    return runPythonProgram({"plot", "python/satphase_plot.py", "SATPHASE_PLOT_SCRIPT",
                              "SATPHASE_PLOT_PROG", "python3-matplotlib"},
                             argc, argv);
 }

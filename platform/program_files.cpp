@@ -63,14 +63,19 @@ std::string ProgramFileLookup::triedList() const {
 }
 
 // The override comes first and alone: a user who names a file means that
-// file, and is told when it is not there rather than given another.
+// file, and is told when it is not there rather than given another. It is
+// made absolute here, once, so that what Python is handed is a path and
+// never an option (an override "-c" is the file ./-c), and so that the
+// program itself does not depend on the directory it was started from.
 ProgramFileLookup findProgramFile(std::string_view sourcePath, const char* overrideVariable,
                                   const char* argv0) {
     assert(!sourcePath.empty() && overrideVariable != nullptr);
     ProgramFileLookup lookup;
     const char* chosen = std::getenv(overrideVariable);
     if (chosen != nullptr && *chosen != '\0') {
-        lookup.tried.emplace_back(chosen);
+        std::error_code error;
+        const fs::path place = fs::absolute(chosen, error);
+        lookup.tried.push_back(error ? fs::path(chosen) : place.lexically_normal());
     } else if (const fs::path self = executablePath(argv0); !self.empty()) {
         const fs::path folder = self.parent_path();
         const fs::path source(sourcePath);
@@ -80,7 +85,7 @@ ProgramFileLookup findProgramFile(std::string_view sourcePath, const char* overr
     }
     for (const fs::path& place : lookup.tried) {
         std::error_code error;
-        if (fs::is_regular_file(place, error)) {
+        if (place.is_absolute() && fs::is_regular_file(place, error)) {
             lookup.found = place;
             break;
         }

@@ -23,10 +23,11 @@ struct ProgramFileLookup {
 };
 
 // Looks for the file whose path in the source tree is sourcePath (such as
-// "plot/satphase_plot.py"); installed, it has its file name alone. When the
-// environment variable overrideVariable is set and not empty, its value is
-// the one place tried. argv0 is the program's argv[0], used to find the
-// executable only where /proc/self/exe does not say.
+// "python/satphase_plot.py"); installed, it has its file name alone. When the
+// environment variable overrideVariable is set and not empty, its value, made
+// absolute, is the one place tried. What is found is always an absolute
+// path. argv0 is the program's argv[0], used to find the executable only
+// where /proc/self/exe does not say.
 ProgramFileLookup findProgramFile(std::string_view sourcePath, const char* overrideVariable,
                                   const char* argv0);
 

@@ -41,7 +41,10 @@ int runPythonProgram(const PythonProgram& program, int argc, char** argv) {
                               std::string(program.debianPackages) + " directly");
 #else
     std::string python = std::filesystem::exists(kDebianPython) ? kDebianPython : "python3";
-    std::vector<char*> arguments{python.data(), path.data()};
+    // "--" ends the interpreter's options: the program's path, absolute from
+    // findProgramFile, and the user's arguments after it are never read as one.
+    std::string endOfOptions = "--";
+    std::vector<char*> arguments{python.data(), endOfOptions.data(), path.data()};
     for (int i = 2; i < argc; ++i) {
         arguments.push_back(argv[i]);
     }

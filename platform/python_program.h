@@ -10,7 +10,7 @@ namespace satphase {
 // status and its output are the command's own.
 struct PythonProgram {
     std::string_view command;         // "plot": the command, for messages
-    std::string_view sourcePath;      // "plot/satphase_plot.py"
+    std::string_view sourcePath;      // "python/satphase_plot.py"
     const char* overrideVariable;     // "SATPHASE_PLOT_SCRIPT"
     const char* programNameVariable;  // "SATPHASE_PLOT_PROG": the name it gives itself
     std::string_view debianPackages;  // "python3-matplotlib", for the message when it cannot start

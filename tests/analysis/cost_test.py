@@ -2,8 +2,8 @@
 
 import unittest
 
-import cost_measures
-from sweep_records import Cell, Solver
+from satphase import cost_measures
+from satphase.analysis import Cell, Solver
 
 
 def cell(alpha, costs, satisfiable=None):

@@ -6,7 +6,7 @@ import unittest
 import numpy as np
 from scipy import special
 
-import threshold_fits
+from satphase import threshold_fits
 
 TRUE = {"alpha_c": 4.2, "nu": 1.5, "b": 2.0, "y0": 0.3}
 

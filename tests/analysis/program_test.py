@@ -3,11 +3,14 @@ the program, otherwise through main(), which the program hands its arguments to.
 
 import json
 import os
+import resource
+import signal
 import subprocess
 import tempfile
+import time
 import unittest
 
-import satphase_analyze
+from satphase import analysis as satphase_analyze
 from in_process import run_main
 
 PROGRAM = os.environ.get("SATPHASE_PROGRAM")
@@ -79,6 +82,7 @@ class ProgramTest(unittest.TestCase):
             out.writelines(line for line in whole if line.split(",")[1] != "30")
         for arguments, message in [
                 ((self.cells, "--output", "c"), "cannot write c.svg: it is a directory"),
+                ((self.cells, "--output", "a/"), "a/ names a directory"),
                 ((two_sizes, "--output", "d"), "needs alpha_c and nu: nu needs three sizes "
                                                "that cross one half, the input has 2")]:
             result = run(self.work, *arguments)
@@ -92,8 +96,9 @@ class ProgramTest(unittest.TestCase):
         self.assertRegex(table, r"(?m)^ +20 +4\.\d{3} +4\.\d{3} - 4\.\d{3} +\d\.\d{3} +\d\.\d\d$")
 
     def test_failures_are_one_line_without_a_traceback(self):
-        with open(os.path.join(self.work, "bad.csv"), "w") as bad:
-            bad.write("vars,ratio,trials,unsat,median_steps\n10,4,5,x,3\n")
+        with open(self.cells) as cells, open(os.path.join(self.work, "bad.csv"), "w") as bad:
+            header, row = cells.readline(), cells.readline().split(",")
+            bad.write(header + ",".join(row[:5] + ["x"] + row[6:]))
         with open(os.path.join(self.work, "latin.csv"), "wb") as latin:
             latin.write(b"vars\xe9\n")
         for arguments, status, message in [
@@ -106,6 +111,55 @@ class ProgramTest(unittest.TestCase):
             result = run(self.work, *arguments)
             self.assertEqual((result.returncode, result.stdout), (status, ""), arguments)
             self.assertRegex(result.stderr, f"^satphase analyze: {message}[^\n]*\n$")
+        with open("/dev/full", "w") as full:
+            result = run_main(satphase_analyze.main, self.work, [self.cells], stdout=full)
+        self.assertEqual((result.returncode, result.stderr), (1, "satphase analyze: cannot write "
+                         "to standard output: No space left on device; no file written\n"))
+
+    def test_endless_input_signals_and_a_script_override_starting_with_a_dash(self):
+        fifo, work = os.path.join(self.work, "fifo"), os.path.realpath(self.work)
+        os.mkfifo(fifo)
+        with open(os.path.join(work, "-c"), "w") as script:
+            script.write("import sys; print(sys.argv)\n")
+        for command in ("plot", "analyze"):
+            # The program itself, which the satphase binary runs: its memory is limited.
+            script = os.path.join(os.path.dirname(satphase_analyze.__file__), "..",
+                                  f"satphase_{command}.py")
+            result = subprocess.run(["/usr/bin/python3", script, "/dev/zero"], cwd=work,
+                                    timeout=60, capture_output=True, text=True,
+                                    preexec_fn=_a_gigabyte)
+            self.assertEqual((result.returncode, result.stderr),
+                             (1, f"satphase {command}: /dev/zero: more than 64 MiB of input\n"))
+            for signum, status in ((signal.SIGINT, 130), (signal.SIGTERM, 143)):
+                process = subprocess.Popen([PROGRAM, command, fifo], cwd=work,
+                                           stderr=subprocess.PIPE, text=True)
+                writer = _open_once_read(fifo)  # the program waits in its read
+                process.send_signal(signum)
+                self.assertEqual(process.communicate(timeout=60)[1],
+                                 f"satphase {command}: interrupted; no file written\n")
+                self.assertEqual(process.returncode, status)
+                os.close(writer)
+            # An override is a file, made absolute, never an interpreter option.
+            variable = f"SATPHASE_{command.upper()}_SCRIPT"
+            result = subprocess.run([PROGRAM, command, 'print("INJECTED")'], cwd=work,
+                                    env={**os.environ, variable: "-c"}, capture_output=True,
+                                    text=True)
+            self.assertEqual(result.stdout, f"['{work}/-c', 'print(\"INJECTED\")']\n")
+
+
+def _a_gigabyte():
+    """At most 1 GiB of memory: reading without bound fails instead of taking the machine."""
+    resource.setrlimit(resource.RLIMIT_AS, (1 << 30, 1 << 30))
+
+
+def _open_once_read(fifo):
+    """The FIFO opened for writing once a reader has opened it."""
+    for _ in range(3000):
+        try:
+            return os.open(fifo, os.O_WRONLY | os.O_NONBLOCK)
+        except OSError:  # ENXIO: no reader yet
+            time.sleep(0.01)
+    raise AssertionError(f"nothing opened {fifo} to read")
 
 
 if __name__ == "__main__":

@@ -1,79 +1,143 @@
-"""What the reader takes from a sweep's files, and every input it refuses."""
+"""The one reader of sweep records behind plot and analyze: what it takes from a
+sweep's files, and that every edited record merge refuses, plot and analyze
+refuse too, naming the file, the line and the field."""
 
+import json
+import os
+import subprocess
+import tempfile
 import unittest
 
-from sweep_records import Refusal, read_sweep
+from in_process import run_main
+from satphase import analysis, plot
+from satphase.records import Refusal
 
-CELLS = ("cell,vars,clauses,ratio,trials,unsat,median_steps\n"
-         "0,10,40,4,5,2,30\n1,10,45,4.5,5,4,50\n")
-FORMULAS = ("cell,vars,clauses,ratio,trial,start_state,satisfiable,steps\n"
-            "0,10,40,4,0,7,1,3\n0,10,40,4,1,8,0,9\n0,10,40,4,2,9,1,5\n")
-JSONL = ('{"sweep":{"vars":[10],"model":"uniform","k":4,"per_formula":false}}\n'
-         '{"cell":0,"vars":10,"clauses":97,"ratio":9.75,"trials":3,"unsat":1,"median_steps":8}\n')
+PROGRAM = os.environ.get("SATPHASE_PROGRAM")
+GRID = ["--vars", "10,20", "--ratios", "3:5:1", "--trials", "11", "--quiet"]
 
 
-def read(*texts):
-    return read_sweep([(f"f{i}", text) for i, text in enumerate(texts)])
+def sweep(*extra):
+    return subprocess.run([PROGRAM, "sweep", *GRID, *extra], capture_output=True, text=True,
+                          check=True).stdout
 
 
-class ReadTest(unittest.TestCase):
-    def test_cells_formulas_and_the_formats_to_come(self):
-        sweep = read(CELLS)
-        self.assertEqual((sweep.model, sweep.k, sweep.per_formula), ("classic", 3, False))
-        self.assertEqual([(c.ratio, c.trials, c.sat, c.solvers["splitting"].median)
-                          for c in sweep.cells], [(4, 5, 3, 30), (4.5, 5, 1, 50)])
+def edited(line, key, raw):
+    """The JSON record `line` with the value of `key` written as `raw`."""
+    record = json.loads(line)
+    record[key] = "@@"
+    return json.dumps(record, separators=(",", ":")).replace('"@@"', raw)
 
-        cell, = read(FORMULAS).cells
-        self.assertEqual((cell.trials, cell.sat, cell.satisfiable), (3, 2, [True, False, True]))
-        self.assertEqual(cell.solvers["splitting"].costs, [3, 9, 5])
 
-        cell, = (sweep := read(JSONL)).cells
-        self.assertEqual((sweep.model, sweep.k, cell.alpha), ("uniform", 4, 9.7))  # 97 / 10
+@unittest.skipUnless(PROGRAM, "SATPHASE_PROGRAM names the satphase executable")
+class ReaderTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.cells, cls.cells_csv, cls.formulas = (
+            sweep("--format", "jsonl"), sweep("--format", "csv"),
+            sweep("--format", "jsonl", "--per-formula"))
 
-        sweep = read("vars,ratio,model,k,trials,unsat,solver,cost_unit,median_cost\n"
-                     "20,4,planted,5,9,0,cdcl,conflicts,12\n20,4,planted,5,9,0,dpll,steps,40\n")
-        self.assertEqual((sweep.model, sweep.k), ("planted", 5))
-        self.assertEqual([(s.name, s.unit, s.median) for s in sweep.cells[0].solvers.values()],
-                         [("cdcl", "conflicts", 12), ("dpll", "steps", 40)])
-        cell, = read('{"vars":9,"ratio":4,"trial":0,"satisfiable":false,"cdcl_cost":2.5}\n').cells
-        self.assertEqual((cell.sat, cell.solvers["cdcl"].costs), (0, [2.5]))
+    def setUp(self):
+        self.directory = self.enterContext(tempfile.TemporaryDirectory())
 
-        # Shards of one sweep read as one.
-        self.assertEqual(len(read(CELLS, CELLS.replace("0,10,40,4,", "2,12,48,4,")
-                                  .replace("1,10,45,", "3,12,54,")).cells), 4)
+    def write(self, name, text):
+        with open(os.path.join(self.directory, name), "w") as out:
+            out.write(text)
+        return name
 
-    def test_refusals_name_the_file_and_line(self):
+    def test_edited_records_are_refused_by_merge_plot_and_analyze(self):
+        cells, formulas = self.cells.split("\n"), self.formulas.split("\n")
+        for lines, key, raw, words in [  # the record on line 3 (cell 1: 10 variables, ratio 4)
+                (cells, None, None, None),  # unedited: all three take it
+                (cells, "median_steps", "-5000", "median_steps is '-5000', not a whole number"),
+                (cells, "max_steps", "1e308", "max_steps is '1e+308', not a whole number"),
+                (cells, "max_steps", "5.5", "max_steps"),
+                (cells, "trials", "1" + "0" * 30, "trials is '1000000000000000000000000000000'"),
+                (cells, "trials", "11.0", "trials is '11.0'"),
+                (cells, "trials", "12", "trials is '12', not 11"),
+                (cells, "unsat", "12", "unsat is '12', not a whole number in 0 .. 11"),
+                (cells, "unsat", "0", "sat_fraction, sat_low and sat_high are not what unsat 0"),
+                (cells, "sat_low", "0.5", "sat_fraction, sat_low and sat_high"),
+                (cells, "q1_steps", "1000", "q1_steps, median_steps, q3_steps and max_steps"),
+                (cells, "mean_steps", "1e6", "mean_steps is '1000000.0', not a mean in 0 .. max"),
+                (cells, "seconds", "-1", "seconds is '-1'"),
+                (cells, "seconds", "1" + "0" * 400, "seconds is '1000000000000000000000000"),
+                (cells, "start_state", "0", "start_state is '0'"),
+                (cells, "clauses", "41", "clauses is '41', not 40"),
+                (cells, "ratio", "1e305", "ratio is '1e+305', not a ratio in (0, 100000]"),
+                (cells, "ratio", "4.0000001", "ratio is '4.0000001'"),
+                (cells, "vars", "1" + "0" * 301, "vars is '100000000000000000000000000000000"),
+                (cells, "cell", "6", "cell is '6', not a whole number in 0 .. 5"),
+                (cells, "cell", "true", "cell is 'true'"),
+                (formulas, "steps", "-1", "steps is '-1'"),
+                (formulas, "satisfiable", "1", "satisfiable is '1', not 1 or 0 (true or false)"),
+                (formulas, "trial", "11", "trial is '11', not a whole number in 0 .. 10")]:
+            with self.subTest(key=key, raw=raw):
+                text = "\n".join(lines[:2] + [edited(lines[2], key, raw) if key else lines[2]]
+                                 + lines[3:])
+                name = self.write("edited.jsonl", text)
+                merged = subprocess.run([PROGRAM, "merge", name, "--format", "jsonl"],
+                                        cwd=self.directory, capture_output=True, text=True)
+                self.assertEqual(merged.returncode, 1 if key else 0, merged.stderr)
+                for main, extra in ((plot.main, ["-o", "out"]), (analysis.main, [])):
+                    if main is plot.main and lines is formulas:
+                        continue  # plot refuses per-formula input as such
+                    result = run_main(main, self.directory, [name, *extra])
+                    self.assertEqual(result.returncode, 1 if key else 0, result.stderr)
+                    if key:
+                        self.assertRegex(result.stderr, r"^satphase \w+: edited.jsonl line 3: "
+                                         r"[^\n]+\n$")
+                        self.assertIn(words, result.stderr)
+
+    def test_what_the_reader_takes(self):
+        per_cell, per_cell_csv, per_formula = (
+            analysis.read_sweep([(name, text)]) for name, text in
+            (("c.jsonl", self.cells), ("c.csv", self.cells_csv), ("f.jsonl", self.formulas)))
+        summary = [(c.vars, c.ratio, c.alpha, c.trials, c.sat, c.solvers["splitting"].median)
+                   for c in per_cell.cells]
+        self.assertEqual(summary[:3], [(10, 3, 3.0, 11, 11, 24), (10, 4, 4.0, 11, 8, 65),
+                                       (10, 5, 5.0, 11, 6, 63)])
+        self.assertEqual(summary, [(c.vars, c.ratio, c.alpha, c.trials, c.sat,
+                                    c.solvers["splitting"].median) for c in per_cell_csv.cells])
+        self.assertEqual([(c.vars, c.ratio, c.trials, c.sat) for c in per_formula.cells],
+                         [s[:2] + s[3:5] for s in summary])
+        self.assertEqual(len(per_formula.cells[0].solvers["splitting"].costs), 11)
+        # A sweep's shards read as one.
+        head, *records = self.cells.split("\n")
+        shards = [("a", "\n".join([head] + records[:3]) + "\n"),
+                  ("b", "\n".join([head] + records[3:]))]
+        self.assertEqual(len(analysis.read_sweep(shards).cells), 6)
+
+    def test_files_that_are_no_sweep_or_do_not_go_together(self):
+        head, *rows = self.cells_csv.split("\n")
+        csv = lambda *lines: "\n".join(lines) + "\n"  # noqa: E731
+        uniform, solvers = (subprocess.run([PROGRAM, "sweep", *GRID, *extra, "--format", "csv"],
+                                           capture_output=True, text=True).stdout.split("\n")
+                            for extra in (["--model", "uniform", "--k", "3"],
+                                          ["--solver", "splitting,dpll"]))
+        solvers[2] = solvers[2].rsplit(",", 1)[0] + ",7"  # the start state of cell 0 for dpll
         for texts, message in [
-            (("",), "f0 is empty"),
-            (("Num of vars : 10\n",), "f0 is the sweep's table"),
-            ((CELLS[:-1],), "f0 line 3: cut off"),
-            (("a,b\n1,2\n",), "f0 is not the output of satphase sweep"),
-            (("vars,ratio,trials\n1,2,3\n",), "f0: missing columns unsat, median_steps"),
-            ((CELLS.split("\n")[0] + "\n",), "f0 has a header but no records"),
-            ((CELLS + "2,10,50\n",), "f0 line 4: 3 fields where the header has 7"),
-            ((CELLS.replace("4.5,5,4", "4.5,x,4"),), "f0 line 3: trials is 'x', not a whole number"),
-            ((CELLS.replace("4.5,5,4", "4.5,5,6"),), "f0 line 3: 6 unsatisfiable of 5 trials"),
-            ((CELLS.replace("1,10,45", "1,10,44"),), "f0 line 3: 44 clauses are not ratio 4.5"),
-            ((CELLS.replace("0,10,40,4,", "0,-1,40,4,"),), "f0 line 2: vars and ratio must be"),
-            ((FORMULAS.replace("8,0,9", "8,2,9"),), "f0 line 3: satisfiable is '2'"),
-            ((FORMULAS.replace("8,0,9", "8,0,-9"),), "f0 line 3: steps is negative"),
-            ((JSONL + "[1]\n",), "f0 line 3: not a JSON object"),
-            ((JSONL.replace('"uniform"', '"odd"'),), "f0 line 1: model is 'odd', not one of"),
-            ((JSONL.replace('"k":4', '"k":8'),), "f0 line 1: k is 8, not from 2 to 7"),
-            ((JSONL + JSONL.split("\n")[1].replace('"vars":10', '"vars":10,"k":3') + "\n",),
-             "f0 mixes models or k: uniform k=3, uniform k=4"),
-            ((CELLS, JSONL), "f0 and f1 hold different models or k: classic k=3 and uniform k=4"),
-            ((CELLS, FORMULAS), "f0 and f1 mix per-cell and per-formula records"),
-            ((CELLS, CELLS), "f1 line 2: a second record for 10 variables at ratio 4 and solver "
-                             "splitting \\(the first is f0 line 2\\)"),
-            ((FORMULAS + "0,10,40,4,1,8,0,9\n",), "f0 line 5: a second record of trial 1"),
-            (("vars,ratio,trials,unsat,solver,median_cost\n4,4,9,1,a,1\n4,4,9,2,b,1\n",),
-             "f0 line 3: 2 unsatisfiable of 9 where f0 line 2 has 1 of 9"),
-            (("vars,ratio,trials,unsat,solver,median_cost\n4,4,9,1,a,1\n4,5,9,1,b,1\n",),
-             "f0 line 3: solvers b where f0 line 2 has a"),
-        ]:
+                (("",), "f0 is empty"),
+                (("Num of vars : 10\n",), "f0 is the sweep's table"),
+                ((self.cells_csv[:-1],), "f0 line 7: cut off"),
+                (("a,b\n1,2\n",), "f0 is not the output of satphase sweep: line 1 names none"),
+                ((csv(head.replace(",q3_steps", "")),), "f0 line 1: missing column q3_steps"),
+                ((csv(head),), "f0 has a header but no records"),
+                ((csv(head, rows[0].replace(",30,3,", ",30,3.0000001,")),),
+                 "f0 line 2: ratio is '3.0000001', not a ratio in \\(0, 100000\\] of at most six"),
+                ((csv(head, rows[0].replace(",30,3,", ",1000000,100000,")),),
+                 "f0 line 2: ratio is '100000', not a ratio that gives 1 .. 100000 clauses at 10"),
+                ((csv(head, rows[0][:20]),), "f0 line 2: 8 fields where the header has 16"),
+                ((self.cells + '{"cell":[[1]]}\n',), "f0 line 8: missing columns"),
+                ((self.cells.replace('"trials":11', '"trials":11,"trials":11', 1),),
+                 "f0 line 1: a key named twice"),
+                ((self.cells.replace('"per_formula":false', '"per_formula":false,"solvers":[{}]'),),
+                 "f0 line 1: the sweep line's solvers is '\\[\\{\\}\\]', not a list of distinct"),
+                ((self.cells, self.formulas), "f0 and f1 mix per-cell and per-formula records"),
+                ((self.cells_csv, "\n".join(uniform)), "f0 and f1 hold different models or k"),
+                (("\n".join(solvers),), "f0 line 3: start_state differs from f0 line 2"),
+                ((self.cells_csv, self.cells_csv), "f1 line 2: a second record for 10 variables")]:
             with self.subTest(message), self.assertRaisesRegex(Refusal, "^" + message):
-                read(*texts)
+                analysis.read_sweep([(f"f{i}", text) for i, text in enumerate(texts)])
 
 
 if __name__ == "__main__":

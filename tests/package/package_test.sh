@@ -42,7 +42,8 @@ for package in python3 python3-matplotlib python3-scipy libc6 libstdc++6; do
     [[ ",$names," == *",$package,"* ]] || fail "Depends lacks $package: $depends"
 done
 files=$(dpkg-deb -c "$scratch/$deb")
-for file in bin/satphase share/satphase/satphase_plot.py share/man/man1/satphase.1.gz \
+for file in bin/satphase share/satphase/satphase_plot.py share/satphase/satphase_analyze.py \
+            share/satphase/satphase/records.py share/man/man1/satphase.1.gz \
             share/doc/satphase/README.md share/doc/satphase/sweep-output.md; do
     grep -q " \./usr/$file\$" <<<"$files" || fail "the package lacks /usr/$file"
 done
@@ -70,6 +71,8 @@ run satphase sweep --vars 10,20 --ratios 3:6:1 --trials 21 --format csv --output
 run satphase plot sweep.csv --output figure >plot.txt || fail "satphase plot failed"
 grep -q "^Wrote figure.png and figure.svg" plot.txt || fail "satphase plot printed: $(cat plot.txt)"
 [ "$(head -c 8 figure.png | od -An -tx1 | tr -d ' ')" = 89504e470d0a1a0a ] || fail "figure.png is no PNG"
+run satphase analyze sweep.csv >analysis.txt || fail "satphase analyze failed"
+grep -q "^classic model, k = 3: 2 sizes" analysis.txt || fail "satphase analyze printed: $(head -1 analysis.txt)"
 run man -w satphase >/dev/null 2>&1 || [ -f /usr/share/man/man1/satphase.1.gz ] || fail "no man page"
 zcat /usr/share/man/man1/satphase.1.gz | grep -q "satphase $version" || fail "the man page lacks the version"
 echo "package_test: $deb installs, sweeps and plots"  # (the figures' maker: install_layout_test.sh)

@@ -5,30 +5,19 @@ curves P(cost > x) of the cells nearest alpha_50 on the right, on log-log
 axes, satisfiable formulas drawn solid and unsatisfiable ones dashed.
 """
 
-import os
-import sys
-
 import numpy as np
 
-import cost_measures
-from sweep_records import Refusal
-
-DPI = 100
+from satphase import cost_measures, figures
 
 
 def draw(analysis):
     assert analysis.scaling is not None
-    try:
-        import matplotlib
-        matplotlib.use("Agg")
-        from matplotlib.figure import Figure
-        from matplotlib.lines import Line2D
-    except ImportError:
-        raise Refusal(f"{sys.executable} has no matplotlib; install the Debian package "
-                      "python3-matplotlib") from None
+    figures.load_matplotlib()
+    from matplotlib.figure import Figure
+    from matplotlib.lines import Line2D
     sweep, fit = analysis.sweep, analysis.scaling
     near = [size for size in analysis.sizes if size.near is not None]
-    figure = Figure(figsize=(12 if near else 6.5, 5), dpi=DPI, layout="constrained")
+    figure = Figure(figsize=(12 if near else 6.5, 5), dpi=figures.DPI, layout="constrained")
     figure.suptitle(f"Random {sweep.k}-CNF formulas ({sweep.model} model): "
                     f"alpha_c = {fit.alpha_c:.3f}, nu = {fit.nu:.2f}")
     panels = figure.subplots(1, 2 if near else 1, squeeze=False)[0]
@@ -77,43 +66,3 @@ def draw(analysis):
             Line2D([], [], color="0.4", linestyle="--", label="unsatisfiable")]
         tails.legend(fontsize="small", handles=handles)
     return figure
-
-
-def _metadata(extension):
-    """The satphase that drew the figure (SATPHASE_MADE_BY, set by `satphase analyze`)
-    in the PNG's Software chunk or the SVG's creator; the SVG carries no date."""
-    metadata = {"Date": None} if extension == "svg" else {}
-    made_by = os.environ.get("SATPHASE_MADE_BY")
-    if made_by:
-        metadata["Creator" if extension == "svg" else "Software"] = made_by
-    return metadata
-
-
-def write(figure, prefix):
-    """Writes PREFIX.png and PREFIX.svg, both or neither."""
-    import matplotlib
-    for extension in ("png", "svg"):
-        if os.path.isdir(f"{prefix}.{extension}"):
-            raise Refusal(f"cannot write {prefix}.{extension}: it is a directory")
-    written, path = [], prefix
-    try:
-        for extension in ("png", "svg"):
-            path = f"{prefix}.{extension}"
-            temporary = f"{path}.{os.getpid()}.tmp"
-            with open(temporary, "xb") as out:
-                written.append((temporary, path))
-                # The salt and the missing date make the SVG of the same input the same.
-                with matplotlib.rc_context({"svg.hashsalt": "satphase"}):
-                    figure.savefig(out, format=extension, dpi=DPI,
-                                   metadata=_metadata(extension))
-        for temporary, path in written:
-            os.replace(temporary, path)
-        written = []
-    except OSError as error:
-        raise Refusal(f"cannot write {path}: {error.strerror}") from None
-    finally:  # on a failure or a signal, no temporary stays behind
-        for temporary, _ in written:
-            try:
-                os.remove(temporary)
-            except OSError:
-                pass

@@ -1,25 +1,22 @@
-#!/usr/bin/python3
 """Where exactly is the threshold? Statistics of the output of `satphase sweep`.
 
-Run as `satphase analyze`, which passes its arguments through; `--help` says
-what it reads, prints and draws. Needs numpy and scipy (Debian's
-python3-numpy, python3-scipy); matplotlib only when a figure is asked for.
+Run as `satphase analyze` (python/satphase_analyze.py), which passes its
+arguments through; `--help` says what it reads, prints and draws. Needs numpy
+and scipy (Debian's python3-numpy, python3-scipy); matplotlib only when a
+figure is asked for. Reading needs only the standard library: bad input is
+refused before numpy and scipy are loaded (analyse imports them).
 """
 
 import argparse
 import json
 import os
-import signal
 import sys
 import warnings
-from dataclasses import dataclass
+from dataclasses import dataclass, field
 
-sys.dont_write_bytecode = True  # no __pycache__ beside an installed copy
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-
-# Reading needs only the standard library: bad input is refused before numpy
-# and scipy are loaded (analyse imports them).
-from sweep_records import Refusal, read_sweep  # noqa: E402
+from satphase import figures, records
+from satphase.program import Interrupted
+from satphase.records import Refusal
 
 PROG = os.environ.get("SATPHASE_ANALYZE_PROG", "satphase analyze")
 
@@ -28,6 +25,121 @@ KIRKPATRICK_SELMAN = {3: (4.17, 1.5, 0.1), 4: (None, 1.25, None), 5: (None, 1.1,
 # Where the satisfiable fraction of large uniform random k-CNF formulas drops through one half.
 ASYMPTOTIC_THRESHOLD = {2: 1.0, 3: 4.267, 4: 9.931, 5: 21.117, 6: 43.37, 7: 87.79}
 
+
+# A record without a solver column is the splitting search's, counted in steps.
+DEFAULT_SOLVER, DEFAULT_UNIT = "splitting", "steps"
+
+
+# ---------------------------------------------------------------- reading
+
+@dataclass
+class Solver:
+    """One solver's cost in one cell: the median alone, or every formula's cost."""
+    name: str
+    unit: str
+    median: float = None
+    costs: list = None  # per formula, in trial order; None for per-cell input
+
+
+@dataclass
+class Cell:
+    vars: int
+    ratio: float  # as the sweep was asked for
+    alpha: float  # clauses / vars of the formulas decided: the ratio below the truncation
+    trials: int = 0
+    sat: int = 0
+    solvers: dict = field(default_factory=dict)  # name -> Solver, in order of appearance
+    satisfiable: list = None  # per formula: True/False, in trial order; None for per-cell input
+    where: str = ""  # the first place it was read, for messages
+
+
+@dataclass
+class Sweep:
+    model: str
+    k: int
+    per_formula: bool
+    cells: list  # sorted by size, then ratio
+
+
+def read_sweep(inputs):
+    """The Sweep of [(name, text)]: one model, one k, all per cell or all per formula."""
+    assert inputs
+    files = [records.read_file(text, name) for name, text in inputs]
+    kinds = [{(r.model, r.k) for r in file.records} for file in files]
+    for file, kind in zip(files, kinds):
+        if len(kind) > 1:
+            raise Refusal(f"{file.name} mixes models or k: " + _kinds(kind))
+    for file, kind in zip(files[1:], kinds[1:]):
+        if kind != kinds[0]:
+            raise Refusal(f"{files[0].name} and {file.name} hold different models or k: "
+                          f"{_kinds(kinds[0])} and {_kinds(kind)}")
+        if file.per_formula != files[0].per_formula:
+            raise Refusal(f"{files[0].name} and {file.name} mix per-cell and per-formula records "
+                          "(sweep --per-formula): give files of one kind")
+    per_formula = files[0].per_formula
+    model, k = next(iter(kinds[0]))
+
+    cells, seen = {}, {}
+    for file in files:
+        # A CSV's costs read as reals, as they always have here.
+        cost = float if file.csv else int
+        for r in file.records:
+            cell = cells.setdefault((r.vars, r.ratio),
+                                    Cell(r.vars, r.ratio, r.clauses / r.vars, where=r.where))
+            if per_formula:
+                costs = {solver: cost(value) for solver, value in sorted(r.costs.items())}
+                _add_formula(cell, r.where, (r.trial, r.satisfiable, costs), seen)
+            else:
+                _add_summary(cell, r.where, (r.trials, r.trials - r.unsat, r.solver, r.unit,
+                                             cost(r.median)), seen)
+    ordered = sorted(cells.values(), key=lambda c: (c.vars, c.ratio))
+    for cell in ordered:
+        if cell.solvers.keys() != ordered[0].solvers.keys():
+            raise Refusal(f"{cell.where}: solvers {', '.join(cell.solvers)} where "
+                          f"{ordered[0].where} has {', '.join(ordered[0].solvers)}")
+    return Sweep(model, k, per_formula, ordered)
+
+
+def _kinds(kinds):
+    return ", ".join(f"{model} k={k}" for model, k in sorted(kinds))
+
+
+def _add_summary(cell, where, fields, seen):
+    trials, sat, solver, unit, median = fields
+    key = (cell.vars, cell.ratio, solver)
+    if key in seen:
+        raise Refusal(f"{where}: a second record for {cell.vars} variables at ratio "
+                      f"{cell.ratio:g} and solver {solver} (the first is {seen[key]})")
+    seen[key] = where
+    if cell.solvers and (trials, sat) != (cell.trials, cell.sat):
+        raise Refusal(f"{where}: {trials - sat} unsatisfiable of {trials} where {cell.where} "
+                      f"has {cell.trials - cell.sat} of {cell.trials} for the same cell")
+    cell.trials, cell.sat = trials, sat
+    cell.solvers[solver] = Solver(solver, unit, median=median)
+
+
+def _add_formula(cell, where, fields, seen):
+    trial, satisfiable, costs = fields
+    key = (cell.vars, cell.ratio, trial)
+    if key in seen:
+        raise Refusal(f"{where}: a second record of trial {trial} for {cell.vars} variables "
+                      f"at ratio {cell.ratio:g} (the first is {seen[key]})")
+    seen[key] = where
+    if cell.satisfiable is None:
+        cell.satisfiable = []
+        cell.solvers = {solver: Solver(solver, DEFAULT_UNIT if solver == DEFAULT_SOLVER else "cost",
+                                       costs=[]) for solver in costs}
+    if costs.keys() != cell.solvers.keys():
+        raise Refusal(f"{where}: costs of {', '.join(costs)} where {cell.where} has "
+                      f"{', '.join(cell.solvers)} for the same cell")
+    cell.trials += 1
+    cell.sat += satisfiable
+    cell.satisfiable.append(satisfiable)
+    for solver, cost in costs.items():
+        cell.solvers[solver].costs.append(cost)
+
+
+# ---------------------------------------------------------------- estimates
 
 @dataclass
 class SizeResult:
@@ -49,8 +161,7 @@ class Analysis:
 def analyse(sweep):
     """Every estimate of the sweep: per size, the scaling of all sizes, and the cost."""
     try:
-        import cost_measures
-        import threshold_fits
+        from satphase import cost_measures, threshold_fits
     except ImportError:
         raise Refusal(f"{sys.executable} has no numpy or scipy; install the Debian packages "
                       "python3-numpy and python3-scipy") from None
@@ -269,55 +380,34 @@ written), 2 for a bad command line.""")
     return arguments
 
 
-def read_input(path):
-    """(name for messages, text) of the file or of standard input."""
-    name = "standard input" if path == "-" else path
-    try:
-        if path == "-":
-            return name, sys.stdin.buffer.read().decode("utf-8-sig")
-        with open(path, "rb") as source:
-            return name, source.read().decode("utf-8-sig")
-    except OSError as error:
-        raise Refusal(f"cannot read {path}: {error.strerror}") from None
-    except UnicodeDecodeError:
-        raise Refusal(f"{name} is not the output of satphase sweep: not UTF-8 text") from None
-
-
 def main(argv=None):
     arguments = parse_arguments(argv)
     try:
-        analysis = analyse(read_sweep([read_input(path) for path in arguments.inputs]))
         if arguments.output:
-            import figures
-            if analysis.scaling is None:
-                raise Refusal("--output draws the data collapse, which needs alpha_c and nu: "
-                              + analysis.scaling_lacking)
-            with warnings.catch_warnings():
-                warnings.simplefilter("ignore")  # layout notices are not errors
-                figures.write(figures.draw(analysis), arguments.output)
+            figures.check_prefix(arguments.output)
+        analysis = analyse(read_sweep([records.read_input(path, sys.stdin.buffer)
+                                       for path in arguments.inputs]))
         if arguments.format == "json":
-            text = json.dumps(as_json(analysis), indent=2)
+            text = json.dumps(as_json(analysis), indent=2) + "\n"
         else:
-            text = "\n".join(table(analysis))
-        print(text)
-        if arguments.output and arguments.format == "table":
-            print(f"Wrote {arguments.output}.png and {arguments.output}.svg")
+            text = "\n".join(table(analysis)) + "\n"
+        if not arguments.output:
+            figures.print_text(text)
+            return 0
+        if analysis.scaling is None:
+            raise Refusal("--output draws the data collapse, which needs alpha_c and nu: "
+                          + analysis.scaling_lacking)
+        if arguments.format == "table":
+            text += f"Wrote {arguments.output}.png and {arguments.output}.svg\n"
+        from satphase import analysis_figure
+        with warnings.catch_warnings():
+            warnings.simplefilter("ignore")  # layout notices are not errors
+            figures.write(analysis_figure.draw(analysis), arguments.output, text,
+                          with_matplotlib=False)
     except Refusal as refusal:
         print(f"{PROG}: {refusal}", file=sys.stderr)
         return 1
+    except Interrupted as interruption:
+        print(f"{PROG}: interrupted; no file written", file=sys.stderr)
+        return interruption.status
     return 0
-
-
-if __name__ == "__main__":
-    # A termination unwinds like an interrupt, so that half-written figures are removed.
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
-    try:
-        sys.exit(main())
-    except KeyboardInterrupt:
-        sys.exit(130)
-    except BrokenPipeError:  # the reader went away (| head): nothing more to say
-        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
-        sys.exit(1)
-    except Exception as error:  # a fault of this program; still one line, not a traceback
-        print(f"{PROG}: internal error: {type(error).__name__}: {error}", file=sys.stderr)
-        sys.exit(1)

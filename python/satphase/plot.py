@@ -1,0 +1,257 @@
+"""Draws the phase-transition figures from the per-cell output of `satphase sweep`.
+
+Run as `satphase plot` (python/satphase_plot.py), which passes its arguments
+through; `--help` says what it reads, writes and prints. Reading and the
+estimates (estimates.py) need only the standard library; matplotlib is imported when the
+figure is drawn, so bad input is refused quickly and without it.
+"""
+
+import argparse
+import os
+import re
+import sys
+import warnings
+
+from satphase import figures, records
+from satphase.estimates import (Cell, by_size, crawford_auton, default_title, report, solvers_of,
+                                subtitle, threshold)
+from satphase.program import Interrupted
+from satphase.records import Refusal
+
+PROG = os.environ.get("SATPHASE_PLOT_PROG", "satphase plot")
+
+# The columns of the sweep's cell records and of its --per-formula records.
+CELL_COLUMNS = records.CELL_HEAD + records.CELL_TAIL
+FORMULA_ONLY_COLUMNS = ("trial", "satisfiable", "steps")
+# One line style per solver in the cost panel of several solvers.
+SOLVER_STYLES = ("-", "--", ":", "-.")
+
+DEFAULT_SIZE = (1200, 500)
+SIZE_LIMITS = (300, 10000)
+
+
+# ---------------------------------------------------------------- reading
+
+def read_sweep(text, name):
+    """The cell records of a sweep's CSV or JSON Lines, in the order given."""
+    sweep = records.read_file(text, name)
+    if sweep.per_formula:
+        raise Refusal(f"{name} holds one record per formula (sweep --per-formula); "
+                      "plot the sweep's per-cell output instead")
+    cells, seen = [], {}
+    for r in sweep.records:
+        # A CSV's costs read as reals, as they always have here.
+        cost = float if sweep.csv else int
+        cell = Cell(r.cell, r.vars, r.ratio, r.trials, r.sat_fraction, r.sat_low, r.sat_high,
+                    cost(r.median), cost(r.q1), cost(r.q3), str(r.start_state), r.model, r.k,
+                    r.solver, r.unit)
+        earlier = seen.setdefault((cell.vars, cell.ratio, cell.solver), r.where)
+        if earlier != r.where:
+            whose = f" and solver {cell.solver}" if sweep.solvers is not None else ""
+            raise Refusal(f"{r.where}: a second cell for {cell.vars} variables at "
+                          f"ratio {cell.ratio:g}{whose} (the first is on {earlier})")
+        cells.append(cell)
+    kinds = sorted({(cell.model, cell.k) for cell in cells})
+    if len(kinds) > 1:
+        raise Refusal(f"{name} mixes formula models: " +
+                      ", ".join(f"{model} with k = {k}" for model, k in kinds) +
+                      "; plot one sweep at a time")
+    return cells
+
+
+# ---------------------------------------------------------------- estimates
+
+# ---------------------------------------------------------------- drawing
+
+def draw(sizes, cells, title, pixels):
+    """The figure with its two panels; the title None names the cells' model."""
+    figures.load_matplotlib()
+    from matplotlib.figure import Figure
+    from matplotlib.lines import Line2D
+    from matplotlib.patches import Patch
+
+    model, k = cells[0].model, cells[0].k
+    line_at = threshold(model, k)
+    line_label = (f"ratio {line_at}" if model == "classic"
+                  else f"uniform {k}-SAT threshold {line_at}")
+    width, height = pixels
+    figure = Figure(figsize=(width / figures.DPI, height / figures.DPI), dpi=figures.DPI,
+                    layout="constrained")
+    figure.suptitle(f"{title or default_title(model, k)}\n{subtitle(cells)}")
+    fraction_axes, steps_axes = figure.subplots(1, 2)
+
+    fraction_axes.set_title("Satisfiable fraction")
+    fraction_axes.set_xlabel("clauses per variable")
+    fraction_axes.set_ylabel("fraction of formulas satisfiable")
+    fraction_axes.set_ylim(-0.03, 1.03)
+    fraction_axes.axvline(line_at, color="0.4", linestyle="--", linewidth=1)
+    fraction_axes.axhline(0.5, color="0.7", linestyle=":", linewidth=1)
+    several = any(size.solver_cells for size in sizes)
+    if several:
+        steps_axes.set_title("Median cost, each solver's divided by its own highest")
+        steps_axes.set_ylabel("median cost / highest median of the solver and size")
+        steps_axes.set_ylim(0, 1.05)
+    else:
+        steps_axes.set_title("Median steps")
+        steps_axes.set_ylabel("median search steps (log scale)")
+        steps_axes.set_yscale("log")
+    steps_axes.set_xlabel("clauses per variable")
+
+    for i, size in enumerate(sizes):
+        color = f"C{i % 10}"
+        label = f"{size.vars} variables"
+        ratios = [c.ratio for c in size.cells]
+        fractions = [c.sat_fraction for c in size.cells]
+        bars = fraction_axes.errorbar(
+            ratios, fractions, color=color, marker="o", markersize=3, linewidth=1.2,
+            capsize=2, label=label,
+            yerr=[[c.sat_fraction - c.sat_low for c in size.cells],
+                  [c.sat_high - c.sat_fraction for c in size.cells]])
+        bars.lines[0].set_gid(f"sat-curve-{size.vars}")
+        if k == 3:
+            fraction_axes.plot([crawford_auton(size.vars)], [0.5], linestyle="none", marker="D",
+                               markersize=6, color=color, markeredgecolor="black",
+                               gid=f"crawford-auton-{size.vars}")
+
+        if several:
+            _draw_normalised(steps_axes, size, color)
+            continue
+        steps_axes.fill_between(ratios, [c.q1_steps for c in size.cells],
+                                [c.q3_steps for c in size.cells], color=color, alpha=0.2,
+                                linewidth=0, gid=f"quartiles-{size.vars}")
+        steps_axes.plot(ratios, [c.median_steps for c in size.cells], color=color, marker="o",
+                        markersize=3, linewidth=1.2, label=label, gid=f"median-curve-{size.vars}")
+        if size.peak is not None:
+            peak_ratio, peak_median = size.peak
+            steps_axes.plot([peak_ratio], [peak_median], linestyle="none", marker="*",
+                            markersize=12, color=color, markeredgecolor="black",
+                            gid=f"peak-{size.vars}")
+
+    fraction_handles = fraction_axes.get_legend_handles_labels()[0] + [
+        Line2D([], [], color="0.4", linestyle="--", linewidth=1, label=line_label)]
+    if k == 3:
+        fraction_handles.append(Line2D([], [], color="0.6", linestyle="none", marker="D",
+                                       markeredgecolor="black", label="Crawford & Auton crossover"))
+    fraction_axes.legend(fontsize="small", handles=fraction_handles)
+    steps_handles = steps_axes.get_legend_handles_labels()[0]
+    if several:
+        steps_handles = [Line2D([], [], color=f"C{i % 10}", label=f"{size.vars} variables")
+                         for i, size in enumerate(sizes)]
+        steps_handles += [Line2D([], [], color="0.3", linestyle=_style(i), label=solver)
+                          for i, solver in enumerate(solvers_of(cells))]
+    else:
+        steps_handles.append(Patch(color="0.6", alpha=0.4, label="quartiles"))
+    if any(size.peak for size in sizes):
+        steps_handles.append(Line2D([], [], color="0.6", linestyle="none", marker="*", markersize=10,
+                                    markeredgecolor="black", label="highest median"))
+    steps_axes.legend(fontsize="small", handles=steps_handles)
+    return figure
+
+
+def _style(index):
+    return SOLVER_STYLES[index % len(SOLVER_STYLES)]
+
+
+def _draw_normalised(axes, size, color):
+    """Each solver's median cost over its highest, one line style per solver,
+    so that peaks in steps, branches and conflicts compare."""
+    for i, (solver, cells) in enumerate(size.solver_cells.items()):
+        highest = max(c.median_steps for c in cells) or 1  # all zero: drawn at zero
+        axes.plot([c.ratio for c in cells], [c.median_steps / highest for c in cells],
+                  color=color, linestyle=_style(i), marker="o", markersize=3, linewidth=1.2,
+                  gid=f"normalised-{solver}-{size.vars}")
+        peaks = size.solver_peaks()
+        if solver in peaks:
+            axes.plot([peaks[solver][0]], [peaks[solver][1] / highest], linestyle="none",
+                      marker="*", markersize=12, color=color, markeredgecolor="black",
+                      gid=f"peak-{solver}-{size.vars}")
+
+
+# ---------------------------------------------------------------- command line
+
+class _Parser(argparse.ArgumentParser):
+    def error(self, message):
+        self.exit(2, f"{self.prog}: {message} (see --help)\n")
+
+
+def _size(text):
+    match = re.fullmatch(r"(\d+)x(\d+)", text)
+    low, high = SIZE_LIMITS
+    if not match or not all(low <= int(n) <= high for n in match.groups()):
+        raise argparse.ArgumentTypeError(
+            f"{text!r} is not WIDTHxHEIGHT in pixels, each from {low} to {high}")
+    return int(match[1]), int(match[2])
+
+
+def parse_arguments(argv):
+    parser = _Parser(
+        prog=PROG, formatter_class=argparse.RawDescriptionHelpFormatter,
+        description="""\
+Draws the phase transition of random formulas from the results of
+satphase sweep: one figure with two panels, against clauses per variable,
+one curve per number of variables:
+  - the satisfiable fraction, with each point's 95 % interval as an error bar,
+    a line at the threshold (ratio 4.26 for the classic model, for the others
+    that of uniform k-SAT: 1, 4.267, 9.931, 21.117, 43.37, 87.79 for k = 2 to
+    7) and, for k = 3, Crawford and Auton's crossover for each size;
+  - the median search steps on a logarithmic axis, the band between the
+    quartiles shaded and each curve's highest median marked; for a sweep of
+    several solvers (sweep --solver) instead each solver's median cost
+    divided by its own highest, one line style per solver, so that the peaks
+    of costs in different units compare.
+
+Reads the per-cell records that satphase sweep writes with --format csv or
+--format jsonl (which of the two is seen from the content); a sweep's
+--per-formula records are refused. Writes PREFIX.png and PREFIX.svg, both or
+neither. Prints, per size, the ratio where the satisfiable fraction crosses
+one half (interpolated between the two grid points around it, "not crossed"
+when the grid does not straddle it) and the ratio with the highest median,
+and names what a thin input (one size, one ratio) leaves unestimated; with
+several solvers the ratio of the highest median per size and solver.""",
+        epilog="""\
+example:
+  satphase sweep --format csv > sweep.csv
+  satphase plot sweep.csv --output phase     # writes phase.png and phase.svg
+
+Exit status: 0 when both files are written, 1 when the input cannot be
+plotted or a file cannot be written (one line on standard error says why),
+2 for a bad command line.""")
+    parser.add_argument("input", nargs="?", default="-", metavar="INPUT",
+                        help="the sweep's CSV or JSON Lines; - or nothing for standard input")
+    parser.add_argument("-o", "--output", default="satphase-plot", metavar="PREFIX",
+                        help="where to write: PREFIX.png and PREFIX.svg (default: %(default)s)")
+    parser.add_argument("--size", type=_size, default=DEFAULT_SIZE, metavar="WIDTHxHEIGHT",
+                        help="size of the PNG in pixels, and of the SVG at 100 pixels an inch "
+                             "(default: %dx%d)" % DEFAULT_SIZE)
+    parser.add_argument("--title", metavar="TEXT",
+                        help="first line of the title; the second says the trials per cell "
+                             "and the seed (default: %r, or the model and k of another "
+                             "sweep)" % default_title("classic", 3))
+    arguments = parser.parse_args(argv)
+    if arguments.input == "-" and sys.stdin.isatty():
+        parser.error("no input: name a sweep's CSV or JSON Lines file, or pipe one in")
+    for extension in (".png", ".svg"):
+        if arguments.output.endswith(extension):
+            arguments.output = arguments.output[:-len(extension)]
+    return arguments
+
+
+def main(argv=None):
+    arguments = parse_arguments(argv)
+    try:
+        figures.check_prefix(arguments.output)
+        name, text = records.read_input(arguments.input, sys.stdin.buffer)
+        cells = read_sweep(text, name)
+        sizes = by_size(cells)
+        lines = report(sizes) + [f"Wrote {arguments.output}.png and {arguments.output}.svg"]
+        with warnings.catch_warnings():
+            warnings.simplefilter("ignore")  # layout and log-axis notices are not errors
+            figures.write(draw(sizes, cells, arguments.title, arguments.size), arguments.output,
+                          "\n".join(lines) + "\n", with_matplotlib=True)
+    except Refusal as refusal:
+        print(f"{PROG}: {refusal}", file=sys.stderr)
+        return 1
+    except Interrupted as interruption:
+        print(f"{PROG}: interrupted; no file written", file=sys.stderr)
+        return interruption.status
+    return 0

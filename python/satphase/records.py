@@ -1,0 +1,460 @@
+"""Reads what `satphase sweep` writes, per cell or per formula, as CSV or JSON Lines.
+
+The one reader of sweep records on the Python side, for `plot` and `analyze`
+alike, with the checks sweep/record_reader.cpp applies for `--resume`, `--check`
+and `merge`: every record has exactly the columns of a layout the sweep writes,
+every integer is exact and in range, every number finite, unsat at most trials,
+sat_fraction and its Wilson interval what unsat and trials give, the cost
+quartiles in order below the maximum and the mean within it, the clauses the
+ratio times the variables as the sweep truncates them, and, below a sweep line,
+each cell's size, ratio and trials those of the sweep. Start states are only
+range-checked: replaying the draws is the C++ reader's. Anything else raises
+Refusal with one line naming the file, the line and the field.
+
+Reading needs only the standard library, so that bad input is refused quickly.
+"""
+
+import json
+import math
+import re
+from dataclasses import dataclass, field
+
+# A sweep's output is far smaller; more is refused as soon as it is read, as
+# `solve` refuses a formula.
+INPUT_LIMIT = 64 << 20
+_CHUNK = 1 << 20
+
+MODELS = ("classic", "uniform", "planted", "2-hidden")
+K_RANGE = (2, 7)
+SOLVER_UNITS = {"splitting": "steps", "dpll": "branches", "cdcl": "conflicts"}
+# The limits of a sweep's options (sweep/sweep_plan.h, formula/formula.h).
+VARS_RANGE = (3, 1000)
+MAX_CLAUSES = 100_000
+MAX_TRIALS = 1_000_000
+MAX_CELLS = 1_000_000
+STATE_RANGE = (1, 2_147_483_646)
+LARGEST_COUNT = 2**64 - 1
+# The normal quantile of the 95 % Wilson interval, as sweep/cell_summary.cpp has it.
+WILSON_Z = 1.959963984540054
+
+CELL_HEAD = ("cell", "vars", "clauses", "ratio")
+MODEL_COLUMNS = ("model", "k")
+CELL_TAIL = ("trials", "unsat", "sat_fraction", "sat_low", "sat_high", "median_steps", "q1_steps",
+             "q3_steps", "mean_steps", "max_steps", "seconds", "start_state")
+SOLVER_TAIL = ("trials", "unsat", "sat_fraction", "sat_low", "sat_high", "solver", "cost_unit",
+               "median_cost", "q1_cost", "q3_cost", "mean_cost", "max_cost", "seconds",
+               "start_state")
+FORMULA_TAIL = ("trial", "start_state", "satisfiable")
+
+
+class Refusal(Exception):
+    """Input that cannot be read or output that cannot be written; the message says why."""
+
+
+@dataclass
+class Record:
+    """One record, checked. A cell record fills the cell fields, a per-formula
+    record trial, satisfiable and costs (solver -> cost, in column order)."""
+    where: str  # "FILE line N", for messages
+    cell: int
+    vars: int
+    clauses: int
+    ratio: float
+    model: str
+    k: int
+    start_state: int
+    trials: int = None
+    unsat: int = None
+    sat_fraction: float = None
+    sat_low: float = None
+    sat_high: float = None
+    solver: str = "splitting"
+    unit: str = "steps"
+    median: int = None
+    q1: int = None
+    q3: int = None
+    mean: float = None
+    max: int = None
+    seconds: float = None
+    trial: int = None
+    satisfiable: bool = None
+    costs: dict = None
+
+
+@dataclass
+class SweepFile:
+    name: str
+    csv: bool  # CSV, whose numbers are text, or JSON Lines
+    per_formula: bool
+    solvers: tuple  # the cost columns' solvers; None for a sweep without --solver
+    records: list = field(default_factory=list)
+    sweep: dict = None  # the JSON Lines sweep line's object, when there is one
+
+
+def sat_interval(unsat, trials):
+    """(fraction, low, high): the satisfiable fraction and its 95 % Wilson interval."""
+    n = float(trials)
+    p = (n - unsat) / n
+    z2 = WILSON_Z * WILSON_Z
+    centre = (p + z2 / (2 * n)) / (1 + z2 / n)
+    half = WILSON_Z * math.sqrt(p * (1 - p) / n + z2 / (4 * n * n)) / (1 + z2 / n)
+    return p, 0.0 if p == 0 else max(0.0, centre - half), 1.0 if p == 1 else min(1.0, centre + half)
+
+
+def record_columns(per_formula, named_model, solvers):
+    """The columns of a record, in the order the sweep writes them."""
+    columns = list(CELL_HEAD) + (list(MODEL_COLUMNS) if named_model else [])
+    if not per_formula:
+        return columns + list(CELL_TAIL if solvers is None else SOLVER_TAIL)
+    columns += FORMULA_TAIL
+    if solvers is None:
+        return columns + ["steps"]
+    for solver in solvers:
+        columns += [f"{solver}_cost"] + (["dpll_propagations"] if solver == "dpll" else [])
+    return columns
+
+
+# ---------------------------------------------------------------- input
+
+def read_input(path, stdin):
+    """(name for messages, text) of the file or, for "-", of the binary stream
+    `stdin`, read a chunk at a time so that a signal ends it and refused as soon
+    as it passes INPUT_LIMIT."""
+    name = "standard input" if path == "-" else path
+    chunks, size = [], 0
+    try:
+        with (open(path, "rb") if path != "-" else _unclosed(stdin)) as source:
+            while chunk := source.read(_CHUNK):
+                size += len(chunk)
+                if size > INPUT_LIMIT:
+                    raise Refusal(f"{name}: more than {INPUT_LIMIT >> 20} MiB of input")
+                chunks.append(chunk)
+        return name, b"".join(chunks).decode("utf-8-sig")
+    except OSError as error:
+        raise Refusal(f"cannot read {path}: {error.strerror}") from None
+    except UnicodeDecodeError:
+        raise Refusal(f"{name} is not the output of satphase sweep: not UTF-8 text") from None
+
+
+class _unclosed:
+    """Standard input in a with statement, left open after it."""
+
+    def __init__(self, stream):
+        self.stream = stream
+
+    def __enter__(self):
+        return self.stream
+
+    def __exit__(self, *_):
+        return False
+
+
+# ---------------------------------------------------------------- one file
+
+def read_file(text, name):
+    """The SweepFile of one file's text: its layout and its records, each checked."""
+    if not text.strip():
+        raise Refusal(f"{name} is empty: expected the CSV or JSON Lines that satphase sweep writes")
+    lines = text.split("\n")
+    if lines[-1]:
+        raise Refusal(f"{name} line {len(lines)}: cut off (the input ends in the middle of a line)")
+    numbered = [(i + 1, line[:-1] if line.endswith("\r") else line)
+                for i, line in enumerate(lines[:-1]) if line.strip()]
+    first_number, head = numbered[0]
+    if head.lstrip().startswith("Num of vars"):
+        raise Refusal(f"{name} is the sweep's table; run the sweep with --format csv or "
+                      "--format jsonl")
+    csv = not head.lstrip().startswith("{")
+    sweep = None
+    if csv:
+        header = head.split(",")
+        per_formula, named_model, solvers = _layout(header, name, first_number, True)
+        rows = [(number, dict(zip(header, _fields(line, len(header), f"{name} line {number}"))))
+                for number, line in numbered[1:]]
+    else:
+        rows = [(number, _json_record(line, f"{name} line {number}")) for number, line in numbered]
+        sweep = rows[0][1].get("sweep") if len(rows[0][1]) == 1 else None
+        if sweep is not None:
+            sweep = _sweep_line(sweep, f"{name} line {first_number}")
+            per_formula, solvers = sweep["per_formula"], sweep["solvers"]
+            named_model = (sweep["model"], sweep["k"]) != ("classic", 3)
+            rows = rows[1:]
+        else:
+            per_formula, named_model, solvers = _layout(list(rows[0][1]), name, first_number,
+                                                        False)
+    if not rows:
+        raise Refusal(f"{name} has a header but no records")
+    expected = record_columns(per_formula, named_model, solvers)
+    result = SweepFile(name, csv, per_formula, None if solvers is None else tuple(solvers),
+                       sweep=sweep)
+    seen, columns = {}, set(expected)
+    for number, row in rows:
+        where = f"{name} line {number}"
+        if not csv and row.keys() != columns:
+            raise Refusal(f"{where}: {_column_problem(list(row), expected)}")
+        record = _record(_Fields(row, where, csv), per_formula, named_model, sweep)
+        _agree(record, seen)
+        result.records.append(record)
+    return result
+
+
+def _fields(line, count, where):
+    fields = line.split(",")
+    if len(fields) != count:
+        raise Refusal(f"{where}: {len(fields)} fields where the header has {count}")
+    return fields
+
+
+def _json_record(line, where):
+    """A JSON object with each key once and no NaN or Infinity; the fields are
+    checked one by one after."""
+    def once(pairs):
+        keys = [key for key, _ in pairs]
+        if len(set(keys)) != len(keys):
+            raise Refusal(f"{where}: a key named twice")
+        return dict(pairs)
+
+    def no_constant(text):
+        raise ValueError(text)
+
+    try:
+        record = json.loads(line, object_pairs_hook=once, parse_constant=no_constant)
+    except RecursionError:
+        raise Refusal(f"{where}: JSON nested too deeply for a record") from None
+    except ValueError:
+        record = None
+    if not isinstance(record, dict):
+        raise Refusal(f"{where}: not a JSON object")
+    return record
+
+
+def _layout(names, name, number, ordered):
+    """(per_formula, named_model, solvers) of the records that have these
+    columns, in this order when `ordered` (a CSV header)."""
+    known = set(CELL_HEAD + MODEL_COLUMNS + CELL_TAIL + SOLVER_TAIL + FORMULA_TAIL + ("steps",))
+    if not any(column in known or column.endswith("_cost") for column in names):
+        raise Refusal(f"{name} is not the output of satphase sweep: line {number} names none "
+                      "of its columns")
+    per_formula = "satisfiable" in names
+    solvers = None
+    if per_formula and "steps" not in names:
+        solvers = [column[:-len("_cost")] for column in names if column.endswith("_cost")]
+        if not solvers:
+            solvers = None  # the sweep without --solver: steps is missing
+        elif any(s not in SOLVER_UNITS for s in solvers) or len(set(solvers)) != len(solvers):
+            raise Refusal(f"{name} line {number}: the cost columns name solvers that are not "
+                          "splitting, dpll and cdcl, each once")
+    elif not per_formula and "solver" in names:
+        solvers = ()
+    named_model = "model" in names or "k" in names
+    expected = record_columns(per_formula, named_model, solvers)
+    if (names != expected) if ordered else (sorted(names) != sorted(expected)):
+        raise Refusal(f"{name} line {number}: {_column_problem(names, expected)}")
+    return per_formula, named_model, solvers
+
+
+def _column_problem(names, expected):
+    missing = [column for column in expected if column not in names]
+    extra = [column for column in names if column not in expected]
+    if missing:
+        return f"missing column{'s' if len(missing) > 1 else ''} " + ", ".join(missing)
+    if extra:
+        return (f"column{'s' if len(extra) > 1 else ''} " + ", ".join(extra)
+                + " that no sweep writes")
+    return "the columns are not in the order the sweep writes them"
+
+
+def _sweep_line(sweep, where):
+    """The fields of a sweep line that the records are checked against."""
+    def wrong(key, wanted):
+        return Refusal(f"{where}: the sweep line's {key} is {_shown(sweep.get(key))}, not {wanted}")
+
+    if not isinstance(sweep, dict):
+        raise Refusal(f"{where}: not a sweep line: not a JSON object of the form "
+                      '{"sweep":{...}}')
+    allowed = ("vars", "ratios", "trials", "seed", "per_formula", "model", "k", "solvers", "shard",
+               "version", "commit")
+    for key in sweep:
+        if key not in allowed:
+            raise Refusal(f"{where}: the sweep line has a key '{_shown(key, 40)[1:-1]}' that no "
+                          "sweep writes")
+    vars_, ratios = sweep.get("vars"), sweep.get("ratios")
+    if not isinstance(vars_, list) or not vars_ or not all(
+            _whole(v) and VARS_RANGE[0] <= v <= VARS_RANGE[1] for v in vars_):
+        raise wrong("vars", f"a list of sizes in {VARS_RANGE[0]} .. {VARS_RANGE[1]}")
+    if not isinstance(ratios, list) or not ratios or not all(
+            isinstance(r, float) and _millionths(r) is not None for r in ratios):
+        raise wrong("ratios", f"a list of ratios in (0, {MAX_CLAUSES}] of at most six places")
+    if len(vars_) * len(ratios) > MAX_CELLS:
+        raise wrong("vars", f"a list whose cells number at most {MAX_CELLS}")
+    trials = sweep.get("trials")
+    if not (_whole(trials) and 1 <= trials <= MAX_TRIALS):
+        raise wrong("trials", f"a whole number in 1 .. {MAX_TRIALS}")
+    per_formula = sweep.get("per_formula", False)
+    if not isinstance(per_formula, bool):
+        raise wrong("per_formula", "true or false")
+    model, k = sweep.get("model", "classic"), sweep.get("k", 3)
+    if ("model" in sweep) != ("k" in sweep) or _model_problem(model, k) is not None:
+        raise wrong("model", "a formula model with its k")
+    solvers = sweep.get("solvers")
+    if solvers is not None and (not isinstance(solvers, list) or not solvers or any(
+            not isinstance(s, str) or s not in SOLVER_UNITS for s in solvers)
+            or len(set(solvers)) != len(solvers)):
+        raise wrong("solvers", "a list of distinct solvers: splitting, dpll or cdcl")
+    return {"vars": vars_, "ratios": ratios, "trials": trials, "per_formula": per_formula,
+            "model": model, "k": k, "solvers": solvers}
+
+
+def _whole(value):
+    return type(value) is int  # noqa: E721 (True and False are ints too)
+
+
+def _millionths(ratio):
+    """The ratio in millionths, when it is one a sweep can ask for; else None."""
+    if not math.isfinite(ratio) or not 0 < ratio <= MAX_CLAUSES:
+        return None
+    millionths = round(ratio * 1e6)
+    return millionths if millionths / 1e6 == ratio else None
+
+
+def _model_problem(model, k):
+    if model not in MODELS:
+        return f"one of {', '.join(MODELS)}"
+    if not _whole(k) or not K_RANGE[0] <= k <= K_RANGE[1] or (model == "classic" and k != 3):
+        return "a k of this model"
+    return None
+
+
+def _shown(value, limit=40):
+    """A value as a message shows it: quoted, on one short line."""
+    text = value if isinstance(value, str) else json.dumps(value)
+    text = text if len(text) <= limit - 2 else text[:limit - 5] + "..."
+    return f"'{text}'"
+
+
+_INTEGER = re.compile(r"-?[0-9]+")
+_REAL = re.compile(r"-?(?:[0-9]+\.?[0-9]*|\.[0-9]+)(?:[eE][-+]?[0-9]+)?")
+
+
+class _Fields:
+    """The columns of one record by name, each read as the type it must have."""
+
+    def __init__(self, row, where, csv):
+        self.row, self.where, self.csv = row, where, csv
+
+    def fail(self, key, wanted):
+        raise Refusal(f"{self.where}: {key} is {_shown(self.row[key])}, not {wanted}")
+
+    def whole(self, key, low, high):
+        value = self.row[key]
+        if self.csv:
+            value = int(value) if _INTEGER.fullmatch(value) and len(value) < 40 else None
+        if not _whole(value) or not low <= value <= high:
+            self.fail(key, str(low) if low == high else f"a whole number in {low} .. {high}")
+        return value
+
+    def real(self, key):
+        value = self.row[key]
+        if self.csv:
+            value = float(value) if _REAL.fullmatch(value) else None
+        elif _whole(value):
+            value = float(value) if abs(value) < 10**300 else math.inf
+        if not isinstance(value, float) or not math.isfinite(value):
+            self.fail(key, "a finite number")
+        return value
+
+    def text(self, key, choices):
+        value = self.row[key]
+        if value not in choices:
+            self.fail(key, "one of " + ", ".join(choices))
+        return value
+
+    def truth(self, key):
+        value = self.row[key]
+        if value in (("1", "0") if self.csv else (True, False)) and not _whole(value):
+            return value in ("1", True)
+        self.fail(key, "1 or 0 (true or false)")
+
+
+def _record(f, per_formula, named_model, sweep):
+    """The checked Record of one row."""
+    cells = len(sweep["vars"]) * len(sweep["ratios"]) if sweep else MAX_CELLS
+    cell = f.whole("cell", 0, cells - 1)
+    if sweep:
+        expected_vars = sweep["vars"][cell // len(sweep["ratios"])]
+        vars_ = f.whole("vars", expected_vars, expected_vars)
+    else:
+        vars_ = f.whole("vars", *VARS_RANGE)
+    ratio = f.real("ratio")
+    millionths = _millionths(ratio)
+    if millionths is None:
+        f.fail("ratio", f"a ratio in (0, {MAX_CLAUSES}] of at most six places")
+    if sweep and ratio != sweep["ratios"][cell % len(sweep["ratios"])]:
+        f.fail("ratio", f"{sweep['ratios'][cell % len(sweep['ratios'])]!r}, as this sweep has it")
+    truncated = millionths * vars_ // 1_000_000
+    if not 1 <= truncated <= MAX_CLAUSES:
+        f.fail("ratio", f"a ratio that gives 1 .. {MAX_CLAUSES} clauses at {vars_} variables")
+    clauses = f.whole("clauses", truncated, truncated)
+    model, k = "classic", 3
+    if named_model:
+        model = f.text("model", MODELS)
+        k = f.whole("k", *K_RANGE)
+        if _model_problem(model, k) or (sweep and (model, k) != (sweep["model"], sweep["k"])):
+            f.fail("k", f"the k of the {model} model" + (" as this sweep has it" if sweep else ""))
+        if k > vars_:
+            f.fail("k", f"at most the {vars_} variables")
+    trials = sweep["trials"] if sweep else MAX_TRIALS
+    record = Record(f.where, cell, vars_, clauses, ratio, model, k,
+                    f.whole("start_state", *STATE_RANGE))
+    if per_formula:
+        record.trial = f.whole("trial", 0, trials - 1)
+        record.satisfiable = f.truth("satisfiable")
+        record.costs = {}
+        for key in f.row:
+            if key == "steps" or key.endswith("_cost"):
+                solver = "splitting" if key == "steps" else key[:-len("_cost")]
+                record.costs[solver] = f.whole(key, 0, LARGEST_COUNT)
+            elif key == "dpll_propagations":
+                f.whole(key, 0, LARGEST_COUNT)
+        return record
+    record.trials = f.whole("trials", trials if sweep else 1, trials)
+    record.unsat = f.whole("unsat", 0, record.trials)
+    record.sat_fraction, record.sat_low, record.sat_high = (
+        f.real(key) for key in ("sat_fraction", "sat_low", "sat_high"))
+    computed = sat_interval(record.unsat, record.trials)
+    if any(abs(read - value) > 1e-12 for read, value in
+           zip((record.sat_fraction, record.sat_low, record.sat_high), computed)):
+        raise Refusal(f"{f.where}: sat_fraction, sat_low and sat_high are not what unsat "
+                      f"{record.unsat} of {record.trials} gives")
+    cost = "_steps"
+    if "solver" in f.row:
+        record.solver = f.text("solver", tuple(sweep["solvers"] if sweep else SOLVER_UNITS))
+        record.unit = f.text("cost_unit", (SOLVER_UNITS[record.solver],))
+        cost = "_cost"
+    record.median, record.q1, record.q3, record.max = (
+        f.whole(key + cost, 0, LARGEST_COUNT) for key in ("median", "q1", "q3", "max"))
+    if not record.q1 <= record.median <= record.q3 <= record.max:
+        raise Refusal(f"{f.where}: q1{cost}, median{cost}, q3{cost} and max{cost} are not in order")
+    record.mean = f.real("mean" + cost)
+    if not 0 <= record.mean <= record.max:
+        f.fail("mean" + cost, f"a mean in 0 .. max{cost}")
+    record.seconds = f.real("seconds")
+    if record.seconds < 0:
+        f.fail("seconds", "a duration of 0 or more")
+    return record
+
+
+def _agree(record, seen):
+    """The records of one cell agree on what they share; none is there twice."""
+    key = (record.cell, record.trial if record.costs is not None else record.solver)
+    if key in seen:
+        what = f"trial {record.trial}" if record.costs is not None else f"solver {record.solver}"
+        raise Refusal(f"{record.where}: a second record of cell {record.cell} and {what} "
+                      f"(the first is {seen[key].where})")
+    seen[key] = record
+    same = seen.setdefault(("cell", record.cell), record)
+    shared = ("vars", "clauses", "ratio", "model", "k", "trials", "unsat") + (
+        () if record.costs is not None else ("start_state",))
+    if same is not record and any(getattr(record, n) != getattr(same, n) for n in shared):
+        name = next(n for n in shared if getattr(record, n) != getattr(same, n))
+        raise Refusal(f"{record.where}: {name} differs from {same.where}, of the same cell")
