@@ -59,7 +59,7 @@ CLI::Validator decimal(std::int64_t low = std::numeric_limits<std::int64_t>::min
                        std::int64_t high = std::numeric_limits<std::int64_t>::max()) {
     const bool bounded = low != std::numeric_limits<std::int64_t>::min() ||
                          high != std::numeric_limits<std::int64_t>::max();
-    return CLI::Validator(
+    return {
         [low, high](std::string& text) -> std::string {
             const auto value = parseWholeNumber(text);
             if (!value) {
@@ -72,7 +72,7 @@ CLI::Validator decimal(std::int64_t low = std::numeric_limits<std::int64_t>::min
             text = std::to_string(*value);
             return {};
         },
-        bounded ? "INT in [" + std::to_string(low) + " - " + std::to_string(high) + "]" : "");
+        bounded ? "INT in [" + std::to_string(low) + " - " + std::to_string(high) + "]" : ""};
 }
 
 // The --format option of the commands that write a sweep's results.

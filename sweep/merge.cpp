@@ -385,8 +385,11 @@ std::optional<std::string> outputIsAnInput(const std::string& output,
     for (const std::string& path : paths) {
         std::error_code error;  // a file missing is no file in common
         if (std::filesystem::equivalent(output, path, error)) {
-            return output + ": is the shard " + path +
-                   " that it would be merged from; name another --output";
+            std::string problem = output;  // appended: a chain of + makes temporaries
+            problem.append(": is the shard ")
+                .append(path)
+                .append(" that it would be merged from; name another --output");
+            return problem;
         }
     }
     return std::nullopt;

@@ -51,7 +51,8 @@ TEST(SweepPlan, ListsAreExactAndRangesHitTheirEndsOrAreRefusedNamingTheItem) {
     EXPECT_EQ(cellCount("x,3:1:1", "1:2:0.0000001"), 2);
     std::string wide = "1:99999:1";
     for (int k = 0; k < 15; ++k) {
-        wide = wide + "," + wide;  // 2^(k+1) ranges of 99999 values each
+        const std::string half = wide;  // 2^(k+1) ranges of 99999 values each, below
+        wide.append(",").append(half);
         if (k == 3) {
             EXPECT_EQ(cellCount(wide, wide), 16LL * 99999 * 16 * 99999);
         }

@@ -33,24 +33,24 @@ int openThrough(const char* symbol, const char* path, int flags, mode_t mode) {
 }  // namespace
 
 // open() reads its mode only with O_CREAT or O_TMPFILE, and so do these.
-extern "C" int open(const char* path, int flags, ...) {
+extern "C" int open(const char* file, int oflag, ...) {
     mode_t mode = 0;
-    if ((flags & (O_CREAT | O_TMPFILE)) != 0) {
+    if ((oflag & (O_CREAT | O_TMPFILE)) != 0) {
         va_list rest;
-        va_start(rest, flags);
+        va_start(rest, oflag);
         mode = static_cast<mode_t>(va_arg(rest, unsigned));
         va_end(rest);
     }
-    return openThrough("open", path, flags, mode);
+    return openThrough("open", file, oflag, mode);
 }
 
-extern "C" int open64(const char* path, int flags, ...) {
+extern "C" int open64(const char* file, int oflag, ...) {
     mode_t mode = 0;
-    if ((flags & (O_CREAT | O_TMPFILE)) != 0) {
+    if ((oflag & (O_CREAT | O_TMPFILE)) != 0) {
         va_list rest;
-        va_start(rest, flags);
+        va_start(rest, oflag);
         mode = static_cast<mode_t>(va_arg(rest, unsigned));
         va_end(rest);
     }
-    return openThrough("open64", path, flags, mode);
+    return openThrough("open64", file, oflag, mode);
 }
