@@ -113,7 +113,7 @@ void runSweep(benchmark::State& state, const char* vars, const char* ratios, std
     const auto jobs = static_cast<std::int32_t>(state.range(0));
     SweepRunner runner(cells, trials, SweepRunner::Options{jobs, 0});
     SweepRunner::Hooks hooks;
-    hooks.finished = [](const FinishedCell& cell) { benchmark::DoNotOptimize(cell.summary); };
+    hooks.finished = [](const FinishedCell& cell) { benchmark::DoNotOptimize(cell.summaries[0]); };
     const std::atomic<bool> stop{false};
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
         SweepProgress progress;

@@ -43,6 +43,7 @@ std::optional<std::string> readRequest(const SweepOptions& options, SweepRequest
         if (auto problem = parseSolverList(options.solvers, definition.solvers)) {
             return "--solver " + options.solvers + ": " + *problem;
         }
+        definition.namesSolvers = true;
         for (const SolverKind kind : definition.solvers) {
             if (auto problem = unavailability(kind)) {
                 return "--solver " + options.solvers + ": " + *problem;

@@ -92,10 +92,8 @@ class Merger {
     void checkStartStates();
     void write(OutputFormat format, std::string& out);
     bool perFormula() const { return header_->definition.perFormula; }
-    // Cell records per cell: one per solver, or one without solvers.
-    std::size_t solverRecords() const {
-        return std::max<std::size_t>(1, header_->definition.solvers.size());
-    }
+    // Cell records per cell: one per solver.
+    std::size_t solverRecords() const { return header_->definition.solvers.size(); }
 
   private:
     std::string where(Place place) const {
@@ -206,9 +204,9 @@ void Merger::keep(const RecordRead& record, Place place) {
     }
     HeldCell& slot = heldCells_[cell * solverRecords() + record.solver];
     const std::string solver =
-        header_->definition.solvers.empty()
-            ? std::string()
-            : " (" + std::string(solverName(header_->definition.solvers[record.solver])) + ")";
+        header_->definition.namesSolvers
+            ? " (" + std::string(solverName(header_->definition.solvers[record.solver])) + ")"
+            : std::string();
     if (slot.present) {
         problems_.push_back("cell " + std::to_string(record.cell) + solver + " is in both " +
                             where(slot.place) + " and " + where(place));
@@ -317,7 +315,6 @@ void Merger::write(OutputFormat format, std::string& out) {
     const SweepDefinition& definition = header_->definition;
     out = outputPreamble(format, definition);
     CellTextWriter writer(format, definition);
-    const std::size_t solvers = definition.solvers.size();
     std::vector<FormulaResult> formulas;
     std::vector<std::uint64_t> scratch;
     std::vector<CellSummary> summaries(solverRecords());
@@ -344,10 +341,8 @@ void Merger::write(OutputFormat format, std::string& out) {
             }
             startState = heldCells_[at * solverRecords()].startState;
         }
-        writer.append(
-            FinishedCell{cell, startState, summaries[0], seconds[0], formulas,
-                         std::span(summaries.data(), solvers), std::span(seconds.data(), solvers)},
-            out);
+        writer.append(FinishedCell{cell, startState, seconds[0], formulas, summaries, seconds},
+                      out);
     }
     writer.flush(out);
 }

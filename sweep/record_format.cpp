@@ -24,39 +24,23 @@ void insertModel(const SweepDefinition& definition, Values& values) {
     }
 }
 
-// A sweep with solvers: the record of the solver at `solver` in its list.
-Values solverCellValues(const SweepDefinition& definition, const FinishedCell& f,
-                        std::size_t solver) {
+// The cell record of the solver at `solver` in the sweep's list. Without
+// named solvers it is the historical record, which has no solver columns and
+// gives the cell's time.
+Values cellValues(const SweepDefinition& definition, const FinishedCell& f, std::size_t solver) {
     const CellSummary& s = f.summaries[solver];
-    const SolverKind kind = definition.solvers[solver];
-    Values values{f.cell.index,
-                  f.cell.vars,
-                  f.cell.clauses,
-                  f.cell.ratio.value(),
-                  s.trials,
-                  s.unsatisfiable,
-                  s.satFraction,
-                  s.satLow,
-                  s.satHigh,
-                  solverName(kind),
-                  costUnit(kind),
-                  s.median,
-                  s.lowerQuartile,
-                  s.upperQuartile,
-                  s.mean,
-                  s.max,
-                  f.solverSeconds[solver],
-                  f.startState};
-    insertModel(definition, values);
-    return values;
-}
-
-Values cellValues(const SweepDefinition& definition, const FinishedCell& f) {
-    const CellSummary& s = f.summary;
-    Values values{f.cell.index, f.cell.vars,     f.cell.clauses,  f.cell.ratio.value(),
-                  s.trials,     s.unsatisfiable, s.satFraction,   s.satLow,
-                  s.satHigh,    s.median,        s.lowerQuartile, s.upperQuartile,
-                  s.mean,       s.max,           f.seconds,       f.startState};
+    Values values{f.cell.index,         f.cell.vars, f.cell.clauses,
+                  f.cell.ratio.value(), s.trials,    s.unsatisfiable,
+                  s.satFraction,        s.satLow,    s.satHigh};
+    if (definition.namesSolvers) {
+        const SolverKind kind = definition.solvers[solver];
+        values.insert(values.end(), {Json(solverName(kind)), Json(costUnit(kind))});
+    }
+    values.insert(values.end(), {Json(s.median), Json(s.lowerQuartile), Json(s.upperQuartile),
+                                 Json(s.mean), Json(s.max)});
+    values.insert(
+        values.end(),
+        {Json(definition.namesSolvers ? f.solverSeconds[solver] : f.seconds), Json(f.startState)});
     insertModel(definition, values);
     return values;
 }
@@ -65,9 +49,6 @@ Values formulaValues(const SweepDefinition& definition, const FinishedCell& f, s
     const FormulaResult& r = f.formulas[trial];
     Values values{f.cell.index, f.cell.vars,  f.cell.clauses, f.cell.ratio.value(),
                   trial,        r.startState, r.satisfiable};
-    if (definition.solvers.empty()) {
-        values.emplace_back(r.costs[0]);
-    }
     for (std::size_t i = 0; i < definition.solvers.size(); ++i) {
         values.emplace_back(r.costs[i]);
         if (definition.solvers[i] == SolverKind::Dpll) {
@@ -122,7 +103,7 @@ Json sweepObject(const SweepDefinition& definition, std::optional<Shard> shard) 
         sweep["model"] = modelName(definition.model);
         sweep["k"] = definition.k;
     }
-    if (!definition.solvers.empty()) {
+    if (definition.namesSolvers) {
         Json solvers = Json::array();
         for (const SolverKind kind : definition.solvers) {
             solvers.push_back(solverName(kind));
@@ -141,27 +122,40 @@ bool namesModel(const SweepDefinition& definition) {
     return definition.model != FormulaModel::Classic || definition.k != kClassicClauseWidth;
 }
 
+CostColumns cellCostColumns(const SweepDefinition& definition) {
+    if (!definition.namesSolvers) {
+        return {"median_steps", "q1_steps", "q3_steps", "mean_steps", "max_steps"};
+    }
+    return {"median_cost", "q1_cost", "q3_cost", "mean_cost", "max_cost"};
+}
+
+std::string_view formulaCostColumn(const SweepDefinition& definition, std::size_t solver) {
+    return definition.namesSolvers ? costColumn(definition.solvers[solver]) : "steps";
+}
+
 std::size_t recordsPerCell(const SweepDefinition& definition) {
     return definition.perFormula ? static_cast<std::size_t>(definition.trials)
-                                 : std::max<std::size_t>(1, definition.solvers.size());
+                                 : definition.solvers.size();
 }
 
 std::vector<std::string_view> recordColumns(const SweepDefinition& definition) {
-    std::vector<std::string_view> columns;
-    if (!definition.solvers.empty() && definition.perFormula) {
-        columns.assign(std::begin(kSolverFormulaColumns), std::end(kSolverFormulaColumns));
-        for (const SolverKind kind : definition.solvers) {
-            columns.push_back(costColumn(kind));
-            if (kind == SolverKind::Dpll) {
+    std::vector<std::string_view> columns = {"cell", "vars", "clauses", "ratio"};
+    if (definition.perFormula) {
+        columns.insert(columns.end(), {"trial", "start_state", "satisfiable"});
+        for (std::size_t i = 0; i < definition.solvers.size(); ++i) {
+            columns.push_back(formulaCostColumn(definition, i));
+            if (definition.solvers[i] == SolverKind::Dpll) {
                 columns.push_back(kPropagationsColumn);
             }
         }
-    } else if (!definition.solvers.empty()) {
-        columns.assign(std::begin(kSolverCellColumns), std::end(kSolverCellColumns));
-    } else if (definition.perFormula) {
-        columns.assign(std::begin(kFormulaColumns), std::end(kFormulaColumns));
     } else {
-        columns.assign(std::begin(kCellColumns), std::end(kCellColumns));
+        columns.insert(columns.end(), {"trials", "unsat", "sat_fraction", "sat_low", "sat_high"});
+        if (definition.namesSolvers) {
+            columns.insert(columns.end(), {"solver", "cost_unit"});
+        }
+        const CostColumns cost = cellCostColumns(definition);
+        columns.insert(columns.end(), {cost.median, cost.q1, cost.q3, cost.mean, cost.max,
+                                       "seconds", "start_state"});
     }
     if (namesModel(definition)) {
         columns.insert(columns.begin() + kModelColumnsAt, std::begin(kModelColumns),
@@ -235,8 +229,8 @@ void CellTextWriter::append(const FinishedCell& finished, std::string& out) {
     const std::size_t solvers = definition.solvers.size();
     assert(finished.summaries.size() == solvers && finished.solverSeconds.size() == solvers);
     if (format_ == OutputFormat::Table) {
-        if (solvers == 0) {
-            appendTableRow(finished.cell, finished.summary, out);
+        if (!definition.namesSolvers) {
+            appendTableRow(finished.cell, finished.summaries[0], out);
             return;
         }
         for (std::size_t i = 0; i < solvers; ++i) {
@@ -265,11 +259,8 @@ void CellTextWriter::append(const FinishedCell& finished, std::string& out) {
         }
     };
     if (!definition.perFormula) {
-        if (solvers == 0) {
-            emit(cellValues(definition, finished));
-        }
         for (std::size_t i = 0; i < solvers; ++i) {
-            emit(solverCellValues(definition, finished, i));
+            emit(cellValues(definition, finished, i));
         }
         return;
     }

@@ -23,26 +23,15 @@ struct OutputSpec {
     std::string path;
 };
 
-// The record schema, held here once: the CSV header and the JSON keys of a
-// cell record and of a per-formula record, in the order they are written.
-// A sweep of another model or clause length than the classic one carries
-// `model` and `k` right after `ratio` (kModelColumns).
-inline constexpr std::string_view kCellColumns[] = {
-    "cell",         "vars",      "clauses",  "ratio",        "trials",   "unsat",
-    "sat_fraction", "sat_low",   "sat_high", "median_steps", "q1_steps", "q3_steps",
-    "mean_steps",   "max_steps", "seconds",  "start_state"};
-inline constexpr std::string_view kFormulaColumns[] = {
-    "cell", "vars", "clauses", "ratio", "trial", "start_state", "satisfiable", "steps"};
-// A sweep with solvers (--solver) writes one cell record per cell and
-// solver, and per formula one cost column per solver (costColumn, in the
-// sweep's order) after `satisfiable`, with dpll's propagations right after
-// its cost.
-inline constexpr std::string_view kSolverCellColumns[] = {
-    "cell",         "vars",    "clauses",   "ratio",    "trials",    "unsat",
-    "sat_fraction", "sat_low", "sat_high",  "solver",   "cost_unit", "median_cost",
-    "q1_cost",      "q3_cost", "mean_cost", "max_cost", "seconds",   "start_state"};
-inline constexpr std::string_view kSolverFormulaColumns[] = {
-    "cell", "vars", "clauses", "ratio", "trial", "start_state", "satisfiable"};
+// The record schema, held here once (recordColumns, cellCostColumns and
+// formulaCostColumn; docs/sweep-output.md shows it): the CSV header and the
+// JSON keys of a cell record and of a per-formula record, in the order they
+// are written. A sweep with named solvers (--solver) writes one cell record
+// per cell and solver, naming it and its cost unit, and per formula one cost
+// column per solver (costColumn, in the sweep's order) after `satisfiable`,
+// with dpll's propagations right after its cost. A sweep of another model or
+// clause length than the classic one carries `model` and `k` right after
+// `ratio` (kModelColumns).
 inline constexpr std::string_view kPropagationsColumn = "dpll_propagations";
 inline constexpr std::string_view kModelColumns[] = {"model", "k"};
 // Where kModelColumns go: after `ratio`.
@@ -54,19 +43,29 @@ bool namesModel(const SweepDefinition& definition);
 // The columns of the records `definition` writes, in order.
 std::vector<std::string_view> recordColumns(const SweepDefinition& definition);
 
-// How many records of a cell record a sweep writes per cell: one per solver
-// of a sweep with solvers, else one.
+// The names of a cell record's cost statistics, and of solver `solver`'s
+// cost column in a per-formula record: the splitting search's historical
+// `median_steps` ... and `steps` when the sweep names no solver, else
+// `median_cost` ... (beside `solver` and `cost_unit`) and costColumn().
+// With recordColumns, the one place where the two layouts part.
+struct CostColumns {
+    std::string_view median, q1, q3, mean, max;
+};
+CostColumns cellCostColumns(const SweepDefinition& definition);
+std::string_view formulaCostColumn(const SweepDefinition& definition, std::size_t solver);
+
+// How many records a sweep writes per cell: one per formula with
+// perFormula, else one per solver.
 std::size_t recordsPerCell(const SweepDefinition& definition);
 
 // A cell as the sweep finished it.
 struct FinishedCell {
     const SweepCell& cell;
     std::int32_t startState = 0;
-    const CellSummary& summary;               // the first solver's
     double seconds = 0;                       // the cell's time, start to end
     std::span<const FormulaResult> formulas;  // in trial order
-    // A sweep with solvers: each one's summary and the wall-clock time its
-    // searches took on the cell's formulas (summed over threads), in its order.
+    // Each solver's summary and the wall-clock time its searches took on the
+    // cell's formulas (summed over threads), in the sweep's order.
     std::span<const CellSummary> summaries = {};
     std::span<const double> solverSeconds = {};
 };

@@ -237,15 +237,8 @@ bool agrees(double read, double computed) {
 
 std::optional<std::string> checkCellRecord(Columns& c, const SweepDefinition& definition,
                                            std::string_view solverText, RecordRead& out) {
-    // The cost statistics' names: in steps without solvers, else in the
-    // unit the record names.
-    const bool solvers = !definition.solvers.empty();
-    const std::string_view median = solvers ? "median_cost" : "median_steps";
-    const std::string_view q1 = solvers ? "q1_cost" : "q1_steps";
-    const std::string_view q3 = solvers ? "q3_cost" : "q3_steps";
-    const std::string_view mean = solvers ? "mean_cost" : "mean_steps";
-    const std::string_view max = solvers ? "max_cost" : "max_steps";
-    if (solvers) {
+    const auto [median, q1, q3, mean, max] = cellCostColumns(definition);
+    if (definition.namesSolvers) {
         const auto kind = parseSolver(solverText);
         const auto at = kind
                             ? std::find(definition.solvers.begin(), definition.solvers.end(), *kind)
@@ -322,6 +315,7 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
     bool sawModel = false;
     bool sawK = false;
     bool sawSolvers = false;
+    std::vector<SolverKind> listed;  // the sweep line's solvers, in order
     const auto wrong = [](const Field& field, const char* wanted) {
         return "the sweep line's " + field.key + " is '" + field.text + "', not " + wanted;
     };
@@ -333,10 +327,10 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
                 if (field.kind != Kind::String || !kind) {
                     return wrong(field, "a solver: splitting, dpll or cdcl");
                 }
-                if (std::find(d.solvers.begin(), d.solvers.end(), *kind) != d.solvers.end()) {
+                if (std::find(listed.begin(), listed.end(), *kind) != listed.end()) {
                     return wrong(field, "a solver not listed before");
                 }
-                d.solvers.push_back(*kind);
+                listed.push_back(*kind);
             } else if (field.key == "sweep.vars") {
                 const auto vars = parseWholeNumber(field.text);
                 if (field.kind != Kind::Integer || !vars || *vars < 3 || *vars > kMaxFormulaVars) {
@@ -410,8 +404,13 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
     if (!sawVars || !sawRatios || d.trials < 0 || d.seed < 0 || sawModel != sawK) {
         return std::string("the sweep line lacks some of vars, ratios, trials, seed, model, k");
     }
-    if (sawSolvers && d.solvers.empty()) {
-        return std::string("the sweep line's solvers is an empty list; a sweep lists one or more");
+    if (sawSolvers) {
+        if (listed.empty()) {
+            return std::string(
+                "the sweep line's solvers is an empty list; a sweep lists one or more");
+        }
+        d.solvers = std::move(listed);
+        d.namesSolvers = true;
     }
     if (auto problem = definitionProblem(d)) {
         return "the sweep line's sweep cannot be run: " + *problem;
@@ -487,7 +486,7 @@ std::optional<std::string> readRecord(OutputFormat format, std::string_view line
     }
     if (!definition.perFormula) {
         std::string_view solver;
-        if (!definition.solvers.empty()) {
+        if (definition.namesSolvers) {
             solver = texts[static_cast<std::size_t>(
                 std::find(names.begin(), names.end(), "solver") - names.begin())];
         }
@@ -498,11 +497,8 @@ std::optional<std::string> readRecord(OutputFormat format, std::string_view line
         c.integer("start_state", RandomStream::kMinState, RandomStream::kMaxState));
     out.formula.startState = out.startState;
     out.formula.satisfiable = c.truth("satisfiable");
-    if (definition.solvers.empty()) {
-        out.formula.costs[0] = c.count("steps");
-    }
     for (std::size_t i = 0; i < definition.solvers.size(); ++i) {
-        out.formula.costs[i] = c.count(costColumn(definition.solvers[i]));
+        out.formula.costs[i] = c.count(formulaCostColumn(definition, i));
         if (definition.solvers[i] == SolverKind::Dpll) {
             out.formula.propagations = c.count(kPropagationsColumn);
         }

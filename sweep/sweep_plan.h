@@ -35,10 +35,12 @@ struct SweepDefinition {
     // differ from these defaults, so that classic sweeps read as they always did.
     FormulaModel model = FormulaModel::Classic;
     std::int32_t k = kClassicClauseWidth;
-    // The solvers that decide every formula, in the order given (--solver).
-    // Empty: the splitting search alone, written as sweeps always were, in
-    // steps and without solver columns.
-    std::vector<SolverKind> solvers;
+    // The solvers that decide every formula, in the order given (--solver);
+    // never empty. Unless the records name them (--solver given), the sweep
+    // is the splitting search's alone, written as sweeps always were: in
+    // steps and without solver columns (recordColumns says which).
+    std::vector<SolverKind> solvers{SolverKind::Splitting};
+    bool namesSolvers = false;
 };
 
 struct SweepCell {

@@ -1,6 +1,7 @@
 #include "sweep/sweep_runner.h"
 
 #include <algorithm>
+#include <cassert>
 #include <chrono>
 
 #include "platform/interrupt.h"
@@ -52,9 +53,7 @@ SweepRunner::SweepRunner(const SweepDefinition& definition, std::span<const Swee
     solverResults_.resize(static_cast<std::size_t>(trials));
     sortedSteps_.reserve(static_cast<std::size_t>(trials));
     solvers_ = definition_.solvers;
-    if (solvers_.empty()) {
-        solvers_.push_back(SolverKind::Splitting);
-    }
+    assert(!solvers_.empty() && (definition_.namesSolvers || solvers_.size() == 1));
     summaries_.resize(solvers_.size());
     solverSeconds_.resize(solvers_.size());
     for (std::int32_t e = 0; e < std::max(threads, 1); ++e) {
@@ -251,11 +250,8 @@ SweepRunner::Outcome SweepRunner::run(std::int32_t seed, const Hooks& hooks,
             }
         }
         const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
-        // Without --solver the records know nothing of solvers.
-        const std::size_t listed = definition_.solvers.size();
-        hooks.finished(FinishedCell{cell, startState, summaries_[0], seconds.count(), results_,
-                                    std::span(summaries_.data(), listed),
-                                    std::span(solverSeconds_.data(), listed)});
+        hooks.finished(
+            FinishedCell{cell, startState, seconds.count(), results_, summaries_, solverSeconds_});
         progress.cellsDone.fetch_add(1, std::memory_order_relaxed);
         if (hooks.halted && hooks.halted()) {
             return Outcome::Halted;

@@ -125,14 +125,15 @@ TEST(NoHeapTest, ASweepAllocatesOnlyWhenItIsSetUp) {
         definition.k = k;
         const std::vector<SweepCell> cells = cellsOf(definition);
         for (const std::int32_t jobs : {1, 2, -2}) {
-            definition.solvers.clear();
+            definition.solvers = {SolverKind::Splitting};
+            definition.namesSolvers = jobs < 0;
             if (jobs < 0) {
-                definition.solvers = {SolverKind::Splitting, SolverKind::Dpll};
+                definition.solvers.push_back(SolverKind::Dpll);
             }
             SweepRunner runner(definition, cells, SweepRunner::Options{std::abs(jobs), 0});
             SweepRunner::Hooks hooks;
             std::uint64_t steps = 0;
-            hooks.finished = [&steps](const FinishedCell& cell) { steps += cell.summary.max; };
+            hooks.finished = [&steps](const FinishedCell& cell) { steps += cell.summaries[0].max; };
             const std::atomic<bool> stop{false};
             SweepProgress progress;
             const std::size_t before = allocations;

@@ -134,7 +134,7 @@ TEST(RecordSchema, HeadersAreTheDocumentedOnesAndEveryColumnReadsBackItsOwnValue
     for (const OutputFormat format : {OutputFormat::Csv, OutputFormat::JsonLines}) {
         std::string text;
         CellTextWriter(format, definition)
-            .append(FinishedCell{cells[3], 777, summary, 0.25, results}, text);
+            .append(FinishedCell{cells[3], 777, 0.25, results, {&summary, 1}, {}}, text);
         text.pop_back();
         RecordRead read;
         ASSERT_FALSE(readRecord(format, text, definition, cells, read)) << text;
@@ -229,6 +229,7 @@ TEST_F(SweepFiles, ResumeKeepsWhatItsSweepWroteAndRefusesAllElseUntouched) {
 TEST_F(SweepFiles, MergeJoinsShardsIntoTheWholeSweep) {
     SweepDefinition solvers = smallSweep(false);
     solvers.solvers = {SolverKind::Dpll, SolverKind::Splitting};
+    solvers.namesSolvers = true;
     SweepDefinition solverFormulas = solvers;
     solverFormulas.perFormula = true;
     for (const SweepDefinition& definition :
@@ -241,9 +242,9 @@ TEST_F(SweepFiles, MergeJoinsShardsIntoTheWholeSweep) {
             }
             paths.push_back(file(std::string(1, 's').append(std::to_string(i)), text));
         }
-        const OutputFormat format = !definition.perFormula       ? OutputFormat::Table
-                                    : definition.solvers.empty() ? OutputFormat::JsonLines
-                                                                 : OutputFormat::Csv;
+        const OutputFormat format = !definition.perFormula     ? OutputFormat::Table
+                                    : !definition.namesSolvers ? OutputFormat::JsonLines
+                                                               : OutputFormat::Csv;
         const MergeOutcome merged = mergeShards(paths, format);
         ASSERT_TRUE(merged.problems.empty()) << merged.problems.front();
         EXPECT_EQ(merged.output, written(definition, format));
@@ -258,6 +259,7 @@ TEST_F(SweepFiles, MergeJoinsShardsIntoTheWholeSweep) {
 TEST_F(SweepFiles, SolverRecordsRoundTripAndAreNoOtherSweepsRecords) {
     SweepDefinition definition = smallSweep(false);
     definition.solvers = {SolverKind::Dpll, SolverKind::Splitting};
+    definition.namesSolvers = true;
     EXPECT_EQ(outputPreamble(OutputFormat::Csv, definition),
               "cell,vars,clauses,ratio,trials,unsat,sat_fraction,sat_low,sat_high,solver,"
               "cost_unit,median_cost,q1_cost,q3_cost,mean_cost,max_cost,seconds,start_state\n");
