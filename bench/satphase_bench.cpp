@@ -111,7 +111,7 @@ void runSweep(benchmark::State& state, const char* vars, const char* ratios, std
     definition.seed = kRngInitialState;
     const std::vector<SweepCell> cells = cellsOf(definition);
     const auto jobs = static_cast<std::int32_t>(state.range(0));
-    SweepRunner runner(cells, trials, SweepRunner::Options{jobs, 0});
+    SweepRunner runner(definition, cells, jobs);
     SweepRunner::Hooks hooks;
     hooks.finished = [](const FinishedCell& cell) { benchmark::DoNotOptimize(cell.summaries[0]); };
     const std::atomic<bool> stop{false};

@@ -125,7 +125,7 @@ SweepReport runSweep(const SweepRequest& request, SweepObserver& observer,
         }
     }
 
-    SweepRunner runner(definition, selection.cells, SweepRunner::Options{request.jobs, 0});
+    SweepRunner runner(definition, selection.cells, request.jobs);
     SweepProgress progress;
     observer.deciding(selection, kept.cells, progress);
     SweepRunner::Hooks hooks = results.hooks();

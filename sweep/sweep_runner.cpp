@@ -18,28 +18,18 @@ std::int32_t largest(std::span<const SweepCell> cells, std::int32_t SweepCell::*
     return most;
 }
 
-SweepDefinition classicOf(std::int32_t trials) {
-    SweepDefinition definition;
-    definition.trials = trials;
-    return definition;
-}
-
 }  // namespace
 
-SweepRunner::SweepRunner(std::span<const SweepCell> cells, std::int32_t trials, Options options)
-    : SweepRunner(classicOf(trials), cells, options) {}
-
 SweepRunner::SweepRunner(const SweepDefinition& definition, std::span<const SweepCell> cells,
-                         Options options)
+                         std::int32_t jobs)
     : definition_(definition),
       cells_(cells.begin(), cells.end()),
-      options_(options),
       trials_(definition.trials),
       source_(largest(cells, &SweepCell::vars), largest(cells, &SweepCell::clauses)) {
     const std::int32_t trials = trials_;
     const std::int32_t maxVars = largest(cells, &SweepCell::vars);
     const std::int32_t maxClauses = largest(cells, &SweepCell::clauses);
-    const std::int32_t threads = options_.jobs > 1 ? options_.jobs : 0;
+    const std::int32_t threads = jobs > 1 ? jobs : 0;
     // Enough formulas drawn ahead to keep every thread busy, within a few
     // tens of megabytes of formulas.
     const std::int32_t slots =
@@ -79,14 +69,10 @@ SweepRunner::~SweepRunner() {
     }
 }
 
-std::int32_t SweepRunner::clausesOf(const SweepCell& cell) const {
-    return options_.clauseCap > 0 ? std::min(cell.clauses, options_.clauseCap) : cell.clauses;
-}
-
 bool SweepRunner::draw(const SweepCell& cell, std::int32_t trial, RandomStream& stream,
                        Formula& formula) {
     results_[static_cast<std::size_t>(trial)].startState = stream.state();
-    return drawFormula(definition_, cell, clausesOf(cell), source_, stream, formula);
+    return drawFormula(definition_, cell, cell.clauses, source_, stream, formula);
 }
 
 bool SweepRunner::verdictsHold(const SweepCell& cell) {

@@ -39,18 +39,10 @@ struct SweepProgress {
 // allocates inside its own search).
 class SweepRunner {
   public:
-    struct Options {
-        std::int32_t jobs = 1;
-        // When positive, no formula holds more clauses than this: the classic
-        // report's formulas hold at most 319.
-        std::int32_t clauseCap = 0;
-    };
-
-    // The cells of `definition` (all of cellsOf, in order), each of its trials.
+    // The cells of `definition` (all of cellsOf, in order), each of its
+    // trials, decided on `jobs` threads.
     SweepRunner(const SweepDefinition& definition, std::span<const SweepCell> cells,
-                Options options);
-    // The same for a classic sweep of `trials` formulas per cell.
-    SweepRunner(std::span<const SweepCell> cells, std::int32_t trials, Options options);
+                std::int32_t jobs);
     ~SweepRunner();
     SweepRunner(const SweepRunner&) = delete;
     SweepRunner& operator=(const SweepRunner&) = delete;
@@ -103,7 +95,6 @@ class SweepRunner {
     std::int32_t failedStartState() const { return failedStartState_; }
 
   private:
-    std::int32_t clausesOf(const SweepCell& cell) const;
     // Draws trial `trial` of `cell` into `formula`, noting its start state.
     bool draw(const SweepCell& cell, std::int32_t trial, RandomStream& stream, Formula& formula);
     // Decides the formula of `trial` with every solver on engine `engine`.
@@ -120,7 +111,6 @@ class SweepRunner {
 
     SweepDefinition definition_;
     std::vector<SweepCell> cells_;
-    Options options_;
     std::int32_t trials_;
     FormulaSource source_;
     // The solvers, in order: the splitting search alone without --solver.

@@ -130,7 +130,7 @@ TEST(NoHeapTest, ASweepAllocatesOnlyWhenItIsSetUp) {
             if (jobs < 0) {
                 definition.solvers.push_back(SolverKind::Dpll);
             }
-            SweepRunner runner(definition, cells, SweepRunner::Options{std::abs(jobs), 0});
+            SweepRunner runner(definition, cells, std::abs(jobs));
             SweepRunner::Hooks hooks;
             std::uint64_t steps = 0;
             hooks.finished = [&steps](const FinishedCell& cell) { steps += cell.summaries[0].max; };

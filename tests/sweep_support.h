@@ -30,10 +30,9 @@ struct SweepRun {
 // `decides` and `finished`.
 inline SweepRun runSweep(const SweepDefinition& definition,
                          OutputFormat format = OutputFormat::JsonLines, std::int32_t jobs = 1,
-                         SweepRunner::Hooks hooks = {}, std::optional<Shard> shard = std::nullopt,
-                         std::int32_t clauseCap = 0) {
+                         SweepRunner::Hooks hooks = {}, std::optional<Shard> shard = std::nullopt) {
     const std::vector<SweepCell> cells = cellsOf(definition);
-    SweepRunner runner(definition, cells, SweepRunner::Options{jobs, clauseCap});
+    SweepRunner runner(definition, cells, jobs);
     SweepRun run;
     run.text = outputPreamble(format, definition, shard);
     CellTextWriter writer(format, definition);
