@@ -2,18 +2,15 @@
 
 #include <cstdint>
 #include <regex>
-#include <set>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "classic/random/random_source.h"
 #include "dimacs/cell_formulas.h"
 #include "dimacs/dimacs_reader.h"
 #include "dimacs/dimacs_writer.h"
 #include "formula/formula.h"
-#include "random/classic_generator.h"
 #include "random/random_stream.h"
 #include "solver/formula_decision.h"
 #include "test_support.h"
@@ -161,43 +158,6 @@ TEST(DimacsWriter, WritesFormulasAndFillsValueLinesUpToTheirLimitExactly) {
         }
         EXPECT_EQ(std::regex_replace(text, std::regex("\nv"), ""), expected + " 0\n");
     }
-}
-
-// Formulas close to holding every clause there is once made the draws fail
-// part-way; every request the refusal lets through must now be served.
-TEST(ClassicGenerator, ServesEveryRequestItAcceptsUpToTheExactEdges) {
-    struct Size {
-        std::int32_t vars, clauses, count;
-    };
-    const Size sizes[] = {{3, 8, 300},  {4, 32, 300}, {3, 3, 1000},
-                          {4, 17, 301}, {30, 10, 50}, {1000, 334, 3}};
-    for (const Size size : sizes) {
-        SCOPED_TRACE(std::to_string(size.vars) + " variables, " + std::to_string(size.clauses) +
-                     " clauses");
-        ASSERT_FALSE(ClassicGenerator::refusal(size.vars, size.clauses));
-        ClassicGenerator generator(size.vars, size.clauses);
-        RandomStream stream(kRngInitialState);
-        Formula formula;
-        for (std::int32_t i = 0; i < size.count; ++i) {
-            ASSERT_TRUE(generator.generate(size.vars, size.clauses, stream, formula));
-            ASSERT_EQ(formula.clauses.size(), static_cast<std::size_t>(size.clauses));
-            std::set<std::vector<Literal>> distinct;
-            std::set<std::int32_t> variables;
-            for (const Clause& clause : formula.clauses) {
-                ASSERT_EQ(clause.size, 3);
-                distinct.insert({clause.lits, clause.lits + 3});
-                for (const Literal literal : clause.lits) {
-                    variables.insert(literal.variable().id);
-                }
-            }
-            EXPECT_EQ(distinct.size(), formula.clauses.size()) << "formula " << i;
-            EXPECT_EQ(variables.size(), static_cast<std::size_t>(size.vars)) << "formula " << i;
-        }
-    }
-    // One past each edge is refused.
-    EXPECT_TRUE(ClassicGenerator::refusal(3, 9));
-    EXPECT_TRUE(ClassicGenerator::refusal(31, 10));
-    EXPECT_TRUE(ClassicGenerator::refusal(4, 33));
 }
 
 TEST(CellFormulas, FileNamesWidenOnlyBeyondTenThousand) {

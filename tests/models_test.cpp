@@ -1,15 +1,19 @@
 // The random formula models: how the uniform clauses spread, what the
-// hidden assignments satisfy, and which requests are refused (the verdicts
+// hidden assignments satisfy, which requests are refused, and the classic
+// model served up to its edges (the verdicts
 // far from each model's threshold: sweep_test.cpp).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
+#include <set>
 #include <vector>
 
+#include "random/classic_generator.h"
 #include "random/formula_source.h"
 #include "random/planted_generator.h"
+#include "random/random_stream.h"
 #include "random/uniform_generator.h"
 #include "solver/trail_search.h"
 #include "test_support.h"
@@ -179,6 +183,43 @@ TEST(UniformModel, SatisfiabilityFallsAcrossTheKnownThresholds) {
     EXPECT_LE(satisfiableFraction(2, 200, 400, 40, 7), 0.05);
     EXPECT_GT(satisfiableFraction(3, 50, 200, 200, 11), 0.6);
     EXPECT_LT(satisfiableFraction(3, 50, 230, 200, 11), 0.4);
+}
+
+// Formulas close to holding every clause there is once made the draws fail
+// part-way; every request the refusal lets through must now be served.
+TEST(ClassicGenerator, ServesEveryRequestItAcceptsUpToTheExactEdges) {
+    struct Size {
+        std::int32_t vars, clauses, count;
+    };
+    const Size sizes[] = {{3, 8, 300},  {4, 32, 300}, {3, 3, 1000},
+                          {4, 17, 301}, {30, 10, 50}, {1000, 334, 3}};
+    for (const Size size : sizes) {
+        SCOPED_TRACE(std::to_string(size.vars) + " variables, " + std::to_string(size.clauses) +
+                     " clauses");
+        ASSERT_FALSE(ClassicGenerator::refusal(size.vars, size.clauses));
+        ClassicGenerator generator(size.vars, size.clauses);
+        RandomStream stream(kRngInitialState);
+        Formula formula;
+        for (std::int32_t i = 0; i < size.count; ++i) {
+            ASSERT_TRUE(generator.generate(size.vars, size.clauses, stream, formula));
+            ASSERT_EQ(formula.clauses.size(), static_cast<std::size_t>(size.clauses));
+            std::set<std::vector<Literal>> distinct;
+            std::set<std::int32_t> variables;
+            for (const Clause& clause : formula.clauses) {
+                ASSERT_EQ(clause.size, 3);
+                distinct.insert({clause.lits, clause.lits + 3});
+                for (const Literal literal : clause.lits) {
+                    variables.insert(literal.variable().id);
+                }
+            }
+            EXPECT_EQ(distinct.size(), formula.clauses.size()) << "formula " << i;
+            EXPECT_EQ(variables.size(), static_cast<std::size_t>(size.vars)) << "formula " << i;
+        }
+    }
+    // One past each edge is refused.
+    EXPECT_TRUE(ClassicGenerator::refusal(3, 9));
+    EXPECT_TRUE(ClassicGenerator::refusal(31, 10));
+    EXPECT_TRUE(ClassicGenerator::refusal(4, 33));
 }
 
 }  // namespace
