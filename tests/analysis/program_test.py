@@ -98,6 +98,7 @@ class ProgramTest(unittest.TestCase):
         self.assertRegex(table, r"(?m)^ +20 +4\.\d{3} +4\.\d{3} - 4\.\d{3} +\d\.\d{3} "
                                 r"+\d\.\d{3} - \d\.\d{3} +\d+ +\d\.\d\d$")
         self.assertIn("Not estimated: alpha_inf: alpha_inf needs three sizes", table)
+        self.assertNotIn("Warning", table)  # the logistic holds inside each window
 
     def test_failures_are_one_line_without_a_traceback(self):
         with open(self.cells) as cells, open(os.path.join(self.work, "bad.csv"), "w") as bad:
