@@ -26,7 +26,7 @@ LOG9 = math.log(9.0)  # logit(0.9): the 90 % and 10 % points lie log 9 / slope e
 WINDOW_LOGIT = math.log(4.0)
 MIN_SCALING_SIZES = 3
 MIN_WINDOW_CELLS = 5  # fewer leave too few degrees of freedom to judge the fit by
-MAX_WINDOW_STEPS = 20
+MAX_WINDOW_STEPS = 20  # refits of one size before the window is taken as it stands
 POOR_FIT_P = 0.01  # below this chance of its deviance a window's fit is called poor
 NU_RANGE = (0.1, 20.0)
 
