@@ -24,6 +24,8 @@ PROG = os.environ.get("SATPHASE_ANALYZE_PROG", "satphase analyze")
 KIRKPATRICK_SELMAN = {3: (4.17, 1.5, 0.1), 4: (None, 1.25, None), 5: (None, 1.1, None)}
 # Where the satisfiable fraction of large uniform random k-CNF formulas drops through one half.
 ASYMPTOTIC_THRESHOLD = {2: 1.0, 3: 4.267, 4: 9.931, 5: 21.117, 6: 43.37, 7: 87.79}
+# Crawford and Auton, Artificial Intelligence 81 (1996): their fit's limit for uniform 3-SAT.
+CRAWFORD_AUTON = {("uniform", 3): 4.258}
 
 
 # A record without a solver column is the splitting search's, counted in steps.
@@ -156,6 +158,8 @@ class Analysis:
     sizes: list
     scaling: object = None  # threshold_fits.ScalingFit
     scaling_lacking: str = None  # why there is no scaling fit
+    limit: object = None  # threshold_fits.LimitFit
+    limit_lacking: str = None  # why there is no alpha_inf
 
 
 def analyse(sweep):
@@ -177,9 +181,17 @@ def analyse(sweep):
         sizes.append(result)
     scaling = threshold_fits.fit_scaling([size.fit for size in sizes],
                                          [(c.vars, c.alpha, c.sat, c.trials) for c in sweep.cells])
+    limit = threshold_fits.fit_limit([size.fit for size in sizes], scaling)
+    analysis = Analysis(sweep, sizes)
     if isinstance(scaling, str):
-        return Analysis(sweep, sizes, scaling_lacking=scaling)
-    return Analysis(sweep, sizes, scaling)
+        analysis.scaling_lacking = scaling
+    else:
+        analysis.scaling = scaling
+    if isinstance(limit, str):
+        analysis.limit_lacking = limit
+    else:
+        analysis.limit = limit
+    return analysis
 
 
 def lacking(analysis):
@@ -188,6 +200,8 @@ def lacking(analysis):
              for size in analysis.sizes if size.fit.lacking]
     if analysis.scaling is None:
         lines.append(f"Not estimated: alpha_c and nu: {analysis.scaling_lacking}")
+    if analysis.limit is None:
+        lines.append(f"Not estimated: alpha_inf: {analysis.limit_lacking}")
     if not analysis.sweep.per_formula:
         lines.append("Not estimated: the peak's interval and the cost tails: they need one "
                      "record per formula (sweep --per-formula)")
@@ -219,11 +233,19 @@ def table(analysis):
     lines = [f"{sweep.model} model, k = {sweep.k}: {len(analysis.sizes)} sizes, "
              f"{len(sweep.cells)} cells, {formulas} formulas "
              f"({'per formula' if sweep.per_formula else 'per cell'})", "",
-             "Where the satisfiable fraction is one half (logistic fit of each size's counts, "
-             "95 % profile-likelihood interval widened by D/df above 1)"]
-    lines += _columns(("vars", "alpha_50", "95 % interval", "width 90-10 %", "D/df"), [
+             "Where the satisfiable fraction is one half (logistic fit of each size's counts "
+             "in its window, the cells fitted at 20 % to 80 % satisfiable; 95 % "
+             "profile-likelihood interval widened by D/df above 1)"]
+    lines += _columns(("vars", "alpha_50", "95 % interval", "width 90-10 %", "window", "cells",
+                       "D/df"), [
         (str(s.fit.vars), _ratio(s.fit.alpha_50), _interval(s.fit.alpha_50_low, s.fit.alpha_50_high),
-         _ratio(s.fit.width), _ratio(s.fit.dispersion, 2)) for s in analysis.sizes])
+         _ratio(s.fit.width), _interval(*(s.fit.window or (None, None))[:2]),
+         str(s.fit.window[2]) if s.fit.window else "-", _ratio(s.fit.dispersion, 2))
+        for s in analysis.sizes])
+    lines += [f"Warning: at {s.fit.vars} variables the logistic does not fit inside the window "
+              f"(D = {s.fit.deviance:.1f} on {s.fit.degrees} degrees of freedom, "
+              f"p = {s.fit.p_value:.2g}): alpha_50 leans on the shape assumed"
+              for s in analysis.sizes if s.fit.poor]
 
     ks_alpha, ks_nu, ks_error = KIRKPATRICK_SELMAN.get(sweep.k, (None, None, None))
     lines += ["", "All sizes on one curve: sat = 1 / (1 + exp(b (y - y0))), "
@@ -246,6 +268,19 @@ def table(analysis):
                        f"the intervals are widened by D/df = {fit.dispersion:.2f}")
             lines.append(f"deviance D = {fit.deviance:.1f} on {fit.degrees} degrees of freedom "
                          f"(p = {fit.p_value:.2g}): {verdict}")
+
+    limit = analysis.limit
+    lines += ["", "Where alpha_50(n) goes: alpha_50(n) = alpha_inf + a n^(-1/nu), nu from the "
+              "joint fit, weighted by the intervals above"]
+    lines += _columns(("", "fit", "95 % interval", "Crawford-Auton", "asymptotic"), [
+        ("alpha_inf", _ratio(limit and limit.alpha_inf),
+         _interval(*((limit.alpha_inf_low, limit.alpha_inf_high) if limit else (None, None))),
+         _ratio(CRAWFORD_AUTON.get((sweep.model, sweep.k)), 3),
+         _ratio(ASYMPTOTIC_THRESHOLD[sweep.k]))])
+    if limit:
+        lines.append(f"a = {limit.a:.3f}, nu = {limit.nu:.2f}, {limit.sizes} sizes, chi2 = "
+                     f"{limit.chi2:.2f} on {limit.sizes - 2} degrees of freedom; the interval "
+                     "spans nu's")
 
     lines += ["", "Cost: the highest median per size and solver (95 % bootstrap interval of its "
               "ratio over formulas)"]
@@ -293,10 +328,14 @@ def as_json(analysis):
         "sat_fraction_at_alpha_c": _rounded(float(fit.sat_fraction(0.0))),
         "deviance": _rounded(fit.deviance), "degrees_of_freedom": fit.degrees,
         "p_value": _rounded(fit.p_value), "dispersion": _rounded(fit.dispersion)}
+    limit = analysis.limit
+    for key in ("alpha_inf", "alpha_inf_low", "alpha_inf_high"):
+        result[key] = _rounded(getattr(limit, key)) if limit else None
     result["literature"] = {"kirkpatrick_selman_alpha_c": ks_alpha,
                             "kirkpatrick_selman_nu": ks_nu,
                             "kirkpatrick_selman_nu_error": ks_error,
-                            "asymptotic_threshold": ASYMPTOTIC_THRESHOLD[sweep.k]}
+                            "asymptotic_threshold": ASYMPTOTIC_THRESHOLD[sweep.k],
+                            "crawford_auton_alpha": CRAWFORD_AUTON.get((sweep.model, sweep.k))}
     result["sizes"] = [_size_json(size) for size in analysis.sizes]
     result["not_estimated"] = lacking(analysis)
     return result
@@ -317,6 +356,11 @@ def _size_json(size):
     return {"vars": fit.vars, "alpha_50": _rounded(fit.alpha_50),
             "alpha_50_low": _rounded(fit.alpha_50_low), "alpha_50_high": _rounded(fit.alpha_50_high),
             "width": _rounded(fit.width), "dispersion": _rounded(fit.dispersion),
+            "fit_window": fit.window and {"low": _rounded(fit.window[0]),
+                                          "high": _rounded(fit.window[1]), "cells": fit.window[2],
+                                          "deviance": _rounded(fit.deviance),
+                                          "degrees_of_freedom": fit.degrees,
+                                          "p_value": _rounded(fit.p_value), "poor": fit.poor},
             "peak_ratio": size.peaks[0].ratio,
             "not_estimated": fit.lacking, "costs": costs, "near_threshold": near}
 
@@ -335,13 +379,19 @@ def parse_arguments(argv):
 Estimates where the satisfiable fraction of random k-CNF formulas falls
 through one half, from the results of satphase sweep:
   - per size n, alpha_50(n) from a maximum-likelihood logistic fit of the
-    cells' satisfiable counts against the ratio, with its 95 % profile-
-    likelihood interval, and the ratio span from 90 % to 10 % satisfiable;
+    cells' satisfiable counts against the ratio, refitted on the cells
+    fitted at 20 % to 80 % satisfiable (at least five) until that window
+    is stable, with its 95 % profile-likelihood interval, the ratio span
+    from 90 % to 10 % satisfiable, the window and a warning where the
+    logistic does not fit inside it;
   - with three sizes or more, alpha_c and nu fitted jointly to every cell,
     the satisfiable fraction a logistic function of
     y = (alpha - alpha_c) / alpha_c * n^(1/nu), with 95 % profile-likelihood
     intervals, beside Kirkpatrick and Selman's values and the asymptotic
     threshold for the input's k;
+  - then alpha_inf from alpha_50(n) = alpha_inf + a n^(-1/nu), nu the joint
+    fit's, with a 95 % interval, beside Crawford and Auton's 4.258 (uniform
+    3-SAT) and the asymptotic threshold;
   - per size and solver, the ratio of the highest median cost and its
     distance from alpha_50(n); from per-formula input also a 95 % bootstrap
     interval of that ratio (1,000 resamples of the formulas, fixed seed) and,

@@ -1,13 +1,19 @@
 """The figures of an analysis: the data collapse, and the cost's survival curves.
 
-One figure: the collapse on the left; from per-formula input the survival
+One figure: the collapse on the left, each cell with its binomial (Wilson)
+95 % interval and the title giving alpha_c's and nu's intervals; from per-formula input the survival
 curves P(cost > x) of the cells nearest alpha_50 on the right, on log-log
 axes, satisfiable formulas drawn solid and unsatisfiable ones dashed.
 """
 
 import numpy as np
 
-from satphase import cost_measures, figures
+from satphase import cost_measures, figures, records
+
+
+def _interval(low, high, digits):
+    """low-high of a 95 % interval; an end the profile left open is named so."""
+    return "-".join("open" if end is None else f"{end:.{digits}f}" for end in (low, high))
 
 
 def draw(analysis):
@@ -19,11 +25,12 @@ def draw(analysis):
     near = [size for size in analysis.sizes if size.near is not None]
     figure = Figure(figsize=(12 if near else 6.5, 5), dpi=figures.DPI, layout="constrained")
     figure.suptitle(f"Random {sweep.k}-CNF formulas ({sweep.model} model): "
-                    f"alpha_c = {fit.alpha_c:.3f}, nu = {fit.nu:.2f}")
+                    f"alpha_c = {fit.alpha_c:.3f} ({_interval(fit.alpha_c_low, fit.alpha_c_high, 3)}),"
+                    f" nu = {fit.nu:.2f} ({_interval(fit.nu_low, fit.nu_high, 2)}), 95 % intervals")
     panels = figure.subplots(1, 2 if near else 1, squeeze=False)[0]
 
     collapse = panels[0]
-    collapse.set_title("Data collapse")
+    collapse.set_title("Data collapse (bars: 95 % Wilson intervals of each cell)")
     collapse.set_xlabel("y = (alpha - alpha_c) / alpha_c * n^(1/nu)")
     collapse.set_ylabel("fraction of formulas satisfiable")
     collapse.set_ylim(-0.03, 1.03)
@@ -33,9 +40,13 @@ def draw(analysis):
             continue
         y = fit.y([c.alpha for c in size.cells], size.fit.vars)
         low, high = min(low, y.min()), max(high, y.max())
-        collapse.plot(y, [c.sat / c.trials for c in size.cells], linestyle="none", marker="o",
-                      markersize=4, color=f"C{i % 10}", label=f"{size.fit.vars} variables",
-                      gid=f"collapse-{size.fit.vars}")
+        fraction, below, above = np.array([records.sat_interval(c.trials - c.sat, c.trials)
+                                            for c in size.cells]).T
+        points = collapse.errorbar(y, fraction, yerr=[fraction - below, above - fraction],
+                                   linestyle="none", marker="o", markersize=4, capsize=2,
+                                   elinewidth=0.8, color=f"C{i % 10}",
+                                   label=f"{size.fit.vars} variables")
+        points.lines[0].set_gid(f"collapse-{size.fit.vars}")
     curve = np.linspace(low, high, 400)
     collapse.plot(curve, fit.sat_fraction(curve), color="black", linewidth=1.2,
                   label="fitted logistic", gid="collapse-fit")

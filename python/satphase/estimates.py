@@ -70,6 +70,11 @@ def default_title(model, k):
     return f"Random {k}-CNF formulas of the {model} model: the phase transition"
 
 
+# The sizes Crawford and Auton's crossover fit was made on (uniform 3-SAT); outside them
+# the figure marks it hollow, as an extrapolation.
+CRAWFORD_AUTON_SIZES = (20, 300)
+
+
 def crawford_auton(variables):
     """Crawford and Auton's fit of the crossover, 4.258 n + 58.26 n^(-2/3) clauses, as a ratio."""
     return 4.258 + 58.26 * variables ** (-5 / 3)

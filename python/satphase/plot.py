@@ -13,8 +13,8 @@ import sys
 import warnings
 
 from satphase import figures, records
-from satphase.estimates import (Cell, by_size, crawford_auton, default_title, report, solvers_of,
-                                subtitle, threshold)
+from satphase.estimates import (CRAWFORD_AUTON_SIZES, Cell, by_size, crawford_auton,
+                                default_title, report, solvers_of, subtitle, threshold)
 from satphase.program import Interrupted
 from satphase.records import Refusal
 
@@ -25,6 +25,9 @@ CELL_COLUMNS = records.CELL_HEAD + records.CELL_TAIL
 FORMULA_ONLY_COLUMNS = ("trial", "satisfiable", "steps")
 # One line style per solver in the cost panel of several solvers.
 SOLVER_STYLES = ("-", "--", ":", "-.")
+# And one peak marker per solver, each smaller than the one before and hollow but the
+# first, so that peaks at the same ratio and height stay apart as nested marks.
+SOLVER_MARKERS = (("*", 14), ("o", 10), ("s", 7), ("D", 4))
 
 DEFAULT_SIZE = (1200, 500)
 SIZE_LIMITS = (300, 10000)
@@ -108,9 +111,10 @@ def draw(sizes, cells, title, pixels):
             yerr=[[c.sat_fraction - c.sat_low for c in size.cells],
                   [c.sat_high - c.sat_fraction for c in size.cells]])
         bars.lines[0].set_gid(f"sat-curve-{size.vars}")
-        if k == 3:
+        if (model, k) == ("uniform", 3):
             fraction_axes.plot([crawford_auton(size.vars)], [0.5], linestyle="none", marker="D",
                                markersize=6, color=color, markeredgecolor="black",
+                               markerfacecolor=color if _fitted_size(size.vars) else "none",
                                gid=f"crawford-auton-{size.vars}")
 
         if several:
@@ -129,19 +133,25 @@ def draw(sizes, cells, title, pixels):
 
     fraction_handles = fraction_axes.get_legend_handles_labels()[0] + [
         Line2D([], [], color="0.4", linestyle="--", linewidth=1, label=line_label)]
-    if k == 3:
-        fraction_handles.append(Line2D([], [], color="0.6", linestyle="none", marker="D",
-                                       markeredgecolor="black", label="Crawford & Auton crossover"))
+    if (model, k) == ("uniform", 3):
+        low, high = CRAWFORD_AUTON_SIZES
+        for fitted in sorted({_fitted_size(size.vars) for size in sizes}, reverse=True):
+            fraction_handles.append(Line2D(
+                [], [], color="0.6", linestyle="none", marker="D", markeredgecolor="black",
+                markerfacecolor="0.6" if fitted else "none",
+                label=f"Crawford & Auton's fit ({low}-{high} variables)" if fitted
+                else "Crawford & Auton's fit, extrapolated"))
     fraction_axes.legend(fontsize="small", handles=fraction_handles)
     steps_handles = steps_axes.get_legend_handles_labels()[0]
     if several:
         steps_handles = [Line2D([], [], color=f"C{i % 10}", label=f"{size.vars} variables")
                          for i, size in enumerate(sizes)]
-        steps_handles += [Line2D([], [], color="0.3", linestyle=_style(i), label=solver)
+        steps_handles += [Line2D([], [], color="0.3", linestyle=_style(i), label=solver,
+                                 **_peak_marker(i, "0.3"))
                           for i, solver in enumerate(solvers_of(cells))]
     else:
         steps_handles.append(Patch(color="0.6", alpha=0.4, label="quartiles"))
-    if any(size.peak for size in sizes):
+    if any(size.peak for size in sizes) and not several:
         steps_handles.append(Line2D([], [], color="0.6", linestyle="none", marker="*", markersize=10,
                                     markeredgecolor="black", label="highest median"))
     steps_axes.legend(fontsize="small", handles=steps_handles)
@@ -150,6 +160,19 @@ def draw(sizes, cells, title, pixels):
 
 def _style(index):
     return SOLVER_STYLES[index % len(SOLVER_STYLES)]
+
+
+def _fitted_size(variables):
+    low, high = CRAWFORD_AUTON_SIZES
+    return low <= variables <= high
+
+
+def _peak_marker(index, color):
+    """The marker of solver index's highest median: its shape, size and fill."""
+    marker, size = SOLVER_MARKERS[index % len(SOLVER_MARKERS)]
+    return {"marker": marker, "markersize": size, "markeredgewidth": 1.5 if index else 1,
+            "markeredgecolor": "black" if index == 0 else color,
+            "markerfacecolor": color if index == 0 else "none"}
 
 
 def _draw_normalised(axes, size, color):
@@ -163,8 +186,7 @@ def _draw_normalised(axes, size, color):
         peaks = size.solver_peaks()
         if solver in peaks:
             axes.plot([peaks[solver][0]], [peaks[solver][1] / highest], linestyle="none",
-                      marker="*", markersize=12, color=color, markeredgecolor="black",
-                      gid=f"peak-{solver}-{size.vars}")
+                      color=color, gid=f"peak-{solver}-{size.vars}", **_peak_marker(i, color))
 
 
 # ---------------------------------------------------------------- command line
@@ -193,12 +215,14 @@ one curve per number of variables:
   - the satisfiable fraction, with each point's 95 % interval as an error bar,
     a line at the threshold (ratio 4.26 for the classic model, for the others
     that of uniform k-SAT: 1, 4.267, 9.931, 21.117, 43.37, 87.79 for k = 2 to
-    7) and, for k = 3, Crawford and Auton's crossover for each size;
+    7) and, for uniform 3-SAT, Crawford and Auton's crossover for each
+    size (hollow, "extrapolated", outside the 20 to 300 variables of their
+    fit);
   - the median search steps on a logarithmic axis, the band between the
     quartiles shaded and each curve's highest median marked; for a sweep of
     several solvers (sweep --solver) instead each solver's median cost
-    divided by its own highest, one line style per solver, so that the peaks
-    of costs in different units compare.
+    divided by its own highest, one line style and peak marker per solver,
+    so that the peaks of costs in different units compare.
 
 Reads the per-cell records that satphase sweep writes with --format csv or
 --format jsonl (which of the two is seen from the content); a sweep's

@@ -20,8 +20,14 @@ import numpy as np
 from scipy import optimize, special, stats
 
 CHI2_95 = float(stats.chi2.ppf(0.95, 1))
+Z_95 = math.sqrt(CHI2_95)  # 1.96
 LOG9 = math.log(9.0)  # logit(0.9): the 90 % and 10 % points lie log 9 / slope either side
+# logit(0.8): a size's window holds the cells whose fitted fraction is from 20 % to 80 %.
+WINDOW_LOGIT = math.log(4.0)
 MIN_SCALING_SIZES = 3
+MIN_WINDOW_CELLS = 5  # fewer leave too few degrees of freedom to judge the fit by
+MAX_WINDOW_STEPS = 20  # refits of one size before the window is taken as it stands
+POOR_FIT_P = 0.01  # below this chance of its deviance a window's fit is called poor
 NU_RANGE = (0.1, 20.0)
 
 
@@ -177,11 +183,51 @@ class SizeFit:
     slope: float = None
     dispersion: float = None  # D / df, at least 1: how much wider the interval was made
     lacking: str = None  # why alpha_50 was not estimated
+    window: tuple = None  # (lowest ratio, highest ratio, cells) of the cells fitted
+    deviance: float = None
+    degrees: int = None
+
+    @property
+    def p_value(self):
+        """Chance of a deviance this large inside the window if the logistic held there."""
+        return float(stats.chi2.sf(self.deviance, self.degrees)) if self.degrees else None
+
+    @property
+    def poor(self):
+        return self.p_value is not None and self.p_value < POOR_FIT_P
 
 
 def fit_size(vars_, ratios, sat, trials):
-    """alpha_50(n) and its interval from one size's cells (ratios distinct, any order)."""
+    """alpha_50(n) and its interval from the cells of one size around one half.
+
+    The logistic is first fitted to every cell, then again to the cells whose
+    fitted fraction lies from 20 % to 80 % (at least the MIN_WINDOW_CELLS
+    nearest alpha_50), until that window stops changing: far from one half the
+    logistic's tails need not hold, and cells there would pull alpha_50 towards
+    whichever edge the grid happened to reach further.
+    """
     ratios, sat, trials = (np.asarray(x, float) for x in (ratios, sat, trials))
+    fit = _fit_cells(vars_, ratios, sat, trials)
+    chosen, seen = np.ones(len(ratios), bool), []
+    while fit.alpha_50 is not None and len(seen) < MAX_WINDOW_STEPS:
+        seen.append(chosen)
+        distance = np.abs(ratios - fit.alpha_50) * fit.slope
+        nearest = np.argsort(distance, kind="stable")[:MIN_WINDOW_CELLS]
+        window = distance <= WINDOW_LOGIT
+        window[nearest] = True
+        refit = _fit_cells(vars_, ratios[window], sat[window], trials[window])
+        if refit.alpha_50 is None:  # too few cells inside to fit: keep the wider window
+            break
+        chosen, fit = window, refit
+        if any((chosen == earlier).all() for earlier in seen):
+            break
+    fit.window = (float(ratios[chosen].min()), float(ratios[chosen].max()),
+                  int(np.count_nonzero(chosen))) if fit.alpha_50 is not None else None
+    return fit
+
+
+def _fit_cells(vars_, ratios, sat, trials):
+    """The logistic fit of the given cells, all of them."""
     fractions = sat / trials
     if len(ratios) < 2:
         return SizeFit(vars_, lacking="one ratio only")
@@ -199,10 +245,11 @@ def fit_size(vars_, ratios, sat, trials):
                        [(ratios.min() - span, ratios.max() + span),
                         (math.log(1e-3 / span), math.log(1e4 / span))])
     theta, best = model.fit([intercept / -slope, math.log(-slope)])
-    dispersion = model.dispersion(theta)[2]
+    deviance, degrees, dispersion = model.dispersion(theta)
     low, high = model.profile_interval(theta, best, 0, dispersion)
     slope = math.exp(theta[1])
-    return SizeFit(vars_, float(theta[0]), low, high, 2 * LOG9 / slope, slope, dispersion)
+    return SizeFit(vars_, float(theta[0]), low, high, 2 * LOG9 / slope, slope, dispersion,
+                   deviance=deviance, degrees=degrees)
 
 
 # ---------------------------------------------------------------- all sizes
@@ -270,3 +317,49 @@ def fit_scaling(size_fits, cells):
     return ScalingFit(float(theta[0]), ac_low, ac_high, math.exp(theta[1]), exp(nu_low),
                       exp(nu_high), math.exp(theta[2]), float(theta[3]), deviance, degrees,
                       dispersion)
+
+
+# ---------------------------------------------------------------- the limit
+
+@dataclass
+class LimitFit:
+    alpha_inf: float
+    alpha_inf_low: float
+    alpha_inf_high: float
+    a: float
+    nu: float  # the exponent used: the joint fit's
+    sizes: int
+    chi2: float  # of the alpha_50(n) about the fitted line, on sizes - 2 degrees of freedom
+
+
+def fit_limit(size_fits, scaling):
+    """alpha_inf of alpha_50(n) = alpha_inf + a n^(-1/nu), nu the joint fit's, or why there is none.
+
+    Each alpha_50(n) is weighted by its interval, read as a normal one: a
+    standard error of its width over 2 x 1.96. With nu fixed the
+    fit is a weighted straight line in x = n^(-1/nu), alpha_inf its intercept.
+    The 95 % interval spans the intervals found with nu at its fitted value and
+    at both ends of its own interval, each widened by chi2 / df above 1.
+    """
+    usable = [fit for fit in size_fits
+              if None not in (fit.alpha_50, fit.alpha_50_low, fit.alpha_50_high)]
+    if len(usable) < MIN_SCALING_SIZES:
+        return (f"alpha_inf needs three sizes with a closed interval of alpha_50, "
+                f"the input has {len(usable)}")
+    if isinstance(scaling, str):
+        return "alpha_inf needs nu from the joint fit: " + scaling
+    vars_ = np.array([fit.vars for fit in usable], float)
+    centres = np.array([fit.alpha_50 for fit in usable])
+    errors = np.array([(fit.alpha_50_high - fit.alpha_50_low) / (2 * Z_95) for fit in usable])
+    found = []
+    for nu in [scaling.nu] + [end for end in (scaling.nu_low, scaling.nu_high) if end]:
+        design = np.column_stack([np.ones_like(vars_), vars_ ** (-1 / nu)]) / errors[:, None]
+        (alpha_inf, a), residual = np.linalg.lstsq(design, centres / errors, rcond=None)[:2]
+        chi2 = float(residual[0]) if len(residual) else 0.0
+        degrees = len(usable) - 2
+        widen = max(1.0, chi2 / degrees) if degrees > 0 else 1.0
+        half = Z_95 * math.sqrt(np.linalg.inv(design.T @ design)[0, 0] * widen)
+        found.append((float(alpha_inf), float(a), chi2, alpha_inf - half, alpha_inf + half))
+    alpha_inf, a, chi2 = found[0][:3]
+    return LimitFit(alpha_inf, float(min(f[3] for f in found)), float(max(f[4] for f in found)),
+                    a, scaling.nu, len(usable), chi2)

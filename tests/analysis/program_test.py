@@ -46,13 +46,15 @@ class ProgramTest(unittest.TestCase):
             self.assertEqual((result.returncode, result.stderr), (0, ""))
             results.append(json.loads(result.stdout))
         cells, formulas = results
-        for key in ("alpha_c", "alpha_c_low", "alpha_c_high", "nu", "nu_low", "nu_high"):
+        for key in ("alpha_c", "alpha_c_low", "alpha_c_high", "nu", "nu_low", "nu_high",
+                    "alpha_inf", "alpha_inf_low", "alpha_inf_high"):
             self.assertEqual(cells[key], formulas[key], key)
+        self.assertLess(cells["alpha_inf_low"], cells["alpha_inf"])
         self.assertLess(cells["alpha_c_low"], cells["alpha_c"])
         self.assertLess(cells["nu"], cells["nu_high"])
         for size_cells, size_formulas in zip(cells["sizes"], formulas["sizes"]):
             for key in ("vars", "alpha_50", "alpha_50_low", "alpha_50_high", "width",
-                        "peak_ratio"):
+                        "peak_ratio", "fit_window"):
                 self.assertEqual(size_cells[key], size_formulas[key], key)
             self.assertIsNone(size_cells["near_threshold"])
             low, high = (size_formulas["costs"][0][k] for k in ("peak_ratio_low", "peak_ratio_high"))
@@ -93,7 +95,10 @@ class ProgramTest(unittest.TestCase):
         table = run(self.work, two_sizes).stdout
         self.assertIn("nu needs three sizes that cross one half, the input has 2", table)
         self.assertIn("2 sizes, 30 cells, 3030 formulas (per cell)", table)
-        self.assertRegex(table, r"(?m)^ +20 +4\.\d{3} +4\.\d{3} - 4\.\d{3} +\d\.\d{3} +\d\.\d\d$")
+        self.assertRegex(table, r"(?m)^ +20 +4\.\d{3} +4\.\d{3} - 4\.\d{3} +\d\.\d{3} "
+                                r"+\d\.\d{3} - \d\.\d{3} +\d+ +\d\.\d\d$")
+        self.assertIn("Not estimated: alpha_inf: alpha_inf needs three sizes", table)
+        self.assertNotIn("Warning", table)  # the logistic holds inside each window
 
     def test_failures_are_one_line_without_a_traceback(self):
         with open(self.cells) as cells, open(os.path.join(self.work, "bad.csv"), "w") as bad:

@@ -77,6 +77,12 @@ class SeveralSolversTest(unittest.TestCase):
         report = estimates.report([size])
         self.assertIn("  20       dpll            5 (grid edge)  9 branches", report)
         self.assertIn("  20  splitting                      4.5   300 steps", report)
+        # Peaks at one ratio and height (1 once normalised) stay apart: nested marks.
+        figure = plot.draw([size], cells, None, plot.DEFAULT_SIZE)
+        self.assertEqual({line.get_gid(): (line.get_marker(), line.get_markersize())
+                          for line in figure.axes[1].get_lines()
+                          if line.get_gid().startswith("peak-")},
+                         {"peak-splitting-20": ("*", 14), "peak-dpll-20": ("o", 10)})
         # The same cell and solver twice is refused; the same cell of another solver is not.
         with self.assertRaisesRegex(plot.Refusal,
                                     "line 8: a second record of cell 2 and solver dpll"):

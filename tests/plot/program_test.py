@@ -55,8 +55,9 @@ class FigureTest(Directory):
         self.assertEqual(struct.unpack(">II", header[16:24]), (640, 480))
         with open(os.path.join(self.directory, "csv.svg"), "rb") as svg:
             svg = svg.read()
-        for curve in (b'id="sat-curve-', b'id="median-curve-', b'id="peak-', b'id="crawford-auton-'):
-            self.assertEqual(svg.count(curve), 4, curve)
+        for curve, count in ((b'id="sat-curve-', 4), (b'id="median-curve-', 4), (b'id="peak-', 4),
+                             (b'id="crawford-auton-', 0)):  # their fit is of the uniform model
+            self.assertEqual(svg.count(curve), count, curve)
         self.assertRegex(result.stdout, r"(?m)^ +40 +4\.39 +4\.38 +4\.5 +2461$")
         self.assertRegex(result.stdout, r"(?m)^ +10 +4\.94 +5\.51 +5 +58$")
 
@@ -68,12 +69,14 @@ class FigureTest(Directory):
             self.assertEqual(jsonl_svg.read(), svg)
 
     def test_error_bars_span_each_cells_own_interval_and_models_mark_their_threshold(self):
-        for model, k, line, crawford_auton in [("uniform", 4, 9.931, False),
-                                               ("planted", 3, 4.267, True),
-                                               ("classic", 3, 4.26, True)]:
-            with self.subTest(model=model, k=k):
-                cells = [plot.Cell(0, 10, 4, 301, 0.5, 0.2, 0.9, 30, 20, 40, "1", model, k),
-                         plot.Cell(1, 10, 5, 301, 0.3, 0.25, 0.7, 50, 40, 60, "2", model, k)]
+        for model, k, line, n, mark in [
+                ("uniform", 4, 9.931, 10, None), ("planted", 3, 4.267, 10, None),
+                ("classic", 3, 4.26, 10, None),
+                ("uniform", 3, 4.267, 10, "Crawford & Auton's fit, extrapolated"),
+                ("uniform", 3, 4.267, 20, "Crawford & Auton's fit (20-300 variables)")]:
+            with self.subTest(model=model, k=k, n=n):
+                cells = [plot.Cell(0, n, 4, 301, 0.5, 0.2, 0.9, 30, 20, 40, "1", model, k),
+                         plot.Cell(1, n, 5, 301, 0.3, 0.25, 0.7, 50, 40, 60, "2", model, k)]
                 figure = plot.draw(plot.by_size(cells), cells, None, plot.DEFAULT_SIZE)
                 axes = figure.axes[0]
                 bars = axes.containers[0].lines[2][0].get_segments()
@@ -83,13 +86,15 @@ class FigureTest(Directory):
                 legend = [text.get_text() for text in axes.get_legend().get_texts()]
                 self.assertIn(f"ratio {line}" if model == "classic"
                               else f"uniform {k}-SAT threshold {line}", legend)
-                self.assertEqual("Crawford & Auton crossover" in legend, crawford_auton)
-                self.assertEqual(any(l.get_gid() == "crawford-auton-10" for l in axes.get_lines()),
-                                 crawford_auton)
+                self.assertEqual([text for text in legend if "Crawford" in text],
+                                 [mark] if mark else [])
+                marks = [l for l in axes.get_lines() if l.get_gid() == f"crawford-auton-{n}"]
+                self.assertEqual([l.get_markerfacecolor() == "none" for l in marks],
+                                 [] if mark is None else ["extrapolated" in mark])
                 self.assertTrue(figure._suptitle.get_text().startswith(
                     f"Random {k}-CNF formulas" + ("" if model == "classic" else f" of the {model} model")))
                 self.assertEqual(plot.report(plot.by_size(cells))[1].split()[2],
-                                 "5.51" if crawford_auton else "-")
+                                 {3: {10: "5.51", 20: "4.65"}[n], 4: "-"}[k])
 
     def test_thin_sweeps_still_plot_and_say_what_they_lack(self):
         lines = CLASSIC_CSV.splitlines(keepends=True)
