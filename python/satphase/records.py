@@ -16,7 +16,9 @@ Reading needs only the standard library, so that bad input is refused quickly.
 
 import json
 import math
+import os
 import re
+import select
 from dataclasses import dataclass, field
 
 # A sweep's output is far smaller; more is refused as soon as it is read, as
@@ -124,7 +126,7 @@ def read_input(path, stdin):
     chunks, size = [], 0
     try:
         with (open(path, "rb") if path != "-" else _unclosed(stdin)) as source:
-            while chunk := source.read(_CHUNK):
+            for chunk in _chunks(source):
                 size += len(chunk)
                 if size > INPUT_LIMIT:
                     raise Refusal(f"{name}: more than {INPUT_LIMIT >> 20} MiB of input")
@@ -134,6 +136,22 @@ def read_input(path, stdin):
         raise Refusal(f"cannot read {path}: {error.strerror}") from None
     except UnicodeDecodeError:
         raise Refusal(f"{name} is not the output of satphase sweep: not UTF-8 text") from None
+
+
+def _chunks(source):
+    """The chunks of `source` to its end. On POSIX each read waits in select()
+    for at most a quarter of a second first: Python runs a signal's handler
+    only between its own steps, so a SIGINT or SIGTERM that came just before
+    a read() blocked on a pipe or FIFO nobody writes would go unseen until the
+    read returned, which may be never."""
+    fd = source.fileno()
+    while True:
+        if os.name == "posix" and not select.select([fd], [], [], 0.25)[0]:
+            continue
+        chunk = os.read(fd, _CHUNK)
+        if not chunk:
+            return
+        yield chunk
 
 
 class _unclosed:
