@@ -28,7 +28,7 @@ double mixed(double plain, double negated) {
 
 // How many candidates a node looks ahead on: a tenth of its open
 // variables, and never fewer than kMinCandidates.
-constexpr std::int32_t kMinCandidates = 10;
+constexpr std::int32_t kMinCandidates = 20;
 constexpr std::int32_t kCandidateDivisor = 10;
 
 }  // namespace
@@ -53,6 +53,8 @@ Lookahead::Lookahead(std::int32_t maxVars, std::int32_t maxClauses)
     levels_.reserve(vars);
     reduction_.reserve(maxVars_);
     estimate_.reserve(maxVars_);
+    score_.reserve(maxVars_);
+    binaries_.reserve(2 * clauses);
     candidates_.reserve(vars);
     shortened_.reserve(clauses);
     clauseStamp_.reserve(clauses);
@@ -131,6 +133,7 @@ void Lookahead::load(const Formula& formula) {
     levels_.clear();
     reduction_.resize(numVars_);
     estimate_.resize(numVars_);
+    score_.resize(numVars_);
     clauseStamp_.assign(static_cast<std::size_t>(numClauses_), 0);
     stamp_ = 0;
     impliedStamp_.assign(numVars_, 0);
@@ -193,13 +196,14 @@ bool Lookahead::propagate() {
         for (const std::int32_t c : occurrences_.of(~literal)) {
             const auto at = static_cast<std::size_t>(c);
             const std::int32_t falses = ++falseCount_[at];
+            if (trueCount_[at] != 0) {
+                continue;  // satisfied by the search: no unit, no conflict, no diff
+            }
             if constexpr (kTentative) {
                 if (clauseStamp_[at] != stamp_) {
                     clauseStamp_[at] = stamp_;
                     shortened_.push_back(c);
                 }
-            } else if (trueCount_[at] != 0) {
-                continue;
             }
             if (!consistent) {
                 continue;
@@ -265,21 +269,30 @@ bool Lookahead::force(Literal literal) {
 // variable). The estimate of making l true is the clause-reduction
 // approximation: the weights of the clauses ~l occurs in, each one literal
 // shorter, plus, for each binary clause (~l, y), the unit y and the
-// weights of the clauses ~y occurs in. It reads only the node's clauses, one
-// pass each for the direct and the implied part.
+// weights of the clauses ~y occurs in. It reads the node's clauses once,
+// and then its binary ones again for the implied part.
 void Lookahead::preselect() {
     const IndexedView<Literal, std::int8_t> values = values_.view();
     const IndexedView<Literal, double> reduction = reduction_.view();
     const IndexedView<Literal, double> estimate = estimate_.view();
     reduction_.assign(numVars_, 0.0);
     estimate_.assign(numVars_, 0.0);
+    binaries_.clear();
     for (std::int32_t c = 0; c < numClauses_; ++c) {
-        if (trueCount_[static_cast<std::size_t>(c)] != 0) {
+        const auto at = static_cast<std::size_t>(c);
+        if (trueCount_[at] != 0) {
             continue;
         }
         const std::span<const Literal> lits = literalsOf(c);
-        const std::int32_t open =
-            static_cast<std::int32_t>(lits.size()) - falseCount_[static_cast<std::size_t>(c)];
+        const std::int32_t open = static_cast<std::int32_t>(lits.size()) - falseCount_[at];
+        if (open == 2) {
+            for (const Literal literal : lits) {
+                if (values[literal] == kOpen) {
+                    binaries_.push_back(literal);
+                }
+            }
+            continue;  // shortened, it is a unit: the implied part counts it
+        }
         const double weight = kNewClauseWeight[static_cast<std::size_t>(open - 1)];
         for (const Literal literal : lits) {
             if (values[literal] == kOpen) {
@@ -287,24 +300,13 @@ void Lookahead::preselect() {
             }
         }
     }
-    for (std::int32_t c = 0; c < numClauses_; ++c) {
-        if (trueCount_[static_cast<std::size_t>(c)] != 0 ||
-            static_cast<std::int32_t>(literalsOf(c).size()) -
-                    falseCount_[static_cast<std::size_t>(c)] !=
-                2) {
-            continue;
-        }
-        Literal pair[2];
-        std::int32_t found = 0;
-        for (const Literal literal : literalsOf(c)) {
-            if (values[literal] == kOpen) {
-                pair[found++] = literal;
-            }
-        }
-        assert(found == 2);
-        estimate[~pair[0]] += 1 + reduction[~pair[1]];
-        estimate[~pair[1]] += 1 + reduction[~pair[0]];
+    for (std::size_t at = 0; at < binaries_.size(); at += 2) {
+        const Literal a = binaries_[at];
+        const Literal b = binaries_[at + 1];
+        estimate[~a] += 1 + reduction[~b];
+        estimate[~b] += 1 + reduction[~a];
     }
+    const IndexedView<Variable, double> score = score_.view();
     candidates_.clear();
     for (Variable v; v.id < numVars_; ++v.id) {
         const Literal plain(v, false);
@@ -314,19 +316,17 @@ void Lookahead::preselect() {
         estimate[plain] += reduction[~plain];
         estimate[~plain] += reduction[plain];
         if (estimate[plain] + estimate[~plain] > 0) {
+            score[v] = mixed(estimate[plain], estimate[~plain]);
             candidates_.push_back(v);
         }
     }
     const auto count = static_cast<std::size_t>(std::max(
         kMinCandidates, static_cast<std::int32_t>(candidates_.size()) / kCandidateDivisor));
-    const auto better = [&](Variable a, Variable b) {
-        const double scoreA = mixed(estimate[Literal(a, false)], estimate[Literal(a, true)]);
-        const double scoreB = mixed(estimate[Literal(b, false)], estimate[Literal(b, true)]);
-        return scoreA != scoreB ? scoreA > scoreB : a.id < b.id;
-    };
     const std::size_t kept = std::min(count, candidates_.size());
     std::partial_sort(candidates_.begin(), candidates_.begin() + static_cast<std::ptrdiff_t>(kept),
-                      candidates_.end(), better);
+                      candidates_.end(), [&](Variable a, Variable b) {
+                          return score[a] != score[b] ? score[a] > score[b] : a.id < b.id;
+                      });
     candidates_.resize(kept);
 }
 
@@ -350,13 +350,12 @@ bool Lookahead::lookAhead(Literal literal, double& diff, bool second) {
         const IndexedView<Literal, std::int8_t> values = values_.view();
         diff = 0;
         for (const std::int32_t c : shortened_) {
-            std::int32_t open = 0;
-            bool satisfied = false;
-            for (const Literal other : literalsOf(c)) {
-                satisfied = satisfied || values[other] == kTrue;
-                open += values[other] == kOpen ? 1 : 0;
-            }
-            if (!satisfied) {
+            const std::span<const Literal> lits = literalsOf(c);
+            if (std::none_of(lits.begin(), lits.end(),
+                             [&](Literal other) { return values[other] == kTrue; })) {
+                // At a consistent fixpoint every false literal is counted.
+                const auto open = static_cast<std::int32_t>(lits.size()) -
+                                  falseCount_[static_cast<std::size_t>(c)];
                 diff += kNewClauseWeight[static_cast<std::size_t>(open)];
             }
         }

@@ -114,6 +114,9 @@ class Lookahead {
     // Preselection: each literal's estimate, and the candidates best first.
     LiteralMap<double> reduction_;
     LiteralMap<double> estimate_;
+    VariableMap<double> score_;
+    // The open literals of the node's binary clauses, two by two.
+    std::vector<Literal> binaries_;
     std::vector<Variable> candidates_;
     // The clauses a look-ahead shortened, each once (stamped per clause).
     std::vector<std::int32_t> shortened_;
