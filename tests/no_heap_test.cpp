@@ -112,7 +112,7 @@ TEST(NoHeapTest, GeneratingSolvingReportingAndDiagnosticsAllocateNothing) {
 TEST(NoHeapTest, ASweepAllocatesOnlyWhenItIsSetUp) {
     // The classic model, and the uniform and planted ones with their
     // rejection loops and hidden assignments, at clause lengths other than 3;
-    // without solvers, and with both of ours deciding every formula (the
+    // without solvers, and with all three of ours deciding every formula (the
     // engines sized once for the largest cell, then reused for smaller ones).
     for (const auto& [model, k] :
          {std::pair{FormulaModel::Classic, 3}, std::pair{FormulaModel::Uniform, 5},
@@ -127,7 +127,8 @@ TEST(NoHeapTest, ASweepAllocatesOnlyWhenItIsSetUp) {
         for (const std::int32_t jobs : {1, 2, -2}) {
             definition.solvers.clear();
             if (jobs < 0) {
-                definition.solvers = {SolverKind::Splitting, SolverKind::Dpll};
+                definition.solvers = {SolverKind::Splitting, SolverKind::Dpll,
+                                      SolverKind::Lookahead};
             }
             SweepRunner runner(definition, cells, SweepRunner::Options{std::abs(jobs), 0});
             SweepRunner::Hooks hooks;
