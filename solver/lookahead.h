@@ -13,7 +13,7 @@ namespace satphase {
 // A DPLL with look-ahead, the family that decides random k-SAT near its
 // threshold with the smallest trees: Li and Anbulagan's Satz, Dubois and
 // Dequen's kcnfs, Heule and van Maaren's march. docs/lookahead.md says which
-// parts of them this engine takes and what the alternatives measured.
+// of their ideas this engine takes and what the alternatives measured.
 //
 // At every node, after unit propagation to a fixpoint:
 //  - preselection: each open variable gets a cheap estimate of how much
