@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <ctime>
 #include <numeric>
 #include <ostream>
 #include <streambuf>
@@ -233,7 +234,68 @@ void BM_DpllGrowth(benchmark::State& state) {
 }
 BENCHMARK(BM_DpllGrowth)->DenseRange(20, 150, 10)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// The look-ahead solver's mark: a cell of 301 formulas at 4.26 and 150
+// variables under 2 s on one thread.
+void BM_LookaheadCell(benchmark::State& state) {
+    decideCell(state, SolverKind::Lookahead, 301);
+}
+BENCHMARK(BM_LookaheadCell)->Arg(150)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+
+// The median time per formula, which the solvers' side-by-side table
+// compares: `trials` formulas of the sweep's default cell at 4.26, drawn
+// beforehand, each decided and timed alone with `kind`, in processor time
+// (on a shared machine the wall clock counts the others' work too). Shows
+// the median and quartile milliseconds per formula and the median cost.
+void timeFormulas(benchmark::State& state, SolverKind kind, std::int32_t trials) {
+    const auto vars = static_cast<std::int32_t>(state.range(0));
+    const auto clauses = static_cast<std::int32_t>(Ratio{4260000}.clausesFor(vars));
+    ClassicGenerator generator(vars, clauses);
+    RandomStream stream(kRngInitialState);
+    std::vector<Formula> formulas(static_cast<std::size_t>(trials));
+    for (Formula& formula : formulas) {
+        generator.generate(vars, clauses, stream, formula);
+    }
+    const SolverKind only[] = {kind};
+    FormulaDecider decider(vars, clauses, only);
+    std::vector<double> milliseconds;
+    std::vector<std::uint64_t> costs;
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
+        for (const Formula& formula : formulas) {
+            const std::clock_t start = std::clock();
+            costs.push_back(decider.decide(kind, formula).cost);
+            milliseconds.push_back(1000.0 * static_cast<double>(std::clock() - start) /
+                                   CLOCKS_PER_SEC);
+        }
+    }
+    const auto quantile = [](auto values, double q) {
+        const auto at = static_cast<std::size_t>(q * static_cast<double>(values.size() - 1));
+        std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(at),
+                         values.end());
+        return static_cast<double>(values[at]);
+    };
+    state.counters["median_ms"] = quantile(milliseconds, 0.5);
+    state.counters["q1_ms"] = quantile(milliseconds, 0.25);
+    state.counters["q3_ms"] = quantile(milliseconds, 0.75);
+    state.counters["median_cost"] = quantile(costs, 0.5);
+}
+
+// Growth from 100 to 300 variables by tens, 51 formulas per size.
+void BM_LookaheadTime(benchmark::State& state) {
+    timeFormulas(state, SolverKind::Lookahead, 51);
+}
+BENCHMARK(BM_LookaheadTime)->DenseRange(100, 300, 10)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_DpllTime(benchmark::State& state) {
+    timeFormulas(state, SolverKind::Dpll, 51);
+}
+BENCHMARK(BM_DpllTime)->DenseRange(100, 200, 10)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 #ifdef SATPHASE_HAVE_CADICAL
+void BM_CdclTime(benchmark::State& state) {
+    timeFormulas(state, SolverKind::Cdcl, 51);
+}
+BENCHMARK(BM_CdclTime)->DenseRange(100, 250, 10)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 void BM_CdclCell(benchmark::State& state) {
     decideCell(state, SolverKind::Cdcl, 301);
 }

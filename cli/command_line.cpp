@@ -133,10 +133,11 @@ CLI::App* addSweep(CLI::App& parent, SweepOptions& options) {
         "\n"
         "With --solver LIST every formula is drawn once and decided by each solver\n"
         "listed: splitting (the splitting search, cost in steps), dpll (cost in\n"
-        "branches) or cdcl (CaDiCaL, cost in conflicts). Their verdicts must agree: a\n"
-        "disagreement stops the sweep with status 1, naming the cell, trial and start\n"
-        "state, and keeps the finished cells. Without --solver the records are those\n"
-        "of the splitting search alone, as they always were.\n"
+        "branches), cdcl (CaDiCaL, cost in conflicts) or lookahead (DPLL with\n"
+        "look-ahead, cost in nodes). Their verdicts must agree: a disagreement stops\n"
+        "the sweep with status 1, naming the cell, trial and start state, and keeps\n"
+        "the finished cells. Without --solver the records are those of the splitting\n"
+        "search alone, as they always were.\n"
         "\n"
         "Limits: 3 .. 1000 variables, 1 .. 100000 clauses per formula, 1 .. 1000000\n"
         "trials, seeds 1 .. 2147483646, at most 1000000 cells (sizes x ratios). The\n"
@@ -173,8 +174,8 @@ CLI::App* addSweep(CLI::App& parent, SweepOptions& options) {
                     "compute only part I of K: cells I-1, I-1+K, I-1+2K, ... (jsonl)")
         ->type_name("I/K");
     app->add_option("--solver", options.solvers,
-                    "decide every formula with each of these: splitting, dpll, cdcl (a list); "
-                    "records then name the solver and its cost unit")
+                    "decide every formula with each of these: splitting, dpll, cdcl, "
+                    "lookahead (a list); records then name the solver and its cost unit")
         ->type_name("LIST");
     app->add_flag("--check", options.check,
                   "compute nothing: exit 0 if --output FILE holds every record, 3 if not "
@@ -253,15 +254,16 @@ CLI::App* addSolve(CLI::App& parent, SolveOptions& options) {
         "solve",
         "Decides one DIMACS CNF formula of at most seven literals per clause with this "
         "program's search and counts its steps, or with --solver dpll (counting branches, "
-        "and propagations) or cdcl (CaDiCaL, counting conflicts). Prints `c` comment lines "
+        "and propagations), cdcl (CaDiCaL, counting conflicts) or lookahead (DPLL with "
+        "look-ahead, counting nodes, and look-aheads). Prints `c` comment lines "
         "(the cost in its unit, seconds), "
         "`s SATISFIABLE` or `s UNSATISFIABLE`, and for a satisfiable formula `v` lines with a "
         "value for every variable. Exit status 10 satisfiable, 20 unsatisfiable, 1 for a file "
         "it cannot read (more than 64 MiB of input included), 2 for a solver this build lacks.");
     app->add_option("file", options.file, "DIMACS CNF file; - or nothing for standard input");
     app->add_option("--solver", options.solver,
-                    "splitting (the default, steps), dpll (branches) or cdcl (conflicts); "
-                    "names the solver in a `c solver` line")
+                    "splitting (the default, steps), dpll (branches), cdcl (conflicts) or "
+                    "lookahead (nodes); names the solver in a `c solver` line")
         ->type_name("NAME");
     return app;
 }

@@ -33,8 +33,9 @@ int runSolve(const SolveOptions& options) {
         // A request that cannot be run: status 2, as for options CLI11 refuses.
         kind = parseSolver(options.solver);
         if (!kind) {
-            return report.fail(2, "--solver " + options.solver +
-                                      ": not a solver; expected splitting, dpll or cdcl");
+            return report.fail(2,
+                               "--solver " + options.solver +
+                                   ": not a solver; expected splitting, dpll, cdcl or lookahead");
         }
         if (auto problem = unavailability(*kind)) {
             return report.fail(2, "--solver " + options.solver + ": " + *problem);
@@ -66,6 +67,9 @@ int runSolve(const SolveOptions& options) {
         out += std::to_string(verdict.steps) + "\n";
         if (*kind == SolverKind::Dpll) {
             out += "c propagations " + std::to_string(verdict.propagations) + "\n";
+        }
+        if (*kind == SolverKind::Lookahead) {
+            out += "c lookaheads " + std::to_string(verdict.lookaheads) + "\n";
         }
     } else {
         out += "c steps " + std::to_string(verdict.steps) + "\n";

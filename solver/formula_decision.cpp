@@ -44,6 +44,7 @@ Verdict decideFormulaWith(SolverKind kind, const Formula& formula) {
     verdict.satisfiable = result.satisfiable;
     verdict.steps = result.cost;
     verdict.propagations = result.propagations;
+    verdict.lookaheads = result.lookaheads;
     if (result.satisfiable) {
         verdict.model.assign(decider.model(kind).begin(), decider.model(kind).end());
     }

@@ -17,6 +17,7 @@ struct Verdict {
     bool satisfiable = false;
     std::uint64_t steps = 0;         // the cost, in the unit of the solver that decided
     std::uint64_t propagations = 0;  // dpll's alone; 0 for the others
+    std::uint64_t lookaheads = 0;    // lookahead's alone; 0 for the others
     std::vector<std::int8_t> model;  // per variable, 1 true or 0 false, when satisfiable
 };
 

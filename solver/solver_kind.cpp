@@ -33,7 +33,7 @@ std::optional<std::string> parseSolverList(std::string_view text, std::vector<So
         const std::optional<SolverKind> kind = parseSolver(name);
         if (!kind) {
             return std::string("'").append(name).append(
-                "' is not a solver; expected splitting, dpll or cdcl");
+                "' is not a solver; expected splitting, dpll, cdcl or lookahead");
         }
         if (std::find(out.begin(), out.end(), *kind) != out.end()) {
             return std::string("solver '").append(name).append("' is listed twice");
@@ -100,6 +100,9 @@ FormulaDecider::FormulaDecider(std::int32_t maxVars, std::int32_t maxClauses,
                 cdcl_.emplace(maxVars);
 #endif
                 break;
+            case SolverKind::Lookahead:
+                lookahead_.emplace(maxVars, maxClauses);
+                break;
         }
     }
 }
@@ -107,7 +110,8 @@ FormulaDecider::FormulaDecider(std::int32_t maxVars, std::int32_t maxClauses,
 SolverResult FormulaDecider::decide(SolverKind kind, const Formula& formula,
                                     const std::atomic<bool>* stop) {
     assert(!unavailability(kind));
-    assert((kind != SolverKind::Splitting || splitting_) && (kind != SolverKind::Dpll || dpll_));
+    assert((kind != SolverKind::Splitting || splitting_) && (kind != SolverKind::Dpll || dpll_) &&
+           (kind != SolverKind::Lookahead || lookahead_));
     SolverResult result;
     result.kind = kind;
     switch (kind) {
@@ -135,6 +139,14 @@ SolverResult FormulaDecider::decide(SolverKind kind, const Formula& formula,
 #endif
             break;
         }
+        case SolverKind::Lookahead: {
+            const Lookahead::Outcome outcome = lookahead_->decide(formula, stop);
+            result.satisfiable = outcome.satisfiable;
+            result.interrupted = outcome.interrupted;
+            result.cost = outcome.nodes;
+            result.lookaheads = outcome.lookaheads;
+            break;
+        }
     }
     if (result.satisfiable && !result.interrupted) {
         result.modelHolds = satisfies(formula, model(kind));
@@ -154,6 +166,8 @@ std::span<const std::int8_t> FormulaDecider::model(SolverKind kind) const {
 #else
             break;
 #endif
+        case SolverKind::Lookahead:
+            return lookahead_ ? lookahead_->model() : std::span<const std::int8_t>();
     }
     return {};
 }

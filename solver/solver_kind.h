@@ -11,6 +11,7 @@
 
 #include "formula/formula.h"
 #include "solver/dpll.h"
+#include "solver/lookahead.h"
 #include "solver/trail_search.h"
 
 #ifdef SATPHASE_HAVE_CADICAL
@@ -25,10 +26,11 @@ namespace satphase {
 //    counting assignment steps.
 //  - Dpll: Davis–Putnam–Logemann–Loveland (Dpll), counting branches.
 //  - Cdcl: CaDiCaL (Cdcl), counting conflicts (its learned clauses).
-enum class SolverKind : std::uint8_t { Splitting, Dpll, Cdcl };
+//  - Lookahead: DPLL with look-ahead (Lookahead), counting nodes.
+enum class SolverKind : std::uint8_t { Splitting, Dpll, Cdcl, Lookahead };
 
 inline constexpr SolverKind kAllSolvers[] = {SolverKind::Splitting, SolverKind::Dpll,
-                                             SolverKind::Cdcl};
+                                             SolverKind::Cdcl, SolverKind::Lookahead};
 inline constexpr std::size_t kSolverCount = std::size(kAllSolvers);
 
 constexpr std::string_view solverName(SolverKind kind) {
@@ -39,6 +41,8 @@ constexpr std::string_view solverName(SolverKind kind) {
             return "dpll";
         case SolverKind::Cdcl:
             return "cdcl";
+        case SolverKind::Lookahead:
+            return "lookahead";
     }
     return "splitting";
 }
@@ -52,6 +56,8 @@ constexpr std::string_view costUnit(SolverKind kind) {
             return "branches";
         case SolverKind::Cdcl:
             return "conflicts";
+        case SolverKind::Lookahead:
+            return "nodes";
     }
     return "steps";
 }
@@ -65,6 +71,8 @@ constexpr std::string_view costColumn(SolverKind kind) {
             return "dpll_cost";
         case SolverKind::Cdcl:
             return "cdcl_cost";
+        case SolverKind::Lookahead:
+            return "lookahead_cost";
     }
     return "splitting_cost";
 }
@@ -88,6 +96,7 @@ struct SolverResult {
     bool interrupted = false;        // stopped: the verdict and cost mean nothing
     std::uint64_t cost = 0;          // in costUnit(kind)
     std::uint64_t propagations = 0;  // Dpll's unit propagations; 0 for the others
+    std::uint64_t lookaheads = 0;    // Lookahead's look-aheads; 0 for the others
     // A satisfiable verdict's model satisfies every clause (checked each
     // time); true for the other verdicts.
     bool modelHolds = true;
@@ -127,6 +136,7 @@ class FormulaDecider {
   private:
     std::optional<TrailSearch> splitting_;
     std::optional<Dpll> dpll_;
+    std::optional<Lookahead> lookahead_;
 #ifdef SATPHASE_HAVE_CADICAL
     std::optional<Cdcl> cdcl_;
 #endif

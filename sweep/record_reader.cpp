@@ -325,7 +325,7 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
             if (field.key == "sweep.solvers") {
                 const auto kind = parseSolver(field.text);
                 if (field.kind != Kind::String || !kind) {
-                    return wrong(field, "a solver: splitting, dpll or cdcl");
+                    return wrong(field, "a solver: splitting, dpll, cdcl or lookahead");
                 }
                 if (std::find(listed.begin(), listed.end(), *kind) != listed.end()) {
                     return wrong(field, "a solver not listed before");

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "random/classic_generator.h"
+#include "random/formula_source.h"
 #include "random/random_stream.h"
 #include "random/uniform_generator.h"
 #include "solver/solver_kind.h"
@@ -52,6 +53,59 @@ TEST(SolverAgreementTest, DpllAgreesWithCdclForEveryClauseLength) {
         EXPECT_GT(verdicts[1], 50) << "k = " << k;
         EXPECT_GT(verdicts[0], 50) << "k = " << k;
     }
+}
+
+TEST(SolverAgreementTest, LookaheadAgreesWithCdclOnEveryModelAndClauseLength) {
+    // Below, near and above each length's threshold, for every model that
+    // takes the length, on sizes where the longer lengths stay quick; one
+    // engine of each kind decides all of them, and every model is checked.
+    constexpr std::array<double, 8> kThreshold = {0, 0, 1.0, 4.26, 9.93, 21.1, 43.4, 87.8};
+    constexpr std::array<std::array<std::int32_t, 3>, 8> kSizes = {{{0, 0, 0},
+                                                                    {0, 0, 0},
+                                                                    {12, 40, 90},
+                                                                    {12, 40, 90},
+                                                                    {10, 20, 30},
+                                                                    {8, 12, 16},
+                                                                    {8, 10, 12},
+                                                                    {8, 9, 10}}};
+    constexpr FormulaModel kModels[] = {FormulaModel::Classic, FormulaModel::Uniform,
+                                        FormulaModel::Planted, FormulaModel::TwoHidden};
+    FormulaDecider decider(90, 1500);
+    FormulaSource source(90, 1500);
+    RandomStream stream(kRngInitialState);
+    Formula formula;
+    int verdicts[2] = {0, 0};
+    for (const FormulaModel model : kModels) {
+        for (std::int32_t k = 2; k <= kMaxClauseWidth; ++k) {
+            const auto at = static_cast<std::size_t>(k);
+            for (const std::int32_t vars : kSizes[at]) {
+                for (const double factor : {0.7, 1.0, 1.3}) {
+                    const auto clauses = static_cast<std::int32_t>(kThreshold[at] * factor * vars);
+                    if (modelRefusal(model, k, vars, clauses)) {
+                        continue;
+                    }
+                    for (int trial = 0; trial < 25; ++trial) {
+                        ASSERT_TRUE(source.draw(model, k, vars, clauses, stream, formula));
+                        const SolverResult cdcl = decider.decide(SolverKind::Cdcl, formula);
+                        const SolverResult lookahead =
+                            decider.decide(SolverKind::Lookahead, formula);
+                        SCOPED_TRACE(std::string(modelName(model)) + ", k = " + std::to_string(k) +
+                                     ", " + std::to_string(vars) + " variables, " +
+                                     std::to_string(clauses) + " clauses, trial " +
+                                     std::to_string(trial));
+                        ASSERT_TRUE(cdcl.modelHolds && lookahead.modelHolds);
+                        ASSERT_FALSE(cdcl.interrupted || lookahead.interrupted);
+                        ASSERT_EQ(lookahead.satisfiable, cdcl.satisfiable);
+                        ++verdicts[cdcl.satisfiable ? 1 : 0];
+                    }
+                }
+            }
+        }
+    }
+    // The seed fixes the 4,275 formulas, and with them how many of each
+    // verdict there are.
+    EXPECT_EQ(verdicts[0], 571);
+    EXPECT_EQ(verdicts[1], 3704);
 }
 
 TEST(CdclTest, CountsConflictsOnlyWhereTheSearchMeetsThemAndStopsWhenAsked) {
@@ -121,9 +175,9 @@ TEST(SolverKindTest, ListsAreParsedAndRefused) {
     EXPECT_EQ(kinds, (std::vector{SolverKind::Cdcl, SolverKind::Splitting, SolverKind::Dpll}));
     EXPECT_EQ(parseSolverList("dpll,cdcl,dpll", kinds), "solver 'dpll' is listed twice");
     EXPECT_EQ(parseSolverList("dpll,", kinds),
-              "'' is not a solver; expected splitting, dpll or cdcl");
+              "'' is not a solver; expected splitting, dpll, cdcl or lookahead");
     EXPECT_EQ(parseSolverList("DPLL", kinds),
-              "'DPLL' is not a solver; expected splitting, dpll or cdcl");
+              "'DPLL' is not a solver; expected splitting, dpll, cdcl or lookahead");
 }
 
 }  // namespace

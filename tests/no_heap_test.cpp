@@ -112,7 +112,7 @@ TEST(NoHeapTest, GeneratingSolvingReportingAndDiagnosticsAllocateNothing) {
 TEST(NoHeapTest, ASweepAllocatesOnlyWhenItIsSetUp) {
     // The classic model, and the uniform and planted ones with their
     // rejection loops and hidden assignments, at clause lengths other than 3;
-    // without solvers, and with both of ours deciding every formula (the
+    // without solvers, and with all three of ours deciding every formula (the
     // engines sized once for the largest cell, then reused for smaller ones).
     for (const auto& [model, k] :
          {std::pair{FormulaModel::Classic, 3}, std::pair{FormulaModel::Uniform, 5},
@@ -128,7 +128,8 @@ TEST(NoHeapTest, ASweepAllocatesOnlyWhenItIsSetUp) {
             definition.solvers = {SolverKind::Splitting};
             definition.namesSolvers = jobs < 0;
             if (jobs < 0) {
-                definition.solvers.push_back(SolverKind::Dpll);
+                definition.solvers.insert(definition.solvers.end(),
+                                          {SolverKind::Dpll, SolverKind::Lookahead});
             }
             SweepRunner runner(definition, cells, std::abs(jobs));
             SweepRunner::Hooks hooks;

@@ -421,7 +421,8 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
 // Hand-written files in tests/dimacs: every accepted form, the step counts
 // showing the clauses arrive in file order, a thousand values on more than
 // one 4,096-character line, and the other solvers naming their cost in its
-// own unit (the counts traced by hand in the dpll tests).
+// own unit (the counts traced by hand in the dpll tests; lookahead's pinned
+// as they are).
 TEST(SolveCommand, HandWrittenFiles) {
     const struct {
         const char *name, *arguments;
@@ -436,6 +437,10 @@ TEST(SolveCommand, HandWrittenFiles) {
         {"no-variables", "", 10, "\nc steps 0\n"},
         {"wide", "< ", 10, "c satphase solve <stdin>\n"},
         {"layout-mix", "--solver dpll ", 20, "\nc solver dpll\nc branches 3\nc propagations 4\n"},
+        {"uf20-layout", "--solver lookahead ", 10,
+         "\nc solver lookahead\nc nodes 3\nc lookaheads 106\n"},
+        {"layout-mix", "--solver lookahead ", 20,
+         "\nc solver lookahead\nc nodes 1\nc lookaheads 8\n"},
 #ifdef SATPHASE_HAVE_CADICAL
         {"uf20-layout", "--solver cdcl ", 10, "\nc solver cdcl\nc conflicts 0\n"},
 #endif

@@ -1,0 +1,459 @@
+#include "solver/lookahead.h"
+
+#include <algorithm>
+#include <array>
+#include <cassert>
+#include <cstddef>
+
+namespace satphase {
+
+namespace {
+
+// How many nodes and backtracks pass between two looks at the stop flag.
+constexpr std::uint64_t kStopCheckInterval = 256;
+
+// The weight of a clause a look-ahead leaves with `open` literals, none true
+// (march's and kcnfs's weighted new clauses): a new binary clause counts
+// most, longer ones about a fifth as much per extra literal. A clause of one
+// open literal is a unit, propagated; none is left at a fixpoint.
+constexpr std::array<double, kMaxClauseWidth + 1> kNewClauseWeight = {0,    0,    1.0,   0.2,
+                                                                      0.05, 0.01, 0.003, 0.001};
+
+// Satz's mix of the two sides' diffs: the product dominates, so that a
+// variable both of whose values shrink the formula wins over one with a
+// large diff on one side only; the sum breaks ties among products of zero.
+double mixed(double plain, double negated) {
+    return 1024 * plain * negated + plain + negated;
+}
+
+// How many candidates a node looks ahead on: a tenth of its open
+// variables, and never fewer than kMinCandidates.
+constexpr std::int32_t kMinCandidates = 20;
+constexpr std::int32_t kCandidateDivisor = 10;
+
+}  // namespace
+
+// Every buffer is sized here for the largest formula, so that decide() only
+// refills them.
+Lookahead::Lookahead(std::int32_t maxVars, std::int32_t maxClauses)
+    : maxVars_(std::max(maxVars, 1)),
+      maxClauses_(std::max(maxClauses, 1)),
+      occurrences_(maxVars_, std::int64_t{kMaxClauseWidth} * maxClauses_) {
+    assert(maxVars >= 0 && maxClauses >= 0);
+    const auto vars = static_cast<std::size_t>(maxVars_);
+    const auto clauses = static_cast<std::size_t>(maxClauses_);
+    literals_.reserve(kMaxClauseWidth * clauses);
+    clauseStart_.reserve(clauses + 1);
+    values_.reserve(maxVars_);
+    falseCount_.reserve(clauses);
+    trueCount_.reserve(clauses);
+    // A variable is on the trail at most once, whether the search or a
+    // look-ahead put it there, and is the decision of at most one level.
+    trail_.reserve(vars);
+    levels_.reserve(vars);
+    reduction_.reserve(maxVars_);
+    estimate_.reserve(maxVars_);
+    score_.reserve(maxVars_);
+    binaries_.reserve(2 * clauses);
+    candidates_.reserve(vars);
+    shortened_.reserve(clauses);
+    clauseStamp_.reserve(clauses);
+    impliedStamp_.reserve(maxVars_);
+    necessary_.reserve(vars);
+    model_.reserve(vars);
+}
+
+Lookahead::Outcome Lookahead::decide(const Formula& formula, const std::atomic<bool>* stop) {
+    assert(formula.numVars >= 0 && formula.numVars <= maxVars_ &&
+           formula.clauses.size() <= static_cast<std::size_t>(maxClauses_) &&
+           "a formula beyond the sizes the engine was built for");
+    load(formula);
+    outcome_ = Outcome{};
+
+    bool consistent = assignInputUnits(formula) && propagate<false>();
+    std::uint64_t rounds = 0;
+    for (;;) {
+        if (!consistent && !backtrack()) {
+            break;  // every branch refuted: unsatisfiable
+        }
+        if (++rounds % kStopCheckInterval == 0 && stop != nullptr &&
+            stop->load(std::memory_order_relaxed)) {
+            outcome_.interrupted = true;
+            break;
+        }
+        Literal branch;
+        const NodeState state = examineNode(branch);
+        if (state == NodeState::Satisfied) {
+            outcome_.satisfiable = true;
+            break;
+        }
+        if (state == NodeState::Conflict) {
+            consistent = false;
+            continue;
+        }
+        ++outcome_.nodes;
+        levels_.push_back(Level{static_cast<std::int32_t>(trail_.size()), branch, false});
+        assign(branch);
+        consistent = propagate<false>();
+    }
+
+    model_.resize(static_cast<std::size_t>(numVars_));
+    for (Variable v; v.id < numVars_; ++v.id) {
+        model_[v.index()] = outcome_.satisfiable && values_[Literal(v, false)] == kTrue ? 1 : 0;
+    }
+    return outcome_;
+}
+
+std::span<const std::int8_t> Lookahead::model() const {
+    return {model_.data(), model_.size()};
+}
+
+// Lays the formula out in the engine's own arrays, every clause unsatisfied
+// and every variable open, in the formula's clause order, so that the
+// search's choices depend on the formula alone.
+void Lookahead::load(const Formula& formula) {
+    numVars_ = formula.numVars;
+    numClauses_ = static_cast<std::int32_t>(formula.clauses.size());
+    literals_.clear();
+    clauseStart_.clear();
+    for (const Clause& clause : formula.clauses) {
+        assert(clause.size >= 0 && clause.size <= kMaxClauseWidth);
+        clauseStart_.push_back(static_cast<std::int32_t>(literals_.size()));
+        literals_.insert(literals_.end(), clause.lits, clause.lits + clause.size);
+    }
+    clauseStart_.push_back(static_cast<std::int32_t>(literals_.size()));
+    occurrences_.build(formula);
+
+    values_.assign(numVars_, kOpen);
+    falseCount_.assign(static_cast<std::size_t>(numClauses_), 0);
+    trueCount_.assign(static_cast<std::size_t>(numClauses_), 0);
+    unsatisfiedClauses_ = numClauses_;
+    trail_.clear();
+    propagated_ = 0;
+    levels_.clear();
+    reduction_.resize(numVars_);
+    estimate_.resize(numVars_);
+    score_.resize(numVars_);
+    clauseStamp_.assign(static_cast<std::size_t>(numClauses_), 0);
+    stamp_ = 0;
+    impliedStamp_.assign(numVars_, 0);
+    impliedRound_ = 0;
+}
+
+std::span<const Literal> Lookahead::literalsOf(std::int32_t clause) const {
+    assert(clause >= 0 && clause < numClauses_);
+    return {literals_.data() + clauseStart_[clause], literals_.data() + clauseStart_[clause + 1]};
+}
+
+// The input's unit clauses hold before any search; an empty clause, or two
+// opposite units, make the formula unsatisfiable.
+bool Lookahead::assignInputUnits(const Formula& formula) {
+    for (const Clause& clause : formula.clauses) {
+        if (clause.size == 0) {
+            return false;
+        }
+        if (clause.size == 1) {
+            const Literal literal = clause.lits[0];
+            if (values_[literal] == kFalse) {
+                return false;
+            }
+            if (values_[literal] == kOpen) {
+                assign(literal);
+            }
+        }
+    }
+    return true;
+}
+
+// Records the value; the clauses learn of it when propagate reaches it.
+void Lookahead::assign(Literal literal) {
+    assert(values_[literal] == kOpen && "a variable assigned twice");
+    values_[literal] = kTrue;
+    values_[~literal] = kFalse;
+    trail_.push_back(literal);
+}
+
+// Unit propagation to a fixpoint, the trail being the queue. The search's
+// own assignments (kTentative false) also count the clauses each literal
+// satisfies; a look-ahead's (kTentative true) skip that, which halves its
+// work, and instead note each clause they shorten once, for its diff.
+// Returns false on a clause with every literal false. Every literal taken
+// off the queue has all its counters updated, even after a conflict, so that
+// undoTo takes back exactly what was done.
+template <bool kTentative>
+bool Lookahead::propagate() {
+    const IndexedView<Literal, std::int8_t> values = values_.view();
+    bool consistent = true;
+    while (consistent && propagated_ < static_cast<std::int32_t>(trail_.size())) {
+        const Literal literal = trail_[static_cast<std::size_t>(propagated_++)];
+        if constexpr (!kTentative) {
+            for (const std::int32_t c : occurrences_.of(literal)) {
+                if (trueCount_[static_cast<std::size_t>(c)]++ == 0) {
+                    --unsatisfiedClauses_;
+                }
+            }
+        }
+        for (const std::int32_t c : occurrences_.of(~literal)) {
+            const auto at = static_cast<std::size_t>(c);
+            const std::int32_t falses = ++falseCount_[at];
+            if (trueCount_[at] != 0) {
+                continue;  // satisfied by the search: no unit, no conflict, no diff
+            }
+            if constexpr (kTentative) {
+                if (clauseStamp_[at] != stamp_) {
+                    clauseStamp_[at] = stamp_;
+                    shortened_.push_back(c);
+                }
+            }
+            if (!consistent) {
+                continue;
+            }
+            const std::int32_t first = clauseStart_[at];
+            const std::int32_t size = clauseStart_[at + 1] - first;
+            if (falses == size) {
+                consistent = false;
+            } else if (falses == size - 1) {
+                // One literal is not yet counted false: open (a unit), true
+                // (the clause is satisfied) or false but still queued.
+                const Literal* lits = literals_.data() + first;
+                std::int32_t k = 0;
+                while (k < size && values[lits[k]] == kFalse) {
+                    ++k;
+                }
+                if (k == size) {
+                    consistent = false;
+                } else if (values[lits[k]] == kOpen) {
+                    assign(lits[k]);
+                }
+            }
+        }
+    }
+    return consistent;
+}
+
+// Takes back the trail's literals beyond `trailSize`, latest first, with
+// every counter they changed; kTentative as the propagate that made them.
+template <bool kTentative>
+void Lookahead::undoTo(std::int32_t trailSize) {
+    while (static_cast<std::int32_t>(trail_.size()) > trailSize) {
+        const Literal literal = trail_.back();
+        if (static_cast<std::int32_t>(trail_.size()) <= propagated_) {
+            for (const std::int32_t c : occurrences_.of(~literal)) {
+                --falseCount_[static_cast<std::size_t>(c)];
+            }
+            if constexpr (!kTentative) {
+                for (const std::int32_t c : occurrences_.of(literal)) {
+                    if (--trueCount_[static_cast<std::size_t>(c)] == 0) {
+                        ++unsatisfiedClauses_;
+                    }
+                }
+            }
+        }
+        values_[literal] = kOpen;
+        values_[~literal] = kOpen;
+        trail_.pop_back();
+    }
+    propagated_ = std::min(propagated_, trailSize);
+}
+
+// Assigns a literal the look-ahead proved at this node and propagates it;
+// false when that empties a clause, which refutes the node.
+bool Lookahead::force(Literal literal) {
+    assign(literal);
+    return propagate<false>();
+}
+
+// Picks the node's candidates: every open variable of an unsatisfied clause
+// gets an estimate of what each of its values would shrink, and the best
+// scores by the branching rule's mix come first (ties to the lower
+// variable). The estimate of making l true is the clause-reduction
+// approximation: the weights of the clauses ~l occurs in, each one literal
+// shorter, plus, for each binary clause (~l, y), the unit y and the
+// weights of the clauses ~y occurs in. It reads the node's clauses once,
+// and then its binary ones again for the implied part.
+void Lookahead::preselect() {
+    const IndexedView<Literal, std::int8_t> values = values_.view();
+    const IndexedView<Literal, double> reduction = reduction_.view();
+    const IndexedView<Literal, double> estimate = estimate_.view();
+    reduction_.assign(numVars_, 0.0);
+    estimate_.assign(numVars_, 0.0);
+    binaries_.clear();
+    for (std::int32_t c = 0; c < numClauses_; ++c) {
+        const auto at = static_cast<std::size_t>(c);
+        if (trueCount_[at] != 0) {
+            continue;
+        }
+        const std::span<const Literal> lits = literalsOf(c);
+        const std::int32_t open = static_cast<std::int32_t>(lits.size()) - falseCount_[at];
+        if (open == 2) {
+            for (const Literal literal : lits) {
+                if (values[literal] == kOpen) {
+                    binaries_.push_back(literal);
+                }
+            }
+            continue;  // shortened, it is a unit: the implied part counts it
+        }
+        const double weight = kNewClauseWeight[static_cast<std::size_t>(open - 1)];
+        for (const Literal literal : lits) {
+            if (values[literal] == kOpen) {
+                reduction[literal] += weight;
+            }
+        }
+    }
+    for (std::size_t at = 0; at < binaries_.size(); at += 2) {
+        const Literal a = binaries_[at];
+        const Literal b = binaries_[at + 1];
+        estimate[~a] += 1 + reduction[~b];
+        estimate[~b] += 1 + reduction[~a];
+    }
+    const IndexedView<Variable, double> score = score_.view();
+    candidates_.clear();
+    for (Variable v; v.id < numVars_; ++v.id) {
+        const Literal plain(v, false);
+        if (values[plain] != kOpen) {
+            continue;
+        }
+        estimate[plain] += reduction[~plain];
+        estimate[~plain] += reduction[plain];
+        if (estimate[plain] + estimate[~plain] > 0) {
+            score[v] = mixed(estimate[plain], estimate[~plain]);
+            candidates_.push_back(v);
+        }
+    }
+    const auto count = static_cast<std::size_t>(std::max(
+        kMinCandidates, static_cast<std::int32_t>(candidates_.size()) / kCandidateDivisor));
+    const std::size_t kept = std::min(count, candidates_.size());
+    std::partial_sort(candidates_.begin(), candidates_.begin() + static_cast<std::ptrdiff_t>(kept),
+                      candidates_.end(), [&](Variable a, Variable b) {
+                          return score[a] != score[b] ? score[a] > score[b] : a.id < b.id;
+                      });
+    candidates_.resize(kept);
+}
+
+// Makes `literal` true on top of the node, propagates, and takes it back.
+// Returns false if that met an empty clause. Otherwise `diff` is the
+// weighted count of the clauses it shortened and left unsatisfied, and the
+// literals it implied are stamped with the current round; a look-ahead on a
+// negated side (`second`) instead collects the stamped literals it implied
+// too: those the candidate's both values imply.
+bool Lookahead::lookAhead(Literal literal, double& diff, bool second) {
+    ++outcome_.lookaheads;
+    const auto base = static_cast<std::int32_t>(trail_.size());
+    if (++stamp_ == 0) {
+        std::fill(clauseStamp_.begin(), clauseStamp_.end(), 0);
+        stamp_ = 1;
+    }
+    shortened_.clear();
+    assign(literal);
+    const bool consistent = propagate<true>();
+    if (consistent) {
+        const IndexedView<Literal, std::int8_t> values = values_.view();
+        diff = 0;
+        for (const std::int32_t c : shortened_) {
+            const std::span<const Literal> lits = literalsOf(c);
+            if (std::none_of(lits.begin(), lits.end(),
+                             [&](Literal other) { return values[other] == kTrue; })) {
+                // At a consistent fixpoint every false literal is counted.
+                const auto open = static_cast<std::int32_t>(lits.size()) -
+                                  falseCount_[static_cast<std::size_t>(c)];
+                diff += kNewClauseWeight[static_cast<std::size_t>(open)];
+            }
+        }
+        for (auto at = static_cast<std::size_t>(base) + 1; at < trail_.size(); ++at) {
+            const Literal implied = trail_[at];
+            if (!second) {
+                impliedStamp_[implied] = impliedRound_;
+            } else if (impliedStamp_[implied] == impliedRound_) {
+                necessary_.push_back(implied);
+            }
+        }
+    }
+    undoTo<true>(base);
+    return consistent;
+}
+
+// Looks ahead on the node's candidates, round after round while a round
+// proves a literal, and then names the branch. Returns Conflict when a
+// literal proved empties a clause, Satisfied when every clause is, and
+// otherwise Branch with the literal to try first in `branch`.
+Lookahead::NodeState Lookahead::examineNode(Literal& branch) {
+    for (;;) {
+        if (unsatisfiedClauses_ == 0) {
+            return NodeState::Satisfied;
+        }
+        preselect();
+        assert(!candidates_.empty() && "an unsatisfied clause at a fixpoint has open variables");
+        bool proved = false;
+        double best = -1;
+        for (const Variable v : candidates_) {
+            const Literal plain(v, false);
+            if (values_[plain] != kOpen) {
+                continue;
+            }
+            if (++impliedRound_ == 0) {
+                impliedStamp_.assign(numVars_, 0);
+                impliedRound_ = 1;
+            }
+            necessary_.clear();
+            double plainDiff = 0;
+            double negatedDiff = 0;
+            if (!lookAhead(plain, plainDiff, false)) {
+                ++outcome_.failedLiterals;
+                if (!force(~plain)) {
+                    return NodeState::Conflict;
+                }
+                proved = true;
+                continue;
+            }
+            if (!lookAhead(~plain, negatedDiff, true)) {
+                ++outcome_.failedLiterals;
+                if (!force(plain)) {
+                    return NodeState::Conflict;
+                }
+                proved = true;
+                continue;
+            }
+            for (const Literal literal : necessary_) {
+                // Both sides imply it, so propagating it alone meets no
+                // empty clause and cannot make another of them false.
+                if (values_[literal] == kOpen) {
+                    ++outcome_.necessaryAssignments;
+                    [[maybe_unused]] const bool consistent = force(literal);
+                    assert(consistent);
+                    proved = true;
+                }
+            }
+            const double score = mixed(plainDiff, negatedDiff);
+            if (score > best) {
+                best = score;
+                branch = plainDiff <= negatedDiff ? plain : ~plain;
+            }
+        }
+        if (!proved) {
+            return NodeState::Branch;
+        }
+    }
+}
+
+// Chronological backtracking: undoes the deepest level and tries its
+// decision's other value; a level whose both values failed is dropped and
+// the one above is tried. Returns false when no level is left, or true at a
+// consistent fixpoint.
+bool Lookahead::backtrack() {
+    while (!levels_.empty()) {
+        Level& level = levels_.back();
+        undoTo<false>(level.trailSize);
+        if (!level.flipped) {
+            level.flipped = true;
+            assign(~level.decision);
+            if (propagate<false>()) {
+                return true;
+            }
+            continue;
+        }
+        levels_.pop_back();
+    }
+    return false;
+}
+
+}  // namespace satphase
