@@ -144,7 +144,11 @@ def _chunks(source):
     only between its own steps, so a SIGINT or SIGTERM that came just before
     a read() blocked on a pipe or FIFO nobody writes would go unseen until the
     read returned, which may be never."""
-    fd = source.fileno()
+    try:
+        fd = source.fileno()
+    except (OSError, ValueError):  # a stream in memory, which never blocks
+        yield from iter(lambda: source.read(_CHUNK), b"")
+        return
     while True:
         if os.name == "posix" and not select.select([fd], [], [], 0.25)[0]:
             continue
