@@ -131,10 +131,11 @@ TEST(RecordSchema, HeadersAreTheDocumentedOnesAndEveryColumnReadsBackItsOwnValue
     std::vector<std::uint64_t> scratch;
     const CellSummary summary = summarise(results, scratch);
     ASSERT_TRUE(summary.lowerQuartile < summary.median && summary.median < summary.upperQuartile);
+    const double seconds = 0.25;
     for (const OutputFormat format : {OutputFormat::Csv, OutputFormat::JsonLines}) {
         std::string text;
         CellTextWriter(format, definition)
-            .append(FinishedCell{cells[3], 777, 0.25, results, {&summary, 1}, {}}, text);
+            .append(FinishedCell{cells[3], 777, 0.25, results, {&summary, 1}, {&seconds, 1}}, text);
         text.pop_back();
         RecordRead read;
         ASSERT_FALSE(readRecord(format, text, definition, cells, read)) << text;
