@@ -255,9 +255,12 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
          "test -e b || echo gone; exit $s",
          1, "gone\n", "satphase generate: cannot write |: File too large; no file written\n"},
         // Every whole number is decimal: 010 is ten, never octal 8, and 0x10 no number.
+        // The bounds themselves are in range.
         {"S sweep --vars 10 --ratios 4 --trials 010 --seed 064540 --format csv --quiet | cut -d, "
-         "-f5,16 && S generate --vars 010 --clauses 040 --count 02 | grep -c '^p cnf 10 40$'",
-         0, "trials,start_state\n10,64540\n2\n", ""},
+         "-f5,16 && S generate --vars 010 --clauses 040 --count 02 | grep -c '^p cnf 10 40$' && "
+         "S sweep --vars 10 --ratios 4 --trials 1 --seed 2147483646 --format csv --quiet | cut "
+         "-d, -f16 | tail -n 1",
+         0, "trials,start_state\n10,64540\n2\n2147483646\n", ""},
         {"S sweep --output out --seed 0x10", 2, "", "--seed: '0x10' is not a decimal whole number"},
         // sweep: one of each kind of refusal (every message: sweep_test.cpp,
         // models_test.cpp, cdcl_test.cpp), the output file never made.
