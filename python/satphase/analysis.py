@@ -15,6 +15,7 @@ import warnings
 from dataclasses import dataclass, field
 
 from satphase import figures, records
+from satphase.estimates import UNIFORM_THRESHOLDS
 from satphase.program import Interrupted
 from satphase.records import Refusal
 
@@ -22,8 +23,6 @@ PROG = os.environ.get("SATPHASE_ANALYZE_PROG", "satphase analyze")
 
 # Kirkpatrick and Selman, Science 264 (1994): (alpha_c, nu, error of nu); None where not given.
 KIRKPATRICK_SELMAN = {3: (4.17, 1.5, 0.1), 4: (None, 1.25, None), 5: (None, 1.1, None)}
-# Where the satisfiable fraction of large uniform random k-CNF formulas drops through one half.
-ASYMPTOTIC_THRESHOLD = {2: 1.0, 3: 4.267, 4: 9.931, 5: 21.117, 6: 43.37, 7: 87.79}
 # Crawford and Auton, Artificial Intelligence 81 (1996): their fit's limit for uniform 3-SAT.
 CRAWFORD_AUTON = {("uniform", 3): 4.258}
 
@@ -253,7 +252,7 @@ def table(analysis):
     fit = analysis.scaling
     rows = [("alpha_c", _ratio(fit and fit.alpha_c), _interval(*(
                 (fit.alpha_c_low, fit.alpha_c_high) if fit else (None, None))),
-             _ratio(ks_alpha, 2), _ratio(ASYMPTOTIC_THRESHOLD[sweep.k])),
+             _ratio(ks_alpha, 2), _ratio(UNIFORM_THRESHOLDS[sweep.k])),
             ("nu", _ratio(fit and fit.nu, 2), _interval(*(
                 (fit.nu_low, fit.nu_high) if fit else (None, None)), digits=2),
              "-" if ks_nu is None else f"{ks_nu:g}" + (f" +- {ks_error:g}" if ks_error else ""),
@@ -276,7 +275,7 @@ def table(analysis):
         ("alpha_inf", _ratio(limit and limit.alpha_inf),
          _interval(*((limit.alpha_inf_low, limit.alpha_inf_high) if limit else (None, None))),
          _ratio(CRAWFORD_AUTON.get((sweep.model, sweep.k)), 3),
-         _ratio(ASYMPTOTIC_THRESHOLD[sweep.k]))])
+         _ratio(UNIFORM_THRESHOLDS[sweep.k]))])
     if limit:
         lines.append(f"a = {limit.a:.3f}, nu = {limit.nu:.2f}, {limit.sizes} sizes, chi2 = "
                      f"{limit.chi2:.2f} on {limit.sizes - 2} degrees of freedom; the interval "
@@ -334,7 +333,7 @@ def as_json(analysis):
     result["literature"] = {"kirkpatrick_selman_alpha_c": ks_alpha,
                             "kirkpatrick_selman_nu": ks_nu,
                             "kirkpatrick_selman_nu_error": ks_error,
-                            "asymptotic_threshold": ASYMPTOTIC_THRESHOLD[sweep.k],
+                            "asymptotic_threshold": float(UNIFORM_THRESHOLDS[sweep.k]),
                             "crawford_auton_alpha": CRAWFORD_AUTON.get((sweep.model, sweep.k))}
     result["sizes"] = [_size_json(size) for size in analysis.sizes]
     result["not_estimated"] = lacking(analysis)
