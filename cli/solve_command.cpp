@@ -12,6 +12,7 @@
 #include "formula/formula.h"
 #include "platform/error_report.h"
 #include "solver/formula_decision.h"
+#include "solver/model_check.h"
 #include "solver/solver_kind.h"
 
 namespace satphase {
@@ -33,9 +34,8 @@ int runSolve(const SolveOptions& options) {
         // A request that cannot be run: status 2, as for options CLI11 refuses.
         kind = parseSolver(options.solver);
         if (!kind) {
-            return report.fail(2,
-                               "--solver " + options.solver +
-                                   ": not a solver; expected splitting, dpll, cdcl or lookahead");
+            return report.fail(
+                2, "--solver " + options.solver + ": not a solver; expected " + solverChoices());
         }
         if (auto problem = unavailability(*kind)) {
             return report.fail(2, "--solver " + options.solver + ": " + *problem);
@@ -48,7 +48,7 @@ int runSolve(const SolveOptions& options) {
     }
 
     const auto start = std::chrono::steady_clock::now();
-    const Verdict verdict = kind ? decideFormulaWith(*kind, formula) : decideFormula(formula);
+    const Verdict verdict = decideFormula(formula, kind.value_or(SolverKind::Splitting));
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (verdict.satisfiable) {

@@ -44,11 +44,6 @@ std::optional<std::string> readRequest(const SweepOptions& options, SweepRequest
             return "--solver " + options.solvers + ": " + *problem;
         }
         definition.namesSolvers = true;
-        for (const SolverKind kind : definition.solvers) {
-            if (auto problem = unavailability(kind)) {
-                return "--solver " + options.solvers + ": " + *problem;
-            }
-        }
     }
     definition.trials = options.trials;
     definition.seed = options.seed;

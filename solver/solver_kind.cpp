@@ -3,7 +3,20 @@
 #include <algorithm>
 #include <cassert>
 
+#include "solver/model_check.h"
+
 namespace satphase {
+
+std::string solverChoices() {
+    std::string choices;
+    for (std::size_t i = 0; i < kSolverCount; ++i) {
+        choices.append(i == 0                  ? ""
+                       : i + 1 == kSolverCount ? " or "
+                                               : ", ")
+            .append(kSolverTraits[i].name);
+    }
+    return choices;
+}
 
 std::optional<SolverKind> parseSolver(std::string_view name) {
     for (const SolverKind kind : kAllSolvers) {
@@ -32,32 +45,24 @@ std::optional<std::string> parseSolverList(std::string_view text, std::vector<So
         const std::string_view name = text.substr(start, comma - start);
         const std::optional<SolverKind> kind = parseSolver(name);
         if (!kind) {
-            return std::string("'").append(name).append(
-                "' is not a solver; expected splitting, dpll, cdcl or lookahead");
+            return std::string("'").append(name).append("' is not a solver; expected ") +
+                   solverChoices();
         }
         if (std::find(out.begin(), out.end(), *kind) != out.end()) {
             return std::string("solver '").append(name).append("' is listed twice");
         }
         out.push_back(*kind);
         if (comma == text.size()) {
-            return std::nullopt;
+            break;
         }
         start = comma + 1;
     }
-}
-
-bool satisfies(const Formula& formula, std::span<const std::int8_t> model) {
-    if (model.size() != static_cast<std::size_t>(formula.numVars)) {
-        return false;
-    }
-    return std::all_of(formula.clauses.begin(), formula.clauses.end(), [&](const Clause& c) {
-        for (std::int32_t k = 0; k < c.size; ++k) {
-            if ((model[c.lits[k].variable().index()] == 1) != c.lits[k].negated()) {
-                return true;
-            }
+    for (const SolverKind kind : out) {
+        if (auto problem = unavailability(kind)) {
+            return problem;
         }
-        return false;
-    });
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> disagreement(std::span<const SolverResult> results) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cassert>
 #include <cstdint>
 #include <iterator>
 #include <optional>
@@ -33,49 +34,40 @@ inline constexpr SolverKind kAllSolvers[] = {SolverKind::Splitting, SolverKind::
                                              SolverKind::Cdcl, SolverKind::Lookahead};
 inline constexpr std::size_t kSolverCount = std::size(kAllSolvers);
 
+// What the records and messages call a solver and its cost.
+struct SolverTraits {
+    std::string_view name;        // as --solver takes it: "dpll"
+    std::string_view costUnit;    // the unit of its cost: "branches"
+    std::string_view costColumn;  // the per-formula record's column of its cost: "dpll_cost"
+};
+
+// One row per solver, in the order of SolverKind.
+inline constexpr SolverTraits kSolverTraits[] = {
+    {"splitting", "steps", "splitting_cost"},
+    {"dpll", "branches", "dpll_cost"},
+    {"cdcl", "conflicts", "cdcl_cost"},
+    {"lookahead", "nodes", "lookahead_cost"},
+};
+static_assert(std::size(kSolverTraits) == kSolverCount, "a row for every solver");
+
+constexpr const SolverTraits& traitsOf(SolverKind kind) {
+    const auto row = static_cast<std::size_t>(kind);
+    assert(row < kSolverCount && "a solver without a row");
+    return kSolverTraits[row];
+}
+
 constexpr std::string_view solverName(SolverKind kind) {
-    switch (kind) {
-        case SolverKind::Splitting:
-            return "splitting";
-        case SolverKind::Dpll:
-            return "dpll";
-        case SolverKind::Cdcl:
-            return "cdcl";
-        case SolverKind::Lookahead:
-            return "lookahead";
-    }
-    return "splitting";
+    return traitsOf(kind).name;
 }
-
-// The unit of the solver's cost as the records name it.
 constexpr std::string_view costUnit(SolverKind kind) {
-    switch (kind) {
-        case SolverKind::Splitting:
-            return "steps";
-        case SolverKind::Dpll:
-            return "branches";
-        case SolverKind::Cdcl:
-            return "conflicts";
-        case SolverKind::Lookahead:
-            return "nodes";
-    }
-    return "steps";
+    return traitsOf(kind).costUnit;
+}
+constexpr std::string_view costColumn(SolverKind kind) {
+    return traitsOf(kind).costColumn;
 }
 
-// The per-formula record's column of the solver's cost: "dpll_cost".
-constexpr std::string_view costColumn(SolverKind kind) {
-    switch (kind) {
-        case SolverKind::Splitting:
-            return "splitting_cost";
-        case SolverKind::Dpll:
-            return "dpll_cost";
-        case SolverKind::Cdcl:
-            return "cdcl_cost";
-        case SolverKind::Lookahead:
-            return "lookahead_cost";
-    }
-    return "splitting_cost";
-}
+// The solvers' names as a refusal lists them: "splitting, dpll, cdcl or lookahead".
+std::string solverChoices();
 
 // The solver named `name` exactly as solverName writes it, or nothing.
 std::optional<SolverKind> parseSolver(std::string_view name);
@@ -84,9 +76,9 @@ std::optional<SolverKind> parseSolver(std::string_view name);
 // or nothing when it can.
 std::optional<std::string> unavailability(SolverKind kind);
 
-// Parses a comma-separated list of solver names, each at most once, into
-// `out`, in the order given. Returns why the text is not such a list, or
-// nothing.
+// Parses a comma-separated list of solver names, each at most once and each
+// one this build can run, into `out`, in the order given. Returns why the
+// text is not such a list, or nothing.
 std::optional<std::string> parseSolverList(std::string_view text, std::vector<SolverKind>& out);
 
 // One solver's answer on one formula.
@@ -101,9 +93,6 @@ struct SolverResult {
     // time); true for the other verdicts.
     bool modelHolds = true;
 };
-
-// Whether `model` (one value per variable, 1 true) satisfies every clause.
-bool satisfies(const Formula& formula, std::span<const std::int8_t> model);
 
 // Why the results of several solvers on the same formula cannot all be
 // right: two verdicts that differ, or a satisfiable verdict whose model

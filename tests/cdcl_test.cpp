@@ -11,6 +11,7 @@
 #include "random/formula_source.h"
 #include "random/random_stream.h"
 #include "random/uniform_generator.h"
+#include "solver/model_check.h"
 #include "solver/solver_kind.h"
 #include "test_support.h"
 

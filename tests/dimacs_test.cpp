@@ -12,7 +12,7 @@
 #include "dimacs/dimacs_writer.h"
 #include "formula/formula.h"
 #include "random/random_stream.h"
-#include "solver/formula_decision.h"
+#include "solver/model_check.h"
 #include "test_support.h"
 
 namespace satphase {

@@ -11,6 +11,7 @@
 
 #include "classic/random/random_source.h"
 #include "random/classic_generator.h"
+#include "solver/model_check.h"
 #include "solver/solver_kind.h"
 #include "test_support.h"
 

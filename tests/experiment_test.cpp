@@ -9,7 +9,7 @@
 #include "classic/experiment/trial_runner.h"
 #include "platform/tone.h"
 #include "random/classic_generator.h"
-#include "solver/formula_decision.h"
+#include "solver/model_check.h"
 #include "solver/trail_search.h"
 #include "test_support.h"
 

@@ -13,6 +13,7 @@
 
 #include "random/classic_generator.h"
 #include "random/random_stream.h"
+#include "solver/model_check.h"
 #include "solver/solver_kind.h"
 #include "test_support.h"
 

@@ -13,7 +13,7 @@
 #include "dimacs/dimacs_reader.h"
 #include "formula/formula.h"
 #include "scratch.h"
-#include "solver/formula_decision.h"
+#include "solver/model_check.h"
 
 namespace satphase {
 

@@ -14,7 +14,7 @@
 #include "random/random_stream.h"
 #include "random/uniform_generator.h"
 #include "solver/branch_order.h"
-#include "solver/formula_decision.h"
+#include "solver/model_check.h"
 #include "solver/occurrence_index.h"
 #include "test_support.h"
 
