@@ -132,7 +132,7 @@ TEST(CdclTest, CountsConflictsOnlyWhereTheSearchMeetsThemAndStopsWhenAsked) {
     ASSERT_TRUE(generator.generate(100, 600, stream, formula));
     const SolverResult hard = decider.decide(SolverKind::Cdcl, formula);
     EXPECT_FALSE(hard.satisfiable);
-    EXPECT_GT(hard.cost, 10U);
+    EXPECT_EQ(hard.cost, 115U);  // pinned: CaDiCaL with the options set here
     // A raised stop flag ends a search hard enough at the threshold that
     // CaDiCaL looks at its terminator first.
     ClassicGenerator threshold(250, 1065);
