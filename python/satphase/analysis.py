@@ -28,7 +28,6 @@ CRAWFORD_AUTON = {("uniform", 3): 4.258}
 
 
 # A record without a solver column is the splitting search's, counted in steps.
-DEFAULT_SOLVER, DEFAULT_UNIT = "splitting", "steps"
 
 
 # ---------------------------------------------------------------- reading
@@ -128,8 +127,8 @@ def _add_formula(cell, where, fields, seen):
     seen[key] = where
     if cell.satisfiable is None:
         cell.satisfiable = []
-        cell.solvers = {solver: Solver(solver, DEFAULT_UNIT if solver == DEFAULT_SOLVER else "cost",
-                                       costs=[]) for solver in costs}
+        cell.solvers = {solver: Solver(solver, records.SOLVER_UNITS[solver], costs=[])
+                        for solver in costs}
     if costs.keys() != cell.solvers.keys():
         raise Refusal(f"{where}: costs of {', '.join(costs)} where {cell.where} has "
                       f"{', '.join(cell.solvers)} for the same cell")

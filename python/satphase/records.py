@@ -28,7 +28,9 @@ _CHUNK = 1 << 20
 
 MODELS = ("classic", "uniform", "planted", "2-hidden")
 K_RANGE = (2, 7)
-SOLVER_UNITS = {"splitting": "steps", "dpll": "branches", "cdcl": "conflicts"}
+# The solvers of solver/solver_kind.h and their cost units, in its order.
+SOLVER_UNITS = {"splitting": "steps", "dpll": "branches", "cdcl": "conflicts", "lookahead": "nodes"}
+_SOLVER_NAMES = ", ".join(SOLVER_UNITS)
 # The limits of a sweep's options (sweep/sweep_plan.h, formula/formula.h).
 VARS_RANGE = (3, 1000)
 MAX_CLAUSES = 100_000
@@ -265,7 +267,7 @@ def _layout(names, name, number, ordered):
             solvers = None  # the sweep without --solver: steps is missing
         elif any(s not in SOLVER_UNITS for s in solvers) or len(set(solvers)) != len(solvers):
             raise Refusal(f"{name} line {number}: the cost columns name solvers that are not "
-                          "splitting, dpll and cdcl, each once")
+                          f"among {_SOLVER_NAMES}, or one twice")
     elif not per_formula and "solver" in names:
         solvers = ()
     named_model = "model" in names or "k" in names
@@ -322,7 +324,7 @@ def _sweep_line(sweep, where):
     if solvers is not None and (not isinstance(solvers, list) or not solvers or any(
             not isinstance(s, str) or s not in SOLVER_UNITS for s in solvers)
             or len(set(solvers)) != len(solvers)):
-        raise wrong("solvers", "a list of distinct solvers: splitting, dpll or cdcl")
+        raise wrong("solvers", f"a list of distinct solvers among {_SOLVER_NAMES}")
     return {"vars": vars_, "ratios": ratios, "trials": trials, "per_formula": per_formula,
             "model": model, "k": k, "solvers": solvers}
 

@@ -106,6 +106,12 @@ class ReaderTest(unittest.TestCase):
         shards = [("a", "\n".join([head] + records[:3]) + "\n"),
                   ("b", "\n".join([head] + records[3:]))]
         self.assertEqual(len(analysis.read_sweep(shards).cells), 6)
+        # Every solver, per cell and per formula, under its own unit.
+        units = {"splitting": "steps", "dpll": "branches", "cdcl": "conflicts", "lookahead": "nodes"}
+        for extra in ((), ("--per-formula",)):
+            cell = analysis.read_sweep([("s.csv", sweep("--format", "csv", "--solver", ",".join(
+                units), *extra))]).cells[0]
+            self.assertEqual({s.name: s.unit for s in cell.solvers.values()}, units, extra)
 
     def test_files_that_are_no_sweep_or_do_not_go_together(self):
         head, *rows = self.cells_csv.split("\n")
