@@ -11,6 +11,8 @@
 
 #ifdef SATPHASE_HAVE_CADICAL
 #include <cadical.hpp>
+
+#include "solver/learned_clause_counter.h"
 #endif
 
 #include "classic/experiment/report.h"
@@ -310,16 +312,6 @@ BENCHMARK(BM_CdclGrowth)->DenseRange(20, 250, 10)->Unit(benchmark::kMillisecond)
 // a whole cell: formula i's clauses are added with an extra literal ~a_i,
 // decided assuming a_i, and then switched off for good by the unit ~a_i.
 // The same 101 formulas at ratio 4.26 each time, drawn beforehand.
-class CountingLearner : public CaDiCaL::Learner {
-  public:
-    bool learning(int /*size*/) override {
-        ++count;
-        return false;
-    }
-    void learn(int /*lit*/) override {}
-    std::uint64_t count = 0;
-};
-
 std::vector<Formula> thresholdFormulas(std::int32_t vars, std::int32_t count) {
     const auto clauses = static_cast<std::int32_t>(Ratio{4260000}.clausesFor(vars));
     ClassicGenerator generator(vars, clauses);
@@ -351,7 +343,7 @@ void BM_CdclFresh(benchmark::State& state) {
         for (const Formula& formula : formulas) {
             CaDiCaL::Solver solver;
             setCdclOptions(solver);
-            CountingLearner learner;
+            LearnedClauseCounter learner;
             solver.connect_learner(&learner);
             addClauses(solver, formula, 0);
             benchmark::DoNotOptimize(solver.solve());
@@ -377,7 +369,7 @@ void BM_CdclReused(benchmark::State& state) {
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
         CaDiCaL::Solver solver;
         setCdclOptions(solver);
-        CountingLearner learner;
+        LearnedClauseCounter learner;
         solver.connect_learner(&learner);
         for (std::size_t i = 0; i < formulas.size(); ++i) {
             const int activation = vars + 1 + static_cast<int>(i);

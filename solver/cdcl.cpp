@@ -4,25 +4,14 @@
 #include <cadical.hpp>
 #include <cassert>
 
+#include "solver/learned_clause_counter.h"
+
 namespace satphase {
 
 namespace {
 
 constexpr int kSatisfiable = 10;
 constexpr int kUnsatisfiable = 20;
-
-// Counts every clause CaDiCaL offers to export and takes none of their
-// literals: declining in `learning` spares the per-literal calls.
-class LearnedClauseCounter : public CaDiCaL::Learner {
-  public:
-    bool learning(int /*size*/) override {
-        ++count;
-        return false;
-    }
-    void learn(int /*lit*/) override {}
-
-    std::uint64_t count = 0;
-};
 
 // Ends CaDiCaL's search once the caller's stop flag is raised.
 class StopFlagTerminator : public CaDiCaL::Terminator {
