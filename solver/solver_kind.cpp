@@ -28,41 +28,12 @@ std::optional<SolverKind> parseSolver(std::string_view name) {
 }
 
 std::optional<std::string> unavailability(SolverKind kind) {
-#ifndef SATPHASE_HAVE_CADICAL
-    if (kind == SolverKind::Cdcl) {
-        return "cdcl is not available in this build (it was built without CaDiCaL)";
+    if (traitsOf(kind).available) {
+        return std::nullopt;
     }
-#endif
-    (void)kind;
-    return std::nullopt;
-}
-
-std::optional<std::string> parseSolverList(std::string_view text, std::vector<SolverKind>& out) {
-    out.clear();
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t comma = std::min(text.find(',', start), text.size());
-        const std::string_view name = text.substr(start, comma - start);
-        const std::optional<SolverKind> kind = parseSolver(name);
-        if (!kind) {
-            return std::string("'").append(name).append("' is not a solver; expected ") +
-                   solverChoices();
-        }
-        if (std::find(out.begin(), out.end(), *kind) != out.end()) {
-            return std::string("solver '").append(name).append("' is listed twice");
-        }
-        out.push_back(*kind);
-        if (comma == text.size()) {
-            break;
-        }
-        start = comma + 1;
-    }
-    for (const SolverKind kind : out) {
-        if (auto problem = unavailability(kind)) {
-            return problem;
-        }
-    }
-    return std::nullopt;
+    // CaDiCaL is the one optional part of a build.
+    assert(kind == SolverKind::Cdcl);
+    return "cdcl is not available in this build (it was built without CaDiCaL)";
 }
 
 std::optional<std::string> disagreement(std::span<const SolverResult> results) {

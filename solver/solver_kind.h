@@ -34,19 +34,26 @@ inline constexpr SolverKind kAllSolvers[] = {SolverKind::Splitting, SolverKind::
                                              SolverKind::Cdcl, SolverKind::Lookahead};
 inline constexpr std::size_t kSolverCount = std::size(kAllSolvers);
 
-// What the records and messages call a solver and its cost.
+#ifdef SATPHASE_HAVE_CADICAL
+inline constexpr bool kHaveCadical = true;
+#else
+inline constexpr bool kHaveCadical = false;
+#endif
+
+// What the records and messages call a solver and its cost, and whether
+// this build has it.
 struct SolverTraits {
-    std::string_view name;        // as --solver takes it: "dpll"
-    std::string_view costUnit;    // the unit of its cost: "branches"
-    std::string_view costColumn;  // the per-formula record's column of its cost: "dpll_cost"
+    std::string_view name;      // as --solver takes it: "dpll"
+    std::string_view costUnit;  // the unit of its cost: "branches"
+    bool available = true;      // false for cdcl in a build without CaDiCaL
 };
 
 // One row per solver, in the order of SolverKind.
 inline constexpr SolverTraits kSolverTraits[] = {
-    {"splitting", "steps", "splitting_cost"},
-    {"dpll", "branches", "dpll_cost"},
-    {"cdcl", "conflicts", "cdcl_cost"},
-    {"lookahead", "nodes", "lookahead_cost"},
+    {"splitting", "steps", true},
+    {"dpll", "branches", true},
+    {"cdcl", "conflicts", kHaveCadical},
+    {"lookahead", "nodes", true},
 };
 static_assert(std::size(kSolverTraits) == kSolverCount, "a row for every solver");
 
@@ -62,9 +69,6 @@ constexpr std::string_view solverName(SolverKind kind) {
 constexpr std::string_view costUnit(SolverKind kind) {
     return traitsOf(kind).costUnit;
 }
-constexpr std::string_view costColumn(SolverKind kind) {
-    return traitsOf(kind).costColumn;
-}
 
 // The solvers' names as a refusal lists them: "splitting, dpll, cdcl or lookahead".
 std::string solverChoices();
@@ -75,11 +79,6 @@ std::optional<SolverKind> parseSolver(std::string_view name);
 // Why this build cannot run `kind` ("cdcl is not available in this build"),
 // or nothing when it can.
 std::optional<std::string> unavailability(SolverKind kind);
-
-// Parses a comma-separated list of solver names, each at most once and each
-// one this build can run, into `out`, in the order given. Returns why the
-// text is not such a list, or nothing.
-std::optional<std::string> parseSolverList(std::string_view text, std::vector<SolverKind>& out);
 
 // One solver's answer on one formula.
 struct SolverResult {

@@ -130,7 +130,14 @@ CostColumns cellCostColumns(const SweepDefinition& definition) {
 }
 
 std::string_view formulaCostColumn(const SweepDefinition& definition, std::size_t solver) {
-    return definition.namesSolvers ? costColumn(definition.solvers[solver]) : "steps";
+    // Per solver, in the order of SolverKind.
+    static constexpr std::string_view kCostColumns[] = {"splitting_cost", "dpll_cost", "cdcl_cost",
+                                                        "lookahead_cost"};
+    static_assert(std::size(kCostColumns) == kSolverCount, "a column for every solver");
+    if (!definition.namesSolvers) {
+        return "steps";
+    }
+    return kCostColumns[static_cast<std::size_t>(definition.solvers[solver])];
 }
 
 std::size_t recordsPerCell(const SweepDefinition& definition) {

@@ -28,7 +28,7 @@ struct OutputSpec {
 // JSON keys of a cell record and of a per-formula record, in the order they
 // are written. A sweep with named solvers (--solver) writes one cell record
 // per cell and solver, naming it and its cost unit, and per formula one cost
-// column per solver (costColumn, in the sweep's order) after `satisfiable`,
+// column per solver (`<solver>_cost`, in the sweep's order) after `satisfiable`,
 // with dpll's propagations right after its cost. A sweep of another model or
 // clause length than the classic one carries `model` and `k` right after
 // `ratio` (kModelColumns).
@@ -46,7 +46,7 @@ std::vector<std::string_view> recordColumns(const SweepDefinition& definition);
 // The names of a cell record's cost statistics, and of solver `solver`'s
 // cost column in a per-formula record: the splitting search's historical
 // `median_steps` ... and `steps` when the sweep names no solver, else
-// `median_cost` ... (beside `solver` and `cost_unit`) and costColumn().
+// `median_cost` ... (beside `solver` and `cost_unit`) and `<solver>_cost`.
 // With recordColumns, the one place where the two layouts part.
 struct CostColumns {
     std::string_view median, q1, q3, mean, max;

@@ -1,5 +1,6 @@
 #include "sweep/sweep_plan.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "random/classic_generator.h"
@@ -267,6 +268,34 @@ std::optional<Shard> parseShard(std::string_view text) {
         return std::nullopt;
     }
     return Shard{static_cast<std::int32_t>(*index), static_cast<std::int32_t>(*count)};
+}
+
+std::optional<std::string> parseSolverList(std::string_view text, std::vector<SolverKind>& out) {
+    out.clear();
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string_view name = text.substr(start, comma - start);
+        const std::optional<SolverKind> kind = parseSolver(name);
+        if (!kind) {
+            return std::string("'").append(name).append("' is not a solver; expected ") +
+                   solverChoices();
+        }
+        if (std::find(out.begin(), out.end(), *kind) != out.end()) {
+            return std::string("solver '").append(name).append("' is listed twice");
+        }
+        out.push_back(*kind);
+        if (comma == text.size()) {
+            break;
+        }
+        start = comma + 1;
+    }
+    for (const SolverKind kind : out) {
+        if (auto problem = unavailability(kind)) {
+            return problem;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace satphase

@@ -82,6 +82,11 @@ std::optional<std::string> parseSizes(std::string_view text, std::vector<std::in
 // number a decimal with at most six places.
 std::optional<std::string> parseRatios(std::string_view text, std::vector<Ratio>& out);
 
+// Parses a comma-separated list of solver names, each at most once and each
+// one this build can run, into `out`, in the order given. Returns why the
+// text is not such a list, or nothing.
+std::optional<std::string> parseSolverList(std::string_view text, std::vector<SolverKind>& out);
+
 // How many cells the lists of parseSizes and parseRatios make, counted
 // without expanding them, so that a sweep too large is refused before it
 // costs memory or time; nothing when the count does not fit 64 bits.

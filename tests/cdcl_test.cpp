@@ -13,6 +13,7 @@
 #include "random/uniform_generator.h"
 #include "solver/model_check.h"
 #include "solver/solver_kind.h"
+#include "sweep/sweep_plan.h"
 #include "test_support.h"
 
 namespace satphase {
