@@ -14,10 +14,9 @@ import sys
 import warnings
 from dataclasses import dataclass, field
 
-from satphase import figures, records
+from satphase import figures, program, records
 from satphase.estimates import UNIFORM_THRESHOLDS
-from satphase.program import Interrupted
-from satphase.records import Refusal
+from satphase.program import Refusal
 
 PROG = os.environ.get("SATPHASE_ANALYZE_PROG", "satphase analyze")
 
@@ -430,32 +429,29 @@ written), 2 for a bad command line.""")
 
 def main(argv=None):
     arguments = parse_arguments(argv)
-    try:
-        if arguments.output:
-            figures.check_prefix(arguments.output)
-        analysis = analyse(read_sweep([records.read_input(path, sys.stdin.buffer)
-                                       for path in arguments.inputs]))
-        if arguments.format == "json":
-            text = json.dumps(as_json(analysis), indent=2) + "\n"
-        else:
-            text = "\n".join(table(analysis)) + "\n"
-        if not arguments.output:
-            figures.print_text(text)
-            return 0
-        if analysis.scaling is None:
-            raise Refusal("--output draws the data collapse, which needs alpha_c and nu: "
-                          + analysis.scaling_lacking)
-        if arguments.format == "table":
-            text += f"Wrote {arguments.output}.png and {arguments.output}.svg\n"
-        from satphase import analysis_figure
-        with warnings.catch_warnings():
-            warnings.simplefilter("ignore")  # layout notices are not errors
-            figures.write(analysis_figure.draw(analysis), arguments.output, text,
-                          with_matplotlib=False)
-    except Refusal as refusal:
-        print(f"{PROG}: {refusal}", file=sys.stderr)
-        return 1
-    except Interrupted as interruption:
-        print(f"{PROG}: interrupted; no file written", file=sys.stderr)
-        return interruption.status
+    return program.answered(PROG, lambda: _run(arguments))
+
+
+def _run(arguments):
+    if arguments.output:
+        figures.check_prefix(arguments.output)
+    analysis = analyse(read_sweep([records.read_input(path, sys.stdin.buffer)
+                                   for path in arguments.inputs]))
+    if arguments.format == "json":
+        text = json.dumps(as_json(analysis), indent=2) + "\n"
+    else:
+        text = "\n".join(table(analysis)) + "\n"
+    if not arguments.output:
+        figures.print_text(text)
+        return 0
+    if analysis.scaling is None:
+        raise Refusal("--output draws the data collapse, which needs alpha_c and nu: "
+                      + analysis.scaling_lacking)
+    if arguments.format == "table":
+        text += f"Wrote {arguments.output}.png and {arguments.output}.svg\n"
+    from satphase import analysis_figure
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore")  # layout notices are not errors
+        figures.write(analysis_figure.draw(analysis), arguments.output, text,
+                      with_matplotlib=False)
     return 0

@@ -9,8 +9,7 @@ left and what was there before untouched.
 import os
 import sys
 
-from satphase.program import silence_stdout
-from satphase.records import Refusal
+from satphase.program import Refusal, silence_stdout
 
 DPI = 100
 

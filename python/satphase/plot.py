@@ -12,11 +12,10 @@ import re
 import sys
 import warnings
 
-from satphase import figures, records
+from satphase import figures, program, records
 from satphase.estimates import (CRAWFORD_AUTON_SIZES, Cell, by_size, crawford_auton,
                                 default_title, report, solvers_of, subtitle, threshold)
-from satphase.program import Interrupted
-from satphase.records import Refusal
+from satphase.program import Refusal
 
 PROG = os.environ.get("SATPHASE_PLOT_PROG", "satphase plot")
 
@@ -262,20 +261,17 @@ plotted or a file cannot be written (one line on standard error says why),
 
 def main(argv=None):
     arguments = parse_arguments(argv)
-    try:
-        figures.check_prefix(arguments.output)
-        name, text = records.read_input(arguments.input, sys.stdin.buffer)
-        cells = read_sweep(text, name)
-        sizes = by_size(cells)
-        lines = report(sizes) + [f"Wrote {arguments.output}.png and {arguments.output}.svg"]
-        with warnings.catch_warnings():
-            warnings.simplefilter("ignore")  # layout and log-axis notices are not errors
-            figures.write(draw(sizes, cells, arguments.title, arguments.size), arguments.output,
-                          "\n".join(lines) + "\n", with_matplotlib=True)
-    except Refusal as refusal:
-        print(f"{PROG}: {refusal}", file=sys.stderr)
-        return 1
-    except Interrupted as interruption:
-        print(f"{PROG}: interrupted; no file written", file=sys.stderr)
-        return interruption.status
+    return program.answered(PROG, lambda: _run(arguments))
+
+
+def _run(arguments):
+    figures.check_prefix(arguments.output)
+    name, text = records.read_input(arguments.input, sys.stdin.buffer)
+    cells = read_sweep(text, name)
+    sizes = by_size(cells)
+    lines = report(sizes) + [f"Wrote {arguments.output}.png and {arguments.output}.svg"]
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore")  # layout and log-axis notices are not errors
+        figures.write(draw(sizes, cells, arguments.title, arguments.size), arguments.output,
+                      "\n".join(lines) + "\n", with_matplotlib=True)
     return 0

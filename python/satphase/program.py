@@ -10,6 +10,10 @@ import signal
 import sys
 
 
+class Refusal(Exception):
+    """Input that cannot be read or output that cannot be written; the message says why."""
+
+
 class Interrupted(Exception):
     """SIGINT or SIGTERM: stop, leave no file behind, exit with this status."""
 
@@ -20,6 +24,20 @@ class Interrupted(Exception):
 
 def _interrupt(signum, _frame):
     raise Interrupted(130 if signum == signal.SIGINT else 143)
+
+
+def answered(prog, work):
+    """The status of work(), or, when it refuses or is interrupted, one line on
+    standard error saying so and the status for it: 1 for a refusal, 130 or 143
+    for an interruption, after which no file is left behind."""
+    try:
+        return work()
+    except Refusal as refusal:
+        print(f"{prog}: {refusal}", file=sys.stderr)
+        return 1
+    except Interrupted as interruption:
+        print(f"{prog}: interrupted; no file written", file=sys.stderr)
+        return interruption.status
 
 
 def silence_stdout():

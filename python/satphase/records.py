@@ -21,6 +21,8 @@ import re
 import select
 from dataclasses import dataclass, field
 
+from satphase.program import Refusal
+
 # A sweep's output is far smaller; more is refused as soon as it is read, as
 # `solve` refuses a formula.
 INPUT_LIMIT = 64 << 20
@@ -49,10 +51,6 @@ SOLVER_TAIL = ("trials", "unsat", "sat_fraction", "sat_low", "sat_high", "solver
                "median_cost", "q1_cost", "q3_cost", "mean_cost", "max_cost", "seconds",
                "start_state")
 FORMULA_TAIL = ("trial", "start_state", "satisfiable")
-
-
-class Refusal(Exception):
-    """Input that cannot be read or output that cannot be written; the message says why."""
 
 
 @dataclass

@@ -10,7 +10,7 @@ import unittest
 import unittest.mock
 
 from in_process import run_main
-from satphase import plot
+from satphase import plot, program
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SCRIPT = os.path.join(HERE, "..", "..", "python", "satphase_plot.py")
@@ -179,7 +179,7 @@ class RefusalTest(Directory):
             def savefig(out, format, **options):
                 save(out, format=format, **options)
                 if format == "svg":
-                    raise plot.Interrupted(130)
+                    raise program.Interrupted(130)
             figure.savefig = savefig
             return figure
 
