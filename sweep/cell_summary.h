@@ -17,6 +17,7 @@ struct FormulaResult {
     // search's steps alone in a sweep without solvers.
     std::array<std::uint64_t, kSolverCount> costs{};
     std::uint64_t propagations = 0;  // dpll's, when it is listed
+    std::uint64_t lookaheads = 0;    // lookahead's, when it is listed
 };
 
 // The statistics of one cell.

@@ -32,12 +32,9 @@ struct HeldCell {
     double seconds = 0;
 };
 struct HeldFormula {
-    bool satisfiable = false;
     Place place;
-    std::int32_t startState = 0;
     std::int32_t trial = 0;
-    std::array<std::uint64_t, kSolverCount> costs{};
-    std::uint64_t propagations = 0;
+    FormulaResult result;
 };
 
 // "3, 7, 11", shortened past a score of them.
@@ -115,7 +112,8 @@ class Merger {
     std::vector<std::string>& problems_;
     std::vector<std::string>& warnings_;
     std::optional<SweepHeader> header_;
-    std::string identity_;  // the sweep line every file must share, shard and version aside
+    bool layoutSettled_ = false;  // the records' layout is the first record's
+    std::string identity_;        // the sweep line every file must share, shard and version aside
     std::uint32_t identityFile_ = 0;
     std::set<std::string> versions_;
     bool cutShort_ = false;
@@ -141,6 +139,17 @@ void Merger::readFile(std::uint32_t file, std::istream& in) {
             continue;
         }
         RecordRead record;
+        if (!layoutSettled_) {
+            // A sweep line does not say the layout; the first record's keys do,
+            // and every shard must then have it.
+            layoutSettled_ = true;
+            const std::optional<SweepDefinition> older = previousLayout(header_->definition);
+            if (older &&
+                readRecord(OutputFormat::JsonLines, line, header_->definition, cells_, record) &&
+                !readRecord(OutputFormat::JsonLines, line, *older, cells_, record)) {
+                header_->definition = *older;
+            }
+        }
         if (auto problem =
                 readRecord(OutputFormat::JsonLines, line, header_->definition, cells_, record)) {
             // The rest of a file that holds one foreign line is not read:
@@ -197,9 +206,7 @@ bool Merger::readHeader(std::uint32_t file, const std::string& line) {
 void Merger::keep(const RecordRead& record, Place place) {
     const auto cell = static_cast<std::size_t>(record.cell);
     if (perFormula()) {
-        heldFormulas_[cell].push_back(
-            HeldFormula{record.formula.satisfiable, place, record.startState, record.trial,
-                        record.formula.costs, record.formula.propagations});
+        heldFormulas_[cell].push_back(HeldFormula{place, record.trial, record.formula});
         return;
     }
     HeldCell& slot = heldCells_[cell * solverRecords() + record.solver];
@@ -291,7 +298,7 @@ void Merger::checkStartStates() {
                     if (perFormula()) {
                         const HeldFormula& formula =
                             heldFormulas_[at][static_cast<std::size_t>(trial)];
-                        recorded = formula.startState;
+                        recorded = formula.result.startState;
                         place = formula.place;
                     } else if (trial == 0) {
                         // The solvers' records agree on it (checkComplete).
@@ -325,8 +332,7 @@ void Merger::write(OutputFormat format, std::string& out) {
         formulas.clear();
         if (perFormula()) {
             for (const HeldFormula& formula : heldFormulas_[at]) {
-                formulas.push_back(FormulaResult{formula.startState, formula.satisfiable,
-                                                 formula.costs, formula.propagations});
+                formulas.push_back(formula.result);
             }
             for (std::size_t i = 0; i < summaries.size(); ++i) {
                 summaries[i] = summarise(formulas, scratch, i);

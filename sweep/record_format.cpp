@@ -54,6 +54,9 @@ Values formulaValues(const SweepDefinition& definition, const FinishedCell& f, s
         if (definition.solvers[i] == SolverKind::Dpll) {
             values.emplace_back(r.propagations);
         }
+        if (definition.solvers[i] == SolverKind::Lookahead && definition.recordsLookaheads) {
+            values.emplace_back(r.lookaheads);
+        }
     }
     insertModel(definition, values);
     return values;
@@ -145,6 +148,17 @@ std::size_t recordsPerCell(const SweepDefinition& definition) {
                                  : definition.solvers.size();
 }
 
+std::optional<SweepDefinition> previousLayout(const SweepDefinition& definition) {
+    if (!definition.perFormula || !definition.recordsLookaheads ||
+        std::find(definition.solvers.begin(), definition.solvers.end(), SolverKind::Lookahead) ==
+            definition.solvers.end()) {
+        return std::nullopt;
+    }
+    SweepDefinition older = definition;
+    older.recordsLookaheads = false;
+    return older;
+}
+
 std::vector<std::string_view> recordColumns(const SweepDefinition& definition) {
     std::vector<std::string_view> columns = {"cell", "vars", "clauses", "ratio"};
     if (definition.perFormula) {
@@ -153,6 +167,9 @@ std::vector<std::string_view> recordColumns(const SweepDefinition& definition) {
             columns.push_back(formulaCostColumn(definition, i));
             if (definition.solvers[i] == SolverKind::Dpll) {
                 columns.push_back(kPropagationsColumn);
+            }
+            if (definition.solvers[i] == SolverKind::Lookahead && definition.recordsLookaheads) {
+                columns.push_back(kLookaheadsColumn);
             }
         }
     } else {

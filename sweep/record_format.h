@@ -29,16 +29,24 @@ struct OutputSpec {
 // are written. A sweep with named solvers (--solver) writes one cell record
 // per cell and solver, naming it and its cost unit, and per formula one cost
 // column per solver (`<solver>_cost`, in the sweep's order) after `satisfiable`,
-// with dpll's propagations right after its cost. A sweep of another model or
+// with dpll's propagations right after its cost and lookahead's look-aheads
+// right after its own (unless an older file is continued without them). A sweep of another model or
 // clause length than the classic one carries `model` and `k` right after
 // `ratio` (kModelColumns).
 inline constexpr std::string_view kPropagationsColumn = "dpll_propagations";
+inline constexpr std::string_view kLookaheadsColumn = "lookahead_lookaheads";
 inline constexpr std::string_view kModelColumns[] = {"model", "k"};
 // Where kModelColumns go: after `ratio`.
 inline constexpr std::size_t kModelColumnsAt = 4;
 
 // Whether the records of `definition` carry the model columns.
 bool namesModel(const SweepDefinition& definition);
+
+// The same sweep in the layout the version before this one wrote, where that
+// differs: per-formula records of lookahead without its look-aheads. What
+// reads a kept file takes this layout when the file has it, and a file
+// continued keeps its own.
+std::optional<SweepDefinition> previousLayout(const SweepDefinition& definition);
 
 // The columns of the records `definition` writes, in order.
 std::vector<std::string_view> recordColumns(const SweepDefinition& definition);

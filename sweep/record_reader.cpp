@@ -502,6 +502,9 @@ std::optional<std::string> readRecord(OutputFormat format, std::string_view line
         if (definition.solvers[i] == SolverKind::Dpll) {
             out.formula.propagations = c.count(kPropagationsColumn);
         }
+        if (definition.solvers[i] == SolverKind::Lookahead && definition.recordsLookaheads) {
+            out.formula.lookaheads = c.count(kLookaheadsColumn);
+        }
     }
     return c.problem;
 }

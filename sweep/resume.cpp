@@ -42,7 +42,7 @@ bool isOwnHeader(const std::string& line, OutputFormat format, const SweepDefini
 }  // namespace
 
 std::variant<KeptOutput, KeptProblem> readKeptOutput(std::istream& in, const OutputSpec& output,
-                                                     const SweepDefinition& definition,
+                                                     const SweepDefinition& asked,
                                                      const CellSelection& selection,
                                                      const std::atomic<bool>& stop) {
     const OutputFormat format = output.format;
@@ -52,6 +52,8 @@ std::variant<KeptOutput, KeptProblem> readKeptOutput(std::istream& in, const Out
     const auto problem = [&](std::uint64_t line, const std::string& what) {
         return KeptProblem{path + ":" + std::to_string(line) + ": " + what};
     };
+    // The sweep asked for, in the layout the file turns out to have.
+    SweepDefinition definition = asked;
     const bool perFormula = definition.perFormula;
     // Per cell: its formulas' records, or one cell record per solver.
     const std::size_t perCell = recordsPerCell(definition);
@@ -64,6 +66,10 @@ std::variant<KeptOutput, KeptProblem> readKeptOutput(std::istream& in, const Out
     std::int32_t cellUnsatisfiable = 0;  // a cell record's, to compare its solvers' with
     while (lines.next(line)) {
         if (lines.number() == 1) {
+            const std::optional<SweepDefinition> older = previousLayout(definition);
+            if (format == OutputFormat::Csv && older && isOwnHeader(line, format, *older, shard)) {
+                definition = *older;  // the header names the columns
+            }
             if (!isOwnHeader(line, format, definition, shard)) {
                 return problem(1,
                                "was not written by this sweep (its first line differs: other "
@@ -74,6 +80,14 @@ std::variant<KeptOutput, KeptProblem> readKeptOutput(std::istream& in, const Out
             continue;
         }
         RecordRead record;
+        if (records == 0 && format == OutputFormat::JsonLines) {
+            // A sweep line does not say the layout; the first record's keys do.
+            const std::optional<SweepDefinition> older = previousLayout(definition);
+            if (older && readRecord(format, line, definition, selection.cells, record) &&
+                !readRecord(format, line, *older, selection.cells, record)) {
+                definition = *older;
+            }
+        }
         if (auto wrong = readRecord(format, line, definition, selection.cells, record)) {
             return problem(lines.number(), "not a record of this sweep: " + *wrong);
         }
@@ -115,6 +129,7 @@ std::variant<KeptOutput, KeptProblem> readKeptOutput(std::istream& in, const Out
     }
     kept.complete =
         kept.hasPreamble && lines.torn().empty() && records == selection.selected.size() * perCell;
+    kept.recordsLookaheads = definition.recordsLookaheads;
 
     // Every kept record must start where the sweep reaches it.
     if (kept.cells > 0) {

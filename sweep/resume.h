@@ -32,6 +32,9 @@ struct KeptOutput {
     // Every selected cell is there and nothing follows them, not even a torn
     // line: what --check calls complete.
     bool complete = false;
+    // The file's layout: false when an older version wrote its per-formula
+    // records of lookahead without the look-aheads (previousLayout).
+    bool recordsLookaheads = true;
 };
 
 // Why a file cannot be continued or checked, and the status the program
@@ -42,16 +45,18 @@ struct KeptProblem {
     int status = 2;
 };
 
-// Reads what a run of the sweep (`definition`) wrote to `in`, which is the
-// file `output.path` of that format and shard, and checks it as merge checks a shard:
-// the header (another version's sweep line is this sweep's too), every
+// Reads what a run of the sweep `asked` wrote to `in`, which is the file
+// `output.path` of that format and shard, and checks it as merge checks a
+// shard, in the file's own layout (today's, or previousLayout's, which
+// KeptOutput then names): the header (another version's sweep line is this
+// sweep's too), every
 // record with readRecord in the order the sweep writes them, and the start
 // state of every record by replaying the draws. A torn last line, and the
 // records of a cell left unfinished, are not kept. A first line cut off is
 // kept only when it is the start of this sweep's own header. Reading
 // changes nothing; the caller truncates to `bytes` afterwards.
 std::variant<KeptOutput, KeptProblem> readKeptOutput(std::istream& in, const OutputSpec& output,
-                                                     const SweepDefinition& definition,
+                                                     const SweepDefinition& asked,
                                                      const CellSelection& selection,
                                                      const std::atomic<bool>& stop);
 

@@ -87,7 +87,7 @@ std::optional<std::string> requestProblem(const SweepRequest& request) {
 // finishes; a table's last rows are written once deciding is over.
 SweepReport runSweep(const SweepRequest& request, SweepObserver& observer,
                      const std::atomic<bool>& stop) {
-    const SweepDefinition& definition = request.definition;
+    SweepDefinition definition = request.definition;
     const OutputSpec& output = request.output;
     SweepReport report;
     if (request.check) {
@@ -112,6 +112,8 @@ SweepReport runSweep(const SweepRequest& request, SweepObserver& observer,
         }
         kept = std::get<PreparedOutput>(prepared).kept;
         file.emplace(std::move(std::get<PreparedOutput>(prepared).file));
+        // A file continued goes on in its own layout.
+        definition.recordsLookaheads = kept.recordsLookaheads;
     }
     report.cellsWritten = kept.cells;
     const std::string where = output.path.empty() ? "standard output" : output.path;

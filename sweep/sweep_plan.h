@@ -41,6 +41,10 @@ struct SweepDefinition {
     // steps and without solver columns (recordColumns says which).
     std::vector<SolverKind> solvers{SolverKind::Splitting};
     bool namesSolvers = false;
+    // Whether a per-formula record gives lookahead's look-aheads after its
+    // cost. Always, once written by this version; files of the version before
+    // it have none, and are read, continued and merged as they are.
+    bool recordsLookaheads = true;
 };
 
 struct SweepCell {

@@ -107,9 +107,11 @@ void SweepRunner::decide(std::size_t engine, const SweepCell& cell, std::int32_t
     FormulaResult& result = results_[at];
     result.satisfiable = decided[0].satisfiable;
     result.propagations = 0;
+    result.lookaheads = 0;
     for (std::size_t i = 0; i < decided.size(); ++i) {
         result.costs[i] = decided[i].cost;
         result.propagations += decided[i].propagations;  // dpll's alone are not zero
+        result.lookaheads += decided[i].lookaheads;      // lookahead's alone are not zero
     }
     progress_->formulasDone.fetch_add(1, std::memory_order_relaxed);
 }

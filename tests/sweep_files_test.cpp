@@ -254,6 +254,37 @@ TEST_F(SweepFiles, MergeJoinsShardsIntoTheWholeSweep) {
     }
 }
 
+// lookahead's per-formula records give its look-aheads after its cost; the
+// version before wrote them without, and such files resume and merge in their
+// own layout, never mixed with today's.
+TEST_F(SweepFiles, LookaheadRecordsOfTheVersionBeforeResumeAndMergeAsTheyAre) {
+    SweepDefinition today = smallSweep(true);
+    today.solvers = {SolverKind::Lookahead, SolverKind::Dpll};
+    today.namesSolvers = true;
+    const SweepDefinition before = previousLayout(today).value();
+    const std::vector<std::string> csv = test_support::lines(written(today, OutputFormat::Csv));
+    EXPECT_EQ(csv[0] + "|" + csv[1],
+              "cell,vars,clauses,ratio,trial,start_state,satisfiable,lookahead_cost,"
+              "lookahead_lookaheads,dpll_cost,dpll_propagations|0,10,30,3,0,4242,1,2,34,3,9");
+    for (const OutputFormat format : {OutputFormat::Csv, OutputFormat::JsonLines}) {
+        for (const SweepDefinition& layout : {today, before}) {
+            const auto read = kept(written(layout, format), today, format);
+            ASSERT_TRUE(std::holds_alternative<KeptOutput>(read));
+            EXPECT_TRUE(std::get<KeptOutput>(read).complete);
+            EXPECT_EQ(std::get<KeptOutput>(read).recordsLookaheads, layout.recordsLookaheads);
+        }
+    }
+    std::vector<std::string> paths;
+    for (std::int32_t i = 1; i <= 2; ++i) {
+        paths.push_back(
+            file("old" + std::to_string(i), written(before, OutputFormat::JsonLines, Shard{i, 2})));
+    }
+    EXPECT_EQ(mergeShards(paths, OutputFormat::Csv).output, written(before, OutputFormat::Csv));
+    EXPECT_THAT(mergeProblems({written(today, OutputFormat::JsonLines, Shard{1, 2}),
+                               written(before, OutputFormat::JsonLines, Shard{2, 2})}),
+                HasSubstr("shard1:2: not a record of this sweep: has 10 keys"));
+}
+
 // A sweep with solvers: the columns analyze reads, one cell record per solver
 // in list order, which --resume puts together as the sweep writes them; and a
 // file with solvers is no file of the same sweep without them, nor the reverse.

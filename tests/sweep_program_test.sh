@@ -35,6 +35,13 @@ resume)
         "$satphase" sweep "${args[@]}" --format $format --output cut.$format --resume
         cmp <(without_seconds whole.$format) <(without_seconds cut.$format) || fail "$format resume"
     done
+    # lookahead's records as the version before wrote them, without the
+    # look-aheads: resumed in their own layout.
+    args=(--vars 20,30 --ratios 4,4.5 --trials 5 --solver lookahead --per-formula --format csv)
+    "$satphase" sweep "${args[@]}" | cut -d, -f1-8 >older.csv
+    head -8 older.csv >cut-older.csv
+    "$satphase" sweep "${args[@]}" --quiet --output cut-older.csv --resume
+    cmp older.csv cut-older.csv || fail "an older file's layout was not kept"
     ;;
 shards)
     # Shards run side by side with GNU parallel, as the README shows (two at

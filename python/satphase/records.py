@@ -33,6 +33,8 @@ K_RANGE = (2, 7)
 # The solvers of solver/solver_kind.h and their cost units, in its order.
 SOLVER_UNITS = {"splitting": "steps", "dpll": "branches", "cdcl": "conflicts", "lookahead": "nodes"}
 _SOLVER_NAMES = ", ".join(SOLVER_UNITS)
+# lookahead's look-aheads per formula: absent from the files of the version before.
+LOOKAHEADS = "lookahead_lookaheads"
 # The limits of a sweep's options (sweep/sweep_plan.h, formula/formula.h).
 VARS_RANGE = (3, 1000)
 MAX_CLAUSES = 100_000
@@ -103,8 +105,9 @@ def sat_interval(unsat, trials):
     return p, 0.0 if p == 0 else max(0.0, centre - half), 1.0 if p == 1 else min(1.0, centre + half)
 
 
-def record_columns(per_formula, named_model, solvers):
-    """The columns of a record, in the order the sweep writes them."""
+def record_columns(per_formula, named_model, solvers, lookaheads=True):
+    """The columns of a record, in the order the sweep writes them; without
+    `lookaheads`, as the version before wrote lookahead's per-formula records."""
     columns = list(CELL_HEAD) + (list(MODEL_COLUMNS) if named_model else [])
     if not per_formula:
         return columns + list(CELL_TAIL if solvers is None else SOLVER_TAIL)
@@ -113,6 +116,7 @@ def record_columns(per_formula, named_model, solvers):
         return columns + ["steps"]
     for solver in solvers:
         columns += [f"{solver}_cost"] + (["dpll_propagations"] if solver == "dpll" else [])
+        columns += [LOOKAHEADS] if solver == "lookahead" and lookaheads else []
     return columns
 
 
@@ -206,7 +210,8 @@ def read_file(text, name):
                                                         False)
     if not rows:
         raise Refusal(f"{name} has a header but no records")
-    expected = record_columns(per_formula, named_model, solvers)
+    # The first record's keys say whether lookahead's look-aheads are there.
+    expected = record_columns(per_formula, named_model, solvers, LOOKAHEADS in rows[0][1])
     result = SweepFile(name, csv, per_formula, None if solvers is None else tuple(solvers),
                        sweep=sweep)
     seen, columns = {}, set(expected)
@@ -269,7 +274,7 @@ def _layout(names, name, number, ordered):
     elif not per_formula and "solver" in names:
         solvers = ()
     named_model = "model" in names or "k" in names
-    expected = record_columns(per_formula, named_model, solvers)
+    expected = record_columns(per_formula, named_model, solvers, LOOKAHEADS in names)
     if (names != expected) if ordered else (sorted(names) != sorted(expected)):
         raise Refusal(f"{name} line {number}: {_column_problem(names, expected)}")
     return per_formula, named_model, solvers
@@ -436,7 +441,7 @@ def _record(f, per_formula, named_model, sweep):
             if key == "steps" or key.endswith("_cost"):
                 solver = "splitting" if key == "steps" else key[:-len("_cost")]
                 record.costs[solver] = f.whole(key, 0, LARGEST_COUNT)
-            elif key == "dpll_propagations":
+            elif key in ("dpll_propagations", LOOKAHEADS):
                 f.whole(key, 0, LARGEST_COUNT)
         return record
     record.trials = f.whole("trials", trials if sweep else 1, trials)

@@ -112,6 +112,12 @@ class ReaderTest(unittest.TestCase):
             cell = analysis.read_sweep([("s.csv", sweep("--format", "csv", "--solver", ",".join(
                 units), *extra))]).cells[0]
             self.assertEqual({s.name: s.unit for s in cell.solvers.values()}, units, extra)
+        # lookahead's records as the version before wrote them, without the look-aheads.
+        today = sweep("--format", "csv", "--solver", "lookahead", "--per-formula")
+        older = "".join(",".join(line.split(",")[:8]) + "\n" for line in today.splitlines())
+        self.assertIn(",lookahead_cost,lookahead_lookaheads\n", today)
+        self.assertEqual(*([c.solvers["lookahead"].costs for c in analysis.read_sweep(
+            [("s.csv", text)]).cells] for text in (today, older)))
 
     def test_files_that_are_no_sweep_or_do_not_go_together(self):
         head, *rows = self.cells_csv.split("\n")
