@@ -17,6 +17,7 @@ std::uint64_t defaultMaxFlips(std::int32_t numVars) {
 FlipState::FlipState(std::int32_t maxVars, std::int32_t maxClauses)
     : maxVars_(std::max(maxVars, 1)), maxClauses_(std::max(maxClauses, 1)) {
     assert(maxVars >= 0 && maxClauses >= 0);
+    assert(maxVars <= (std::int32_t{1} << (32 - kCountBits)) && "a variable beyond the xor's bits");
     const auto vars = static_cast<std::size_t>(maxVars_);
     const auto clauses = static_cast<std::size_t>(maxClauses_);
     clauseStart_.reserve(clauses + 1);
@@ -78,11 +79,11 @@ void FlipState::load(const Formula& formula, XoshiroStream& stream) {
     }
 
     breaks_.assign(numVars_, 0);
-    trueLiterals_.assign(static_cast<std::size_t>(numClauses_), TrueLiterals{});
+    trueLiterals_.assign(static_cast<std::size_t>(numClauses_), 0);
     unsatPosition_.resize(static_cast<std::size_t>(numClauses_));
     unsat_.clear();
     for (std::int32_t c = 0; c < numClauses_; ++c) {
-        TrueLiterals& held = trueLiterals_[static_cast<std::size_t>(c)];
+        std::uint32_t& held = trueLiterals_[static_cast<std::size_t>(c)];
         for (const Literal literal : literalsOf(c)) {
             assert(std::count_if(literalsOf(c).begin(), literalsOf(c).end(),
                                  [&](Literal other) {
@@ -90,15 +91,15 @@ void FlipState::load(const Formula& formula, XoshiroStream& stream) {
                                  }) == 1 &&
                    "a variable twice in one clause");
             if (isTrue(literal)) {
-                ++held.count;
-                held.variableXor ^= literal.variable().id;
+                held =
+                    (held ^ (static_cast<std::uint32_t>(literal.variable().id) << kCountBits)) + 1;
             }
         }
-        if (held.count == 0) {
+        if ((held & kCountMask) == 0) {
             unsatPosition_[static_cast<std::size_t>(c)] = static_cast<std::int32_t>(unsat_.size());
             unsat_.push_back(c);
-        } else if (held.count == 1) {
-            ++breaks_[Variable{held.variableXor}];
+        } else if ((held & kCountMask) == 1) {
+            ++breaks_[Variable{static_cast<std::int32_t>(held >> kCountBits)}];
         }
     }
 }
@@ -112,41 +113,49 @@ void FlipState::flip(Variable variable) {
     std::int8_t& value = values_[variable.index()];
     value = static_cast<std::int8_t>(value ^ 1);
     const Literal madeTrue(variable, value == 0);
-    const std::int32_t id = variable.id;
-    TrueLiterals* const held = trueLiterals_.data();
+    const std::uint32_t shifted = static_cast<std::uint32_t>(variable.id) << kCountBits;
+    std::uint32_t* const held = trueLiterals_.data();
     std::int32_t* const position = unsatPosition_.data();
     const IndexedView<Variable, std::int32_t> breaks = breaks_.view();
     const std::int32_t* const occurrences = occurrences_.data();
 
     const std::int32_t* const starts = occurrenceStart_.data();
+    // The clauses of both literals lie side by side: asking for all their
+    // words first lets the cache misses overlap, which the branches below,
+    // hard to predict, would otherwise keep one after another.
+    const auto plain = static_cast<std::size_t>(2 * variable.id);
+    for (const std::int32_t* c = occurrences + starts[plain]; c != occurrences + starts[plain + 2];
+         ++c) {
+#if defined(__GNUC__)
+        __builtin_prefetch(held + *c, 1);
+#endif
+    }
     const std::int32_t* end = occurrences + starts[madeTrue.index() + 1];
     for (const std::int32_t* c = occurrences + starts[madeTrue.index()]; c != end; ++c) {
-        TrueLiterals& clause = held[*c];
-        if (clause.count == 0) {
+        const std::uint32_t clause = held[*c];
+        held[*c] = (clause ^ shifted) + 1;
+        if ((clause & kCountMask) == 0) {
             const std::int32_t last = unsat_.back();
             unsat_[static_cast<std::size_t>(position[*c])] = last;
             position[last] = position[*c];
             unsat_.pop_back();
             ++breaks[variable];
-        } else if (clause.count == 1) {
-            --breaks[Variable{clause.variableXor}];
+        } else if ((clause & kCountMask) == 1) {
+            --breaks[Variable{static_cast<std::int32_t>(clause >> kCountBits)}];
         }
-        ++clause.count;
-        clause.variableXor ^= id;
     }
 
     const Literal madeFalse = ~madeTrue;
     end = occurrences + starts[madeFalse.index() + 1];
     for (const std::int32_t* c = occurrences + starts[madeFalse.index()]; c != end; ++c) {
-        TrueLiterals& clause = held[*c];
-        --clause.count;
-        clause.variableXor ^= id;
-        if (clause.count == 0) {
+        const std::uint32_t clause = (held[*c] ^ shifted) - 1;
+        held[*c] = clause;
+        if ((clause & kCountMask) == 0) {
             position[*c] = static_cast<std::int32_t>(unsat_.size());
             unsat_.push_back(*c);
             --breaks[variable];
-        } else if (clause.count == 1) {
-            ++breaks[Variable{clause.variableXor}];
+        } else if ((clause & kCountMask) == 1) {
+            ++breaks[Variable{static_cast<std::int32_t>(clause >> kCountBits)}];
         }
     }
 }
@@ -156,21 +165,23 @@ bool FlipState::consistent() const {
     std::vector<std::int32_t> breaks(static_cast<std::size_t>(numVars_), 0);
     std::int32_t unsatisfied = 0;
     for (std::int32_t c = 0; c < numClauses_; ++c) {
-        TrueLiterals expected;
+        std::int32_t count = 0;
+        std::int32_t variableXor = 0;
         for (const Literal literal : literalsOf(c)) {
             if (isTrue(literal)) {
-                ++expected.count;
-                expected.variableXor ^= literal.variable().id;
+                ++count;
+                variableXor ^= literal.variable().id;
             }
         }
-        const TrueLiterals& held = trueLiterals_[static_cast<std::size_t>(c)];
-        if (held.count != expected.count || held.variableXor != expected.variableXor) {
+        const std::uint32_t held = trueLiterals_[static_cast<std::size_t>(c)];
+        if ((held & kCountMask) != static_cast<std::uint32_t>(count) ||
+            (held >> kCountBits) != static_cast<std::uint32_t>(variableXor)) {
             return false;
         }
-        if (expected.count == 1) {
-            ++breaks[static_cast<std::size_t>(expected.variableXor)];
+        if (count == 1) {
+            ++breaks[static_cast<std::size_t>(variableXor)];
         }
-        if (expected.count == 0) {
+        if (count == 0) {
             ++unsatisfied;
             const std::int32_t at = unsatPosition_[static_cast<std::size_t>(c)];
             if (at < 0 || at >= unsatisfiedCount() || unsat_[static_cast<std::size_t>(at)] != c) {
