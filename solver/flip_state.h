@@ -110,10 +110,11 @@ struct LocalSearchOutcome {
 };
 
 // The flip budget a caller that has no better idea gives a formula of
-// numVars variables: 10^4 flips per variable, at most 10^10. probSAT and
-// WalkSAT solve satisfiable uniform 3-SAT at ratio 4.2 in flips that grow
-// about linearly with n, well below that (docs/local-search.md); the cap
-// keeps a million-variable formula to minutes.
+// numVars variables: 10^4 flips per variable, at most 10^10. Below ratio 4
+// uniform 3-SAT takes a few dozen flips per variable; near 4.2 the flips
+// needed grow faster than n, and formulas of 10^4 variables may need more
+// (docs/local-search.md has the measurements). The cap keeps a
+// million-variable formula to hours; the stop flag cuts it shorter.
 std::uint64_t defaultMaxFlips(std::int32_t numVars);
 
 // How many flips pass between two looks at the stop flag.
