@@ -54,7 +54,7 @@ void FlipState::load(const Formula& formula, XoshiroStream& stream) {
     // Counted per literal, summed so that each entry is the end of its
     // literal's list, then filled from the last clause back, which leaves
     // each entry at its list's start and the lists in clause order.
-    const auto literalCount = static_cast<std::size_t>(2 * numVars_);
+    const auto literalCount = 2 * static_cast<std::size_t>(numVars_);
     occurrenceStart_.assign(literalCount + 1, 0);
     for (const Literal literal : literals_) {
         assert(literal.variable().id < numVars_ && "a literal beyond the formula");
@@ -123,7 +123,7 @@ void FlipState::flip(Variable variable) {
     // The clauses of both literals lie side by side: asking for all their
     // words first lets the cache misses overlap, which the branches below,
     // hard to predict, would otherwise keep one after another.
-    const auto plain = static_cast<std::size_t>(2 * variable.id);
+    const std::size_t plain = Literal(variable, false).index();
     for (const std::int32_t* c = occurrences + starts[plain]; c != occurrences + starts[plain + 2];
          ++c) {
 #if defined(__GNUC__)
