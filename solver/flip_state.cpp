@@ -50,6 +50,13 @@ void FlipState::load(const Formula& formula, XoshiroStream& stream) {
         hasEmptyClause_ = hasEmptyClause_ || clause.size == 0;
     }
     clauseStart_.push_back(static_cast<std::int32_t>(literals_.size()));
+    width_ = numClauses_ == 0 ? 0 : static_cast<std::size_t>(formula.clauses[0].size);
+    for (const Clause& clause : formula.clauses) {
+        if (static_cast<std::size_t>(clause.size) != width_) {
+            width_ = 0;
+            break;
+        }
+    }
 
     // Counted per literal, summed so that each entry is the end of its
     // literal's list, then filled from the last clause back, which leaves

@@ -56,6 +56,9 @@ class FlipState {
     std::span<const Literal> literalsOf(std::int32_t clause) const {
         assert(clause >= 0 && clause < numClauses_);
         const auto at = static_cast<std::size_t>(clause);
+        if (width_ > 0) {  // every clause as wide: no start to look up first
+            return {literals_.data() + at * width_, width_};
+        }
         return {literals_.data() + clauseStart_[at], literals_.data() + clauseStart_[at + 1]};
     }
     std::int32_t breakCount(Variable variable) const { return breaks_[variable]; }
@@ -78,8 +81,11 @@ class FlipState {
     std::int32_t numClauses_ = 0;
     bool hasEmptyClause_ = false;
 
-    // Clause c's literals are literals_[clauseStart_[c] .. clauseStart_[c + 1]).
+    // Clause c's literals are literals_[clauseStart_[c] .. clauseStart_[c + 1]),
+    // which is literals_[c * width_ ..] when every clause has width_ (> 0)
+    // literals, as in the random models: a pick then reads one array less.
     std::vector<std::int32_t> clauseStart_;
+    std::size_t width_ = 0;
     std::vector<Literal> literals_;
     // Literal l's clauses are occurrences_[occurrenceStart_[l] .. occurrenceStart_[l + 1]).
     std::vector<std::int32_t> occurrenceStart_;
