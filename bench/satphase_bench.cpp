@@ -24,8 +24,12 @@
 #include "platform/tone.h"
 #include "random/classic_generator.h"
 #include "random/formula_source.h"
+#include "random/uniform_generator.h"
+#include "random/xoshiro_stream.h"
+#include "solver/probsat.h"
 #include "solver/solver_kind.h"
 #include "solver/trail_search.h"
+#include "solver/walksat.h"
 #include "sweep/sweep_plan.h"
 #include "sweep/sweep_runner.h"
 
@@ -291,6 +295,95 @@ void BM_DpllTime(benchmark::State& state) {
     timeFormulas(state, SolverKind::Dpll, 51);
 }
 BENCHMARK(BM_DpllTime)->DenseRange(100, 200, 10)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// ---- Local search ---------------------------------------------------------------
+
+// Flips per second of a local-search engine on one uniform 3-SAT formula of N
+// variables at ratio 4.2, drawn beforehand from the default seed: each
+// iteration one search of at most 10^7 flips from the next seed, the engine's
+// set-up for the formula (load) included. A search that solves the formula
+// early counts the flips it made.
+template <typename Engine>
+void localSearchFlips(benchmark::State& state) {
+    constexpr std::uint64_t kFlipBudget = 10000000;
+    const auto vars = static_cast<std::int32_t>(state.range(0));
+    const auto clauses = static_cast<std::int32_t>(std::lround(4.2 * vars));
+    Formula formula;
+    RandomStream stream(kRngInitialState);
+    drawUniformFormula(3, vars, clauses, stream, formula);
+    Engine engine(vars, clauses);
+    std::uint64_t flips = 0;
+    std::uint64_t seed = 0;
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
+        flips += engine.solve(formula, ++seed, kFlipBudget).flips;
+    }
+    state.counters["flips_per_s"] =
+        benchmark::Counter(static_cast<double>(flips), benchmark::Counter::kIsRate);
+    state.counters["flips"] =
+        benchmark::Counter(static_cast<double>(flips), benchmark::Counter::kAvgIterations);
+}
+
+void BM_ProbsatFlips(benchmark::State& state) {
+    localSearchFlips<ProbSat>(state);
+}
+BENCHMARK(BM_ProbsatFlips)
+    ->RangeMultiplier(10)
+    ->Range(1000, 1000000)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_WalksatFlips(benchmark::State& state) {
+    localSearchFlips<WalkSat>(state);
+}
+BENCHMARK(BM_WalksatFlips)
+    ->RangeMultiplier(10)
+    ->Range(1000, 1000000)
+    ->Unit(benchmark::kMillisecond);
+
+// Literals per second drawing uniform 3-SAT of N variables at ratio 4.2 into
+// a formula whose storage is reused, as a sweep's thread reuses it: one
+// formula is drawn before the timing, so that the system's first touch of
+// the storage (a third of a second at a million variables) is left out.
+void BM_DrawUniform(benchmark::State& state) {
+    const auto vars = static_cast<std::int32_t>(state.range(0));
+    const auto clauses = static_cast<std::int32_t>(std::lround(4.2 * vars));
+    Formula formula;
+    RandomStream stream(kRngInitialState);
+    drawUniformFormula(3, vars, clauses, stream, formula);
+    std::uint64_t literals = 0;
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
+        drawUniformFormula(3, vars, clauses, stream, formula);
+        benchmark::DoNotOptimize(formula.clauses.data());
+        literals += 3 * static_cast<std::uint64_t>(clauses);
+    }
+    state.counters["literals_per_s"] =
+        benchmark::Counter(static_cast<double>(literals), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_DrawUniform)->RangeMultiplier(10)->Range(1000, 1000000)->Unit(benchmark::kMillisecond);
+
+// The local search's stream beside the generators' Park–Miller stream: draws
+// of a number below 4200 (an unsatisfied list's length) per second.
+template <typename Stream>
+void randomDraws(benchmark::State& state, Stream stream) {
+    std::uint64_t sum = 0;
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
+        for (int i = 0; i < 1000; ++i) {
+            sum += static_cast<std::uint64_t>(stream.below(4200));
+        }
+    }
+    benchmark::DoNotOptimize(sum);
+    state.counters["draws_per_s"] = benchmark::Counter(
+        static_cast<double>(state.iterations()) * 1000, benchmark::Counter::kIsRate);
+}
+
+void BM_DrawsXoshiro(benchmark::State& state) {
+    randomDraws(state, XoshiroStream(1));
+}
+BENCHMARK(BM_DrawsXoshiro);
+
+void BM_DrawsParkMiller(benchmark::State& state) {
+    randomDraws(state, RandomStream(kRngInitialState));
+}
+BENCHMARK(BM_DrawsParkMiller);
 
 #ifdef SATPHASE_HAVE_CADICAL
 void BM_CdclTime(benchmark::State& state) {

@@ -21,6 +21,9 @@
 #include "classic/random/random_source.h"
 #include "classic/solver/search.h"
 #include "platform/tone.h"
+#include "random/uniform_generator.h"
+#include "solver/probsat.h"
+#include "solver/walksat.h"
 #include "sweep/sweep_plan.h"
 #include "sweep/sweep_runner.h"
 
@@ -143,6 +146,26 @@ TEST(NoHeapTest, ASweepAllocatesOnlyWhenItIsSetUp) {
             EXPECT_GT(steps, 0U);
         }
     }
+}
+
+// The local-search engines, sized once: searches on formulas of that size
+// and smaller, solved and not, allocate nothing.
+TEST(NoHeapTest, LocalSearchesAllocateOnlyWhenSetUp) {
+    ProbSat probsat(2000, 8400);
+    WalkSat walksat(2000, 8400);
+    Formula large;
+    Formula small;
+    RandomStream draws(kRngInitialState);
+    drawUniformFormula(3, 2000, 8400, draws, large);
+    drawUniformFormula(3, 300, 900, draws, small);
+    const std::size_t before = allocations;
+    for (std::uint64_t seed = 1; seed <= 2; ++seed) {
+        EXPECT_FALSE(probsat.solve(large, seed, 5000).solved);
+        EXPECT_FALSE(walksat.solve(large, seed, 5000).solved);
+        EXPECT_TRUE(probsat.solve(small, seed, 100000).solved);
+        EXPECT_TRUE(walksat.solve(small, seed, 100000).solved);
+    }
+    EXPECT_EQ(allocations - before, 0U);
 }
 
 }  // namespace
