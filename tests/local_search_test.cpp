@@ -17,7 +17,7 @@
 #include "random/xoshiro_stream.h"
 #include "solver/flip_state.h"
 #include "solver/probsat.h"
-#include "solver/solver_kind.h"
+#include "solver/model_check.h"
 #include "solver/walksat.h"
 #include "test_support.h"
 
