@@ -285,16 +285,22 @@ void timeFormulas(benchmark::State& state, SolverKind kind, std::int32_t trials)
     state.counters["median_cost"] = quantile(costs, 0.5);
 }
 
-// Growth from 100 to 300 variables by tens, 51 formulas per size.
+// Growth by tens, 51 formulas per size, each solver from 50 variables to
+// where a size still takes it about a minute: scripts/solver-times draws them.
 void BM_LookaheadTime(benchmark::State& state) {
     timeFormulas(state, SolverKind::Lookahead, 51);
 }
-BENCHMARK(BM_LookaheadTime)->DenseRange(100, 300, 10)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_LookaheadTime)->DenseRange(50, 300, 10)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_DpllTime(benchmark::State& state) {
     timeFormulas(state, SolverKind::Dpll, 51);
 }
-BENCHMARK(BM_DpllTime)->DenseRange(100, 200, 10)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_DpllTime)->DenseRange(50, 200, 10)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_SplittingTime(benchmark::State& state) {
+    timeFormulas(state, SolverKind::Splitting, 51);
+}
+BENCHMARK(BM_SplittingTime)->DenseRange(50, 100, 10)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // ---- Local search ---------------------------------------------------------------
 
@@ -389,7 +395,7 @@ BENCHMARK(BM_DrawsParkMiller);
 void BM_CdclTime(benchmark::State& state) {
     timeFormulas(state, SolverKind::Cdcl, 51);
 }
-BENCHMARK(BM_CdclTime)->DenseRange(100, 250, 10)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_CdclTime)->DenseRange(50, 250, 10)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_CdclCell(benchmark::State& state) {
     decideCell(state, SolverKind::Cdcl, 301);
