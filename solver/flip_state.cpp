@@ -167,6 +167,17 @@ void FlipState::flip(Variable variable) {
     }
 }
 
+bool FlipState::satisfiesEveryClause() const {
+    for (std::int32_t c = 0; c < numClauses_; ++c) {
+        const std::span<const Literal> literals = literalsOf(c);
+        if (std::none_of(literals.begin(), literals.end(),
+                         [this](Literal literal) { return isTrue(literal); })) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Recounts everything from the assignment alone and compares.
 bool FlipState::consistent() const {
     std::vector<std::int32_t> breaks(static_cast<std::size_t>(numVars_), 0);
