@@ -101,6 +101,28 @@ void addModelOptions(CLI::App& app, FormulaModel& model, std::int32_t& k,
         ->capture_default_str();
 }
 
+// --max-flips, --cb, --eps and --noise, which set the local searches of
+// `sweep` and `solve` alike.
+void addLocalSearchOptions(CLI::App& app, LocalSearchOptions& options) {
+    app.add_option("--max-flips", options.maxFlips,
+                   "probsat and walksat: the most flips per formula [default: 10000 per "
+                   "variable, at most 10^10]")
+        ->transform(decimal(1, std::numeric_limits<std::int64_t>::max()));
+    const auto real = [&app](const char* name, std::optional<double>& value, const char* help) {
+        return app.add_option_function<double>(
+            name, [&value](double read) { value = read; }, help);
+    };
+    real("--cb", options.cb,
+         "probsat: the exponent cb of its break rule (eps + break)^-cb [default: 2.38, 3.0, 3.6, "
+         "4.4, 4.7 for k = 3 .. 7]")
+        ->check(CLI::PositiveNumber);
+    real("--eps", options.eps, "probsat: eps in its break rule [default: 1]")
+        ->check(CLI::PositiveNumber);
+    real("--noise", options.noise,
+         "walksat: the probability of a random walk step [default: 0.567]")
+        ->check(CLI::Range(0.0, 1.0));
+}
+
 // Each add function below declares one command: its help texts, which
 // help2man turns into the man page, and its options, bound to `options`.
 CLI::App* addSweep(CLI::App& parent, SweepOptions& options) {
@@ -139,6 +161,11 @@ CLI::App* addSweep(CLI::App& parent, SweepOptions& options) {
         "the finished cells. Without --solver the records are those of the splitting\n"
         "search alone, as they always were.\n"
         "\n"
+        "The local searches probsat and walksat (cost in flips) look for a model within\n"
+        "--max-flips flips, from a stream seeded by the formula's start state; a\n"
+        "formula they do not solve is unknown, never unsatisfiable, and records count\n"
+        "the solved ones (docs/local-search.md).\n"
+        "\n"
         "Limits: 3 .. 1000 variables, 1 .. 100000 clauses per formula, 1 .. 1000000\n"
         "trials, seeds 1 .. 2147483646, at most 1000000 cells (sizes x ratios). The\n"
         "search's cost, about threefold per ten variables at the threshold, is what\n"
@@ -175,8 +202,10 @@ CLI::App* addSweep(CLI::App& parent, SweepOptions& options) {
         ->type_name("I/K");
     app->add_option("--solver", options.solvers,
                     "decide every formula with each of these: splitting, dpll, cdcl, "
-                    "lookahead (a list); records then name the solver and its cost unit")
+                    "lookahead, probsat, walksat (a list); records then name the solver and its "
+                    "cost unit")
         ->type_name("LIST");
+    addLocalSearchOptions(*app, options.localSearch);
     app->add_flag("--check", options.check,
                   "compute nothing: exit 0 if --output FILE holds every record, 3 if not "
                   "(csv, jsonl)");
@@ -255,16 +284,25 @@ CLI::App* addSolve(CLI::App& parent, SolveOptions& options) {
         "Decides one DIMACS CNF formula of at most seven literals per clause with this "
         "program's search and counts its steps, or with --solver dpll (counting branches, "
         "and propagations), cdcl (CaDiCaL, counting conflicts) or lookahead (DPLL with "
-        "look-ahead, counting nodes, and look-aheads). Prints `c` comment lines "
+        "look-ahead, counting nodes, and look-aheads), or searches it for a model with "
+        "probsat or walksat (counting flips). Prints `c` comment lines "
         "(the cost in its unit, seconds), "
-        "`s SATISFIABLE` or `s UNSATISFIABLE`, and for a satisfiable formula `v` lines with a "
-        "value for every variable. Exit status 10 satisfiable, 20 unsatisfiable, 1 for a file "
-        "it cannot read (more than 64 MiB of input included), 2 for a solver this build lacks.");
+        "`s SATISFIABLE`, `s UNSATISFIABLE` or, from a local search that found no model, "
+        "`s UNKNOWN`, and for a satisfiable formula `v` lines with a "
+        "value for every variable. Exit status 10 satisfiable, 20 unsatisfiable, 0 unknown, 1 "
+        "for a file it cannot read (more than 64 MiB of input included), 2 for a solver this "
+        "build lacks.");
     app->add_option("file", options.file, "DIMACS CNF file; - or nothing for standard input");
     app->add_option("--solver", options.solver,
-                    "splitting (the default, steps), dpll (branches), cdcl (conflicts) or "
-                    "lookahead (nodes); names the solver in a `c solver` line")
+                    "splitting (the default, steps), dpll (branches), cdcl (conflicts), "
+                    "lookahead (nodes), probsat or walksat (flips); names the solver in a "
+                    "`c solver` line")
         ->type_name("NAME");
+    addLocalSearchOptions(*app, options.localSearch);
+    app->add_option_function<std::uint64_t>(
+           "--seed", [&options](std::uint64_t seed) { options.seed = seed; },
+           "probsat and walksat: the seed of their random stream [default: 1]")
+        ->transform(decimal(0, std::numeric_limits<std::int64_t>::max()));
     return app;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,16 @@ namespace satphase {
 // and nothing else: plain values, with the defaults that --help shows. Values
 // that CLI11 checks (ranges, names) arrive checked; how options combine is
 // the command's to check.
+
+// The local searches' options, for sweep and solve alike; those not given
+// take their defaults (LocalSearchSettings, cb and eps as published for the
+// formulas' clause length).
+struct LocalSearchOptions {
+    std::uint64_t maxFlips = 0;  // 0: defaultMaxFlips of each formula's variables
+    std::optional<double> cb;
+    std::optional<double> eps;
+    std::optional<double> noise;
+};
 
 struct SweepOptions {
     std::string vars = "10,20,30,40";  // a list or a range, parsed by the sweep
@@ -32,6 +43,7 @@ struct SweepOptions {
     bool resume = false;
     std::string shard;    // empty: the whole sweep
     std::string solvers;  // empty: the splitting search, recorded as it always was
+    LocalSearchOptions localSearch;
     bool check = false;
 };
 
@@ -55,6 +67,8 @@ struct GenerateOptions {
 struct SolveOptions {
     std::string file = "-";  // "-": standard input
     std::string solver;      // empty: the splitting search, printed as it always was
+    LocalSearchOptions localSearch;
+    std::optional<std::uint64_t> seed;  // a local search's stream; 1 when not given
 };
 
 }  // namespace satphase

@@ -1,5 +1,6 @@
 #include "cli/solve_command.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -7,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/local_search_options.h"
 #include "dimacs/dimacs_file.h"
 #include "dimacs/dimacs_writer.h"
 #include "formula/formula.h"
@@ -21,6 +23,7 @@ namespace {
 
 constexpr int kSatisfiableStatus = 10;
 constexpr int kUnsatisfiableStatus = 20;
+constexpr int kUnknownStatus = 0;  // as SAT solvers exit on UNKNOWN
 
 }  // namespace
 
@@ -41,14 +44,30 @@ int runSolve(const SolveOptions& options) {
             return report.fail(2, "--solver " + options.solver + ": " + *problem);
         }
     }
+    const SolverKind solver = kind.value_or(SolverKind::Splitting);
+    const SolverKind listed[] = {solver};
+    LocalSearchSettings settings;
+    if (auto problem = readLocalSearchOptions(options.localSearch, listed, 3, settings)) {
+        return report.fail(2, *problem);
+    }
+    if (options.seed && isComplete(solver)) {
+        return report.fail(2, "--seed applies to probsat and walksat, and --solver names neither");
+    }
     const std::string name = file == "-" ? "<stdin>" : file;
     Formula formula;
     if (std::optional<std::string> problem = readDimacsFile(file, formula)) {
         return report.fail(1, *problem);
     }
 
+    // probSAT's published constants are those of the formula's longest clauses.
+    std::int32_t widest = 3;
+    for (const Clause& clause : formula.clauses) {
+        widest = std::max(widest, clause.size);
+    }
+    readLocalSearchOptions(options.localSearch, listed, widest, settings);
+    const std::uint64_t seed = options.seed.value_or(1);
     const auto start = std::chrono::steady_clock::now();
-    const Verdict verdict = decideFormula(formula, kind.value_or(SolverKind::Splitting));
+    const Verdict verdict = decideFormula(formula, solver, settings, seed);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (verdict.satisfiable) {
@@ -71,6 +90,9 @@ int runSolve(const SolveOptions& options) {
         if (*kind == SolverKind::Lookahead) {
             out += "c lookaheads " + std::to_string(verdict.lookaheads) + "\n";
         }
+        if (!isComplete(*kind)) {
+            out += "c seed " + std::to_string(seed) + "\n";
+        }
     } else {
         out += "c steps " + std::to_string(verdict.steps) + "\n";
     }
@@ -80,6 +102,8 @@ int runSolve(const SolveOptions& options) {
     if (verdict.satisfiable) {
         out += "s SATISFIABLE\n";
         appendValueLines(out, verdict.model);
+    } else if (!verdict.decided) {
+        out += "s UNKNOWN\n";
     } else {
         out += "s UNSATISFIABLE\n";
     }
@@ -90,7 +114,9 @@ int runSolve(const SolveOptions& options) {
         return report.fail(
             1, std::string("cannot write to standard output: ") + systemReason("write failed"));
     }
-    return verdict.satisfiable ? kSatisfiableStatus : kUnsatisfiableStatus;
+    return verdict.satisfiable ? kSatisfiableStatus
+           : verdict.decided   ? kUnsatisfiableStatus
+                               : kUnknownStatus;
 }
 
 }  // namespace satphase

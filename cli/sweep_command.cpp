@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "cli/local_search_options.h"
 #include "cli/progress_line.h"
 #include "platform/error_report.h"
 #include "platform/interrupt.h"
@@ -44,6 +45,10 @@ std::optional<std::string> readRequest(const SweepOptions& options, SweepRequest
             return "--solver " + options.solvers + ": " + *problem;
         }
         definition.namesSolvers = true;
+    }
+    if (auto problem = readLocalSearchOptions(options.localSearch, definition.solvers, options.k,
+                                              definition.localSearch)) {
+        return problem;
     }
     definition.trials = options.trials;
     definition.seed = options.seed;

@@ -5,7 +5,8 @@
 
 namespace satphase {
 
-Verdict decideFormula(const Formula& formula, SolverKind kind) {
+Verdict decideFormula(const Formula& formula, SolverKind kind,
+                      const LocalSearchSettings& localSearch, std::uint64_t seed) {
     assert(!unavailability(kind));
     Verdict verdict;
     if (std::any_of(formula.clauses.begin(), formula.clauses.end(),
@@ -17,10 +18,11 @@ Verdict decideFormula(const Formula& formula, SolverKind kind) {
         return verdict;
     }
     const SolverKind only[] = {kind};
-    FormulaDecider decider(formula.numVars, static_cast<std::int32_t>(formula.clauses.size()),
-                           only);
-    const SolverResult result = decider.decide(kind, formula);
+    FormulaDecider decider(formula.numVars, static_cast<std::int32_t>(formula.clauses.size()), only,
+                           localSearch);
+    const SolverResult result = decider.decide(kind, formula, nullptr, seed);
     verdict.satisfiable = result.satisfiable;
+    verdict.decided = result.decided;
     verdict.steps = result.cost;
     verdict.propagations = result.propagations;
     verdict.lookaheads = result.lookaheads;

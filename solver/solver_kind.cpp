@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cassert>
+#include <charconv>
+#include <cmath>
 
 #include "solver/model_check.h"
 
@@ -39,7 +41,7 @@ std::optional<std::string> unavailability(SolverKind kind) {
 std::optional<std::string> disagreement(std::span<const SolverResult> results) {
     const SolverResult* first = nullptr;
     for (const SolverResult& result : results) {
-        if (result.interrupted) {
+        if (result.interrupted || !result.decided) {
             continue;
         }
         if (result.satisfiable && !result.modelHolds) {
@@ -59,8 +61,26 @@ std::optional<std::string> disagreement(std::span<const SolverResult> results) {
     return std::nullopt;
 }
 
+std::optional<std::string> localSearchProblem(const LocalSearchSettings& settings) {
+    const auto shortestText = [](double value) {
+        char text[32];
+        return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+    };
+    const auto positive = [](double value) { return std::isfinite(value) && value > 0; };
+    if (!positive(settings.probsat.cb) || !positive(settings.probsat.eps)) {
+        return "probSAT's cb and eps must be above 0, not " + shortestText(settings.probsat.cb) +
+               " and " + shortestText(settings.probsat.eps);
+    }
+    if (!(settings.noise >= 0 && settings.noise <= 1)) {
+        return "WalkSAT's noise must lie in 0 .. 1, not " + shortestText(settings.noise);
+    }
+    return std::nullopt;
+}
+
 FormulaDecider::FormulaDecider(std::int32_t maxVars, std::int32_t maxClauses,
-                               std::span<const SolverKind> kinds) {
+                               std::span<const SolverKind> kinds,
+                               const LocalSearchSettings& localSearch)
+    : maxFlips_(localSearch.maxFlips) {
     for (const SolverKind kind : kinds) {
         assert(!unavailability(kind));
         switch (kind) {
@@ -79,15 +99,30 @@ FormulaDecider::FormulaDecider(std::int32_t maxVars, std::int32_t maxClauses,
             case SolverKind::Lookahead:
                 lookahead_.emplace(maxVars, maxClauses);
                 break;
+            case SolverKind::Probsat:
+                probsat_.emplace(maxVars, maxClauses, localSearch.probsat);
+                break;
+            case SolverKind::Walksat:
+                walksat_.emplace(maxVars, maxClauses, localSearch.noise);
+                break;
         }
     }
 }
 
 SolverResult FormulaDecider::decide(SolverKind kind, const Formula& formula,
-                                    const std::atomic<bool>* stop) {
+                                    const std::atomic<bool>* stop, std::uint64_t seed) {
     assert(!unavailability(kind));
     assert((kind != SolverKind::Splitting || splitting_) && (kind != SolverKind::Dpll || dpll_) &&
-           (kind != SolverKind::Lookahead || lookahead_));
+           (kind != SolverKind::Lookahead || lookahead_) &&
+           (kind != SolverKind::Probsat || probsat_) && (kind != SolverKind::Walksat || walksat_));
+    const std::uint64_t maxFlips = maxFlips_ != 0 ? maxFlips_ : defaultMaxFlips(formula.numVars);
+    // A local search's answer: satisfiable when it found a model, else unknown.
+    const auto searched = [](SolverResult& result, const LocalSearchOutcome& outcome) {
+        result.satisfiable = outcome.solved;
+        result.decided = outcome.solved;
+        result.interrupted = outcome.interrupted;
+        result.cost = outcome.flips;
+    };
     SolverResult result;
     result.kind = kind;
     switch (kind) {
@@ -123,6 +158,12 @@ SolverResult FormulaDecider::decide(SolverKind kind, const Formula& formula,
             result.lookaheads = outcome.lookaheads;
             break;
         }
+        case SolverKind::Probsat:
+            searched(result, probsat_->solve(formula, seed, maxFlips, stop));
+            break;
+        case SolverKind::Walksat:
+            searched(result, walksat_->solve(formula, seed, maxFlips, stop));
+            break;
     }
     if (result.satisfiable && !result.interrupted) {
         result.modelHolds = satisfies(formula, model(kind));
@@ -144,6 +185,10 @@ std::span<const std::int8_t> FormulaDecider::model(SolverKind kind) const {
 #endif
         case SolverKind::Lookahead:
             return lookahead_ ? lookahead_->model() : std::span<const std::int8_t>();
+        case SolverKind::Probsat:
+            return probsat_ ? probsat_->model() : std::span<const std::int8_t>();
+        case SolverKind::Walksat:
+            return walksat_ ? walksat_->model() : std::span<const std::int8_t>();
     }
     return {};
 }

@@ -14,7 +14,7 @@ constexpr double kZ = 1.959963984540054;
 }  // namespace
 
 CellSummary summarise(std::span<const FormulaResult> results,
-                      std::vector<std::uint64_t>& sortedSteps, std::size_t solver) {
+                      std::vector<std::uint64_t>& sortedSteps, std::size_t solver, bool complete) {
     assert(solver < kSolverCount);
     CellSummary summary;
     const auto n = static_cast<std::int32_t>(results.size());
@@ -22,25 +22,34 @@ CellSummary summarise(std::span<const FormulaResult> results,
     if (n == 0) {
         return summary;
     }
-    sortedSteps.resize(results.size());
+    sortedSteps.clear();
     std::uint64_t total = 0;
-    for (std::size_t i = 0; i < results.size(); ++i) {
-        sortedSteps[i] = results[i].costs[solver];
-        total += results[i].costs[solver];
-        summary.unsatisfiable += results[i].satisfiable ? 0 : 1;
+    for (const FormulaResult& result : results) {
+        summary.unsatisfiable += result.satisfiable ? 0 : 1;
+        summary.solved += result.solved[solver] ? 1 : 0;
+        if (complete || result.solved[solver]) {
+            sortedSteps.push_back(result.costs[solver]);
+            total += result.costs[solver];
+        }
     }
-    std::sort(sortedSteps.begin(), sortedSteps.end());
-    summary.median = sortedSteps[static_cast<std::size_t>(n / 2)];
-    summary.lowerQuartile = sortedSteps[static_cast<std::size_t>(n / 4)];
-    summary.upperQuartile =
-        sortedSteps[static_cast<std::size_t>(3 * static_cast<std::int64_t>(n) / 4)];
-    summary.max = sortedSteps.back();
-    summary.mean = static_cast<double>(total) / n;
-
     const SatInterval interval = satInterval(summary.unsatisfiable, n);
     summary.satFraction = interval.fraction;
     summary.satLow = interval.low;
     summary.satHigh = interval.high;
+    const SatInterval solved = satInterval(n - summary.solved, n);
+    summary.solvedFraction = solved.fraction;
+    summary.solvedLow = solved.low;
+    summary.solvedHigh = solved.high;
+    const auto m = static_cast<std::int64_t>(sortedSteps.size());
+    if (m == 0) {
+        return summary;
+    }
+    std::sort(sortedSteps.begin(), sortedSteps.end());
+    summary.median = sortedSteps[static_cast<std::size_t>(m / 2)];
+    summary.lowerQuartile = sortedSteps[static_cast<std::size_t>(m / 4)];
+    summary.upperQuartile = sortedSteps[static_cast<std::size_t>(3 * m / 4)];
+    summary.max = sortedSteps.back();
+    summary.mean = static_cast<double>(total) / static_cast<double>(m);
     return summary;
 }
 

@@ -12,12 +12,17 @@ namespace satphase {
 // What one decided formula of a sweep came to.
 struct FormulaResult {
     std::int32_t startState = 0;  // the stream's state before the formula was drawn
+    // The complete solvers' verdict; false, and meaningless, in a sweep of
+    // local searches alone.
     bool satisfiable = false;
     // Each solver's cost, in the order the sweep lists them; the splitting
     // search's steps alone in a sweep without solvers.
     std::array<std::uint64_t, kSolverCount> costs{};
     std::uint64_t propagations = 0;  // dpll's, when it is listed
     std::uint64_t lookaheads = 0;    // lookahead's, when it is listed
+    // Per solver, in the sweep's order: whether it found a model (a complete
+    // one, whether it called the formula satisfiable).
+    std::array<bool, kSolverCount> solved{};
 };
 
 // The statistics of one cell.
@@ -27,9 +32,18 @@ struct CellSummary {
     double satFraction = 0;
     double satLow = 0;  // 95 % Wilson interval of satFraction
     double satHigh = 0;
-    std::uint64_t median = 0;         // element trials / 2 of the sorted costs
-    std::uint64_t lowerQuartile = 0;  // element trials / 4
-    std::uint64_t upperQuartile = 0;  // element 3 × trials / 4
+    // The formulas the solver found a model of, and that fraction of trials
+    // with its 95 % Wilson interval.
+    std::int32_t solved = 0;
+    double solvedFraction = 0;
+    double solvedLow = 0;
+    double solvedHigh = 0;
+    // The costs of every formula, or of the solved ones alone for a local
+    // search (all 0 when it solved none): of m costs, element m / 2 of the
+    // sorted costs, m / 4 and 3 × m / 4.
+    std::uint64_t median = 0;
+    std::uint64_t lowerQuartile = 0;
+    std::uint64_t upperQuartile = 0;
     double mean = 0;
     std::uint64_t max = 0;
 };
@@ -44,9 +58,11 @@ struct SatInterval {
 SatInterval satInterval(std::int32_t unsatisfiable, std::int32_t count);
 
 // Summarises the results of one cell, the costs of the solver at `solver` in
-// the sweep's list; `sortedSteps` is working storage with room for every
-// result, so that summarising allocates nothing.
+// the sweep's list, a local search's (`complete` false) over the formulas it
+// solved; `sortedSteps` is working storage with room for every result, so
+// that summarising allocates nothing.
 CellSummary summarise(std::span<const FormulaResult> results,
-                      std::vector<std::uint64_t>& sortedSteps, std::size_t solver = 0);
+                      std::vector<std::uint64_t>& sortedSteps, std::size_t solver = 0,
+                      bool complete = true);
 
 }  // namespace satphase

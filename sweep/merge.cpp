@@ -335,7 +335,7 @@ void Merger::write(OutputFormat format, std::string& out) {
                 formulas.push_back(formula.result);
             }
             for (std::size_t i = 0; i < summaries.size(); ++i) {
-                summaries[i] = summarise(formulas, scratch, i);
+                summaries[i] = summarise(formulas, scratch, i, isComplete(definition.solvers[i]));
                 seconds[i] = 0;
             }
             startState = formulas.front().startState;

@@ -29,9 +29,15 @@ void insertModel(const SweepDefinition& definition, Values& values) {
 // gives the cell's time.
 Values cellValues(const SweepDefinition& definition, const FinishedCell& f, std::size_t solver) {
     const CellSummary& s = f.summaries[solver];
-    Values values{f.cell.index,         f.cell.vars, f.cell.clauses,
-                  f.cell.ratio.value(), s.trials,    s.unsatisfiable,
-                  s.satFraction,        s.satLow,    s.satHigh};
+    Values values{f.cell.index, f.cell.vars, f.cell.clauses, f.cell.ratio.value(), s.trials};
+    if (decidesFormulas(definition)) {
+        values.insert(values.end(), {Json(s.unsatisfiable), Json(s.satFraction), Json(s.satLow),
+                                     Json(s.satHigh)});
+    }
+    if (searchesFormulas(definition)) {
+        values.insert(values.end(), {Json(s.solved), Json(s.solvedFraction), Json(s.solvedLow),
+                                     Json(s.solvedHigh)});
+    }
     if (definition.namesSolvers) {
         const SolverKind kind = definition.solvers[solver];
         values.insert(values.end(), {Json(solverName(kind)), Json(costUnit(kind))});
@@ -47,8 +53,11 @@ Values cellValues(const SweepDefinition& definition, const FinishedCell& f, std:
 
 Values formulaValues(const SweepDefinition& definition, const FinishedCell& f, std::size_t trial) {
     const FormulaResult& r = f.formulas[trial];
-    Values values{f.cell.index, f.cell.vars,  f.cell.clauses, f.cell.ratio.value(),
-                  trial,        r.startState, r.satisfiable};
+    Values values{f.cell.index,         f.cell.vars, f.cell.clauses,
+                  f.cell.ratio.value(), trial,       r.startState};
+    if (decidesFormulas(definition)) {
+        values.emplace_back(r.satisfiable);
+    }
     for (std::size_t i = 0; i < definition.solvers.size(); ++i) {
         values.emplace_back(r.costs[i]);
         if (definition.solvers[i] == SolverKind::Dpll) {
@@ -56,6 +65,9 @@ Values formulaValues(const SweepDefinition& definition, const FinishedCell& f, s
         }
         if (definition.solvers[i] == SolverKind::Lookahead && definition.recordsLookaheads) {
             values.emplace_back(r.lookaheads);
+        }
+        if (!isComplete(definition.solvers[i])) {
+            values.emplace_back(r.solved[i]);
         }
     }
     insertModel(definition, values);
@@ -113,6 +125,20 @@ Json sweepObject(const SweepDefinition& definition, std::optional<Shard> shard) 
         }
         sweep["solvers"] = solvers;
     }
+    if (searchesFormulas(definition)) {
+        const LocalSearchSettings& settings = definition.localSearch;
+        sweep["max_flips"] = settings.maxFlips;
+        const auto lists = [&](SolverKind kind) {
+            return std::ranges::find(definition.solvers, kind) != definition.solvers.end();
+        };
+        if (lists(SolverKind::Probsat)) {
+            sweep["cb"] = settings.probsat.cb;
+            sweep["eps"] = settings.probsat.eps;
+        }
+        if (lists(SolverKind::Walksat)) {
+            sweep["noise"] = settings.noise;
+        }
+    }
     if (shard) {
         sweep["shard"] = shard->text();
     }
@@ -134,13 +160,19 @@ CostColumns cellCostColumns(const SweepDefinition& definition) {
 
 std::string_view formulaCostColumn(const SweepDefinition& definition, std::size_t solver) {
     // Per solver, in the order of SolverKind.
-    static constexpr std::string_view kCostColumns[] = {"splitting_cost", "dpll_cost", "cdcl_cost",
-                                                        "lookahead_cost"};
+    static constexpr std::string_view kCostColumns[] = {"splitting_cost", "dpll_cost",
+                                                        "cdcl_cost",      "lookahead_cost",
+                                                        "probsat_cost",   "walksat_cost"};
     static_assert(std::size(kCostColumns) == kSolverCount, "a column for every solver");
     if (!definition.namesSolvers) {
         return "steps";
     }
     return kCostColumns[static_cast<std::size_t>(definition.solvers[solver])];
+}
+
+std::string_view formulaSolvedColumn(SolverKind kind) {
+    assert(!isComplete(kind));
+    return kind == SolverKind::Probsat ? "probsat_solved" : "walksat_solved";
 }
 
 std::size_t recordsPerCell(const SweepDefinition& definition) {
@@ -162,18 +194,32 @@ std::optional<SweepDefinition> previousLayout(const SweepDefinition& definition)
 std::vector<std::string_view> recordColumns(const SweepDefinition& definition) {
     std::vector<std::string_view> columns = {"cell", "vars", "clauses", "ratio"};
     if (definition.perFormula) {
-        columns.insert(columns.end(), {"trial", "start_state", "satisfiable"});
+        columns.insert(columns.end(), {"trial", "start_state"});
+        if (decidesFormulas(definition)) {
+            columns.push_back("satisfiable");
+        }
         for (std::size_t i = 0; i < definition.solvers.size(); ++i) {
+            const SolverKind kind = definition.solvers[i];
             columns.push_back(formulaCostColumn(definition, i));
-            if (definition.solvers[i] == SolverKind::Dpll) {
+            if (kind == SolverKind::Dpll) {
                 columns.push_back(kPropagationsColumn);
             }
-            if (definition.solvers[i] == SolverKind::Lookahead && definition.recordsLookaheads) {
+            if (kind == SolverKind::Lookahead && definition.recordsLookaheads) {
                 columns.push_back(kLookaheadsColumn);
+            }
+            if (!isComplete(kind)) {
+                columns.push_back(formulaSolvedColumn(kind));
             }
         }
     } else {
-        columns.insert(columns.end(), {"trials", "unsat", "sat_fraction", "sat_low", "sat_high"});
+        columns.push_back("trials");
+        if (decidesFormulas(definition)) {
+            columns.insert(columns.end(), {"unsat", "sat_fraction", "sat_low", "sat_high"});
+        }
+        if (searchesFormulas(definition)) {
+            columns.insert(columns.end(),
+                           {"solved", "solved_fraction", "solved_low", "solved_high"});
+        }
         if (definition.namesSolvers) {
             columns.insert(columns.end(), {"solver", "cost_unit"});
         }
@@ -228,15 +274,20 @@ std::string outputPreamble(OutputFormat format, const SweepDefinition& definitio
 namespace {
 
 // The classic layout of one size's table: its header before the first
-// ratio, a row per ratio, an empty line after the last.
-void appendTableRow(const SweepCell& cell, const CellSummary& summary, std::string& out) {
+// ratio, a row per ratio, an empty line after the last. A local search's
+// table counts the formulas it left unsolved where a complete solver's
+// counts the unsatisfiable ones.
+void appendTableRow(const SweepCell& cell, const CellSummary& summary, bool complete,
+                    std::string& out) {
     std::ostringstream text;
     if (cell.firstOfSize) {
         text << "Num of vars : " << cell.vars << "\n-\n"
-             << "Clause per variable | Contradictions | Median \n";
+             << (complete ? "Clause per variable | Contradictions | Median \n"
+                          : "Clause per variable | Unsolved | Median \n");
     }
-    text << cell.ratio.value() << "      " << summary.unsatisfiable << "      " << summary.median
-         << "\n";
+    text << cell.ratio.value() << "      "
+         << (complete ? summary.unsatisfiable : summary.trials - summary.solved) << "      "
+         << summary.median << "\n";
     if (cell.lastOfSize) {
         text << "\n";
     }
@@ -254,7 +305,7 @@ void CellTextWriter::append(const FinishedCell& finished, std::string& out) {
     assert(finished.summaries.size() == solvers && finished.solverSeconds.size() == solvers);
     if (format_ == OutputFormat::Table) {
         if (!definition.namesSolvers) {
-            appendTableRow(finished.cell, finished.summaries[0], out);
+            appendTableRow(finished.cell, finished.summaries[0], true, out);
             return;
         }
         for (std::size_t i = 0; i < solvers; ++i) {
@@ -267,7 +318,8 @@ void CellTextWriter::append(const FinishedCell& finished, std::string& out) {
                     .append(costUnit(kind))
                     .append(")\n");
             }
-            appendTableRow(finished.cell, finished.summaries[i], table);
+            appendTableRow(finished.cell, finished.summaries[i], isComplete(definition.solvers[i]),
+                           table);
         }
         if (finished.cell.lastOfSize) {
             flush(out);

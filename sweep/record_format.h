@@ -61,6 +61,9 @@ struct CostColumns {
 };
 CostColumns cellCostColumns(const SweepDefinition& definition);
 std::string_view formulaCostColumn(const SweepDefinition& definition, std::size_t solver);
+// The per-formula column that says whether the local search `kind` solved
+// the formula (`probsat_solved`), right after its cost.
+std::string_view formulaSolvedColumn(SolverKind kind);
 
 // How many records a sweep writes per cell: one per formula with
 // perFormula, else one per solver.

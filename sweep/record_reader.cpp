@@ -258,10 +258,20 @@ std::optional<std::string> checkCellRecord(Columns& c, const SweepDefinition& de
     }
     CellSummary& s = out.summary;
     s.trials = static_cast<std::int32_t>(trials);
-    s.unsatisfiable = static_cast<std::int32_t>(c.integer("unsat", 0, trials));
-    s.satFraction = c.real("sat_fraction");
-    s.satLow = c.real("sat_low");
-    s.satHigh = c.real("sat_high");
+    const bool decides = decidesFormulas(definition);
+    const bool searches = searchesFormulas(definition);
+    if (decides) {
+        s.unsatisfiable = static_cast<std::int32_t>(c.integer("unsat", 0, trials));
+        s.satFraction = c.real("sat_fraction");
+        s.satLow = c.real("sat_low");
+        s.satHigh = c.real("sat_high");
+    }
+    if (searches) {
+        s.solved = static_cast<std::int32_t>(c.integer("solved", 0, trials));
+        s.solvedFraction = c.real("solved_fraction");
+        s.solvedLow = c.real("solved_low");
+        s.solvedHigh = c.real("solved_high");
+    }
     s.median = c.count(median);
     s.lowerQuartile = c.count(q1);
     s.upperQuartile = c.count(q3);
@@ -274,10 +284,23 @@ std::optional<std::string> checkCellRecord(Columns& c, const SweepDefinition& de
         return c.problem;
     }
     const SatInterval interval = satInterval(s.unsatisfiable, s.trials);
-    if (!agrees(s.satFraction, interval.fraction) || !agrees(s.satLow, interval.low) ||
-        !agrees(s.satHigh, interval.high)) {
+    if (decides && (!agrees(s.satFraction, interval.fraction) || !agrees(s.satLow, interval.low) ||
+                    !agrees(s.satHigh, interval.high))) {
         return "sat_fraction, sat_low and sat_high are not what unsat " +
                std::to_string(s.unsatisfiable) + " of " + std::to_string(s.trials) + " gives";
+    }
+    const SatInterval solved = satInterval(s.trials - s.solved, s.trials);
+    if (searches && (!agrees(s.solvedFraction, solved.fraction) ||
+                     !agrees(s.solvedLow, solved.low) || !agrees(s.solvedHigh, solved.high))) {
+        return "solved_fraction, solved_low and solved_high are not what solved " +
+               std::to_string(s.solved) + " of " + std::to_string(s.trials) + " gives";
+    }
+    const SolverKind kind = definition.solvers[out.solver];
+    if (decides && searches &&
+        (isComplete(kind) ? s.solved != s.trials - s.unsatisfiable
+                          : s.solved > s.trials - s.unsatisfiable)) {
+        return "solved is " + std::to_string(s.solved) + ", but " +
+               std::to_string(s.trials - s.unsatisfiable) + " formulas are satisfiable";
     }
     if (!(s.lowerQuartile <= s.median && s.median <= s.upperQuartile && s.upperQuartile <= s.max)) {
         return std::string(q1)
@@ -315,7 +338,8 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
     bool sawModel = false;
     bool sawK = false;
     bool sawSolvers = false;
-    std::vector<SolverKind> listed;  // the sweep line's solvers, in order
+    std::vector<SolverKind> listed;      // the sweep line's solvers, in order
+    std::vector<std::string> localKeys;  // the local searches' settings it names
     const auto wrong = [](const Field& field, const char* wanted) {
         return "the sweep line's " + field.key + " is '" + field.text + "', not " + wanted;
     };
@@ -325,7 +349,7 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
             if (field.key == "sweep.solvers") {
                 const auto kind = parseSolver(field.text);
                 if (field.kind != Kind::String || !kind) {
-                    return wrong(field, "a solver: splitting, dpll, cdcl or lookahead");
+                    return wrong(field, ("a solver: " + solverChoices()).c_str());
                 }
                 if (std::find(listed.begin(), listed.end(), *kind) != listed.end()) {
                     return wrong(field, "a solver not listed before");
@@ -392,6 +416,22 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
             if (field.kind != Kind::String || !header.shard) {
                 return wrong(field, "I/K with 1 <= I <= K <= 100000");
             }
+        } else if (key == "sweep.max_flips") {
+            const auto value = parseWholeNumber(field.text);
+            if (field.kind != Kind::Integer || !value || *value < 0) {
+                return wrong(field, "a whole number of flips, 0 or more");
+            }
+            d.localSearch.maxFlips = static_cast<std::uint64_t>(*value);
+            localKeys.push_back(key);
+        } else if (key == "sweep.cb" || key == "sweep.eps" || key == "sweep.noise") {
+            const auto value = parseRealNumber(field.text);
+            if ((field.kind != Kind::Float && field.kind != Kind::Integer) || !value) {
+                return wrong(field, "a number");
+            }
+            (key == "sweep.cb"    ? d.localSearch.probsat.cb
+             : key == "sweep.eps" ? d.localSearch.probsat.eps
+                                  : d.localSearch.noise) = *value;
+            localKeys.push_back(key);
         } else if (key == "sweep.version" || key == "sweep.commit") {
             if (field.kind != Kind::String) {
                 return wrong(field, "a string");
@@ -411,6 +451,25 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
         }
         d.solvers = std::move(listed);
         d.namesSolvers = true;
+    }
+    // The local searches' settings: those of the solvers listed, and no others.
+    std::vector<std::string> wantedKeys;
+    if (searchesFormulas(d)) {
+        wantedKeys.emplace_back("sweep.max_flips");
+    }
+    for (const SolverKind kind : d.solvers) {
+        if (kind == SolverKind::Probsat) {
+            wantedKeys.insert(wantedKeys.end(), {"sweep.cb", "sweep.eps"});
+        } else if (kind == SolverKind::Walksat) {
+            wantedKeys.emplace_back("sweep.noise");
+        }
+    }
+    std::ranges::sort(localKeys);
+    std::ranges::sort(wantedKeys);
+    if (localKeys != wantedKeys) {
+        return std::string(
+            "the sweep line's max_flips, cb, eps and noise are not those of the "
+            "local searches it lists");
     }
     if (auto problem = definitionProblem(d)) {
         return "the sweep line's sweep cannot be run: " + *problem;
@@ -496,14 +555,22 @@ std::optional<std::string> readRecord(OutputFormat format, std::string_view line
     out.startState = static_cast<std::int32_t>(
         c.integer("start_state", RandomStream::kMinState, RandomStream::kMaxState));
     out.formula.startState = out.startState;
-    out.formula.satisfiable = c.truth("satisfiable");
+    const bool decides = decidesFormulas(definition);
+    out.formula.satisfiable = decides && c.truth("satisfiable");
     for (std::size_t i = 0; i < definition.solvers.size(); ++i) {
+        const SolverKind kind = definition.solvers[i];
         out.formula.costs[i] = c.count(formulaCostColumn(definition, i));
-        if (definition.solvers[i] == SolverKind::Dpll) {
+        if (kind == SolverKind::Dpll) {
             out.formula.propagations = c.count(kPropagationsColumn);
         }
-        if (definition.solvers[i] == SolverKind::Lookahead && definition.recordsLookaheads) {
+        if (kind == SolverKind::Lookahead && definition.recordsLookaheads) {
             out.formula.lookaheads = c.count(kLookaheadsColumn);
+        }
+        out.formula.solved[i] =
+            isComplete(kind) ? out.formula.satisfiable : c.truth(formulaSolvedColumn(kind));
+        if (!c.problem && decides && out.formula.solved[i] && !out.formula.satisfiable) {
+            return std::string(formulaSolvedColumn(kind)) +
+                   " is true, but the formula is unsatisfiable";
         }
     }
     return c.problem;

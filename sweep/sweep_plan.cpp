@@ -248,6 +248,9 @@ std::optional<std::string> definitionProblem(const SweepDefinition& definition) 
                     ? std::to_string(kClassicClauseWidth)
                     : std::to_string(kMinClauseWidth) + " .. " + std::to_string(kMaxClauseWidth));
     }
+    if (auto problem = localSearchProblem(definition.localSearch)) {
+        return problem;
+    }
     const auto cells = static_cast<std::int64_t>(definition.vars.size()) *
                        static_cast<std::int64_t>(definition.ratios.size());
     if (cells > kMaxCells) {
@@ -268,6 +271,14 @@ std::optional<Shard> parseShard(std::string_view text) {
         return std::nullopt;
     }
     return Shard{static_cast<std::int32_t>(*index), static_cast<std::int32_t>(*count)};
+}
+
+bool decidesFormulas(const SweepDefinition& definition) {
+    return std::ranges::any_of(definition.solvers, isComplete);
+}
+
+bool searchesFormulas(const SweepDefinition& definition) {
+    return !std::ranges::all_of(definition.solvers, isComplete);
 }
 
 std::optional<std::string> parseSolverList(std::string_view text, std::vector<SolverKind>& out) {

@@ -45,7 +45,17 @@ struct SweepDefinition {
     // cost. Always, once written by this version; files of the version before
     // it have none, and are read, continued and merged as they are.
     bool recordsLookaheads = true;
+    // How the local searches run, when the sweep lists one (probsat,
+    // walksat): their constants and flip budget, named in the sweep line.
+    // A search starts from the stream its formula's start state seeds.
+    LocalSearchSettings localSearch;
 };
+
+// Whether the sweep lists a complete solver, whose verdicts say which
+// formulas are satisfiable, and whether it lists a local search, which
+// records which formulas it solved.
+bool decidesFormulas(const SweepDefinition& definition);
+bool searchesFormulas(const SweepDefinition& definition);
 
 struct SweepCell {
     std::int32_t index = 0;

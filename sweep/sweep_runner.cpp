@@ -47,7 +47,8 @@ SweepRunner::SweepRunner(const SweepDefinition& definition, std::span<const Swee
     summaries_.resize(solvers_.size());
     solverSeconds_.resize(solvers_.size());
     for (std::int32_t e = 0; e < std::max(threads, 1); ++e) {
-        engines_.push_back(std::make_unique<FormulaDecider>(maxVars, maxClauses, solvers_));
+        engines_.push_back(std::make_unique<FormulaDecider>(maxVars, maxClauses, solvers_,
+                                                            definition_.localSearch));
     }
     engineSeconds_.resize(engines_.size());
     for (std::int32_t t = 0; t < threads; ++t) {
@@ -76,7 +77,8 @@ bool SweepRunner::draw(const SweepCell& cell, std::int32_t trial, RandomStream& 
 }
 
 bool SweepRunner::verdictsHold(const SweepCell& cell) {
-    if (!drawsSatisfiableFormulas(definition_)) {
+    // Local searches alone call no formula unsatisfiable.
+    if (!drawsSatisfiableFormulas(definition_) || !decidesFormulas(definition_)) {
         return true;
     }
     for (std::size_t trial = 0; trial < results_.size(); ++trial) {
@@ -94,9 +96,12 @@ void SweepRunner::decide(std::size_t engine, const SweepCell& cell, std::int32_t
                          const Formula& formula) {
     const auto at = static_cast<std::size_t>(trial);
     std::array<SolverResult, kSolverCount>& verdicts = solverResults_[at];
+    // A local search's stream is seeded by the formula's start state, which
+    // names the formula whatever the thread, the shard or the cells before it.
+    const auto seed = static_cast<std::uint64_t>(results_[at].startState);
     for (std::size_t i = 0; i < solvers_.size(); ++i) {
         const auto started = std::chrono::steady_clock::now();
-        verdicts[i] = engines_[engine]->decide(solvers_[i], formula, stop_);
+        verdicts[i] = engines_[engine]->decide(solvers_[i], formula, stop_, seed);
         const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
         engineSeconds_[engine][i] += seconds.count();
     }
@@ -105,11 +110,16 @@ void SweepRunner::decide(std::size_t engine, const SweepCell& cell, std::int32_t
         hooks_->alterResults(cell, trial, decided);
     }
     FormulaResult& result = results_[at];
-    result.satisfiable = decided[0].satisfiable;
+    // The first complete solver's verdict: they must all agree, which the
+    // cell's end checks.
+    const auto complete = std::ranges::find_if(
+        decided, [](const SolverResult& verdict) { return isComplete(verdict.kind); });
+    result.satisfiable = complete != decided.end() && complete->satisfiable;
     result.propagations = 0;
     result.lookaheads = 0;
     for (std::size_t i = 0; i < decided.size(); ++i) {
         result.costs[i] = decided[i].cost;
+        result.solved[i] = decided[i].decided && decided[i].satisfiable;
         result.propagations += decided[i].propagations;  // dpll's alone are not zero
         result.lookaheads += decided[i].lookaheads;      // lookahead's alone are not zero
     }
@@ -231,7 +241,7 @@ SweepRunner::Outcome SweepRunner::run(std::int32_t seed, const Hooks& hooks,
             return Outcome::PlantedUnsatisfiable;
         }
         for (std::size_t i = 0; i < solvers_.size(); ++i) {
-            summaries_[i] = summarise(results_, sortedSteps_, i);
+            summaries_[i] = summarise(results_, sortedSteps_, i, isComplete(solvers_[i]));
             solverSeconds_[i] = 0;
             for (const std::array<double, kSolverCount>& seconds : engineSeconds_) {
                 solverSeconds_[i] += seconds[i];

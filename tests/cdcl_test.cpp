@@ -177,9 +177,10 @@ TEST(SolverKindTest, ListsAreParsedAndRefused) {
     EXPECT_EQ(kinds, (std::vector{SolverKind::Cdcl, SolverKind::Splitting, SolverKind::Dpll}));
     EXPECT_EQ(parseSolverList("dpll,cdcl,dpll", kinds), "solver 'dpll' is listed twice");
     EXPECT_EQ(parseSolverList("dpll,", kinds),
-              "'' is not a solver; expected splitting, dpll, cdcl or lookahead");
-    EXPECT_EQ(parseSolverList("DPLL", kinds),
-              "'DPLL' is not a solver; expected splitting, dpll, cdcl or lookahead");
+              "'' is not a solver; expected splitting, dpll, cdcl, lookahead, probsat or walksat");
+    EXPECT_EQ(
+        parseSolverList("DPLL", kinds),
+        "'DPLL' is not a solver; expected splitting, dpll, cdcl, lookahead, probsat or walksat");
 }
 
 }  // namespace

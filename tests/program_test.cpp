@@ -376,7 +376,7 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         {"S solve .", 1, "", "satphase solve: .: a directory, not a DIMACS file\n"},
         {"S solve $D/uf20-layout.cnf > /dev/full", 1, "",
          "satphase solve: cannot write to standard output: No space left on device\n"},
-        {"S solve --solver walksat $D/uf20-layout.cnf", 2, "", "walksat"},
+        {"S solve --solver gsat $D/uf20-layout.cnf", 2, "", "gsat"},
         {"cd $D && S solve no-header.cnf", 1, "",
          "satphase solve: no-header.cnf:2: no 'p cnf' header before the clauses\n"},
         {"cd $D && S solve too-many-clauses.cnf", 1, "",
