@@ -254,10 +254,12 @@ CLI::App* addGenerate(CLI::App& parent, GenerateOptions& options) {
         "planted or 2-hidden formula has a line 'c planted: ' before its 'p cnf' line:\n"
         "the hidden assignment as DIMACS literals, ended by 0. Another model than the\n"
         "classic one names itself in the file names, as satphase-uniform-k4-v40-...");
-    app->add_option("--vars", options.vars, "number of variables (3 to 1000)")
+    app->add_option("--vars", options.vars,
+                    "number of variables (3 to 1000; to 1000000 but for the classic model)")
         ->transform(decimal())
         ->required();
-    app->add_option("--clauses", options.clauses, "clauses per formula (1 to 100000)")
+    app->add_option("--clauses", options.clauses,
+                    "clauses per formula (1 to 100000; to 10000000 but for the classic model)")
         ->transform(decimal())
         ->required();
     app->add_option("--seed", options.seed, "start state of the random stream")

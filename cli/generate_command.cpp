@@ -18,10 +18,11 @@ namespace satphase {
 // into --output-dir all or none.
 int runGenerate(const GenerateOptions& options) {
     const ErrorReport report("generate");
-    // The same refusal as a sweep cell of this size gets; the seed, the
-    // count and the model's name are checked as the command line is read.
-    if (std::optional<std::string> reason =
-            modelRefusal(options.model, options.k, options.vars, options.clauses)) {
+    // The same refusal as a sweep cell of this size for local searches gets;
+    // the seed, the count and the model's name are checked as the command
+    // line is read.
+    if (std::optional<std::string> reason = modelRefusal(options.model, options.k, options.vars,
+                                                         options.clauses, kSearchedLimits)) {
         return report.fail(2, *reason);
     }
     const CellRequest request{static_cast<std::int32_t>(options.vars),

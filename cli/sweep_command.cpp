@@ -32,19 +32,31 @@ std::optional<std::string> readRequest(const SweepOptions& options, SweepRequest
                          " a sweep may have"
                    : "the sizes and ratios make more cells than the " + limit + " a sweep may have";
     }
-    if (auto problem = parseSizes(options.vars, definition.vars)) {
-        return "--vars " + options.vars + ": " + *problem +
-               " (a list such as 10,20,30 or a range first:last:step)";
-    }
-    if (auto problem = parseRatios(options.ratios, definition.ratios)) {
-        return "--ratios " + options.ratios + ": " + *problem +
-               " (a list such as 4,4.5,5 or a range first:last:step such as 3.8:4.8:0.1)";
-    }
     if (!options.solvers.empty()) {
         if (auto problem = parseSolverList(options.solvers, definition.solvers)) {
             return "--solver " + options.solvers + ": " + *problem;
         }
         definition.namesSolvers = true;
+    }
+    definition.model = options.model;
+    // Local searches alone take larger formulas; with a complete solver beside
+    // them, its limits hold, and the refusal says why.
+    const FormulaLimits limits = formulaLimits(definition);
+    if (auto problem = parseSizes(options.vars, definition.vars, limits.vars)) {
+        const bool overLimit = problem->find(" variables is outside") != std::string::npos;
+        return "--vars " + options.vars + ": " + *problem +
+               (overLimit && searchesFormulas(definition) && limits == kDecidedLimits
+                    ? " (the limit of " +
+                          std::string(definition.model == FormulaModel::Classic
+                                          ? "the classic model"
+                                          : "the complete solvers") +
+                          "; probsat and walksat alone take up to " +
+                          std::to_string(kSearchedLimits.vars) + " variables of the other models)"
+                    : " (a list such as 10,20,30 or a range first:last:step)");
+    }
+    if (auto problem = parseRatios(options.ratios, definition.ratios)) {
+        return "--ratios " + options.ratios + ": " + *problem +
+               " (a list such as 4,4.5,5 or a range first:last:step such as 3.8:4.8:0.1)";
     }
     if (auto problem = readLocalSearchOptions(options.localSearch, definition.solvers, options.k,
                                               definition.localSearch)) {

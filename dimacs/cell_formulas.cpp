@@ -26,8 +26,10 @@ std::string cellFormulaFileName(const CellRequest& request, std::int32_t index) 
 }
 
 CellFormulas::CellFormulas(const CellRequest& request)
-    : request_(request), source_(request.vars, request.clauses), stream_(request.seed) {
-    assert(!modelRefusal(request.model, request.k, request.vars, request.clauses));
+    : request_(request),
+      source_(request.vars, request.clauses, request.model),
+      stream_(request.seed) {
+    assert(!modelRefusal(request.model, request.k, request.vars, request.clauses, kSearchedLimits));
     formula_.clauses.reserve(static_cast<std::size_t>(request.clauses));
 }
 

@@ -144,6 +144,20 @@ inline constexpr std::int32_t kMaxClauseWidth = 7;
 inline constexpr std::int32_t kMaxFormulaVars = 1000;
 inline constexpr std::int32_t kMaxFormulaClauses = 100000;
 
+// The most variables and clauses a formula may have for a task.
+struct FormulaLimits {
+    std::int32_t vars = kMaxFormulaVars;
+    std::int32_t clauses = kMaxFormulaClauses;
+    friend constexpr bool operator==(FormulaLimits, FormulaLimits) = default;
+};
+// Formulas to decide: the complete solvers' limits, above.
+inline constexpr FormulaLimits kDecidedLimits{};
+// Formulas only a local search is given (probsat, walksat): its storage is
+// a few tens of bytes a clause and its flips cost the same at any size, so
+// it takes formulas a thousand times larger. The classic model keeps its own
+// limits whatever the solver.
+inline constexpr FormulaLimits kSearchedLimits{1000000, 10000000};
+
 // Up to seven literals over distinct variables; `size` of them are in use.
 struct Clause {
     Literal lits[kMaxClauseWidth] = {};

@@ -72,17 +72,18 @@ ClassicGenerator::ClassicGenerator(std::int32_t maxVars, std::int32_t maxClauses
 }
 
 std::optional<std::string> ClassicGenerator::sizeRefusal(std::int64_t numVars,
-                                                         std::int64_t numClauses) {
+                                                         std::int64_t numClauses,
+                                                         FormulaLimits limits) {
     const std::string what =
         std::to_string(numVars) + " variables and " + std::to_string(numClauses) + " clauses: ";
-    if (numVars > kMaxFormulaVars) {
-        return what + "at most " + std::to_string(kMaxFormulaVars) + " variables are supported";
+    if (numVars > limits.vars) {
+        return what + "at most " + std::to_string(limits.vars) + " variables are supported";
     }
     if (numClauses < 1) {
         return what + "a formula needs at least 1 clause";
     }
-    if (numClauses > kMaxFormulaClauses) {
-        return what + "at most " + std::to_string(kMaxFormulaClauses) + " clauses are supported";
+    if (numClauses > limits.clauses) {
+        return what + "at most " + std::to_string(limits.clauses) + " clauses are supported";
     }
     return std::nullopt;
 }

@@ -26,9 +26,11 @@ class ClassicGenerator {
     // in which every variable occurs can be built, or nothing when one can.
     static std::optional<std::string> refusal(std::int64_t numVars, std::int64_t numClauses);
 
-    // Why no formula of this size fits the limits every model shares (the
-    // variables, the clauses), or nothing when it does.
-    static std::optional<std::string> sizeRefusal(std::int64_t numVars, std::int64_t numClauses);
+    // Why no formula of this size fits `limits` (the variables, the clauses),
+    // or nothing when it does: the classic model's, and the other models'
+    // for the task at hand.
+    static std::optional<std::string> sizeRefusal(std::int64_t numVars, std::int64_t numClauses,
+                                                  FormulaLimits limits = kDecidedLimits);
 
     // Fills `out` (its clause storage reused) with a formula of numClauses
     // clauses over numVars variables drawn from `stream`. The request must be

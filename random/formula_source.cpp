@@ -31,7 +31,7 @@ std::int64_t passingSignPatterns(FormulaModel model, std::int64_t k) {
 }  // namespace
 
 std::optional<std::string> modelRefusal(FormulaModel model, std::int64_t k, std::int64_t numVars,
-                                        std::int64_t numClauses) {
+                                        std::int64_t numClauses, FormulaLimits limits) {
     const std::string what =
         std::to_string(numVars) + " variables and " + std::to_string(numClauses) + " clauses: ";
     const std::string clauses = std::string(modelName(model)) + " clauses of " + std::to_string(k) +
@@ -55,13 +55,15 @@ std::optional<std::string> modelRefusal(FormulaModel model, std::int64_t k, std:
     if (k > numVars) {
         return what + clauses + " need at least " + std::to_string(k) + " distinct variables";
     }
-    return ClassicGenerator::sizeRefusal(numVars, numClauses);
+    return ClassicGenerator::sizeRefusal(numVars, numClauses, limits);
 }
 
-FormulaSource::FormulaSource(std::int32_t maxVars, std::int32_t maxClauses)
-    : classic_(maxVars, maxClauses),
-      maxVars_(std::max(maxVars, 1)),
-      hidden_(static_cast<std::size_t>(maxVars_)) {}
+FormulaSource::FormulaSource(std::int32_t maxVars, std::int32_t maxClauses, FormulaModel model)
+    : maxVars_(std::max(maxVars, 1)), hidden_(static_cast<std::size_t>(maxVars_)) {
+    if (model == FormulaModel::Classic) {
+        classic_.emplace(maxVars, maxClauses);
+    }
+}
 
 bool FormulaSource::draw(FormulaModel model, std::int32_t k, std::int32_t numVars,
                          std::int32_t numClauses, RandomStream& stream, Formula& out) {
@@ -70,7 +72,8 @@ bool FormulaSource::draw(FormulaModel model, std::int32_t k, std::int32_t numVar
     hiddenVars_ = 0;
     switch (model) {
         case FormulaModel::Classic:
-            return classic_.generate(numVars, numClauses, stream, out);
+            assert(classic_ && "a classic formula from a source built for another model");
+            return classic_->generate(numVars, numClauses, stream, out);
         case FormulaModel::Uniform:
             drawUniformFormula(k, numVars, numClauses, stream, out);
             return true;

@@ -20,9 +20,11 @@ namespace satphase {
 // and the same size limits. A planted request is refused when no clause of k
 // literals could pass its test, since drawing one would never end; for every
 // request accepted, each clause drawn passes with probability 1/2 or more, so
-// r rejections in a row have a chance of at most 2^-r.
+// r rejections in a row have a chance of at most 2^-r. The models other than
+// the classic one take sizes up to `limits`.
 std::optional<std::string> modelRefusal(FormulaModel model, std::int64_t k, std::int64_t numVars,
-                                        std::int64_t numClauses);
+                                        std::int64_t numClauses,
+                                        FormulaLimits limits = kDecidedLimits);
 
 // Draws one formula of any model from a stream: the classic model through
 // ClassicGenerator, exactly as before, the others through the uniform and planted
@@ -30,7 +32,10 @@ std::optional<std::string> modelRefusal(FormulaModel model, std::int64_t k, std:
 // the largest request it will serve, so that drawing allocates nothing.
 class FormulaSource {
   public:
-    FormulaSource(std::int32_t maxVars, std::int32_t maxClauses);
+    // The classic model's generator, whose storage is some tens of bytes a
+    // clause, is built only when `model` is classic.
+    FormulaSource(std::int32_t maxVars, std::int32_t maxClauses,
+                  FormulaModel model = FormulaModel::Classic);
 
     // Fills `out` (its clause storage reused) with a formula drawn from
     // `stream`. The request must be within the sizes given at construction
@@ -45,7 +50,7 @@ class FormulaSource {
     std::span<const std::int8_t> hidden() const;
 
   private:
-    ClassicGenerator classic_;
+    std::optional<ClassicGenerator> classic_;
     std::int32_t maxVars_;
     std::vector<std::int8_t> hidden_;
     std::size_t hiddenVars_ = 0;

@@ -20,8 +20,6 @@ FlipState::FlipState(std::int32_t maxVars, std::int32_t maxClauses)
     assert(maxVars <= (std::int32_t{1} << (32 - kCountBits)) && "a variable beyond the xor's bits");
     const auto vars = static_cast<std::size_t>(maxVars_);
     const auto clauses = static_cast<std::size_t>(maxClauses_);
-    clauseStart_.reserve(clauses + 1);
-    literals_.reserve(kClassicClauseWidth * clauses);
     occurrenceStart_.reserve(2 * vars + 1);
     occurrences_.reserve(kClassicClauseWidth * clauses);
     trueLiterals_.reserve(clauses);
@@ -31,41 +29,31 @@ FlipState::FlipState(std::int32_t maxVars, std::int32_t maxClauses)
     breaks_.reserve(maxVars_);
 }
 
-// The clauses are copied in the formula's order and every literal's list
-// holds its clauses in ascending order, so that the same formula and stream
-// give the same state, hence the same flips.
+// Every literal's list holds its clauses in ascending order, so that the
+// same formula and stream give the same state, hence the same flips.
 void FlipState::load(const Formula& formula, XoshiroStream& stream) {
     assert(formula.numVars >= 0 && formula.numVars <= maxVars_ &&
            formula.clauses.size() <= static_cast<std::size_t>(maxClauses_) &&
            "a formula beyond the sizes the state was built for");
     numVars_ = formula.numVars;
     numClauses_ = static_cast<std::int32_t>(formula.clauses.size());
-    hasEmptyClause_ = false;
-    clauseStart_.clear();
-    literals_.clear();
-    for (const Clause& clause : formula.clauses) {
+    clauses_ = formula.clauses.data();
+    hasEmptyClause_ = std::ranges::any_of(formula.clauses, [](const Clause& clause) {
         assert(clause.size >= 0 && clause.size <= kMaxClauseWidth);
-        clauseStart_.push_back(static_cast<std::int32_t>(literals_.size()));
-        literals_.insert(literals_.end(), clause.lits, clause.lits + clause.size);
-        hasEmptyClause_ = hasEmptyClause_ || clause.size == 0;
-    }
-    clauseStart_.push_back(static_cast<std::int32_t>(literals_.size()));
-    width_ = numClauses_ == 0 ? 0 : static_cast<std::size_t>(formula.clauses[0].size);
-    for (const Clause& clause : formula.clauses) {
-        if (static_cast<std::size_t>(clause.size) != width_) {
-            width_ = 0;
-            break;
-        }
-    }
+        return clause.size == 0;
+    });
 
     // Counted per literal, summed so that each entry is the end of its
     // literal's list, then filled from the last clause back, which leaves
     // each entry at its list's start and the lists in clause order.
     const auto literalCount = 2 * static_cast<std::size_t>(numVars_);
     occurrenceStart_.assign(literalCount + 1, 0);
-    for (const Literal literal : literals_) {
-        assert(literal.variable().id < numVars_ && "a literal beyond the formula");
-        ++occurrenceStart_[literal.index()];
+    for (const Clause& clause : formula.clauses) {
+        for (const Literal literal :
+             std::span(clause.lits, static_cast<std::size_t>(clause.size))) {
+            assert(literal.variable().id < numVars_ && "a literal beyond the formula");
+            ++occurrenceStart_[literal.index()];
+        }
     }
     std::int32_t total = 0;
     for (std::size_t l = 0; l < literalCount; ++l) {

@@ -20,20 +20,21 @@ namespace satphase {
 // uniformly by its position; and per variable its break count, the clauses in
 // which it is the only true literal, which flipping it would falsify.
 //
-// The clauses' literals lie one after another in one array, and so do the
-// clauses each literal occurs in (compressed sparse rows). A flip visits the
-// clauses of the variable's two literals once, so its cost is the variable's
-// occurrences, which at a fixed clause ratio does not grow with the formula.
+// The clauses each literal occurs in lie one after another in one array
+// (compressed sparse rows); the clauses' literals are read from the formula.
+// A flip visits the clauses of the variable's two literals once, so its cost
+// is the variable's occurrences, which at a fixed clause ratio does not grow
+// with the formula.
 //
 // Storage is sized at construction for the largest formula, and load() only
-// refills it: nothing is allocated while a search runs. At k = 3 that is 40
-// bytes per clause and 13 per variable, 43 per clause at ratio 4.2
-// (docs/local-search.md lists them).
+// refills it: nothing is allocated while a search runs. At k = 3 that is 24
+// bytes per clause and 13 per variable, 27 per clause at ratio 4.2, and 59
+// with the formula's own 32 (docs/local-search.md lists them).
 class FlipState {
   public:
     // Formulas of up to maxVars variables and maxClauses clauses, of up to
-    // kMaxClauseWidth literals each (3 or fewer on average: the literal
-    // arrays take 3 per clause and grow only for wider formulas).
+    // kMaxClauseWidth literals each (3 or fewer on average: the occurrence
+    // array takes 3 per clause and grows only for wider formulas).
     FlipState(std::int32_t maxVars, std::int32_t maxClauses);
 
     // Lays out `formula`, whose clauses hold literals over distinct variables
@@ -55,11 +56,8 @@ class FlipState {
     }
     std::span<const Literal> literalsOf(std::int32_t clause) const {
         assert(clause >= 0 && clause < numClauses_);
-        const auto at = static_cast<std::size_t>(clause);
-        if (width_ > 0) {  // every clause as wide: no start to look up first
-            return {literals_.data() + at * width_, width_};
-        }
-        return {literals_.data() + clauseStart_[at], literals_.data() + clauseStart_[at + 1]};
+        const Clause& held = clauses_[clause];
+        return {held.lits, static_cast<std::size_t>(held.size)};
     }
     std::int32_t breakCount(Variable variable) const { return breaks_[variable]; }
     bool isTrue(Literal literal) const {
@@ -86,12 +84,11 @@ class FlipState {
     std::int32_t numClauses_ = 0;
     bool hasEmptyClause_ = false;
 
-    // Clause c's literals are literals_[clauseStart_[c] .. clauseStart_[c + 1]),
-    // which is literals_[c * width_ ..] when every clause has width_ (> 0)
-    // literals, as in the random models: a pick then reads one array less.
-    std::vector<std::int32_t> clauseStart_;
-    std::size_t width_ = 0;
-    std::vector<Literal> literals_;
+    // The loaded formula's clauses, read where they lie: a copy would cost 12
+    // bytes a clause more at k = 3 and save no cache miss, since a pick reads
+    // one clause, within one line either way. The formula must outlive the
+    // search.
+    const Clause* clauses_ = nullptr;
     // Literal l's clauses are occurrences_[occurrenceStart_[l] .. occurrenceStart_[l + 1]).
     std::vector<std::int32_t> occurrenceStart_;
     std::vector<std::int32_t> occurrences_;

@@ -30,7 +30,7 @@ ReplayOutcome replayDraws(const SweepDefinition& definition, std::span<const Swe
         maxVars = std::max(maxVars, cell.vars);
         maxClauses = std::max(maxClauses, cell.clauses);
     }
-    FormulaSource source(maxVars, maxClauses);
+    FormulaSource source(maxVars, maxClauses, definition.model);
     Formula formula;
     formula.clauses.reserve(static_cast<std::size_t>(maxClauses));
     RandomStream stream(definition.seed);

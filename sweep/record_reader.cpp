@@ -357,8 +357,10 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
                 listed.push_back(*kind);
             } else if (field.key == "sweep.vars") {
                 const auto vars = parseWholeNumber(field.text);
-                if (field.kind != Kind::Integer || !vars || *vars < 3 || *vars > kMaxFormulaVars) {
-                    return wrong(field, "a size in 3 .. 1000");
+                // The limit of the sweep's solvers and model is definitionProblem's.
+                if (field.kind != Kind::Integer || !vars || *vars < 3 ||
+                    *vars > kSearchedLimits.vars) {
+                    return wrong(field, "a size in 3 .. 1000000");
                 }
                 d.vars.push_back(static_cast<std::int32_t>(*vars));
             } else {

@@ -131,14 +131,15 @@ std::int64_t countValues(std::string_view text, Parse parse) {
 
 }  // namespace
 
-std::optional<std::string> parseSizes(std::string_view text, std::vector<std::int32_t>& out) {
+std::optional<std::string> parseSizes(std::string_view text, std::vector<std::int32_t>& out,
+                                      std::int32_t maxVars) {
     out.clear();
     return forEachItem(text, [&](std::string_view item) {
         return expandItem(item, "a whole number", "whole numbers", parseWholeNumber,
                           [&](std::int64_t value) -> std::optional<std::string> {
-                              if (value < 3 || value > kMaxFormulaVars) {
+                              if (value < 3 || value > maxVars) {
                                   return std::to_string(value) + " variables is outside 3 .. " +
-                                         std::to_string(kMaxFormulaVars);
+                                         std::to_string(maxVars);
                               }
                               out.push_back(static_cast<std::int32_t>(value));
                               return std::nullopt;
@@ -206,7 +207,8 @@ std::optional<std::string> sweepRefusal(const SweepDefinition& definition) {
     for (const std::int32_t vars : definition.vars) {
         for (const Ratio ratio : definition.ratios) {
             const std::int64_t clauses = ratio.clausesFor(vars);
-            if (auto reason = modelRefusal(definition.model, definition.k, vars, clauses)) {
+            if (auto reason = modelRefusal(definition.model, definition.k, vars, clauses,
+                                           formulaLimits(definition))) {
                 return "the cell of ratio " + ratioText(ratio) + " at " + std::to_string(vars) +
                        " variables cannot be generated: " + *reason;
             }
@@ -219,10 +221,11 @@ std::optional<std::string> definitionProblem(const SweepDefinition& definition) 
     if (definition.vars.empty() || definition.ratios.empty()) {
         return std::string("no sizes or no ratios");
     }
+    const FormulaLimits limits = formulaLimits(definition);
     for (const std::int32_t vars : definition.vars) {
-        if (vars < 3 || vars > kMaxFormulaVars) {
+        if (vars < 3 || vars > limits.vars) {
             return std::to_string(vars) + " variables is outside 3 .. " +
-                   std::to_string(kMaxFormulaVars);
+                   std::to_string(limits.vars);
         }
     }
     for (const Ratio ratio : definition.ratios) {
@@ -279,6 +282,12 @@ bool decidesFormulas(const SweepDefinition& definition) {
 
 bool searchesFormulas(const SweepDefinition& definition) {
     return !std::ranges::all_of(definition.solvers, isComplete);
+}
+
+FormulaLimits formulaLimits(const SweepDefinition& definition) {
+    return decidesFormulas(definition) || definition.model == FormulaModel::Classic
+               ? kDecidedLimits
+               : kSearchedLimits;
 }
 
 std::optional<std::string> parseSolverList(std::string_view text, std::vector<SolverKind>& out) {

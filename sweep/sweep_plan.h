@@ -57,6 +57,10 @@ struct SweepDefinition {
 bool decidesFormulas(const SweepDefinition& definition);
 bool searchesFormulas(const SweepDefinition& definition);
 
+// The largest formulas the sweep may draw: kSearchedLimits for local searches
+// alone on another model than the classic one, else kDecidedLimits.
+FormulaLimits formulaLimits(const SweepDefinition& definition);
+
 struct SweepCell {
     std::int32_t index = 0;
     std::int32_t vars = 0;
@@ -89,8 +93,10 @@ struct Shard {
 std::optional<Shard> parseShard(std::string_view text);
 
 // Parses "10,20,30" or the range "10:60:10" (first, last, step), or a list
-// mixing both. Returns why the text is not such a list, or nothing.
-std::optional<std::string> parseSizes(std::string_view text, std::vector<std::int32_t>& out);
+// mixing both, of sizes 3 .. maxVars. Returns why the text is not such a
+// list, or nothing.
+std::optional<std::string> parseSizes(std::string_view text, std::vector<std::int32_t>& out,
+                                      std::int32_t maxVars = kMaxFormulaVars);
 
 // Parses "2,3,4.5" or the range "3.8:4.8:0.1", or a list mixing both; each
 // number a decimal with at most six places.
