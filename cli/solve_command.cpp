@@ -55,7 +55,8 @@ int runSolve(const SolveOptions& options) {
     }
     const std::string name = file == "-" ? "<stdin>" : file;
     Formula formula;
-    if (std::optional<std::string> problem = readDimacsFile(file, formula)) {
+    const FormulaLimits limits = isComplete(solver) ? kDecidedLimits : kSearchedLimits;
+    if (std::optional<std::string> problem = readDimacsFile(file, formula, limits)) {
         return report.fail(1, *problem);
     }
 

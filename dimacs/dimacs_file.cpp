@@ -12,13 +12,13 @@ namespace satphase {
 
 namespace {
 
-// The whole of `file` in `text`, at most kMaxDimacsBytes of it, or why not.
-std::optional<std::string> readAll(std::FILE* file, std::string& text) {
+// The whole of `file` in `text`, at most `most` bytes of it, or why not.
+std::optional<std::string> readAll(std::FILE* file, std::size_t most, std::string& text) {
     char buffer[1 << 16];
     std::size_t got = 0;
     while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        if (text.size() + got > kMaxDimacsBytes) {
-            return "more than " + std::to_string(kMaxDimacsBytes >> 20U) +
+        if (text.size() + got > most) {
+            return "more than " + std::to_string(most >> 20U) +
                    " MiB of input, more than any formula this search takes needs";
         }
         text.append(buffer, got);
@@ -31,12 +31,14 @@ std::optional<std::string> readAll(std::FILE* file, std::string& text) {
 
 }  // namespace
 
-std::optional<std::string> readDimacsFile(const std::string& path, Formula& formula) {
+std::optional<std::string> readDimacsFile(const std::string& path, Formula& formula,
+                                          FormulaLimits limits) {
+    const std::size_t most = limits == kDecidedLimits ? kMaxDimacsBytes : kMaxSearchedDimacsBytes;
     const bool standardInput = path == "-";
     const std::string name = standardInput ? "<stdin>" : path;
     std::string text;
     if (standardInput) {
-        if (std::optional<std::string> problem = readAll(stdin, text)) {
+        if (std::optional<std::string> problem = readAll(stdin, most, text)) {
             return name + ": " + *problem;
         }
     } else {
@@ -48,13 +50,13 @@ std::optional<std::string> readDimacsFile(const std::string& path, Formula& form
         if (file == nullptr) {
             return name + ": cannot open: " + reasonOf(errno, "read failed");
         }
-        std::optional<std::string> problem = readAll(file, text);
+        std::optional<std::string> problem = readAll(file, most, text);
         std::fclose(file);
         if (problem) {
             return name + ": " + *problem;
         }
     }
-    if (std::optional<DimacsProblem> problem = readDimacs(text, formula)) {
+    if (std::optional<DimacsProblem> problem = readDimacs(text, formula, limits)) {
         return name + ":" + std::to_string(problem->line) + ": " + problem->what;
     }
     return std::nullopt;

@@ -87,7 +87,7 @@ Number parseNumber(std::string_view token, std::int64_t& value) {
 
 class Reader {
   public:
-    explicit Reader(Formula& formula) : formula_(formula) {
+    Reader(Formula& formula, FormulaLimits limits) : formula_(formula), limits_(limits) {
         formula_.numVars = 0;
         formula_.clauses.clear();
     }
@@ -165,8 +165,8 @@ class Reader {
             fail(what + ": expected 'p cnf VARIABLES CLAUSES'");
             return;
         }
-        if (!readCount(tokens.next(), "variable", kMaxFormulaVars, declaredVars_) ||
-            !readCount(tokens.next(), "clause", kMaxFormulaClauses, declaredClauses_)) {
+        if (!readCount(tokens.next(), "variable", limits_.vars, declaredVars_) ||
+            !readCount(tokens.next(), "clause", limits_.clauses, declaredClauses_)) {
             return;
         }
         const std::string_view extra = tokens.next();
@@ -278,6 +278,7 @@ class Reader {
     void fail(std::string what) { problem_ = DimacsProblem{line_, std::move(what)}; }
 
     Formula& formula_;
+    FormulaLimits limits_;
     std::int64_t line_ = 0;
     std::int64_t headerLine_ = 0;  // 0 until the header is read
     std::int64_t declaredVars_ = 0;
@@ -291,8 +292,9 @@ class Reader {
 
 }  // namespace
 
-std::optional<DimacsProblem> readDimacs(std::string_view text, Formula& formula) {
-    return Reader(formula).read(text);
+std::optional<DimacsProblem> readDimacs(std::string_view text, Formula& formula,
+                                        FormulaLimits limits) {
+    return Reader(formula, limits).read(text);
 }
 
 }  // namespace satphase

@@ -29,8 +29,11 @@ struct DimacsProblem {
 // out, and an empty clause is kept as a clause of size 0. On failure it names
 // the first problem; `formula` is then unspecified.
 //
+// A header beyond `limits` is refused.
+//
 // A single pass over the text, allocating nothing but the clause storage,
 // which never outgrows the header's clause count, and the problem's text.
-std::optional<DimacsProblem> readDimacs(std::string_view text, Formula& formula);
+std::optional<DimacsProblem> readDimacs(std::string_view text, Formula& formula,
+                                        FormulaLimits limits = kDecidedLimits);
 
 }  // namespace satphase

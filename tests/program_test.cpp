@@ -377,6 +377,17 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         {"S solve $D/uf20-layout.cnf > /dev/full", 1, "",
          "satphase solve: cannot write to standard output: No space left on device\n"},
         {"S solve --solver gsat $D/uf20-layout.cnf", 2, "", "gsat"},
+        // Local-search options that would do nothing are refused, as are values
+        // out of range and sizes beyond a complete solver beside them.
+        {"S solve --solver dpll --seed 3 $D/uf20-layout.cnf", 2, "",
+         "satphase solve: --seed applies to probsat and walksat, and --solver names neither\n"},
+        {"S $W --solver probsat --noise 0.5", 2, "",
+         "satphase sweep: --noise applies to walksat, and --solver does not list it\n"},
+        {"S $W --solver walksat --noise 1.5", 2, "", "--noise"},
+        {"S $W --solver probsat --cb 0", 2, "", "--cb"},
+        {"S sweep --solver lookahead,walksat --model uniform --vars 2000", 2, "",
+         "2000 variables is outside 3 .. 1000 (the limit of the complete solvers; probsat and "
+         "walksat alone take up to 1000000 variables of the other models)\n"},
         {"cd $D && S solve no-header.cnf", 1, "",
          "satphase solve: no-header.cnf:2: no 'p cnf' header before the clauses\n"},
         {"cd $D && S solve too-many-clauses.cnf", 1, "",
@@ -447,6 +458,13 @@ TEST(SolveCommand, HandWrittenFiles) {
 #ifdef SATPHASE_HAVE_CADICAL
         {"uf20-layout", "--solver cdcl ", 10, "\nc solver cdcl\nc conflicts 0\n"},
 #endif
+        // A local search names its seed; out of flips, it says UNKNOWN with
+        // status 0; an empty clause needs no search to be unsatisfiable.
+        {"uf20-layout", "--solver probsat ", 10, "\nc solver probsat\nc flips 8\nc seed 1\n"},
+        {"mixed-lengths", "--solver walksat ", 10, "\nc solver walksat\nc flips 1\n"},
+        {"uf20-layout", "--solver walksat --seed 7 --max-flips 1 ", 0, "\nc flips 1\nc seed 7\n"},
+        {"empty-clause", "--solver probsat ", 20, "\nc flips 0\n"},
+        {"over-limit", "--solver walksat ", 10, "c 1001 variables, 1 clauses to decide\n"},
     };
     for (const auto& c : cases) {
         const std::string name = std::string(c.name) + ".cnf";
@@ -456,10 +474,13 @@ TEST(SolveCommand, HandWrittenFiles) {
         const ProgramRun solve = run(command);
         EXPECT_EQ(solve.status, c.status);
         EXPECT_EQ(solve.err, "");
-        const std::string verdict = c.status == 10 ? "\ns SATISFIABLE\n" : "\ns UNSATISFIABLE\n";
+        const std::string verdict = c.status == 10   ? "\ns SATISFIABLE\n"
+                                    : c.status == 20 ? "\ns UNSATISFIABLE\n"
+                                                     : "\ns UNKNOWN\n";
         EXPECT_THAT(solve.out, AllOf(HasSubstr(c.piece), HasSubstr(verdict)));
         Formula formula;
-        ASSERT_FALSE(readDimacs(read(fs::path(SATPHASE_DIMACS_FILES) / name), formula));
+        ASSERT_FALSE(
+            readDimacs(read(fs::path(SATPHASE_DIMACS_FILES) / name), formula, kSearchedLimits));
         if (c.status == 10) {
             EXPECT_EQ(firstFalseClause(formula, valuesOf(solve.out, formula.numVars)),
                       std::nullopt);

@@ -338,6 +338,83 @@ TEST_F(SweepFiles, SolverRecordsRoundTripAndAreNoOtherSweepsRecords) {
                 HasSubstr("Solver : dpll (cost in branches)\nNum of vars : 10\n"));
 }
 
+// Local searches beside a complete solver and alone: their columns, exact
+// counts on seeded formulas, the checks that tie solved to satisfiable, and
+// a sweep line that must name exactly the settings of the searches it lists.
+TEST_F(SweepFiles, LocalSearchRecordsCountTheSolvedAndAgreeWithTheVerdicts) {
+    SweepDefinition definition = sweep_support::sweepOf("20", "3,4.5", 5, 4242);
+    definition.model = FormulaModel::Uniform;
+    definition.solvers = {SolverKind::Dpll, SolverKind::Probsat};
+    definition.namesSolvers = true;
+    definition.localSearch.maxFlips = 2000;
+    EXPECT_EQ(outputPreamble(OutputFormat::Csv, definition),
+              "cell,vars,clauses,ratio,model,k,trials,unsat,sat_fraction,sat_low,sat_high,solved,"
+              "solved_fraction,solved_low,solved_high,solver,cost_unit,median_cost,q1_cost,"
+              "q3_cost,mean_cost,max_cost,seconds,start_state\n");
+    EXPECT_THAT(outputPreamble(OutputFormat::JsonLines, definition),
+                HasSubstr(R"("solvers":["dpll","probsat"],"max_flips":2000,"cb":2.38,"eps":1.0,)"));
+    SweepDefinition alone = definition;
+    alone.solvers = {SolverKind::Walksat};
+    alone.perFormula = true;
+    EXPECT_EQ(outputPreamble(OutputFormat::Csv, alone),
+              "cell,vars,clauses,ratio,model,k,trial,start_state,walksat_cost,walksat_solved\n");
+
+    const std::string whole = written(definition, OutputFormat::JsonLines);
+    std::vector<std::string> lines = test_support::lines(whole);
+    ASSERT_EQ(lines.size(), 1U + 2U * 2U);
+    // Ratio 4.5: dpll finds 2 of 5 satisfiable, and probsat solves both, in 186
+    // and 8 flips; its statistics are of those two alone.
+    EXPECT_THAT(lines[3], HasSubstr(R"("unsat":3,)"));
+    EXPECT_THAT(lines[4], HasSubstr(R"("solved":2,)"));
+    EXPECT_THAT(lines[4], HasSubstr(R"("median_cost":186,"q1_cost":8,"q3_cost":186,)"
+                                    R"("mean_cost":97.0,"max_cost":186,)"));
+    EXPECT_EQ(cellsKept(whole, definition), 2);
+    const std::vector<SweepCell> cells = cellsOf(definition);
+    RecordRead read;
+    for (const auto& [edit, at, problem] : std::vector<std::tuple<std::string, int, std::string>>{
+             {"solved 3", 4, "solved_fraction, solved_low and solved_high are not"},
+             {"solved_low 0.1", 4, "solved_fraction, solved_low and solved_high are not"},
+             {"solved 5", 3, "solved_fraction"}}) {
+        const std::string changed =
+            edited(lines[at], edit.substr(0, edit.find(' ')), edit.substr(edit.find(' ') + 1));
+        EXPECT_THAT(
+            readRecord(OutputFormat::JsonLines, changed, definition, cells, read).value_or("read"),
+            HasSubstr(problem))
+            << edit;
+    }
+    // Three solved where two are satisfiable, with its interval consistent.
+    const SatInterval three = satInterval(2, 5);
+    std::string solved = edited(lines[4], "solved", "3");
+    solved = edited(solved, "solved_fraction", shortestText(three.fraction));
+    solved = edited(solved, "solved_low", shortestText(three.low));
+    solved = edited(solved, "solved_high", shortestText(three.high));
+    EXPECT_EQ(readRecord(OutputFormat::JsonLines, solved, definition, cells, read),
+              "solved is 3, but 2 formulas are satisfiable");
+
+    SweepDefinition formulas = definition;
+    formulas.perFormula = true;
+    const std::vector<std::string> perFormula =
+        test_support::lines(written(formulas, OutputFormat::Csv));
+    // Trial 1 of ratio 4.5 is unsatisfiable: probsat cannot have solved it.
+    const std::string unsat = perFormula[7];
+    ASSERT_EQ(unsat, "1,20,90,4.5,uniform,3,1,1948130330,0,8,57,2000,0");
+    EXPECT_EQ(readRecord(OutputFormat::Csv, unsat.substr(0, unsat.size() - 1) + "1", formulas,
+                         cells, read),
+              "probsat_solved is true, but the formula is unsatisfiable");
+
+    // The sweep line names the settings of the searches listed, no more, no less.
+    const std::string& sweepLine = lines[0];
+    ASSERT_TRUE(std::holds_alternative<SweepHeader>(readSweepLine(sweepLine)));
+    for (const std::string edit :
+         {R"(max_flips 1,"noise":0.5)", R"(eps 1.0,"eps":2)", "cb -1", R"(solvers ["dpll"])"}) {
+        const std::string changed =
+            edited(sweepLine, edit.substr(0, edit.find(' ')), edit.substr(edit.find(' ') + 1));
+        EXPECT_TRUE(std::holds_alternative<std::string>(readSweepLine(changed))) << edit;
+    }
+    EXPECT_TRUE(std::holds_alternative<std::string>(
+        readSweepLine(std::regex_replace(sweepLine, std::regex(R"("max_flips":2000,)"), ""))));
+}
+
 // Problems that come more than one to a merge: each named (the others, as the
 // program prints them: the program test's table).
 TEST_F(SweepFiles, MergeNamesEveryProblemAndWritesNothing) {

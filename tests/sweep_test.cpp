@@ -254,6 +254,57 @@ TEST(SolverSweep, AWrongVerdictOrModelStopsTheSweepNamingTheFormula) {
     EXPECT_THAT(bad.disagreement, HasSubstr("dpll says satisfiable, but its model falsifies"));
 }
 
+// Local searches beside a complete solver on the classic grid, 60 flips a
+// formula: each solves only satisfiable formulas and leaves the others
+// unknown without a disagreement, the same for any number of threads. A
+// solved formula that the complete solver calls unsatisfiable stops the sweep.
+TEST(SolverSweep, LocalSearchesSolveOnlySatisfiableFormulasTheSameForAnyJobs) {
+    SweepDefinition definition = sweepOf("20,30", "3,4.26,6", 31, 777);
+    definition.solvers = {SolverKind::Dpll, SolverKind::Probsat, SolverKind::Walksat};
+    definition.namesSolvers = true;
+    definition.localSearch.maxFlips = 60;
+    const auto run = [&](std::int32_t jobs, SweepRunner::Hooks hooks = {}) {
+        return runSweep(definition, OutputFormat::Csv, jobs, std::move(hooks));
+    };
+    const SweepRun one = run(1);
+    const SweepRun two = run(2);
+    ASSERT_EQ(one.outcome, SweepRunner::Outcome::Completed) << one.disagreement;
+    ASSERT_EQ(two.outcome, SweepRunner::Outcome::Completed) << two.disagreement;
+    std::int32_t solved = 0;
+    for (std::size_t f = 0; f < one.formulas.size(); ++f) {
+        const FormulaResult& a = one.formulas[f];
+        const FormulaResult& b = two.formulas[f];
+        EXPECT_EQ(std::tie(a.costs, a.solved), std::tie(b.costs, b.solved)) << f;
+        EXPECT_TRUE(a.satisfiable || (!a.solved[1] && !a.solved[2])) << f;
+        solved += a.solved[1] ? 1 : 0;
+    }
+    EXPECT_EQ(solved, 88);
+    // 20 variables at ratio 4.26: 16 of the 22 satisfiable formulas solved,
+    // the other 6 unknown.
+    EXPECT_EQ(std::tuple(one.summaries[3 + 1].solved, one.summaries[3 + 1].unsatisfiable),
+              std::tuple(16, 9));
+
+    const SweepRun wrong = run(2, altering(2, {5}, [](std::span<SolverResult> r) {
+                                   r[2].decided = r[2].satisfiable =
+                                       true;  // walksat "solves" a formula of ratio 6
+                               }));
+    EXPECT_EQ(wrong.outcome, SweepRunner::Outcome::Disagreed);
+    EXPECT_THAT(wrong.disagreement, HasSubstr("cell 2 trial 5 (start state "));
+    EXPECT_THAT(wrong.disagreement, HasSubstr("dpll says unsatisfiable, walksat says satisfiable"));
+
+    // Alone, on planted formulas beyond the complete solvers' sizes: every one
+    // solved, and none taken for unsatisfiable.
+    SweepDefinition planted = sweepOf("50", "4.2", 3, 777);
+    planted.vars = {5000};
+    planted.model = FormulaModel::Planted;
+    planted.solvers = {SolverKind::Probsat};
+    planted.namesSolvers = true;
+    ASSERT_FALSE(definitionProblem(planted));
+    const SweepRun large = runSweep(planted, OutputFormat::Csv, 2);
+    ASSERT_EQ(large.outcome, SweepRunner::Outcome::Completed);
+    EXPECT_EQ(large.summaries[0].solved, 3);
+}
+
 // A sweep of a model, 40 formulas a cell, written as per-formula JSON Lines.
 SweepRun runModel(FormulaModel model, std::int32_t k, const char* vars, const char* ratios,
                   std::int32_t jobs, SweepRunner::Hooks hooks = {}) {
