@@ -1,0 +1,117 @@
+"""Sweeps that list a local search (probsat, walksat): what the reader takes from
+each of their layouts and what it refuses. local-search.jsonl and
+local-search-formulas.jsonl are one seeded sweep (20 and 40 variables, ratios 4
+and 4.6, 7 trials, uniform 3-SAT, --max-flips 300, cdcl,probsat,walksat), per
+cell and per formula."""
+
+import json
+import os
+import subprocess
+import unittest
+
+from satphase import records
+from satphase.records import Refusal
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+PROGRAM = os.environ.get("SATPHASE_PROGRAM")
+GRID = ["--vars", "20,40", "--ratios", "4,4.6", "--trials", "7", "--model", "uniform", "--k", "3",
+        "--max-flips", "300", "--quiet"]
+with open(os.path.join(HERE, "local-search.jsonl")) as fixture:
+    CELLS = fixture.read()
+with open(os.path.join(HERE, "local-search-formulas.jsonl")) as fixture:
+    FORMULAS = fixture.read()
+# Per cell: (cdcl, probsat, walksat) solved of 7; probsat's and walksat's median flips.
+SOLVED = [(3, 2, 3), (4, 4, 4), (6, 5, 5), (1, 0, 0)]
+MEDIANS = [(31, 11), (73, 80), (72, 73), (0, 0)]
+
+
+def sweep(*extra):
+    return subprocess.run([PROGRAM, "sweep", *GRID, *extra], capture_output=True, text=True,
+                          check=True).stdout
+
+
+def edited(text, number, **values):
+    """The JSON Lines `text` with the object on line `number` given `values`
+    (those of a sweep line inside its "sweep"; None drops a key)."""
+    lines = text.split("\n")
+    record = json.loads(lines[number - 1])
+    inner = record.get("sweep", record)
+    inner.update(values)
+    for key in [key for key, value in values.items() if value is None]:
+        del inner[key]
+    lines[number - 1] = json.dumps(record, separators=(",", ":"))
+    return "\n".join(lines)
+
+
+def solved_counts(file):
+    """Per cell in order, the solved of each solver, from cell or formula records."""
+    if not file.per_formula:
+        return [tuple(r.solved for r in file.records if r.cell == cell)
+                for cell in sorted({r.cell for r in file.records})]
+    return [tuple(sum(r.solved_by[s] if s in r.solved_by else r.satisfiable
+                      for r in file.records if r.cell == cell) for s in file.solvers)
+            for cell in sorted({r.cell for r in file.records})]
+
+
+class ReaderTest(unittest.TestCase):
+    def test_the_fixtures(self):
+        cells, formulas = (records.read_file(text, name) for text, name in
+                           ((CELLS, "c.jsonl"), (FORMULAS, "f.jsonl")))
+        self.assertEqual((cells.decides, cells.searches, cells.local_searches()),
+                         (True, True, ["probsat", "walksat"]))
+        self.assertEqual(solved_counts(cells), SOLVED)
+        self.assertEqual(solved_counts(formulas), SOLVED)
+        self.assertEqual([tuple(r.median for r in cells.records if r.cell == cell
+                                and r.solver != "cdcl") for cell in range(4)], MEDIANS)
+        self.assertEqual({r.unit for r in cells.records if r.solver != "cdcl"}, {"flips"})
+        self.assertEqual(cells.sweep["max_flips"], 300)
+
+    @unittest.skipUnless(PROGRAM, "SATPHASE_PROGRAM names the satphase executable")
+    def test_every_layout_reads_the_same_counts(self):
+        csv = subprocess.run([PROGRAM, "merge", os.path.join(HERE, "local-search.jsonl"),
+                              "--format", "csv"], capture_output=True, text=True,
+                             check=True).stdout
+        self.assertEqual(solved_counts(records.read_file(csv, "mixed.csv")), SOLVED)
+        searches = [counts[1:] for counts in SOLVED]
+        for extra in (["--format", "csv"], ["--format", "jsonl"],
+                      ["--format", "csv", "--per-formula"], ["--format", "jsonl", "--per-formula"]):
+            with self.subTest(extra):
+                file = records.read_file(sweep("--solver", "probsat,walksat", *extra), "s")
+                self.assertEqual((file.decides, file.searches), (False, True))
+                self.assertEqual(solved_counts(file), searches)
+
+    def test_refusals(self):
+        def solved(s):  # solved s of 7 with its interval, as a record writes them
+            return dict(zip(records.SOLVED_COLUMNS, (s, *records.sat_interval(7 - s, 7))))
+
+        unsat = next(i + 1 for i, line in enumerate(FORMULAS.split("\n"))
+                     if '"satisfiable":false' in line)
+        no_sweep_line = "\n".join(json.dumps({k: v for k, v in json.loads(line).items()
+                                              if not k.startswith("solved")}) if line else ""
+                                  for line in CELLS.split("\n")[1:])
+        for text, message in [
+                (edited(CELLS, 3, solved_low=0.1), "line 3: solved_fraction, solved_low and "
+                 "solved_high are not what solved 2 of 7 gives"),
+                (edited(CELLS, 3, **solved(4)), "line 3: solved is 4, but 3 formulas are "
+                 "satisfiable"),
+                (edited(CELLS, 2, **solved(2)), "line 2: solved is 2, but 3 formulas are "
+                 "satisfiable"),  # a complete solver solves every satisfiable formula
+                (edited(FORMULAS, unsat, probsat_solved=True),
+                 f"line {unsat}: probsat_solved is true, but the formula is unsatisfiable"),
+                (edited(CELLS, 1, solvers=["cdcl", "walksat"]),
+                 "line 1: the sweep line has cb, which only a sweep with probsat writes"),
+                (edited(CELLS, 1, noise=None), "line 1: the sweep line lacks noise, which a "
+                 "sweep with walksat writes"),
+                (edited(CELLS, 1, noise=1.5), "line 1: the sweep line's noise is '1.5', not a "
+                 "probability"),
+                (edited(CELLS, 1, cb=0), "line 1: the sweep line's cb is '0', not a number above"),
+                (edited(CELLS, 1, max_flips=-1), "line 1: the sweep line's max_flips is '-1', not "
+                 "a whole number of flips"),
+                (no_sweep_line, "line 2: solver is 'probsat', not a complete solver: these "
+                 "records have no solved column")]:
+            with self.subTest(message), self.assertRaisesRegex(Refusal, "^f " + message):
+                records.read_file(text, "f")
+
+
+if __name__ == "__main__":
+    unittest.main()
