@@ -7,15 +7,18 @@ cell and per formula."""
 import json
 import os
 import subprocess
+import tempfile
 import unittest
 
-from satphase import records
+from in_process import run_main
+from satphase import analysis, records
 from satphase.records import Refusal
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PROGRAM = os.environ.get("SATPHASE_PROGRAM")
 GRID = ["--vars", "20,40", "--ratios", "4,4.6", "--trials", "7", "--model", "uniform", "--k", "3",
-        "--max-flips", "300", "--quiet"]
+        "--quiet"]
+FLIPS = ["--max-flips", "300"]
 with open(os.path.join(HERE, "local-search.jsonl")) as fixture:
     CELLS = fixture.read()
 with open(os.path.join(HERE, "local-search-formulas.jsonl")) as fixture:
@@ -76,7 +79,7 @@ class ReaderTest(unittest.TestCase):
         for extra in (["--format", "csv"], ["--format", "jsonl"],
                       ["--format", "csv", "--per-formula"], ["--format", "jsonl", "--per-formula"]):
             with self.subTest(extra):
-                file = records.read_file(sweep("--solver", "probsat,walksat", *extra), "s")
+                file = records.read_file(sweep("--solver", "probsat,walksat", *FLIPS, *extra), "s")
                 self.assertEqual((file.decides, file.searches), (False, True))
                 self.assertEqual(solved_counts(file), searches)
 
@@ -111,6 +114,31 @@ class ReaderTest(unittest.TestCase):
                  "records have no solved column")]:
             with self.subTest(message), self.assertRaisesRegex(Refusal, "^f " + message):
                 records.read_file(text, "f")
+
+
+@unittest.skipUnless(PROGRAM, "SATPHASE_PROGRAM names the satphase executable")
+class AnalyzeTest(unittest.TestCase):
+    def setUp(self):
+        self.directory = self.enterContext(tempfile.TemporaryDirectory())
+
+    def run_on(self, text):
+        """(status, output, error) of analyze on `text`."""
+        with open(os.path.join(self.directory, "in"), "w") as out:
+            out.write(text)
+        result = run_main(analysis.main, self.directory, ["in"])
+        return result.returncode, result.stdout, result.stderr
+
+    def test_the_threshold_is_the_complete_solvers_alone(self):
+        for text, extra in ((CELLS, []), (FORMULAS, ["--per-formula"])):
+            alone = self.run_on(sweep("--solver", "cdcl", "--format", "jsonl", *extra))
+            self.assertEqual(alone[0], 0, alone[2])
+            self.assertEqual(self.run_on(text), alone)
+        without_cdcl = "\n".join(line for line in CELLS.split("\n") if '"cdcl","cost' not in line)
+        walksat = sweep("--solver", "walksat", *FLIPS, "--per-formula", "--format", "csv")
+        for text, searches in ((walksat, "walksat"), (without_cdcl, "probsat, walksat")):
+            self.assertEqual(self.run_on(text), (1, "", (
+                f"satphase analyze: in: lists only local searches ({searches}), which call no "
+                "formula unsatisfiable; the threshold needs a complete solver\n")))
 
 
 if __name__ == "__main__":
