@@ -9,9 +9,10 @@ import os
 import subprocess
 import tempfile
 import unittest
+from dataclasses import replace
 
 from in_process import run_main
-from satphase import analysis, records
+from satphase import analysis, plot, records
 from satphase.records import Refusal
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -139,6 +140,67 @@ class AnalyzeTest(unittest.TestCase):
             self.assertEqual(self.run_on(text), (1, "", (
                 f"satphase analyze: in: lists only local searches ({searches}), which call no "
                 "formula unsatisfiable; the threshold needs a complete solver\n")))
+
+
+@unittest.skipUnless(PROGRAM, "SATPHASE_PROGRAM names the satphase executable")
+class PlotTest(unittest.TestCase):
+    def test_the_local_search_figure_beside_the_complete_solvers(self):
+        directory, printed = self.enterContext(tempfile.TemporaryDirectory()), {}
+        for name, text in (("cells", CELLS), ("formulas", FORMULAS),
+                           ("cdcl", sweep("--solver", "cdcl", "--format", "jsonl"))):
+            with open(os.path.join(directory, name), "w") as out:
+                out.write(text)
+            result = run_main(plot.main, directory, [name, "-o", name])
+            self.assertEqual((result.returncode, result.stderr), (0, ""))
+            printed[name] = result.stdout
+        self.assertEqual(sorted(os.listdir(directory)), sorted(
+            ["cells", "formulas", "cdcl"] + [f"{name}.{extension}" for extension in ("png", "svg")
+                                             for name in ("cdcl", "cells", "cells-local-search",
+                                                          "formulas-local-search")]))
+        with open(os.path.join(directory, "cells.svg"), "rb") as mixed, \
+                open(os.path.join(directory, "cdcl.svg"), "rb") as alone:
+            self.assertEqual(mixed.read(), alone.read())  # cdcl's figure as without the searches
+        with open(os.path.join(directory, "cells-local-search.svg")) as svg:
+            svg = svg.read()
+        for gid in ("solved-probsat-20", "solved-walksat-40", "flips-probsat-40", "threshold"):
+            self.assertIn(f'id="{gid}"', svg)
+        self.assertIn("\n".join([
+            "vars  local search  solved = 1/2 at ratio",
+            "  20       probsat                   4.45",
+            "  20       walksat                   4.30",
+            "  40       probsat                   4.18",
+            "  40       walksat                   4.18",
+            "Wrote cells.png and cells.svg",
+            "Wrote cells-local-search.png and cells-local-search.svg\n"]), printed["cells"])
+        self.assertTrue(printed["formulas"].startswith("Not drawn: the satisfiable fraction"))
+        os.mkdir(os.path.join(directory, "x-local-search.svg"))  # both figures or neither
+        result = run_main(plot.main, directory, ["cells", "-o", "x"])
+        self.assertEqual((result.returncode, result.stderr), (1, "satphase plot: cannot write "
+                         "x-local-search.svg: it is a directory\n"))
+        self.assertFalse(os.path.exists(os.path.join(directory, "x.png")))
+
+        # From per-formula records, the same counts and medians; no flips where none was solved.
+        cells, formulas = (plot.search_points(records.read_file(text, "f"))
+                           for text in (CELLS, FORMULAS))
+        self.assertEqual(*([(p.vars, p.ratio, p.solver, p.trials, p.solved, p.median)
+                            for p in points] for points in (cells, formulas)))
+        self.assertEqual([p.median for p in formulas if p.solver == "probsat"], [31, 73, 72, None])
+        flips = {line.get_gid(): list(line.get_ydata()) for line in
+                 plot.draw_searches(formulas, None, plot.DEFAULT_SIZE).axes[1].get_lines()}
+        self.assertEqual(flips["flips-probsat-40"], [72 / 40])
+        self.assertEqual(flips["flips-walksat-20"], [11 / 20, 80 / 20])
+        planted = plot.draw_searches([replace(p, model="planted") for p in formulas], None,
+                                     plot.DEFAULT_SIZE)  # the threshold is uniform 3-SAT's
+        self.assertNotIn("threshold", [line.get_gid() for line in planted.axes[0].get_lines()])
+        thin = [p for p in cells if p.cell == 0] + [
+            replace(p, solved_fraction=0.9) for p in cells if (p.vars, p.solver) == (40, "walksat")]
+        self.assertEqual([line.split()[-1] for line in plot.search_report(thin)[2:]],
+                         ["-", "-", "-", "crossed"])
+        lines = FORMULAS.split("\n")[1:-1]  # no sweep line: cells are told apart by vars and ratio
+        with self.assertRaisesRegex(Refusal, r"^f line 29: a second cell for 20 variables at "
+                                    r"ratio 4 \(the first is on f line 1\)"):
+            plot.search_points(records.read_file(
+                "\n".join(lines + [lines[0].replace('"cell":0', '"cell":4')]) + "\n", "f"))
 
 
 if __name__ == "__main__":
