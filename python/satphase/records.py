@@ -379,7 +379,7 @@ def _sweep_line(sweep, where):
         raise wrong("solvers", f"a list of distinct solvers among {_SOLVER_NAMES}")
     _search_settings(sweep, solvers or (), where, wrong)
     return {"vars": vars_, "ratios": ratios, "trials": trials, "per_formula": per_formula,
-            "model": model, "k": k, "solvers": solvers, "max_flips": sweep.get("max_flips")}
+            "model": model, "k": k, "solvers": solvers}
 
 
 def _search_settings(sweep, solvers, where, wrong):
