@@ -27,6 +27,8 @@ CRAWFORD_AUTON = {("uniform", 3): 4.258}
 
 
 # A record without a solver column is the splitting search's, counted in steps.
+# The threshold is where the complete solvers' verdicts change: the records of
+# a local search, which calls no formula unsatisfiable, are left out.
 
 
 # ---------------------------------------------------------------- reading
@@ -61,9 +63,16 @@ class Sweep:
 
 
 def read_sweep(inputs):
-    """The Sweep of [(name, text)]: one model, one k, all per cell or all per formula."""
+    """The Sweep of [(name, text)]: one model, one k, all per cell or all per formula,
+    each file with a complete solver's verdicts."""
     assert inputs
     files = [records.read_file(text, name) for name, text in inputs]
+    for file in files:
+        if not file.decides or not file.per_formula and all(
+                r.solver in records.LOCAL_SEARCHES for r in file.records):
+            raise Refusal(f"{file.name}: lists only local searches "
+                          f"({', '.join(file.local_searches())}), which call no formula "
+                          "unsatisfiable; the threshold needs a complete solver")
     kinds = [{(r.model, r.k) for r in file.records} for file in files]
     for file, kind in zip(files, kinds):
         if len(kind) > 1:
@@ -83,10 +92,13 @@ def read_sweep(inputs):
         # A CSV's costs read as reals, as they always have here.
         cost = float if file.csv else int
         for r in file.records:
+            if r.solver in records.LOCAL_SEARCHES:
+                continue
             cell = cells.setdefault((r.vars, r.ratio),
                                     Cell(r.vars, r.ratio, r.clauses / r.vars, where=r.where))
             if per_formula:
-                costs = {solver: cost(value) for solver, value in sorted(r.costs.items())}
+                costs = {solver: cost(value) for solver, value in sorted(r.costs.items())
+                         if solver not in records.LOCAL_SEARCHES}
                 _add_formula(cell, r.where, (r.trial, r.satisfiable, costs), seen)
             else:
                 _add_summary(cell, r.where, (r.trials, r.trials - r.unsat, r.solver, r.unit,

@@ -66,15 +66,23 @@ def write(figure, prefix, text, with_matplotlib):
     Both files go to temporaries first; the text is printed and flushed, and
     only then do the files take their names.
     """
+    write_all([(figure, prefix)], text, with_matplotlib)
+
+
+def write_all(drawn, text, with_matplotlib):
+    """write() of several figures, [(figure, prefix)], all or nothing: a
+    sweep's figures stay those of one input."""
     import matplotlib
-    check_prefix(prefix)
-    for extension in ("png", "svg"):
-        # The one renaming that could fail after the other succeeded.
-        if os.path.isdir(f"{prefix}.{extension}"):
-            raise Refusal(f"cannot write {prefix}.{extension}: it is a directory")
-    done, path = [], prefix
-    try:
+    for _, prefix in drawn:
+        check_prefix(prefix)
         for extension in ("png", "svg"):
+            # The one renaming that could fail after the other succeeded.
+            if os.path.isdir(f"{prefix}.{extension}"):
+                raise Refusal(f"cannot write {prefix}.{extension}: it is a directory")
+    done, path = [], ""
+    try:
+        for (figure, prefix), extension in ((one, extension) for one in drawn
+                                            for extension in ("png", "svg")):
             path = f"{prefix}.{extension}"
             temporary = f"{path}.{os.getpid()}.tmp"
             with open(temporary, "xb") as out:  # exclusive: never through a link

@@ -4,6 +4,11 @@ Run as `satphase plot` (python/satphase_plot.py), which passes its arguments
 through; `--help` says what it reads, writes and prints. Reading and the
 estimates (estimates.py) need only the standard library; matplotlib is imported when the
 figure is drawn, so bad input is refused quickly and without it.
+
+A sweep that lists a local search (probsat, walksat) also gets a figure of its
+own, PREFIX-local-search: a local search calls no formula unsatisfiable, so
+what it shows is the fraction solved within the flip budget and the flips it
+took, which per-formula records give as well as cell records.
 """
 
 import argparse
@@ -11,10 +16,12 @@ import os
 import re
 import sys
 import warnings
+from dataclasses import dataclass
 
 from satphase import figures, program, records
-from satphase.estimates import (CRAWFORD_AUTON_SIZES, Cell, by_size, crawford_auton,
-                                default_title, report, solvers_of, subtitle, threshold)
+from satphase.estimates import (CRAWFORD_AUTON_SIZES, UNIFORM_THRESHOLDS, Cell, by_size,
+                                crawford_auton, crossover, default_title, report, solvers_of,
+                                subtitle, threshold)
 from satphase.program import Refusal
 
 PROG = os.environ.get("SATPHASE_PLOT_PROG", "satphase plot")
@@ -30,18 +37,46 @@ SOLVER_MARKERS = (("*", 14), ("o", 10), ("s", 7), ("D", 4))
 
 DEFAULT_SIZE = (1200, 500)
 SIZE_LIMITS = (300, 10000)
+# What PREFIX the local searches' figure takes after it: PREFIX-local-search.png.
+SEARCH_SUFFIX = "-local-search"
+
+
+@dataclass(frozen=True)
+class SearchPoint:
+    """One local search in one cell: how many formulas it solved within its
+    flip budget, with the 95 % Wilson interval of the fraction, and the median
+    flips of those it solved (None when it solved none)."""
+    cell: int
+    vars: int
+    ratio: float
+    solver: str
+    trials: int
+    solved: int
+    solved_fraction: float
+    solved_low: float
+    solved_high: float
+    median: float
+    start_state: str
+    model: str
+    k: int
 
 
 # ---------------------------------------------------------------- reading
 
 def read_sweep(text, name):
     """The cell records of a sweep's CSV or JSON Lines, in the order given."""
-    sweep = records.read_file(text, name)
+    return complete_cells(records.read_file(text, name))
+
+
+def complete_cells(sweep):
+    """The cells of a read sweep's complete solvers, in the order given; a
+    local search's records are its own figure's."""
+    name = sweep.name
     if sweep.per_formula:
         raise Refusal(f"{name} holds one record per formula (sweep --per-formula); "
                       "plot the sweep's per-cell output instead")
     cells, seen = [], {}
-    for r in sweep.records:
+    for r in (r for r in sweep.records if r.solver not in records.LOCAL_SEARCHES):
         # A CSV's costs read as reals, as they always have here.
         cost = float if sweep.csv else int
         cell = Cell(r.cell, r.vars, r.ratio, r.trials, r.sat_fraction, r.sat_low, r.sat_high,
@@ -53,12 +88,56 @@ def read_sweep(text, name):
             raise Refusal(f"{r.where}: a second cell for {cell.vars} variables at "
                           f"ratio {cell.ratio:g}{whose} (the first is on {earlier})")
         cells.append(cell)
+    _one_model(name, cells)
+    return cells
+
+
+def _one_model(name, cells):
     kinds = sorted({(cell.model, cell.k) for cell in cells})
     if len(kinds) > 1:
         raise Refusal(f"{name} mixes formula models: " +
                       ", ".join(f"{model} with k = {k}" for model, k in kinds) +
                       "; plot one sweep at a time")
-    return cells
+
+
+def search_points(sweep):
+    """The SearchPoints of a read sweep's local searches, from its cell records
+    or, counted the same way, from its per-formula records: the median of m
+    solved costs sorted is the (m // 2)-th."""
+    searches = sweep.local_searches()
+    points, seen = [], {}
+    if not sweep.per_formula:
+        for r in (r for r in sweep.records if r.solver in searches):
+            _once(seen, (r.vars, r.ratio, r.solver), r)
+            points.append(SearchPoint(r.cell, r.vars, r.ratio, r.solver, r.trials, r.solved,
+                                      r.solved_fraction, r.solved_low, r.solved_high,
+                                      r.median if r.solved else None, str(r.start_state),
+                                      r.model, r.k))
+    else:
+        cells = {}
+        for r in sweep.records:
+            cells.setdefault(r.cell, []).append(r)
+        for formulas in cells.values():
+            first = min(formulas, key=lambda r: r.trial)
+            _once(seen, (first.vars, first.ratio), first)
+            for solver in searches:
+                costs = sorted(r.costs[solver] for r in formulas if r.solved_by[solver])
+                points.append(SearchPoint(
+                    first.cell, first.vars, first.ratio, solver, len(formulas), len(costs),
+                    *records.sat_interval(len(formulas) - len(costs), len(formulas)),
+                    costs[len(costs) // 2] if costs else None, str(first.start_state),
+                    first.model, first.k))
+    _one_model(sweep.name, points)
+    return points
+
+
+def _once(seen, key, record):
+    """Refuses a second cell of the same size, ratio (and solver) as one before."""
+    earlier = seen.setdefault(key, record.where)
+    if earlier != record.where:
+        whose = f" and solver {key[2]}" if len(key) > 2 else ""
+        raise Refusal(f"{record.where}: a second cell for {key[0]} variables at "
+                      f"ratio {key[1]:g}{whose} (the first is on {earlier})")
 
 
 # ---------------------------------------------------------------- estimates
@@ -155,6 +234,78 @@ def draw(sizes, cells, title, pixels):
                                     markeredgecolor="black", label="highest median"))
     steps_axes.legend(fontsize="small", handles=steps_handles)
     return figure
+
+
+def draw_searches(points, title, pixels):
+    """The local searches' figure: against the ratio, the fraction each solved
+    within its flip budget and the median flips per variable of those it
+    solved, one colour per size and one line style per search."""
+    figures.load_matplotlib()
+    from matplotlib.figure import Figure
+    from matplotlib.lines import Line2D
+
+    model, k = points[0].model, points[0].k
+    width, height = pixels
+    figure = Figure(figsize=(width / figures.DPI, height / figures.DPI), dpi=figures.DPI,
+                    layout="constrained")
+    first_line = title or default_title(model, k).replace("the phase transition", "local search")
+    figure.suptitle(f"{first_line}\n{subtitle(points)}")
+    solved_axes, flips_axes = figure.subplots(1, 2)
+    solved_axes.set_title("Solved within the flip budget")
+    solved_axes.set_ylabel("fraction of formulas solved")
+    solved_axes.set_ylim(-0.03, 1.03)
+    flips_axes.set_title("Median flips of the formulas solved")
+    flips_axes.set_ylabel("median flips per variable (log scale)")
+    flips_axes.set_yscale("log")
+    handles = []
+    for axes in (solved_axes, flips_axes):
+        axes.set_xlabel("clauses per variable")
+        if (model, k) == ("uniform", 3):
+            axes.axvline(UNIFORM_THRESHOLDS[3], color="0.4", linestyle="--", linewidth=1,
+                         gid="threshold")
+    if (model, k) == ("uniform", 3):
+        handles.append(Line2D([], [], color="0.4", linestyle="--", linewidth=1,
+                              label=f"uniform 3-SAT threshold {UNIFORM_THRESHOLDS[3]}"))
+
+    searches = list(dict.fromkeys(p.solver for p in points))
+    sizes = sorted({p.vars for p in points})
+    for i, n in enumerate(sizes):
+        color = f"C{i % 10}"
+        handles.append(Line2D([], [], color=color, label=f"{n} variables"))
+        for j, solver in enumerate(searches):
+            line = sorted((p for p in points if (p.vars, p.solver) == (n, solver)),
+                          key=lambda p: p.ratio)
+            bars = solved_axes.errorbar(
+                [p.ratio for p in line], [p.solved_fraction for p in line], color=color,
+                linestyle=_style(j), marker="o", markersize=3, linewidth=1.2, capsize=2,
+                yerr=[[p.solved_fraction - p.solved_low for p in line],
+                      [p.solved_high - p.solved_fraction for p in line]])
+            bars.lines[0].set_gid(f"solved-{solver}-{n}")
+            line = [p for p in line if p.median is not None]
+            flips_axes.plot([p.ratio for p in line], [p.median / n for p in line], color=color,
+                            linestyle=_style(j), marker="o", markersize=3, linewidth=1.2,
+                            gid=f"flips-{solver}-{n}")
+    handles += [Line2D([], [], color="0.3", linestyle=_style(j), label=solver)
+                for j, solver in enumerate(searches)]
+    solved_axes.legend(fontsize="small", handles=handles)
+    return figure
+
+
+def search_report(points):
+    """Per size and local search, the ratio where the fraction solved crosses one half."""
+    rows = []
+    for n in sorted({p.vars for p in points}):
+        for solver in dict.fromkeys(p.solver for p in points):
+            line = sorted(((p.ratio, p.solved_fraction) for p in points
+                           if (p.vars, p.solver) == (n, solver)))
+            cross = crossover(line) if len(line) > 1 else None
+            rows.append((str(n), solver, "-" if len(line) < 2 else
+                         "not crossed" if cross is None else f"{cross:.2f}"))
+    header = ("vars", "local search", "solved = 1/2 at ratio")
+    widths = [max(len(row[i]) for row in rows + [header]) for i in range(len(header))]
+    return ["Local search: where half the formulas are solved within the flip budget"] + [
+        "  ".join(f"{field:>{width}}" for field, width in zip(row, widths)).rstrip()
+        for row in [header] + rows]
 
 
 def _style(index):
@@ -267,11 +418,39 @@ def main(argv=None):
 def _run(arguments):
     figures.check_prefix(arguments.output)
     name, text = records.read_input(arguments.input, sys.stdin.buffer)
-    cells = read_sweep(text, name)
+    sweep = records.read_file(text, name)
+    if sweep.local_searches():
+        return _run_searches(arguments, sweep)
+    cells = complete_cells(sweep)
     sizes = by_size(cells)
     lines = report(sizes) + [f"Wrote {arguments.output}.png and {arguments.output}.svg"]
     with warnings.catch_warnings():
         warnings.simplefilter("ignore")  # layout and log-axis notices are not errors
         figures.write(draw(sizes, cells, arguments.title, arguments.size), arguments.output,
                       "\n".join(lines) + "\n", with_matplotlib=True)
+    return 0
+
+
+def _run_searches(arguments, sweep):
+    """A sweep with a local search: its own figure, PREFIX-local-search, and
+    beside it, from cell records, the complete solvers' figure as a sweep of
+    them alone has it."""
+    points = search_points(sweep)
+    drawn, lines = [], []
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore")  # layout and log-axis notices are not errors
+        complete = [] if sweep.per_formula else complete_cells(sweep)
+        if complete:
+            sizes = by_size(complete)
+            lines += report(sizes) + [""]
+            drawn.append((draw(sizes, complete, arguments.title, arguments.size),
+                          arguments.output))
+        elif sweep.per_formula and sweep.decides:
+            lines += ["Not drawn: the satisfiable fraction and the complete solvers' cost, "
+                      "which plot draws from a sweep's per-cell records", ""]
+        lines += search_report(points)
+        drawn.append((draw_searches(points, arguments.title, arguments.size),
+                      arguments.output + SEARCH_SUFFIX))
+        lines += [f"Wrote {prefix}.png and {prefix}.svg" for _, prefix in drawn]
+        figures.write_all(drawn, "\n".join(lines) + "\n", with_matplotlib=True)
     return 0

@@ -4,12 +4,16 @@ The one reader of sweep records on the Python side, for `plot` and `analyze`
 alike, with the checks sweep/record_reader.cpp applies for `--resume`, `--check`
 and `merge`: every record has exactly the columns of a layout the sweep writes,
 every integer is exact and in range, every number finite, unsat at most trials,
-sat_fraction and its Wilson interval what unsat and trials give, the cost
-quartiles in order below the maximum and the mean within it, the clauses the
-ratio times the variables as the sweep truncates them, and, below a sweep line,
-each cell's size, ratio and trials those of the sweep. Start states are only
-range-checked: replaying the draws is the C++ reader's. Anything else raises
-Refusal with one line naming the file, the line and the field.
+sat_fraction and its Wilson interval what unsat and trials give, solved_fraction
+and its interval what solved gives, a complete solver's solved the satisfiable
+formulas and a local search's at most those, no formula a local search solved
+unsatisfiable, the sweep line naming the settings of exactly the local
+searches it lists, the cost quartiles in order below the maximum and the mean
+within it, the clauses the ratio times the variables as the sweep truncates
+them, and, below a sweep line, each cell's size, ratio and trials those of the
+sweep. Start states are only range-checked: replaying the draws is the C++
+reader's. Anything else raises Refusal with one line naming the file, the line
+and the field.
 
 Reading needs only the standard library, so that bad input is refused quickly.
 """
@@ -31,7 +35,14 @@ _CHUNK = 1 << 20
 MODELS = ("classic", "uniform", "planted", "2-hidden")
 K_RANGE = (2, 7)
 # The solvers of solver/solver_kind.h and their cost units, in its order.
-SOLVER_UNITS = {"splitting": "steps", "dpll": "branches", "cdcl": "conflicts", "lookahead": "nodes"}
+SOLVER_UNITS = {"splitting": "steps", "dpll": "branches", "cdcl": "conflicts", "lookahead": "nodes",
+                "probsat": "flips", "walksat": "flips"}
+# The incomplete ones: they look for a model within a flip budget, and a formula
+# they do not solve is unknown, never unsatisfiable.
+LOCAL_SEARCHES = ("probsat", "walksat")
+# The sweep line's settings of the local searches, and the searches each belongs to.
+SEARCH_SETTINGS = {"max_flips": LOCAL_SEARCHES, "cb": ("probsat",), "eps": ("probsat",),
+                   "noise": ("walksat",)}
 _SOLVER_NAMES = ", ".join(SOLVER_UNITS)
 # lookahead's look-aheads per formula: absent from the files of the version before.
 LOOKAHEADS = "lookahead_lookaheads"
@@ -52,6 +63,9 @@ CELL_TAIL = ("trials", "unsat", "sat_fraction", "sat_low", "sat_high", "median_s
 SOLVER_TAIL = ("trials", "unsat", "sat_fraction", "sat_low", "sat_high", "solver", "cost_unit",
                "median_cost", "q1_cost", "q3_cost", "mean_cost", "max_cost", "seconds",
                "start_state")
+# A sweep with a local search counts the formulas each solver solved, after the
+# verdicts when a complete solver decides them too, in their place when none does.
+SOLVED_COLUMNS = ("solved", "solved_fraction", "solved_low", "solved_high")
 FORMULA_TAIL = ("trial", "start_state", "satisfiable")
 
 
@@ -72,6 +86,10 @@ class Record:
     sat_fraction: float = None
     sat_low: float = None
     sat_high: float = None
+    solved: int = None  # formulas solved, of a cell record when a local search is listed
+    solved_fraction: float = None  # and its 95 % interval, when a local search is listed
+    solved_low: float = None
+    solved_high: float = None
     solver: str = "splitting"
     unit: str = "steps"
     median: int = None
@@ -81,8 +99,9 @@ class Record:
     max: int = None
     seconds: float = None
     trial: int = None
-    satisfiable: bool = None
+    satisfiable: bool = None  # None when no complete solver decides the formulas
     costs: dict = None
+    solved_by: dict = None  # of a per-formula record: local search -> whether it found a model
 
 
 @dataclass
@@ -93,6 +112,13 @@ class SweepFile:
     solvers: tuple  # the cost columns' solvers; None for a sweep without --solver
     records: list = field(default_factory=list)
     sweep: dict = None  # the JSON Lines sweep line's object, when there is one
+    decides: bool = True  # a complete solver decides the formulas: the records have verdicts
+    searches: bool = False  # a local search is listed: the records count what it solved
+
+    def local_searches(self):
+        """The local searches whose records the file holds, in the order they first appear."""
+        named = self.solvers or [r.solver for r in self.records]
+        return [s for s in dict.fromkeys(named) if s in LOCAL_SEARCHES]
 
 
 def sat_interval(unsat, trials):
@@ -105,18 +131,36 @@ def sat_interval(unsat, trials):
     return p, 0.0 if p == 0 else max(0.0, centre - half), 1.0 if p == 1 else min(1.0, centre + half)
 
 
-def record_columns(per_formula, named_model, solvers, lookaheads=True):
+def solver_kinds(solvers):
+    """(decides, searches) of a sweep that lists these solvers: whether a
+    complete solver gives each formula a verdict, whether a local search counts
+    the formulas it solved. No list is the splitting search's sweep."""
+    solvers = solvers or ("splitting",)
+    return (any(s not in LOCAL_SEARCHES for s in solvers),
+            any(s in LOCAL_SEARCHES for s in solvers))
+
+
+def record_columns(per_formula, named_model, solvers, lookaheads=True, kinds=None):
     """The columns of a record, in the order the sweep writes them; without
-    `lookaheads`, as the version before wrote lookahead's per-formula records."""
+    `lookaheads`, as the version before wrote lookahead's per-formula records.
+    Cell records read without a sweep line do not name their solvers
+    (`solvers` is empty): `kinds`, (decides, searches), says which columns
+    they have."""
+    decides, searches = kinds or solver_kinds(solvers)
     columns = list(CELL_HEAD) + (list(MODEL_COLUMNS) if named_model else [])
     if not per_formula:
-        return columns + list(CELL_TAIL if solvers is None else SOLVER_TAIL)
-    columns += FORMULA_TAIL
+        if solvers is None:
+            return columns + list(CELL_TAIL)
+        verdicts = list(SOLVER_TAIL[1:5]) if decides else []
+        return (columns + ["trials"] + verdicts + list(SOLVED_COLUMNS if searches else ())
+                + list(SOLVER_TAIL[5:]))
+    columns += FORMULA_TAIL if decides else FORMULA_TAIL[:2]
     if solvers is None:
         return columns + ["steps"]
     for solver in solvers:
         columns += [f"{solver}_cost"] + (["dpll_propagations"] if solver == "dpll" else [])
         columns += [LOOKAHEADS] if solver == "lookahead" and lookaheads else []
+        columns += [f"{solver}_solved"] if solver in LOCAL_SEARCHES else []
     return columns
 
 
@@ -194,7 +238,7 @@ def read_file(text, name):
     sweep = None
     if csv:
         header = head.split(",")
-        per_formula, named_model, solvers = _layout(header, name, first_number, True)
+        per_formula, named_model, solvers, kinds = _layout(header, name, first_number, True)
         rows = [(number, dict(zip(header, _fields(line, len(header), f"{name} line {number}"))))
                 for number, line in numbered[1:]]
     else:
@@ -204,22 +248,23 @@ def read_file(text, name):
             sweep = _sweep_line(sweep, f"{name} line {first_number}")
             per_formula, solvers = sweep["per_formula"], sweep["solvers"]
             named_model = (sweep["model"], sweep["k"]) != ("classic", 3)
+            kinds = solver_kinds(solvers)
             rows = rows[1:]
         else:
-            per_formula, named_model, solvers = _layout(list(rows[0][1]), name, first_number,
-                                                        False)
+            per_formula, named_model, solvers, kinds = _layout(list(rows[0][1]), name,
+                                                               first_number, False)
     if not rows:
         raise Refusal(f"{name} has a header but no records")
     # The first record's keys say whether lookahead's look-aheads are there.
-    expected = record_columns(per_formula, named_model, solvers, LOOKAHEADS in rows[0][1])
+    expected = record_columns(per_formula, named_model, solvers, LOOKAHEADS in rows[0][1], kinds)
     result = SweepFile(name, csv, per_formula, None if solvers is None else tuple(solvers),
-                       sweep=sweep)
+                       sweep=sweep, decides=kinds[0], searches=kinds[1])
     seen, columns = {}, set(expected)
     for number, row in rows:
         where = f"{name} line {number}"
         if not csv and row.keys() != columns:
             raise Refusal(f"{where}: {_column_problem(list(row), expected)}")
-        record = _record(_Fields(row, where, csv), per_formula, named_model, sweep)
+        record = _record(_Fields(row, where, csv), per_formula, named_model, sweep, kinds)
         _agree(record, seen)
         result.records.append(record)
     return result
@@ -256,14 +301,16 @@ def _json_record(line, where):
 
 
 def _layout(names, name, number, ordered):
-    """(per_formula, named_model, solvers) of the records that have these
-    columns, in this order when `ordered` (a CSV header)."""
-    known = set(CELL_HEAD + MODEL_COLUMNS + CELL_TAIL + SOLVER_TAIL + FORMULA_TAIL + ("steps",))
+    """(per_formula, named_model, solvers, kinds) of the records that have
+    these columns, in this order when `ordered` (a CSV header). Per-formula
+    records of local searches alone have no verdict, but a <solver>_solved."""
+    known = set(CELL_HEAD + MODEL_COLUMNS + CELL_TAIL + SOLVER_TAIL + SOLVED_COLUMNS
+                + FORMULA_TAIL + ("steps",))
     if not any(column in known or column.endswith("_cost") for column in names):
         raise Refusal(f"{name} is not the output of satphase sweep: line {number} names none "
                       "of its columns")
-    per_formula = "satisfiable" in names
-    solvers = None
+    per_formula = "satisfiable" in names or any(column.endswith("_solved") for column in names)
+    solvers, kinds = None, None
     if per_formula and "steps" not in names:
         solvers = [column[:-len("_cost")] for column in names if column.endswith("_cost")]
         if not solvers:
@@ -273,11 +320,13 @@ def _layout(names, name, number, ordered):
                           f"among {_SOLVER_NAMES}, or one twice")
     elif not per_formula and "solver" in names:
         solvers = ()
+        kinds = ("unsat" in names or "solved" not in names, "solved" in names)
     named_model = "model" in names or "k" in names
-    expected = record_columns(per_formula, named_model, solvers, LOOKAHEADS in names)
+    kinds = kinds or solver_kinds(solvers)
+    expected = record_columns(per_formula, named_model, solvers, LOOKAHEADS in names, kinds)
     if (names != expected) if ordered else (sorted(names) != sorted(expected)):
         raise Refusal(f"{name} line {number}: {_column_problem(names, expected)}")
-    return per_formula, named_model, solvers
+    return per_formula, named_model, solvers, kinds
 
 
 def _column_problem(names, expected):
@@ -299,8 +348,8 @@ def _sweep_line(sweep, where):
     if not isinstance(sweep, dict):
         raise Refusal(f"{where}: not a sweep line: not a JSON object of the form "
                       '{"sweep":{...}}')
-    allowed = ("vars", "ratios", "trials", "seed", "per_formula", "model", "k", "solvers", "shard",
-               "version", "commit")
+    allowed = ("vars", "ratios", "trials", "seed", "per_formula", "model", "k", "solvers",
+               *SEARCH_SETTINGS, "shard", "version", "commit")
     for key in sweep:
         if key not in allowed:
             raise Refusal(f"{where}: the sweep line has a key '{_shown(key, 40)[1:-1]}' that no "
@@ -328,8 +377,29 @@ def _sweep_line(sweep, where):
             not isinstance(s, str) or s not in SOLVER_UNITS for s in solvers)
             or len(set(solvers)) != len(solvers)):
         raise wrong("solvers", f"a list of distinct solvers among {_SOLVER_NAMES}")
+    _search_settings(sweep, solvers or (), where, wrong)
     return {"vars": vars_, "ratios": ratios, "trials": trials, "per_formula": per_formula,
             "model": model, "k": k, "solvers": solvers}
+
+
+def _search_settings(sweep, solvers, where, wrong):
+    """The local searches' settings on a sweep line: those of the searches
+    listed, each in the range the sweep takes, and no others."""
+    for key, owners in SEARCH_SETTINGS.items():
+        listed = [s for s in owners if s in solvers]
+        if key in sweep and not listed:
+            raise Refusal(f"{where}: the sweep line has {key}, which only a sweep with "
+                          f"{' or '.join(owners)} writes")
+        if listed and key not in sweep:
+            raise Refusal(f"{where}: the sweep line lacks {key}, which a sweep with "
+                          f"{listed[0]} writes")
+        value = sweep.get(key)
+        if key == "max_flips" and listed and not (_whole(value) and 0 <= value < 2**63):
+            raise wrong(key, "a whole number of flips, 0 or more")
+        if key != "max_flips" and listed and not (
+                isinstance(value, (int, float)) and not isinstance(value, bool)
+                and (0 <= value <= 1 if key == "noise" else math.isfinite(value) and value > 0)):
+            raise wrong(key, "a probability" if key == "noise" else "a number above 0")
 
 
 def _whole(value):
@@ -403,8 +473,9 @@ class _Fields:
         self.fail(key, "1 or 0 (true or false)")
 
 
-def _record(f, per_formula, named_model, sweep):
-    """The checked Record of one row."""
+def _record(f, per_formula, named_model, sweep, kinds):
+    """The checked Record of one row, of the columns kinds (decides, searches) gives."""
+    decides, searches = kinds
     cells = len(sweep["vars"]) * len(sweep["ratios"]) if sweep else MAX_CELLS
     cell = f.whole("cell", 0, cells - 1)
     if sweep:
@@ -435,29 +506,41 @@ def _record(f, per_formula, named_model, sweep):
                     f.whole("start_state", *STATE_RANGE))
     if per_formula:
         record.trial = f.whole("trial", 0, trials - 1)
-        record.satisfiable = f.truth("satisfiable")
-        record.costs = {}
+        record.satisfiable = f.truth("satisfiable") if decides else None
+        record.costs, record.solved_by = {}, {}
         for key in f.row:
             if key == "steps" or key.endswith("_cost"):
                 solver = "splitting" if key == "steps" else key[:-len("_cost")]
                 record.costs[solver] = f.whole(key, 0, LARGEST_COUNT)
             elif key in ("dpll_propagations", LOOKAHEADS):
                 f.whole(key, 0, LARGEST_COUNT)
+            elif key.endswith("_solved"):
+                record.solved_by[key[:-len("_solved")]] = f.truth(key)
+                if record.solved_by[key[:-len("_solved")]] and record.satisfiable is False:
+                    raise Refusal(f"{f.where}: {key} is true, but the formula is unsatisfiable")
         return record
     record.trials = f.whole("trials", trials if sweep else 1, trials)
-    record.unsat = f.whole("unsat", 0, record.trials)
-    record.sat_fraction, record.sat_low, record.sat_high = (
-        f.real(key) for key in ("sat_fraction", "sat_low", "sat_high"))
-    computed = sat_interval(record.unsat, record.trials)
-    if any(abs(read - value) > 1e-12 for read, value in
-           zip((record.sat_fraction, record.sat_low, record.sat_high), computed)):
-        raise Refusal(f"{f.where}: sat_fraction, sat_low and sat_high are not what unsat "
-                      f"{record.unsat} of {record.trials} gives")
+    if decides:
+        record.unsat = f.whole("unsat", 0, record.trials)
+        record.sat_fraction, record.sat_low, record.sat_high = _interval(
+            f, "sat", record.trials - record.unsat, record.trials, f"unsat {record.unsat}")
+    if searches:
+        record.solved = f.whole("solved", 0, record.trials)
+        record.solved_fraction, record.solved_low, record.solved_high = _interval(
+            f, "solved", record.solved, record.trials, f"solved {record.solved}")
     cost = "_steps"
     if "solver" in f.row:
         record.solver = f.text("solver", tuple(sweep["solvers"] if sweep else SOLVER_UNITS))
         record.unit = f.text("cost_unit", (SOLVER_UNITS[record.solver],))
         cost = "_cost"
+    local = record.solver in LOCAL_SEARCHES
+    if not (searches if local else decides):
+        f.fail("solver", "a complete solver: these records have no solved column" if local
+               else "a local search: these records have no unsat column")
+    if searches and decides and (record.solved > record.trials - record.unsat if local
+                                 else record.solved != record.trials - record.unsat):
+        raise Refusal(f"{f.where}: solved is {record.solved}, but "
+                      f"{record.trials - record.unsat} formulas are satisfiable")
     record.median, record.q1, record.q3, record.max = (
         f.whole(key + cost, 0, LARGEST_COUNT) for key in ("median", "q1", "q3", "max"))
     if not record.q1 <= record.median <= record.q3 <= record.max:
@@ -469,6 +552,18 @@ def _record(f, per_formula, named_model, sweep):
     if record.seconds < 0:
         f.fail("seconds", "a duration of 0 or more")
     return record
+
+
+def _interval(f, prefix, hits, trials, counted):
+    """The fraction `prefix`_fraction and its interval, checked against `hits`
+    of `trials` (as `counted` names them in a message)."""
+    keys = (f"{prefix}_fraction", f"{prefix}_low", f"{prefix}_high")
+    read = [f.real(key) for key in keys]
+    if any(abs(value - wanted) > 1e-12 for value, wanted in
+           zip(read, sat_interval(trials - hits, trials))):
+        raise Refusal(f"{f.where}: {', '.join(keys[:2])} and {keys[2]} are not what "
+                      f"{counted} of {trials} gives")
+    return read
 
 
 def _agree(record, seen):
