@@ -166,10 +166,11 @@ CLI::App* addSweep(CLI::App& parent, SweepOptions& options) {
         "formula they do not solve is unknown, never unsatisfiable, and records count\n"
         "the solved ones (docs/local-search.md).\n"
         "\n"
-        "Limits: 3 .. 1000 variables, 1 .. 100000 clauses per formula, 1 .. 1000000\n"
-        "trials, seeds 1 .. 2147483646, at most 1000000 cells (sizes x ratios). The\n"
-        "search's cost, about threefold per ten variables at the threshold, is what\n"
-        "limits useful sizes.");
+        "Limits: 3 .. 1000 variables, 1 .. 100000 clauses per formula (local searches\n"
+        "alone on another model than the classic one: 1000000 and 10000000), 1 ..\n"
+        "1000000 trials, seeds 1 .. 2147483646, at most 1000000 cells (sizes x ratios).\n"
+        "The search's cost, about threefold per ten variables at the threshold, is\n"
+        "what limits useful sizes.");
     app->add_option("--vars", options.vars, "sizes: a list, or a range first:last:step")
         ->capture_default_str();
     app->add_option("--ratios", options.ratios,

@@ -376,12 +376,18 @@ one curve per number of variables:
 
 Reads the per-cell records that satphase sweep writes with --format csv or
 --format jsonl (which of the two is seen from the content); a sweep's
---per-formula records are refused. Writes PREFIX.png and PREFIX.svg, both or
-neither. Prints, per size, the ratio where the satisfiable fraction crosses
-one half (interpolated between the two grid points around it, "not crossed"
-when the grid does not straddle it) and the ratio with the highest median,
-and names what a thin input (one size, one ratio) leaves unestimated; with
-several solvers the ratio of the highest median per size and solver.""",
+--per-formula records are refused unless it lists a local search. Writes
+PREFIX.png and PREFIX.svg, both or neither. A sweep that lists probsat or
+walksat also gets PREFIX-local-search.png and .svg (and only those when it
+lists no complete solver): per search and size, the fraction solved within
+the flip budget and the median flips per variable of the solved formulas,
+from cell or per-formula records. Prints, per size, the ratio where the
+satisfiable fraction crosses one half (interpolated between the two grid
+points around it, "not crossed" when the grid does not straddle it) and the
+ratio with the highest median, and names what a thin input (one size, one
+ratio) leaves unestimated; with several solvers the ratio of the highest
+median per size and solver; with a local search, per size, the ratio where
+half are solved.""",
         epilog="""\
 example:
   satphase sweep --format csv > sweep.csv
