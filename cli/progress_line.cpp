@@ -21,14 +21,15 @@ std::string clock(double seconds) {
 }  // namespace
 
 ProgressLine::ProgressLine(std::span<const SweepCell> cells, std::int32_t trials,
-                           const SweepProgress& progress, std::ostream& out)
+                           const SweepProgress& progress, std::ostream& out, bool linearCost)
     : counted_(cells.size(), true),
       trials_(trials),
       progress_(progress),
       out_(out),
       start_(std::chrono::steady_clock::now()) {
     for (const SweepCell& cell : cells) {
-        weights_.push_back(std::pow(kCostGrowthPerTenVars, cell.vars / 10.0));
+        weights_.push_back(linearCost ? cell.vars
+                                      : std::pow(kCostGrowthPerTenVars, cell.vars / 10.0));
     }
     thread_ = std::thread([this] {
         leaveInterruptsToTheMainThread();
@@ -87,8 +88,10 @@ void ProgressLine::draw() {
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start_;
     out_ << "\r\033[Ksweep: " << cellsDone << " of " << cellsTotal << " cells, " << formulas
          << " formulas decided, " << clock(elapsed.count()) << " elapsed";
-    if (done > 0) {
-        out_ << ", about " << clock(elapsed.count() * (total - done) / done) << " left";
+    // An estimate beyond a century says only that the weights went wrong.
+    const double left = done > 0 ? elapsed.count() * (total - done) / done : -1;
+    if (left >= 0 && left < 3.2e9) {
+        out_ << ", about " << clock(left) << " left";
     }
     out_ << std::flush;
 }

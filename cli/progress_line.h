@@ -18,11 +18,13 @@ namespace satphase {
 // cells done of all, formulas decided, time spent and an estimate of the time
 // left. The estimate weighs every cell by how its cost grows with its size
 // (about 2.9-fold per ten variables, bench/README.md), so the small first cells do not make
-// the large last ones look cheap.
+// the large last ones look cheap; for local searches alone (`linearCost`),
+// whose flips at a fixed ratio grow about as the variables, in proportion to
+// its size.
 class ProgressLine {
   public:
     ProgressLine(std::span<const SweepCell> cells, std::int32_t trials,
-                 const SweepProgress& progress, std::ostream& out);
+                 const SweepProgress& progress, std::ostream& out, bool linearCost = false);
     ~ProgressLine();  // stops redrawing and clears the line
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;

@@ -99,14 +99,15 @@ std::optional<std::string> readRequest(const SweepOptions& options, SweepRequest
 // The progress line while cells are decided, when it is shown at all.
 class ProgressObserver : public SweepObserver {
   public:
-    ProgressObserver(bool show, std::int32_t trials) : show_(show), trials_(trials) {}
+    ProgressObserver(bool show, std::int32_t trials, bool linearCost)
+        : show_(show), trials_(trials), linearCost_(linearCost) {}
 
     void deciding(const CellSelection& selection, std::int32_t keptCells,
                   const SweepProgress& progress) override {
         if (!show_) {
             return;
         }
-        line_.emplace(selection.cells, trials_, progress, std::cerr);
+        line_.emplace(selection.cells, trials_, progress, std::cerr, linearCost_);
         for (const SweepCell& cell : selection.cells) {
             const std::int32_t place = selection.placeOf[static_cast<std::size_t>(cell.index)];
             if (place == -1 || place < keptCells) {
@@ -121,6 +122,7 @@ class ProgressObserver : public SweepObserver {
   private:
     bool show_;
     std::int32_t trials_;
+    bool linearCost_;
     std::optional<ProgressLine> line_;
 };
 
@@ -135,7 +137,7 @@ int runSweepCommand(const SweepOptions& options) {
     }
     catchInterrupts();
     ProgressObserver observer(options.progress || (!options.quiet && standardErrorIsTerminal()),
-                              request.definition.trials);
+                              request.definition.trials, !decidesFormulas(request.definition));
     const SweepReport report = runSweep(request, observer, interruptRequested());
     if (!report.failure) {
         // A check computes nothing: complete, or not (yet).

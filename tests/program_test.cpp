@@ -290,6 +290,12 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         {"S sweep --vars 30 --ratios 4.26 --trials 11 --format csv --progress >c 2>p; wc -l <c; "
          "grep -c sweep: c; tr '\\r' '\\n' <p | grep -c 'sweep: 1 of 1 cells, 11 formulas decided'",
          0, "2\n0\n1\n", ""},
+        // Local searches' sizes weigh the estimate in proportion: no overflow
+        // into a negative time left.
+        {"S sweep --model uniform --vars 3000,10000 --ratios 3.5 --trials 3 --solver probsat "
+         "--format csv --progress >c 2>p; tr '\\r' '\\n' <p >q; grep -c -e ':-' -e 'about -' q; "
+         "grep 'sweep: 2 of 2' q | tail -1 | grep -o 'about 0:00:00 left'",
+         0, "0\nabout 0:00:00 left\n", ""},
         // A closed standard descriptor: no file opened takes its place, and a
         // write to a closed standard output fails as one.
         {"S sweep --vars 20,30 --ratios 3:6:0.5 --trials 51 --format csv --progress --output pc "
