@@ -227,6 +227,12 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
          "classic "
          "model's clauses have 3 literals\n"},
         {"S $G --output-dir $D/uf20-layout.cnf", 1, "", "uf20-layout.cnf is not a directory\n"},
+        // The sizes of local searches, for every model but the classic one.
+        {"S generate --model planted --vars 1000000 --clauses 3 | grep -c '^p cnf 1000000 3$'", 0,
+         "1\n", ""},
+        {"S generate --vars 1001 --clauses 3", 2, "", "at most 1000 variables are supported\n"},
+        {"S generate --model uniform --vars 1000001 --clauses 3", 2, "",
+         "at most 1000000 variables are supported\n"},
         {"S $G --model planted | head -n 1", 0, "3-CNF formula of the planted model", ""},
         {"S $G > /dev/full", 1, "",
          "satphase generate: cannot write the formulas to standard output: No space left on "
