@@ -224,7 +224,7 @@ CLI::App* addMerge(CLI::App& parent, MergeOptions& options) {
         "on standard error, one line each, and then nothing is written.\n"
         "\n"
         "The shards are read a line at a time. Merge holds about 100 bytes per cell and,\n"
-        "for --per-formula shards, about 32 bytes per formula (some 32 MB per million\n"
+        "for --per-formula shards, about 100 bytes per formula (some 100 MB per million\n"
         "formulas), plus the output it writes.");
     app->add_option("files", options.files, "the shards' JSON Lines files")
         ->required()
