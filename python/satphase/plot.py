@@ -396,8 +396,10 @@ example:
 Exit status: 0 when both files are written, 1 when the input cannot be
 plotted or a file cannot be written (one line on standard error says why),
 2 for a bad command line.""")
-    parser.add_argument("input", nargs="?", default="-", metavar="INPUT",
-                        help="the sweep's CSV or JSON Lines; - or nothing for standard input")
+    parser.add_argument("inputs", nargs="*", default=["-"], metavar="INPUT",
+                        help="the sweep's CSV or JSON Lines; - or nothing for standard input. "
+                             "Several sweeps of local searches alone, of one model and other "
+                             "sizes (each size its own budget), draw one figure together")
     parser.add_argument("-o", "--output", default="satphase-plot", metavar="PREFIX",
                         help="where to write: PREFIX.png and PREFIX.svg (default: %(default)s)")
     parser.add_argument("--size", type=_size, default=DEFAULT_SIZE, metavar="WIDTHxHEIGHT",
@@ -408,7 +410,7 @@ plotted or a file cannot be written (one line on standard error says why),
                              "and the seed (default: %r, or the model and k of another "
                              "sweep)" % default_title("classic", 3))
     arguments = parser.parse_args(argv)
-    if arguments.input == "-" and sys.stdin.isatty():
+    if arguments.inputs == ["-"] and sys.stdin.isatty():
         parser.error("no input: name a sweep's CSV or JSON Lines file, or pipe one in")
     for extension in (".png", ".svg"):
         if arguments.output.endswith(extension):
@@ -423,8 +425,11 @@ def main(argv=None):
 
 def _run(arguments):
     figures.check_prefix(arguments.output)
-    name, text = records.read_input(arguments.input, sys.stdin.buffer)
-    sweep = records.read_file(text, name)
+    sweeps = [records.read_file(text, name) for name, text in
+              (records.read_input(path, sys.stdin.buffer) for path in arguments.inputs)]
+    if len(sweeps) > 1:
+        return _run_joined(arguments, sweeps)
+    sweep = sweeps[0]
     if sweep.local_searches():
         return _run_searches(arguments, sweep)
     cells = complete_cells(sweep)
@@ -434,6 +439,33 @@ def _run(arguments):
         warnings.simplefilter("ignore")  # layout and log-axis notices are not errors
         figures.write(draw(sizes, cells, arguments.title, arguments.size), arguments.output,
                       "\n".join(lines) + "\n", with_matplotlib=True)
+    return 0
+
+
+def _run_joined(arguments, sweeps):
+    """Several sweeps of local searches alone, each of other sizes than the
+    rest: one local-search figure of them all."""
+    for sweep in sweeps:
+        if sweep.decides or not sweep.local_searches():
+            raise Refusal(f"{sweep.name}: not a sweep of local searches alone; only those "
+                          "are drawn together, a complete solver's sweep one at a time")
+    points, owner = [], {}
+    for sweep in sweeps:
+        own = search_points(sweep)
+        for n in sorted({p.vars for p in own}):
+            if n in owner:
+                raise Refusal(f"{sweep.name}: {n} variables are in {owner[n]} too; each size "
+                              "comes from one sweep")
+        owner.update((p.vars, sweep.name) for p in own)
+        points += own
+    _one_model(", ".join(sweep.name for sweep in sweeps), points)
+    prefix = arguments.output + SEARCH_SUFFIX
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore")  # layout and log-axis notices are not errors
+        figures.write_all([(draw_searches(points, arguments.title, arguments.size), prefix)],
+                          "\n".join(search_report(points) + [f"Wrote {prefix}.png and "
+                                                            f"{prefix}.svg"]) + "\n",
+                          with_matplotlib=True)
     return 0
 
 

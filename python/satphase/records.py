@@ -49,6 +49,9 @@ LOOKAHEADS = "lookahead_lookaheads"
 # The limits of a sweep's options (sweep/sweep_plan.h, formula/formula.h).
 VARS_RANGE = (3, 1000)
 MAX_CLAUSES = 100_000
+# Local searches alone take larger formulas of every model but the classic one.
+SEARCHED_VARS_RANGE = (3, 1_000_000)
+SEARCHED_MAX_CLAUSES = 10_000_000
 MAX_TRIALS = 1_000_000
 MAX_CELLS = 1_000_000
 STATE_RANGE = (1, 2_147_483_646)
@@ -356,8 +359,9 @@ def _sweep_line(sweep, where):
                           "sweep writes")
     vars_, ratios = sweep.get("vars"), sweep.get("ratios")
     if not isinstance(vars_, list) or not vars_ or not all(
-            _whole(v) and VARS_RANGE[0] <= v <= VARS_RANGE[1] for v in vars_):
-        raise wrong("vars", f"a list of sizes in {VARS_RANGE[0]} .. {VARS_RANGE[1]}")
+            _whole(v) and SEARCHED_VARS_RANGE[0] <= v <= SEARCHED_VARS_RANGE[1] for v in vars_):
+        raise wrong("vars", f"a list of sizes in {SEARCHED_VARS_RANGE[0]} .. "
+                            f"{SEARCHED_VARS_RANGE[1]}")
     if not isinstance(ratios, list) or not ratios or not all(
             isinstance(r, float) and _millionths(r) is not None for r in ratios):
         raise wrong("ratios", f"a list of ratios in (0, {MAX_CLAUSES}] of at most six places")
@@ -378,6 +382,10 @@ def _sweep_line(sweep, where):
             or len(set(solvers)) != len(solvers)):
         raise wrong("solvers", f"a list of distinct solvers among {_SOLVER_NAMES}")
     _search_settings(sweep, solvers or (), where, wrong)
+    largest = _limits(solver_kinds(solvers), model)[0][1]
+    if max(vars_) > largest:
+        raise wrong("vars", f"a list of sizes in {VARS_RANGE[0]} .. {largest}, the limit of "
+                            "its solvers and model")
     return {"vars": vars_, "ratios": ratios, "trials": trials, "per_formula": per_formula,
             "model": model, "k": k, "solvers": solvers}
 
@@ -473,16 +481,29 @@ class _Fields:
         self.fail(key, "1 or 0 (true or false)")
 
 
+def _limits(kinds, model):
+    """(vars range, most clauses) of a sweep of these kinds (decides,
+    searches) and model: local searches alone take larger formulas but of the
+    classic model."""
+    decides, searches = kinds
+    if searches and not decides and model != "classic":
+        return SEARCHED_VARS_RANGE, SEARCHED_MAX_CLAUSES
+    return VARS_RANGE, MAX_CLAUSES
+
+
 def _record(f, per_formula, named_model, sweep, kinds):
     """The checked Record of one row, of the columns kinds (decides, searches) gives."""
     decides, searches = kinds
+    # The model is read below; the largest sizes any model takes are checked
+    # here, and the classic model's after it.
+    vars_range, max_clauses = _limits(kinds, "uniform")
     cells = len(sweep["vars"]) * len(sweep["ratios"]) if sweep else MAX_CELLS
     cell = f.whole("cell", 0, cells - 1)
     if sweep:
         expected_vars = sweep["vars"][cell // len(sweep["ratios"])]
         vars_ = f.whole("vars", expected_vars, expected_vars)
     else:
-        vars_ = f.whole("vars", *VARS_RANGE)
+        vars_ = f.whole("vars", *vars_range)
     ratio = f.real("ratio")
     millionths = _millionths(ratio)
     if millionths is None:
@@ -490,8 +511,8 @@ def _record(f, per_formula, named_model, sweep, kinds):
     if sweep and ratio != sweep["ratios"][cell % len(sweep["ratios"])]:
         f.fail("ratio", f"{sweep['ratios'][cell % len(sweep['ratios'])]!r}, as this sweep has it")
     truncated = millionths * vars_ // 1_000_000
-    if not 1 <= truncated <= MAX_CLAUSES:
-        f.fail("ratio", f"a ratio that gives 1 .. {MAX_CLAUSES} clauses at {vars_} variables")
+    if not 1 <= truncated <= max_clauses:
+        f.fail("ratio", f"a ratio that gives 1 .. {max_clauses} clauses at {vars_} variables")
     clauses = f.whole("clauses", truncated, truncated)
     model, k = "classic", 3
     if named_model:
@@ -501,6 +522,9 @@ def _record(f, per_formula, named_model, sweep, kinds):
             f.fail("k", f"the k of the {model} model" + (" as this sweep has it" if sweep else ""))
         if k > vars_:
             f.fail("k", f"at most the {vars_} variables")
+    if model == "classic" and (vars_ > VARS_RANGE[1] or clauses > MAX_CLAUSES):
+        f.fail("vars", f"a size in {VARS_RANGE[0]} .. {VARS_RANGE[1]} with at most "
+                       f"{MAX_CLAUSES} clauses, the classic model's limits")
     trials = sweep["trials"] if sweep else MAX_TRIALS
     record = Record(f.where, cell, vars_, clauses, ratio, model, k,
                     f.whole("start_state", *STATE_RANGE))

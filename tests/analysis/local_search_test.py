@@ -201,6 +201,37 @@ class PlotTest(unittest.TestCase):
             plot.search_points(records.read_file(
                 "\n".join(lines + [lines[0].replace('"cell":0', '"cell":4')]) + "\n", "f"))
 
+    def test_sweeps_of_local_searches_alone_join_in_one_figure(self):
+        directory = self.enterContext(tempfile.TemporaryDirectory())
+        large = ["--vars", "2000", "--ratios", "4", "--trials", "3", "--model", "uniform",
+                 "--quiet", "--solver", "probsat", "--format", "csv"]
+        for name, text in (("small", sweep("--solver", "probsat", *FLIPS, "--format", "csv")),
+                           ("large", subprocess.run([PROGRAM, "sweep", *large], check=True,
+                                                    capture_output=True, text=True).stdout),
+                           ("cells", CELLS)):
+            with open(os.path.join(directory, name), "w") as out:
+                out.write(text)
+        result = run_main(plot.main, directory, ["small", "large", "-o", "j"])
+        self.assertEqual((result.returncode, result.stderr), (0, ""))
+        self.assertIn("\n  40       probsat                   4.18\n2000       probsat                      -\n",
+                      result.stdout)  # one ratio at 2000 variables: nothing to cross
+        with open(os.path.join(directory, "j-local-search.svg")) as svg:
+            self.assertIn('id="flips-probsat-2000"', svg.read())
+        for inputs, message in [
+                (["small", "cells"], "cells: not a sweep of local searches alone"),
+                (["small", "large", "small"], "small: 20 variables are in small too")]:
+            result = run_main(plot.main, directory, inputs + ["-o", "k"])
+            self.assertEqual(result.returncode, 1)
+            self.assertTrue(result.stderr.startswith("satphase plot: " + message), result.stderr)
+        # 2000 variables are a local search's size, but not the classic model's.
+        with open(os.path.join(directory, "large")) as csv:
+            rows = [line.split(",") for line in csv.read().split("\n") if line]
+        classic = "\n".join(",".join(row[:4] + row[6:]) for row in rows) + "\n"
+        self.assertEqual(records.read_file("\n".join(map(",".join, rows)) + "\n", "f")
+                         .records[0].vars, 2000)
+        with self.assertRaisesRegex(Refusal, "^f line 2: vars is .*the classic model's limits"):
+            records.read_file(classic, "f")
+
 
 if __name__ == "__main__":
     unittest.main()
