@@ -196,7 +196,7 @@ std::vector<std::string_view> recordColumns(const SweepDefinition& definition) {
     if (definition.perFormula) {
         columns.insert(columns.end(), {"trial", "start_state"});
         if (decidesFormulas(definition)) {
-            columns.push_back("satisfiable");
+            columns.emplace_back("satisfiable");
         }
         for (std::size_t i = 0; i < definition.solvers.size(); ++i) {
             const SolverKind kind = definition.solvers[i];
@@ -212,7 +212,7 @@ std::vector<std::string_view> recordColumns(const SweepDefinition& definition) {
             }
         }
     } else {
-        columns.push_back("trials");
+        columns.emplace_back("trials");
         if (decidesFormulas(definition)) {
             columns.insert(columns.end(), {"unsat", "sat_fraction", "sat_low", "sat_high"});
         }

@@ -396,7 +396,7 @@ TEST_F(SweepFiles, LocalSearchRecordsCountTheSolvedAndAgreeWithTheVerdicts) {
     const std::vector<std::string> perFormula =
         test_support::lines(written(formulas, OutputFormat::Csv));
     // Trial 1 of ratio 4.5 is unsatisfiable: probsat cannot have solved it.
-    const std::string unsat = perFormula[7];
+    const std::string& unsat = perFormula[7];
     ASSERT_EQ(unsat, "1,20,90,4.5,uniform,3,1,1948130330,0,8,57,2000,0");
     EXPECT_EQ(readRecord(OutputFormat::Csv, unsat.substr(0, unsat.size() - 1) + "1", formulas,
                          cells, read),
