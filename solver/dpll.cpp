@@ -15,6 +15,14 @@ constexpr std::uint64_t kStopCheckInterval = 1024;
 constexpr int kWeightShift = 16;
 static_assert(kMaxClauseWidth < kWeightShift);
 
+// The weight of a clause with `open` literals not yet false. A clause in
+// conflict (none open) weighs 2^16: it is counted like any other until the
+// search takes its last literal back.
+constexpr std::uint64_t weightOf(std::int32_t open) {
+    assert(open >= 0 && open <= kMaxClauseWidth);
+    return std::uint64_t{1} << (kWeightShift - open);
+}
+
 }  // namespace
 
 // Every buffer is sized here for the largest formula, so that decide() only
@@ -31,7 +39,6 @@ Dpll::Dpll(std::int32_t maxVars, std::int32_t maxClauses)
     values_.reserve(maxVars_);
     trueCount_.reserve(clauses);
     falseCount_.reserve(clauses);
-    unsatisfiedOccurrences_.reserve(maxVars_);
     scores_.reserve(maxVars_);
     // Each variable is assigned at most once along a path, and is the
     // decision of at most one level.
@@ -99,18 +106,23 @@ void Dpll::load(const Formula& formula) {
     }
     clauseStart_.push_back(static_cast<std::int32_t>(literals_.size()));
     occurrences_.build(formula);
-
-    unsatisfiedOccurrences_.resize(numVars_);
-    for (Variable v; v.id < numVars_; ++v.id) {
-        for (const Literal literal : {Literal(v, false), Literal(v, true)}) {
-            unsatisfiedOccurrences_[literal] =
-                static_cast<std::int32_t>(occurrences_.of(literal).size());
-        }
+    width_ = formula.clauses.empty() ? 0 : formula.clauses.front().size;
+    if (std::ranges::any_of(formula.clauses,
+                            [this](const Clause& clause) { return clause.size != width_; })) {
+        width_ = 0;
     }
+
     values_.assign(numVars_, kOpen);
     trueCount_.assign(static_cast<std::size_t>(numClauses_), 0);
     falseCount_.assign(static_cast<std::size_t>(numClauses_), 0);
-    scores_.resize(numVars_);
+    scores_.assign(numVars_, 0);
+    for (std::int32_t c = 0; c < numClauses_; ++c) {
+        const std::span<const Literal> lits = literalsOf(c);
+        const std::uint64_t weight = weightOf(static_cast<std::int32_t>(lits.size()));
+        for (const Literal literal : lits) {
+            scores_[literal] += weight;
+        }
+    }
     unsatisfiedClauses_ = numClauses_;
     trail_.clear();
     propagated_ = 0;
@@ -158,24 +170,41 @@ void Dpll::assign(Literal literal) {
 // clauses' counters updated, even after a conflict, so that undoTo can take
 // back exactly what was done.
 bool Dpll::propagate() {
+    return width_ == kClassicClauseWidth ? propagateClauses<kClassicClauseWidth>()
+                                         : propagateClauses<0>();
+}
+
+template <std::int32_t Width>
+bool Dpll::propagateClauses() {
     bool consistent = true;
     while (consistent && propagated_ < static_cast<std::int32_t>(trail_.size())) {
         const Literal literal = trail_[static_cast<std::size_t>(propagated_++)];
         for (const std::int32_t c : occurrences_.of(literal)) {
             if (trueCount_[c]++ == 0) {
                 --unsatisfiedClauses_;
-                for (const Literal other : literalsOf(c)) {
-                    --unsatisfiedOccurrences_[other];
+                const std::span<const Literal> lits = clauseLiterals<Width>(c);
+                const std::uint64_t weight =
+                    weightOf(static_cast<std::int32_t>(lits.size()) - falseCount_[c]);
+                for (const Literal other : lits) {
+                    scores_[other] -= weight;
                 }
             }
         }
         for (const std::int32_t c : occurrences_.of(~literal)) {
             const std::int32_t falses = ++falseCount_[c];
-            if (!consistent || trueCount_[c] != 0) {
+            if (trueCount_[c] != 0) {
                 continue;
             }
-            const std::span<const Literal> lits = literalsOf(c);
+            // One literal fewer open doubles the clause's weight.
+            const std::span<const Literal> lits = clauseLiterals<Width>(c);
             const auto size = static_cast<std::int32_t>(lits.size());
+            const std::uint64_t weight = weightOf(size - falses + 1);
+            for (const Literal other : lits) {
+                scores_[other] += weight;
+            }
+            if (!consistent) {
+                continue;
+            }
             if (falses == size) {
                 consistent = false;
             } else if (falses == size - 1) {
@@ -209,8 +238,10 @@ void Dpll::eliminatePureLiterals() {
             if (values_[plain] != kOpen) {
                 continue;
             }
-            const std::int32_t plainCount = unsatisfiedOccurrences_[plain];
-            const std::int32_t negatedCount = unsatisfiedOccurrences_[~plain];
+            // A literal scores 0 exactly when no unsatisfied clause holds
+            // it: every clause adds a positive weight.
+            const std::uint64_t plainCount = scores_[plain];
+            const std::uint64_t negatedCount = scores_[~plain];
             if ((plainCount == 0) != (negatedCount == 0)) {
                 assign(plainCount == 0 ? ~plain : plain);
                 ++outcome_.pureLiterals;
@@ -223,28 +254,19 @@ void Dpll::eliminatePureLiterals() {
 }
 
 // Two-sided Jeroslow–Wang over the unsatisfied clauses (see the class
-// comment). Called at a fixpoint with a clause left unsatisfied, which then
-// has at least two open literals.
+// comment), read from the scores propagate and undoTo keep, so that a
+// decision costs a pass over the variables instead of one over every clause
+// and its literals. Called at a fixpoint with a clause left unsatisfied,
+// which then has at least two open literals.
 Literal Dpll::chooseBranch() {
-    scores_.assign(numVars_, 0);
-    for (std::int32_t c = 0; c < numClauses_; ++c) {
-        if (trueCount_[c] != 0) {
-            continue;
-        }
-        const std::span<const Literal> lits = literalsOf(c);
-        const auto open = static_cast<std::int32_t>(lits.size()) - falseCount_[c];
-        assert(open >= 2 && "branching short of a fixpoint");
-        const std::uint64_t weight = std::uint64_t{1} << (kWeightShift - open);
-        for (const Literal literal : lits) {
-            if (values_[literal] == kOpen) {
-                scores_[literal] += weight;
-            }
-        }
-    }
     Variable best{-1};
     std::uint64_t bestScore = 0;
     for (Variable v; v.id < numVars_; ++v.id) {
-        const std::uint64_t score = scores_[Literal(v, false)] + scores_[Literal(v, true)];
+        const Literal plain(v, false);
+        if (values_[plain] != kOpen) {
+            continue;
+        }
+        const std::uint64_t score = scores_[plain] + scores_[~plain];
         if (score > bestScore) {
             best = v;
             bestScore = score;
@@ -279,17 +301,37 @@ bool Dpll::backtrack() {
 // Takes back the trail's literals beyond `trailSize`, latest first, with
 // every counter they changed.
 void Dpll::undoTo(std::int32_t trailSize) {
+    if (width_ == kClassicClauseWidth) {
+        undoClauses<kClassicClauseWidth>(trailSize);
+    } else {
+        undoClauses<0>(trailSize);
+    }
+}
+
+template <std::int32_t Width>
+void Dpll::undoClauses(std::int32_t trailSize) {
     while (static_cast<std::int32_t>(trail_.size()) > trailSize) {
         const Literal literal = trail_.back();
         if (static_cast<std::int32_t>(trail_.size()) <= propagated_) {
             for (const std::int32_t c : occurrences_.of(~literal)) {
-                --falseCount_[c];
+                const std::int32_t falses = falseCount_[c]--;
+                if (trueCount_[c] == 0) {
+                    const std::span<const Literal> lits = clauseLiterals<Width>(c);
+                    const std::uint64_t weight =
+                        weightOf(static_cast<std::int32_t>(lits.size()) - falses + 1);
+                    for (const Literal other : lits) {
+                        scores_[other] -= weight;
+                    }
+                }
             }
             for (const std::int32_t c : occurrences_.of(literal)) {
                 if (--trueCount_[c] == 0) {
                     ++unsatisfiedClauses_;
-                    for (const Literal other : literalsOf(c)) {
-                        ++unsatisfiedOccurrences_[other];
+                    const std::span<const Literal> lits = clauseLiterals<Width>(c);
+                    const std::uint64_t weight =
+                        weightOf(static_cast<std::int32_t>(lits.size()) - falseCount_[c]);
+                    for (const Literal other : lits) {
+                        scores_[other] += weight;
                     }
                 }
             }

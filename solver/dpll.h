@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cassert>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -18,8 +19,10 @@ namespace satphase {
 // Everything lives on one trail: assigning a literal updates counters of the
 // clauses it occurs in, and going back replays the trail in reverse, so no
 // node copies anything. Per clause: how many of its literals are true and how
-// many false; per literal: in how many not yet satisfied clauses it occurs,
-// which is what both the pure-literal test and the branching rule read.
+// many false; per literal: its branching score below, a weighted count of
+// the not yet satisfied clauses it occurs in, which both the pure-literal
+// test and the branching rule read, kept up to date so that a decision does
+// not pass over every clause.
 //
 // Branching rule: two-sided Jeroslow–Wang. The variable chosen maximises
 // J(x) + J(~x), where J(l) sums 2^-len over the unsatisfied clauses that hold
@@ -78,11 +81,31 @@ class Dpll {
     bool assignInputUnits(const Formula& formula);
     void assign(Literal literal);
     bool propagate();
+    template <std::int32_t Width>
+    bool propagateClauses();
     void eliminatePureLiterals();
     Literal chooseBranch();
     bool backtrack();
     void undoTo(std::int32_t trailSize);
+    template <std::int32_t Width>
+    void undoClauses(std::int32_t trailSize);
     std::span<const Literal> literalsOf(std::int32_t clause) const;
+
+    // Clause c's literals. Width 0 reads where they start and end; a
+    // positive Width, taken when every clause has that many literals, finds
+    // them at c * Width with a length the compiler knows, so that the loops
+    // over them unroll: propagate and undoTo, most of the search's time, are
+    // compiled once for the models' three literals and once for any width.
+    template <std::int32_t Width>
+    auto clauseLiterals(std::int32_t clause) const {
+        assert(clause >= 0 && clause < numClauses_);
+        if constexpr (Width == 0) {
+            return literalsOf(clause);
+        } else {
+            assert(width_ == Width);
+            return std::span<const Literal, Width>(literals_.data() + Width * clause, Width);
+        }
+    }
 
     std::int32_t maxVars_ = 0;
     std::int32_t maxClauses_ = 0;
@@ -92,14 +115,17 @@ class Dpll {
     // to clauseStart_[c + 1].
     std::vector<Literal> literals_;
     std::vector<std::int32_t> clauseStart_;
+    std::int32_t width_ = 0;  // every clause's number of literals, or 0 if they differ
     OccurrenceIndex occurrences_;
 
     LiteralMap<std::int8_t> values_;
     // Per clause: how many of its literals are true, and how many false.
     std::vector<std::int32_t> trueCount_;
     std::vector<std::int32_t> falseCount_;
-    LiteralMap<std::int32_t> unsatisfiedOccurrences_;
     std::int32_t unsatisfiedClauses_ = 0;
+    // Per literal: the sum of 2^(16 - open) over the clauses that hold it
+    // and have no true literal counted, open being the clause's literals not
+    // yet counted false. For an open literal that is its Jeroslow–Wang score.
     LiteralMap<std::uint64_t> scores_;
 
     // Assigned literals in order; those from propagated_ on are assigned but

@@ -40,14 +40,16 @@ Counts countsOf(Dpll& dpll, const Formula& formula) {
 TEST(DpllTraceTest, HandTracedFormulasFixTheCounts) {
     Dpll dpll(8, 8);
 
-    // c0 (0, 1)  c1 (0, ~1)  c2 (~0, 2)  c3 (~0, ~2)  c4 (1, 2, 3)
-    // Root: 3 occurs only plainly, so it is pure: 3 = true satisfies c4 (1
+    // c0 (1, 2, 3)  c1 (0, 1)  c2 (0, ~1)  c3 (~0, 2)  c4 (~0, ~2)
+    // Root: 3 occurs only plainly, so it is pure: 3 = true satisfies c0 (1
     // pure literal); nothing else is pure then. Scores: 0 has 2u + 2u,
     // 1 and 2 have 2u each: branch on 0, true first (2u >= 2u) (1 branch).
-    // 0 = true: c2 leaves 2 (1 propagation), c3 then has both literals
-    // false: a conflict found by propagation. Back to 0 = false: c0 leaves
-    // 1 (2 propagations), c1 is then false. No level is left: unsatisfiable.
-    EXPECT_EQ(countsOf(dpll, cnfOf(4, "(0, 1); (0, ~1); (~0, 2); (~0, ~2); (1, 2, 3)")),
+    // 0 = true: c3 leaves 2 (1 propagation), c4 then has both literals
+    // false: a conflict found by propagation. Back to 0 = false: c1 leaves
+    // 1 (2 propagations), c2 is then false. No level is left: unsatisfiable.
+    // (Clauses of two widths, the wider first: read as clauses of the first
+    // one's width, the counts would change.)
+    EXPECT_EQ(countsOf(dpll, cnfOf(4, "(1, 2, 3); (0, 1); (0, ~1); (~0, 2); (~0, ~2)")),
               (Counts{false, 1, 2, 1}));
 
     // c0 (2, 0)  c1 (2, ~0)  c2 (~2, 3)  c3 (~2, 1)  c4 (0, ~3, ~1)  c5 (~2, 0, 3)
@@ -97,16 +99,24 @@ TEST(DpllTraceTest, HandTracedFormulasFixTheCounts) {
 
 // One engine decides formulas of different sizes one after another; a
 // counter or list left over from the previous formula changes the next one's
-// counts or verdict.
+// counts or verdict. The counts are pinned too: the branching scores are
+// kept up to date through every assignment and every step back, and a score
+// that drifts on the way back changes the choices of a search with many
+// backtracks, as the first formula's.
 TEST(DpllTraceTest, AReusedEngineCountsAsAFreshOne) {
     ClassicGenerator generator(120, 600);
     Dpll reused(120, 600);
     RandomStream stream(kRngInitialState);
     Formula formula;
+    const Counts expected[] = {
+        {false, 370, 11627, 50}, {false, 24, 322, 4}, {false, 34, 708, 10}, {true, 6, 22, 8}};
+    std::size_t at = 0;
     for (const auto& [vars, clauses] : {std::pair{120, 600}, {30, 128}, {60, 255}, {20, 60}}) {
         ASSERT_TRUE(generator.generate(vars, clauses, stream, formula));
         Dpll fresh(vars, clauses);
-        EXPECT_EQ(countsOf(reused, formula), countsOf(fresh, formula)) << vars << " variables";
+        const Counts counts = countsOf(reused, formula);
+        EXPECT_EQ(counts, countsOf(fresh, formula)) << vars << " variables";
+        EXPECT_EQ(counts, expected[at++]) << vars << " variables";
     }
 }
 
