@@ -69,11 +69,28 @@ Lookahead::Outcome Lookahead::decide(const Formula& formula, const std::atomic<b
            "a formula beyond the sizes the engine was built for");
     load(formula);
     outcome_ = Outcome{};
+    if (width_ == kClassicClauseWidth) {
+        search<kClassicClauseWidth>(formula, stop);
+    } else {
+        search<0>(formula, stop);
+    }
 
-    bool consistent = assignInputUnits(formula) && propagate<false>();
+    model_.resize(static_cast<std::size_t>(numVars_));
+    for (Variable v; v.id < numVars_; ++v.id) {
+        model_[v.index()] = outcome_.satisfiable && values_[Literal(v, false)] == kTrue ? 1 : 0;
+    }
+    return outcome_;
+}
+
+// The search proper, compiled once for clauses of any width (Width 0) and
+// once for formulas whose clauses all have three literals, whose loops over
+// a clause's literals then unroll (see clauseLiterals).
+template <std::int32_t Width>
+void Lookahead::search(const Formula& formula, const std::atomic<bool>* stop) {
+    bool consistent = assignInputUnits(formula) && propagate<false, Width>();
     std::uint64_t rounds = 0;
     for (;;) {
-        if (!consistent && !backtrack()) {
+        if (!consistent && !backtrack<Width>()) {
             break;  // every branch refuted: unsatisfiable
         }
         if (++rounds % kStopCheckInterval == 0 && stop != nullptr &&
@@ -82,7 +99,7 @@ Lookahead::Outcome Lookahead::decide(const Formula& formula, const std::atomic<b
             break;
         }
         Literal branch;
-        const NodeState state = examineNode(branch);
+        const NodeState state = examineNode<Width>(branch);
         if (state == NodeState::Satisfied) {
             outcome_.satisfiable = true;
             break;
@@ -94,14 +111,8 @@ Lookahead::Outcome Lookahead::decide(const Formula& formula, const std::atomic<b
         ++outcome_.nodes;
         levels_.push_back(Level{static_cast<std::int32_t>(trail_.size()), branch, false});
         assign(branch);
-        consistent = propagate<false>();
+        consistent = propagate<false, Width>();
     }
-
-    model_.resize(static_cast<std::size_t>(numVars_));
-    for (Variable v; v.id < numVars_; ++v.id) {
-        model_[v.index()] = outcome_.satisfiable && values_[Literal(v, false)] == kTrue ? 1 : 0;
-    }
-    return outcome_;
 }
 
 std::span<const std::int8_t> Lookahead::model() const {
@@ -123,6 +134,11 @@ void Lookahead::load(const Formula& formula) {
     }
     clauseStart_.push_back(static_cast<std::int32_t>(literals_.size()));
     occurrences_.build(formula);
+    width_ = formula.clauses.empty() ? 0 : formula.clauses.front().size;
+    if (std::ranges::any_of(formula.clauses,
+                            [this](const Clause& clause) { return clause.size != width_; })) {
+        width_ = 0;
+    }
 
     values_.assign(numVars_, kOpen);
     falseCount_.assign(static_cast<std::size_t>(numClauses_), 0);
@@ -180,7 +196,7 @@ void Lookahead::assign(Literal literal) {
 // Returns false on a clause with every literal false. Every literal taken
 // off the queue has all its counters updated, even after a conflict, so that
 // undoTo takes back exactly what was done.
-template <bool kTentative>
+template <bool kTentative, std::int32_t Width>
 bool Lookahead::propagate() {
     const IndexedView<Literal, std::int8_t> values = values_.view();
     bool consistent = true;
@@ -208,22 +224,19 @@ bool Lookahead::propagate() {
             if (!consistent) {
                 continue;
             }
-            const std::int32_t first = clauseStart_[at];
-            const std::int32_t size = clauseStart_[at + 1] - first;
+            const auto lits = clauseLiterals<Width>(c);
+            const auto size = static_cast<std::int32_t>(lits.size());
             if (falses == size) {
                 consistent = false;
             } else if (falses == size - 1) {
                 // One literal is not yet counted false: open (a unit), true
                 // (the clause is satisfied) or false but still queued.
-                const Literal* lits = literals_.data() + first;
-                std::int32_t k = 0;
-                while (k < size && values[lits[k]] == kFalse) {
-                    ++k;
-                }
-                if (k == size) {
+                const auto rest = std::ranges::find_if(
+                    lits, [&](Literal other) { return values[other] != kFalse; });
+                if (rest == lits.end()) {
                     consistent = false;
-                } else if (values[lits[k]] == kOpen) {
-                    assign(lits[k]);
+                } else if (values[*rest] == kOpen) {
+                    assign(*rest);
                 }
             }
         }
@@ -258,9 +271,10 @@ void Lookahead::undoTo(std::int32_t trailSize) {
 
 // Assigns a literal the look-ahead proved at this node and propagates it;
 // false when that empties a clause, which refutes the node.
+template <std::int32_t Width>
 bool Lookahead::force(Literal literal) {
     assign(literal);
-    return propagate<false>();
+    return propagate<false, Width>();
 }
 
 // Picks the node's candidates: every open variable of an unsatisfied clause
@@ -271,6 +285,7 @@ bool Lookahead::force(Literal literal) {
 // shorter, plus, for each binary clause (~l, y), the unit y and the
 // weights of the clauses ~y occurs in. It reads the node's clauses once,
 // and then its binary ones again for the implied part.
+template <std::int32_t Width>
 void Lookahead::preselect() {
     const IndexedView<Literal, std::int8_t> values = values_.view();
     const IndexedView<Literal, double> reduction = reduction_.view();
@@ -283,7 +298,7 @@ void Lookahead::preselect() {
         if (trueCount_[at] != 0) {
             continue;
         }
-        const std::span<const Literal> lits = literalsOf(c);
+        const auto lits = clauseLiterals<Width>(c);
         const std::int32_t open = static_cast<std::int32_t>(lits.size()) - falseCount_[at];
         if (open == 2) {
             for (const Literal literal : lits) {
@@ -336,6 +351,7 @@ void Lookahead::preselect() {
 // literals it implied are stamped with the current round; a look-ahead on a
 // negated side (`second`) instead collects the stamped literals it implied
 // too: those the candidate's both values imply.
+template <std::int32_t Width>
 bool Lookahead::lookAhead(Literal literal, double& diff, bool second) {
     ++outcome_.lookaheads;
     const auto base = static_cast<std::int32_t>(trail_.size());
@@ -345,12 +361,12 @@ bool Lookahead::lookAhead(Literal literal, double& diff, bool second) {
     }
     shortened_.clear();
     assign(literal);
-    const bool consistent = propagate<true>();
+    const bool consistent = propagate<true, Width>();
     if (consistent) {
         const IndexedView<Literal, std::int8_t> values = values_.view();
         diff = 0;
         for (const std::int32_t c : shortened_) {
-            const std::span<const Literal> lits = literalsOf(c);
+            const auto lits = clauseLiterals<Width>(c);
             if (std::none_of(lits.begin(), lits.end(),
                              [&](Literal other) { return values[other] == kTrue; })) {
                 // At a consistent fixpoint every false literal is counted.
@@ -376,12 +392,13 @@ bool Lookahead::lookAhead(Literal literal, double& diff, bool second) {
 // proves a literal, and then names the branch. Returns Conflict when a
 // literal proved empties a clause, Satisfied when every clause is, and
 // otherwise Branch with the literal to try first in `branch`.
+template <std::int32_t Width>
 Lookahead::NodeState Lookahead::examineNode(Literal& branch) {
     for (;;) {
         if (unsatisfiedClauses_ == 0) {
             return NodeState::Satisfied;
         }
-        preselect();
+        preselect<Width>();
         assert(!candidates_.empty() && "an unsatisfied clause at a fixpoint has open variables");
         bool proved = false;
         double best = -1;
@@ -397,17 +414,17 @@ Lookahead::NodeState Lookahead::examineNode(Literal& branch) {
             necessary_.clear();
             double plainDiff = 0;
             double negatedDiff = 0;
-            if (!lookAhead(plain, plainDiff, false)) {
+            if (!lookAhead<Width>(plain, plainDiff, false)) {
                 ++outcome_.failedLiterals;
-                if (!force(~plain)) {
+                if (!force<Width>(~plain)) {
                     return NodeState::Conflict;
                 }
                 proved = true;
                 continue;
             }
-            if (!lookAhead(~plain, negatedDiff, true)) {
+            if (!lookAhead<Width>(~plain, negatedDiff, true)) {
                 ++outcome_.failedLiterals;
-                if (!force(plain)) {
+                if (!force<Width>(plain)) {
                     return NodeState::Conflict;
                 }
                 proved = true;
@@ -418,7 +435,7 @@ Lookahead::NodeState Lookahead::examineNode(Literal& branch) {
                 // empty clause and cannot make another of them false.
                 if (values_[literal] == kOpen) {
                     ++outcome_.necessaryAssignments;
-                    [[maybe_unused]] const bool consistent = force(literal);
+                    [[maybe_unused]] const bool consistent = force<Width>(literal);
                     assert(consistent);
                     proved = true;
                 }
@@ -439,6 +456,7 @@ Lookahead::NodeState Lookahead::examineNode(Literal& branch) {
 // decision's other value; a level whose both values failed is dropped and
 // the one above is tried. Returns false when no level is left, or true at a
 // consistent fixpoint.
+template <std::int32_t Width>
 bool Lookahead::backtrack() {
     while (!levels_.empty()) {
         Level& level = levels_.back();
@@ -446,7 +464,7 @@ bool Lookahead::backtrack() {
         if (!level.flipped) {
             level.flipped = true;
             assign(~level.decision);
-            if (propagate<false>()) {
+            if (propagate<false, Width>()) {
                 return true;
             }
             continue;

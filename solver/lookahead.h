@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cassert>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -81,18 +82,40 @@ class Lookahead {
     enum class NodeState : std::uint8_t { Conflict, Satisfied, Branch };
 
     void load(const Formula& formula);
+    template <std::int32_t Width>
+    void search(const Formula& formula, const std::atomic<bool>* stop);
     bool assignInputUnits(const Formula& formula);
     void assign(Literal literal);
-    template <bool kTentative>
+    template <bool kTentative, std::int32_t Width>
     bool propagate();
     template <bool kTentative>
     void undoTo(std::int32_t trailSize);
+    template <std::int32_t Width>
     bool force(Literal literal);
+    template <std::int32_t Width>
     void preselect();
+    template <std::int32_t Width>
     bool lookAhead(Literal literal, double& diff, bool second);
+    template <std::int32_t Width>
     NodeState examineNode(Literal& branch);
+    template <std::int32_t Width>
     bool backtrack();
     std::span<const Literal> literalsOf(std::int32_t clause) const;
+
+    // Clause c's literals. Width 0 reads where they start and end; a
+    // positive Width, taken when every clause has that many literals, finds
+    // them at c * Width with a length the compiler knows, so that the loops
+    // over them unroll.
+    template <std::int32_t Width>
+    auto clauseLiterals(std::int32_t clause) const {
+        assert(clause >= 0 && clause < numClauses_);
+        if constexpr (Width == 0) {
+            return literalsOf(clause);
+        } else {
+            assert(width_ == Width);
+            return std::span<const Literal, Width>(literals_.data() + Width * clause, Width);
+        }
+    }
 
     std::int32_t maxVars_ = 0;
     std::int32_t maxClauses_ = 0;
@@ -100,6 +123,7 @@ class Lookahead {
     std::int32_t numClauses_ = 0;
     std::vector<Literal> literals_;
     std::vector<std::int32_t> clauseStart_;
+    std::int32_t width_ = 0;  // every clause's number of literals, or 0 if they differ
     OccurrenceIndex occurrences_;
 
     LiteralMap<std::int8_t> values_;

@@ -45,20 +45,22 @@ Counts countsOf(Lookahead& engine, const Formula& formula) {
 TEST(LookaheadTraceTest, HandTracedFormulasFixTheCounts) {
     Lookahead engine(8, 8);
 
-    // c0 (~0, 1)  c1 (~0, 2)  c2 (~1, ~2, 3)  c3 (~1, ~2, ~3)
+    // c0 (~1, ~2, 3)  c1 (~1, ~2, ~3)  c2 (~0, 1)  c3 (~0, 2), the wider
+    // clauses first (read as clauses of the first one's width, the counts
+    // would change).
     // Preselection (a ternary clause shortened weighs 1, a binary one's unit
     // 1 plus what it shortens): 1 and 2 estimate 2 true, 1 false (2051); 3
     // estimates 1 either way (1026); 0 estimates 6 true, 0 false (6). Look
-    // ahead on 1: true leaves c2, c3 binary (diff 2), false implies ~0 and
+    // ahead on 1: true leaves c0, c1 binary (diff 2), false implies ~0 and
     // satisfies everything it shortens (diff 0): score 2; 2 the same; 3
     // leaves one binary clause either way: score 1026, the best. 0 true
     // implies 1 and 2, then 3 and ~3: a failed literal, so ~0 holds
-    // (7 look-aheads). Round two (c2, c3 left): 1, 2, 3 again, no literal
+    // (7 look-aheads). Round two (c0, c1 left): 1, 2, 3 again, no literal
     // proved; branch on 3, true first (diffs tie) (1 node, 13 look-aheads).
-    // c3 is left as (~1, ~2): 1 and 2 score 0 each (4 look-aheads); branch
-    // on 1, true first (2 nodes), which implies ~2 and satisfies c3.
+    // c1 is left as (~1, ~2): 1 and 2 score 0 each (4 look-aheads); branch
+    // on 1, true first (2 nodes), which implies ~2 and satisfies c1.
     // A sum rule would branch on 1 at round two and need 1 node.
-    EXPECT_EQ(countsOf(engine, cnfOf(4, "(~0, 1); (~0, 2); (~1, ~2, 3); (~1, ~2, ~3)")),
+    EXPECT_EQ(countsOf(engine, cnfOf(4, "(~1, ~2, 3); (~1, ~2, ~3); (~0, 1); (~0, 2)")),
               (Counts{true, 2, 17, 1, 0, {0, 1, 0, 1}}));
 
     // c0 (0, 1, 2)  c1 (0, ~1, ~2)  c2 (~0, 1, ~2)  c3 (~0, ~1, 2)
