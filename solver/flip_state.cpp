@@ -24,6 +24,7 @@ FlipState::FlipState(std::int32_t maxVars, std::int32_t maxClauses)
     occurrences_.reserve(kClassicClauseWidth * clauses);
     trueLiterals_.reserve(clauses);
     unsat_.reserve(clauses);
+    unsatClauses_.reserve(clauses);
     unsatPosition_.reserve(clauses);
     values_.reserve(vars);
     breaks_.reserve(maxVars_);
@@ -77,6 +78,7 @@ void FlipState::load(const Formula& formula, XoshiroStream& stream) {
     trueLiterals_.assign(static_cast<std::size_t>(numClauses_), 0);
     unsatPosition_.resize(static_cast<std::size_t>(numClauses_));
     unsat_.clear();
+    unsatClauses_.clear();
     for (std::int32_t c = 0; c < numClauses_; ++c) {
         std::uint32_t& held = trueLiterals_[static_cast<std::size_t>(c)];
         for (const Literal literal : literalsOf(c)) {
@@ -93,6 +95,7 @@ void FlipState::load(const Formula& formula, XoshiroStream& stream) {
         if ((held & kCountMask) == 0) {
             unsatPosition_[static_cast<std::size_t>(c)] = static_cast<std::int32_t>(unsat_.size());
             unsat_.push_back(c);
+            unsatClauses_.push_back(clauses_[c]);
         } else if ((held & kCountMask) == 1) {
             ++breaks_[Variable{static_cast<std::int32_t>(held >> kCountBits)}];
         }
@@ -131,9 +134,12 @@ void FlipState::flip(Variable variable) {
         held[*c] = (clause ^ shifted) + 1;
         if ((clause & kCountMask) == 0) {
             const std::int32_t last = unsat_.back();
-            unsat_[static_cast<std::size_t>(position[*c])] = last;
+            const auto at = static_cast<std::size_t>(position[*c]);
+            unsat_[at] = last;
+            unsatClauses_[at] = unsatClauses_.back();
             position[last] = position[*c];
             unsat_.pop_back();
+            unsatClauses_.pop_back();
             ++breaks[variable];
         } else if ((clause & kCountMask) == 1) {
             --breaks[Variable{static_cast<std::int32_t>(clause >> kCountBits)}];
@@ -148,6 +154,7 @@ void FlipState::flip(Variable variable) {
         if ((clause & kCountMask) == 0) {
             position[*c] = static_cast<std::int32_t>(unsat_.size());
             unsat_.push_back(*c);
+            unsatClauses_.push_back(clauses_[*c]);
             --breaks[variable];
         } else if ((clause & kCountMask) == 1) {
             ++breaks[Variable{static_cast<std::int32_t>(clause >> kCountBits)}];
@@ -190,7 +197,8 @@ bool FlipState::consistent() const {
         if (count == 0) {
             ++unsatisfied;
             const std::int32_t at = unsatPosition_[static_cast<std::size_t>(c)];
-            if (at < 0 || at >= unsatisfiedCount() || unsat_[static_cast<std::size_t>(at)] != c) {
+            if (at < 0 || at >= unsatisfiedCount() || unsat_[static_cast<std::size_t>(at)] != c ||
+                !std::ranges::equal(unsatisfiedLiteralsAt(at), literalsOf(c))) {
                 return false;
             }
         }

@@ -26,10 +26,17 @@ namespace satphase {
 // is the variable's occurrences, which at a fixed clause ratio does not grow
 // with the formula.
 //
+// The unsatisfied list also keeps a copy of each clause it holds, so that a
+// pick reads the clause's literals from the short list, which stays in the
+// cache, instead of from the formula, a miss to main memory in large
+// formulas that the rest of the flip would wait for.
+//
 // Storage is sized at construction for the largest formula, and load() only
 // refills it: nothing is allocated while a search runs. At k = 3 that is 24
-// bytes per clause and 13 per variable, 27 per clause at ratio 4.2, and 59
-// with the formula's own 32 (docs/local-search.md lists them).
+// bytes per clause and 13 per variable, plus 32 for each clause unsatisfied
+// at once (an eighth of them at the start, about 4 bytes a clause): 31 per
+// clause at ratio 4.2, and 63 with the formula's own 32
+// (docs/local-search.md lists them).
 class FlipState {
   public:
     // Formulas of up to maxVars variables and maxClauses clauses, of up to
@@ -54,6 +61,13 @@ class FlipState {
         assert(position >= 0 && position < unsatisfiedCount());
         return unsat_[static_cast<std::size_t>(position)];
     }
+    // The literals of the unsatisfied clause at `position`, read from the
+    // list's own copy of the clause.
+    std::span<const Literal> unsatisfiedLiteralsAt(std::int32_t position) const {
+        assert(position >= 0 && position < unsatisfiedCount());
+        const Clause& held = unsatClauses_[static_cast<std::size_t>(position)];
+        return {held.lits, static_cast<std::size_t>(held.size)};
+    }
     std::span<const Literal> literalsOf(std::int32_t clause) const {
         assert(clause >= 0 && clause < numClauses_);
         const Clause& held = clauses_[clause];
@@ -67,8 +81,9 @@ class FlipState {
     // The assignment, 1 true and 0 false per variable.
     std::span<const std::int8_t> assignment() const { return {values_.data(), values_.size()}; }
 
-    // Whether every count, the unsatisfied list and each clause's position in
-    // it equal what a recomputation from the assignment gives. For tests: it
+    // Whether every count, the unsatisfied list, each clause's position in it
+    // and the list's copy of it equal what a recomputation from the
+    // assignment gives. For tests: it
     // allocates.
     bool consistent() const;
 
@@ -84,10 +99,8 @@ class FlipState {
     std::int32_t numClauses_ = 0;
     bool hasEmptyClause_ = false;
 
-    // The loaded formula's clauses, read where they lie: a copy would cost 12
-    // bytes a clause more at k = 3 and save no cache miss, since a pick reads
-    // one clause, within one line either way. The formula must outlive the
-    // search.
+    // The loaded formula's clauses, read where they lie when one joins the
+    // unsatisfied list. The formula must outlive the search.
     const Clause* clauses_ = nullptr;
     // Literal l's clauses are occurrences_[occurrenceStart_[l] .. occurrenceStart_[l + 1]).
     std::vector<std::int32_t> occurrenceStart_;
@@ -103,6 +116,7 @@ class FlipState {
     static constexpr std::uint32_t kCountMask = (1U << kCountBits) - 1;
     std::vector<std::uint32_t> trueLiterals_;
     std::vector<std::int32_t> unsat_;
+    std::vector<Clause> unsatClauses_;         // a copy of each unsatisfied clause, beside unsat_
     std::vector<std::int32_t> unsatPosition_;  // meaningful only while unsatisfied
 
     std::vector<std::int8_t> values_;  // per variable, 1 true and 0 false

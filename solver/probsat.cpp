@@ -40,9 +40,9 @@ ProbSat::Outcome ProbSat::solve(const Formula& formula, std::uint64_t seed, std:
 // literals taken in the clause's order. The last literal takes whatever
 // rounding leaves past the others' shares.
 Variable ProbSat::pick(XoshiroStream& stream) const {
-    const std::int32_t clause = state_.unsatisfiedAt(static_cast<std::int32_t>(
-        stream.below(static_cast<std::uint32_t>(state_.unsatisfiedCount()))));
-    const std::span<const Literal> literals = state_.literalsOf(clause);
+    const std::span<const Literal> literals =
+        state_.unsatisfiedLiteralsAt(static_cast<std::int32_t>(
+            stream.below(static_cast<std::uint32_t>(state_.unsatisfiedCount()))));
     std::array<double, kMaxClauseWidth> weights{};
     double sum = 0;
     for (std::size_t i = 0; i < literals.size(); ++i) {

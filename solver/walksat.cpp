@@ -27,9 +27,9 @@ WalkSat::Outcome WalkSat::solve(const Formula& formula, std::uint64_t seed, std:
 // rank among the candidates in the clause's order: among the freebies, all
 // literals (a noisy step) or those of least break count.
 Variable WalkSat::pick(XoshiroStream& stream) const {
-    const std::int32_t clause = state_.unsatisfiedAt(static_cast<std::int32_t>(
-        stream.below(static_cast<std::uint32_t>(state_.unsatisfiedCount()))));
-    const std::span<const Literal> literals = state_.literalsOf(clause);
+    const std::span<const Literal> literals =
+        state_.unsatisfiedLiteralsAt(static_cast<std::int32_t>(
+            stream.below(static_cast<std::uint32_t>(state_.unsatisfiedCount()))));
     std::array<std::int32_t, kMaxClauseWidth> breaks{};
     std::int32_t least = 0;
     std::uint32_t ties = 0;
