@@ -185,6 +185,14 @@ std::string ratioText(Ratio ratio) {
     return text;
 }
 
+std::optional<std::int32_t> parseFraction(std::string_view text) {
+    const auto millionths = parseMillionths(text);
+    if (!millionths || *millionths > kWholeFraction) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(*millionths);
+}
+
 std::vector<SweepCell> cellsOf(const SweepDefinition& definition) {
     std::vector<SweepCell> cells;
     cells.reserve(definition.vars.size() * definition.ratios.size());
@@ -243,13 +251,22 @@ std::optional<std::string> definitionProblem(const SweepDefinition& definition) 
         return "the seed " + std::to_string(definition.seed) + " is outside " +
                std::to_string(kMinSeed) + " .. " + std::to_string(kMaxSeed);
     }
+    const bool mixed = definition.model == FormulaModel::Mixed;
     if (definition.k < kMinClauseWidth || definition.k > kMaxClauseWidth ||
-        (definition.model == FormulaModel::Classic && definition.k != kClassicClauseWidth)) {
+        (definition.model == FormulaModel::Classic && definition.k != kClassicClauseWidth) ||
+        (mixed && definition.k != kMixedLongWidth)) {
         return "clauses of " + std::to_string(definition.k) + " literals: the " +
                std::string(modelName(definition.model)) + " model takes " +
-               (definition.model == FormulaModel::Classic
-                    ? std::to_string(kClassicClauseWidth)
+               (definition.model == FormulaModel::Classic ? std::to_string(kClassicClauseWidth)
+                : mixed
+                    ? std::to_string(kMixedLongWidth)
                     : std::to_string(kMinClauseWidth) + " .. " + std::to_string(kMaxClauseWidth));
+    }
+    if (definition.pMillionths < 0 || definition.pMillionths > kWholeFraction ||
+        (!mixed && definition.pMillionths != 0)) {
+        return "p " + ratioText(Ratio{definition.pMillionths}) + ": the " +
+               std::string(modelName(definition.model)) + " model takes " +
+               (mixed ? "p from 0 to 1" : "no p");
     }
     if (auto problem = localSearchProblem(definition.localSearch)) {
         return problem;
