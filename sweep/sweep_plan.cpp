@@ -251,22 +251,21 @@ std::optional<std::string> definitionProblem(const SweepDefinition& definition) 
         return "the seed " + std::to_string(definition.seed) + " is outside " +
                std::to_string(kMinSeed) + " .. " + std::to_string(kMaxSeed);
     }
-    const bool mixed = definition.model == FormulaModel::Mixed;
     if (definition.k < kMinClauseWidth || definition.k > kMaxClauseWidth ||
-        (definition.model == FormulaModel::Classic && definition.k != kClassicClauseWidth) ||
-        (mixed && definition.k != kMixedLongWidth)) {
+        (definition.model == FormulaModel::Classic && definition.k != kClassicClauseWidth)) {
         return "clauses of " + std::to_string(definition.k) + " literals: the " +
                std::string(modelName(definition.model)) + " model takes " +
-               (definition.model == FormulaModel::Classic ? std::to_string(kClassicClauseWidth)
-                : mixed
-                    ? std::to_string(kMixedLongWidth)
+               (definition.model == FormulaModel::Classic
+                    ? std::to_string(kClassicClauseWidth)
                     : std::to_string(kMinClauseWidth) + " .. " + std::to_string(kMaxClauseWidth));
     }
-    if (definition.pMillionths < 0 || definition.pMillionths > kWholeFraction ||
-        (!mixed && definition.pMillionths != 0)) {
-        return "p " + ratioText(Ratio{definition.pMillionths}) + ": the " +
-               std::string(modelName(definition.model)) + " model takes " +
-               (mixed ? "p from 0 to 1" : "no p");
+    // The mixed model's k is modelRefusal's to check, below, as every model's sizes.
+    if (definition.model == FormulaModel::Mixed
+            ? definition.pMillionths < 0 || definition.pMillionths > kWholeFraction
+            : definition.pMillionths != 0) {
+        return std::string(definition.model == FormulaModel::Mixed
+                               ? "the mixed model's p is outside 0 .. 1"
+                               : "a p, which only the mixed model has");
     }
     if (auto problem = localSearchProblem(definition.localSearch)) {
         return problem;
