@@ -147,6 +147,8 @@ CLI::App* addSweep(CLI::App& parent, SweepOptions& options) {
         "variable placed, no clause repeated), or the uniform, planted or 2-hidden model\n"
         "with --k literals per clause (docs/models.md). A planted or 2-hidden formula\n"
         "called unsatisfiable is a bug: the sweep stops there with status 1.\n"
+        "--model mixed --p P draws (2+p)-SAT: each clause has 3 literals with\n"
+        "probability P and 2 otherwise; its records carry p after k.\n"
         "\n"
         "Results are written cell by cell. Ctrl-C stops within a second, keeps every\n"
         "finished cell and exits with status 130; --resume continues such a sweep.\n"
@@ -260,7 +262,9 @@ CLI::App* addGenerate(CLI::App& parent, GenerateOptions& options) {
         "--model and --k choose the formulas as for satphase sweep (docs/models.md). A\n"
         "planted or 2-hidden formula has a line 'c planted: ' before its 'p cnf' line:\n"
         "the hidden assignment as DIMACS literals, ended by 0. Another model than the\n"
-        "classic one names itself in the file names, as satphase-uniform-k4-v40-...");
+        "classic one names itself in the file names, as satphase-uniform-k4-v40-...\n"
+        "--model mixed --p P draws (2+p)-SAT formulas (3 literals with probability P,\n"
+        "else 2), named with their p: satphase-mixed-k3-p0.3-v40-...");
     app->add_option("--vars", options.vars,
                     "number of variables (3 to 1000; to 1000000 but for the classic model)")
         ->transform(decimal())
