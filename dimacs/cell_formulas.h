@@ -29,8 +29,8 @@ struct CellRequest {
 
 // The file name of formula `index`, for example satphase-v40-c180-s64540-0007.cnf,
 // or satphase-uniform-k4-v40-c180-s64540-0007.cnf for another model than the
-// classic one (satphase-mixed-k3-p0.3-v40-... with the mixed model's p): the index has at least
-// four digits, and as many as the request's largest needs.
+// classic one (satphase-mixed-k3-p0.3-v40-... with the mixed model's p): the
+// index has at least four digits, and as many as the request's largest needs.
 std::string cellFormulaFileName(const CellRequest& request, std::int32_t index);
 
 // Draws the request's formulas one after the other, each from the stream
