@@ -89,16 +89,22 @@ void addFormatOption(CLI::App& app, OutputFormat& format) {
         ->default_str("table");
 }
 
-// --model and --k, which choose the formulas of `sweep` and `generate` alike.
+// --model, --k and --p, which choose the formulas of `sweep` and `generate`
+// alike. How they combine is checked by readModelOptions.
 void addModelOptions(CLI::App& app, FormulaModel& model, std::int32_t& k,
-                     const std::string& modelHelp) {
+                     std::optional<std::string>& p, const std::string& modelHelp) {
     app.add_option_function<std::string>(
            "--model", [&model](const std::string& name) { model = *parseModel(name); }, modelHelp)
-        ->check(CLI::IsMember({"classic", "uniform", "planted", "2-hidden"}))
+        ->check(CLI::IsMember({"classic", "uniform", "planted", "2-hidden", "mixed"}))
         ->default_str(std::string(modelName(model)));
     app.add_option("--k", k, "literals per clause, 2 .. 7 (the classic model takes only 3)")
         ->transform(decimal(kMinClauseWidth, kMaxClauseWidth))
         ->capture_default_str();
+    app.add_option_function<std::string>(
+           "--p", [&p](const std::string& text) { p = text; },
+           "mixed ((2+p)-SAT): the fraction of clauses with 3 literals, the others having 2; "
+           "a decimal from 0 to 1 with at most six places, required with --model mixed")
+        ->type_name("P");
 }
 
 // --max-flips, --cb, --eps and --noise, which set the local searches of
@@ -141,6 +147,8 @@ CLI::App* addSweep(CLI::App& parent, SweepOptions& options) {
         "variable placed, no clause repeated), or the uniform, planted or 2-hidden model\n"
         "with --k literals per clause (docs/models.md). A planted or 2-hidden formula\n"
         "called unsatisfiable is a bug: the sweep stops there with status 1.\n"
+        "--model mixed --p P draws (2+p)-SAT: each clause has 3 literals with\n"
+        "probability P and 2 otherwise; its records carry p after k.\n"
         "\n"
         "Results are written cell by cell. Ctrl-C stops within a second, keeps every\n"
         "finished cell and exits with status 130; --resume continues such a sweep.\n"
@@ -182,7 +190,7 @@ CLI::App* addSweep(CLI::App& parent, SweepOptions& options) {
     app->add_option("--seed", options.seed, "the random stream's starting state")
         ->transform(decimal(kMinSeed, kMaxSeed))
         ->capture_default_str();
-    addModelOptions(*app, options.model, options.k,
+    addModelOptions(*app, options.model, options.k, options.p,
                     "formula model: classic, uniform, planted or 2-hidden (docs/models.md)");
     addFormatOption(*app, options.format);
     app->add_flag("--per-formula", options.perFormula,
@@ -254,7 +262,9 @@ CLI::App* addGenerate(CLI::App& parent, GenerateOptions& options) {
         "--model and --k choose the formulas as for satphase sweep (docs/models.md). A\n"
         "planted or 2-hidden formula has a line 'c planted: ' before its 'p cnf' line:\n"
         "the hidden assignment as DIMACS literals, ended by 0. Another model than the\n"
-        "classic one names itself in the file names, as satphase-uniform-k4-v40-...");
+        "classic one names itself in the file names, as satphase-uniform-k4-v40-...\n"
+        "--model mixed --p P draws (2+p)-SAT formulas (3 literals with probability P,\n"
+        "else 2), named with their p: satphase-mixed-k3-p0.3-v40-...");
     app->add_option("--vars", options.vars,
                     "number of variables (3 to 1000; to 1000000 but for the classic model)")
         ->transform(decimal())
@@ -266,7 +276,7 @@ CLI::App* addGenerate(CLI::App& parent, GenerateOptions& options) {
     app->add_option("--seed", options.seed, "start state of the random stream")
         ->transform(decimal(RandomStream::kMinState, RandomStream::kMaxState))
         ->capture_default_str();
-    addModelOptions(*app, options.model, options.k,
+    addModelOptions(*app, options.model, options.k, options.p,
                     "formula model: classic, uniform, planted or 2-hidden");
     app->add_option("--count", options.count, "how many formulas")
         ->transform(decimal(1, kMaxTrials))

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/model_options.h"
 #include "dimacs/cell_formulas.h"
 #include "platform/error_report.h"
 #include "platform/interrupt.h"
@@ -21,6 +22,11 @@ int runGenerate(const GenerateOptions& options) {
     // The same refusal as a sweep cell of this size for local searches gets;
     // the seed, the count and the model's name are checked as the command
     // line is read.
+    std::int32_t pMillionths = 0;
+    if (std::optional<std::string> problem =
+            readModelOptions(options.model, options.k, options.p, pMillionths)) {
+        return report.fail(2, *problem);
+    }
     if (std::optional<std::string> reason = modelRefusal(options.model, options.k, options.vars,
                                                          options.clauses, kSearchedLimits)) {
         return report.fail(2, *reason);
@@ -30,7 +36,8 @@ int runGenerate(const GenerateOptions& options) {
                               options.seed,
                               options.count,
                               options.model,
-                              options.k};
+                              options.k,
+                              pMillionths};
     if (!options.outputDir.empty()) {
         catchInterrupts();
         const std::optional<CellFilesProblem> problem =

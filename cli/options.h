@@ -34,6 +34,7 @@ struct SweepOptions {
     std::int32_t seed = kRngInitialState;
     FormulaModel model = FormulaModel::Classic;
     std::int32_t k = kClassicClauseWidth;
+    std::optional<std::string> p;  // the mixed model's, as given
     OutputFormat format = OutputFormat::Table;
     bool perFormula = false;
     std::string output;     // empty: standard output
@@ -60,8 +61,9 @@ struct GenerateOptions {
     std::int32_t count = 1;
     FormulaModel model = FormulaModel::Classic;
     std::int32_t k = kClassicClauseWidth;
-    std::string outputDir;  // empty: standard output
-    bool force = false;     // replace files of the same names in outputDir
+    std::optional<std::string> p;  // the mixed model's, as given
+    std::string outputDir;         // empty: standard output
+    bool force = false;            // replace files of the same names in outputDir
 };
 
 struct SolveOptions {

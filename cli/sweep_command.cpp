@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "cli/local_search_options.h"
+#include "cli/model_options.h"
 #include "cli/progress_line.h"
 #include "platform/error_report.h"
 #include "platform/interrupt.h"
@@ -72,6 +73,10 @@ std::optional<std::string> readRequest(const SweepOptions& options, SweepRequest
                ": the classic model's clauses have 3 literals; give --model uniform, planted or "
                "2-hidden for clauses of " +
                std::to_string(definition.k);
+    }
+    if (auto problem =
+            readModelOptions(options.model, options.k, options.p, definition.pMillionths)) {
+        return problem;
     }
     request.output.format = options.format;
     request.output.path = options.output;

@@ -11,15 +11,29 @@
 
 namespace satphase {
 
+namespace {
+
+// Whether the request's model has a p, which its names and comments then give.
+bool mixed(const CellRequest& request) {
+    return request.model == FormulaModel::Mixed;
+}
+
+}  // namespace
+
 std::string cellFormulaFileName(const CellRequest& request, std::int32_t index) {
     assert(0 <= index && index < request.count);
     const std::size_t width = std::max<std::size_t>(4, std::to_string(request.count - 1).size());
     std::string number = std::to_string(index);
     number.insert(0, width - std::min(width, number.size()), '0');
     const bool classic = request.model == FormulaModel::Classic && request.k == kClassicClauseWidth;
-    const std::string model =
-        classic ? ""
-                : std::string(modelName(request.model)) + "-k" + std::to_string(request.k) + "-";
+    std::string model;  // appended, not a chain of +: g++ 12 warns falsely
+    if (!classic) {
+        model.append(modelName(request.model)).append("-k").append(std::to_string(request.k));
+        if (mixed(request)) {
+            model.append("-p").append(fractionText(request.pMillionths));
+        }
+        model.append("-");
+    }
     return "satphase-" + model + "v" + std::to_string(request.vars) + "-c" +
            std::to_string(request.clauses) + "-s" + std::to_string(request.seed) + "-" + number +
            ".cnf";
@@ -36,18 +50,24 @@ CellFormulas::CellFormulas(const CellRequest& request)
 const std::string& CellFormulas::next() {
     assert(index_ < request_.count && "more formulas than the request's count");
     const std::int32_t startState = stream_.state();
-    source_.draw(request_.model, request_.k, request_.vars, request_.clauses, stream_, formula_);
+    source_.draw(request_.model, request_.k, request_.vars, request_.clauses, stream_, formula_,
+                 request_.pMillionths);
     const bool classic =
         request_.model == FormulaModel::Classic && request_.k == kClassicClauseWidth;
+    const std::string p = fractionText(request_.pMillionths);
     const std::string model = classic ? ""
                                       : " --model " + std::string(modelName(request_.model)) +
-                                            " --k " + std::to_string(request_.k);
+                                            " --k " + std::to_string(request_.k) +
+                                            (mixed(request_) ? " --p " + p : "");
     const std::string size = "--vars " + std::to_string(request_.vars) + " --clauses " +
                              std::to_string(request_.clauses) + model;
     const std::string index = std::to_string(index_);
     std::vector<std::string> comments = {
-        "random " + std::to_string(request_.k) + "-CNF formula " +
-            (classic ? "" : "of the " + std::string(modelName(request_.model)) + " model ") +
+        (mixed(request_)
+             ? "random (2+p)-CNF formula of the mixed model with p = " + p + " "
+             : "random " + std::to_string(request_.k) + "-CNF formula " +
+                   (classic ? ""
+                            : "of the " + std::string(modelName(request_.model)) + " model ")) +
             "written by satphase generate",
         "made by satphase " + std::string(programVersion()) + ", commit " +
             std::string(programCommit()),

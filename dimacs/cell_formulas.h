@@ -24,12 +24,13 @@ struct CellRequest {
     std::int32_t count = 1;
     FormulaModel model = FormulaModel::Classic;
     std::int32_t k = kClassicClauseWidth;
+    std::int32_t pMillionths = 0;  // the mixed model's p (kWholeFraction is 1)
 };
 
 // The file name of formula `index`, for example satphase-v40-c180-s64540-0007.cnf,
 // or satphase-uniform-k4-v40-c180-s64540-0007.cnf for another model than the
-// classic one: the index has at least four digits, and as many as the
-// request's largest needs.
+// classic one (satphase-mixed-k3-p0.3-v40-... with the mixed model's p): the
+// index has at least four digits, and as many as the request's largest needs.
 std::string cellFormulaFileName(const CellRequest& request, std::int32_t index);
 
 // Draws the request's formulas one after the other, each from the stream

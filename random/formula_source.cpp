@@ -23,6 +23,7 @@ std::int64_t passingSignPatterns(FormulaModel model, std::int64_t k) {
             return k == 0 ? 0 : patterns - 2;
         case FormulaModel::Classic:
         case FormulaModel::Uniform:
+        case FormulaModel::Mixed:
             break;
     }
     return patterns;
@@ -52,10 +53,25 @@ std::optional<std::string> modelRefusal(FormulaModel model, std::int64_t k, std:
         }
         return ClassicGenerator::refusal(numVars, numClauses);
     }
+    if (model == FormulaModel::Mixed && k != kMixedLongWidth) {
+        return what + clauses + ", but the mixed model mixes clauses of " +
+               std::to_string(kMixedLongWidth) + " literals with clauses of 2";
+    }
     if (k > numVars) {
         return what + clauses + " need at least " + std::to_string(k) + " distinct variables";
     }
     return ClassicGenerator::sizeRefusal(numVars, numClauses, limits);
+}
+
+std::string fractionText(std::int32_t pMillionths) {
+    assert(pMillionths >= 0 && pMillionths <= kWholeFraction);
+    std::string text = std::to_string(pMillionths / kWholeFraction);
+    if (const std::int32_t fraction = pMillionths % kWholeFraction; fraction != 0) {
+        std::string digits = std::to_string(kWholeFraction + fraction).substr(1);
+        digits.erase(digits.find_last_not_of('0') + 1);
+        text += "." + digits;
+    }
+    return text;
 }
 
 FormulaSource::FormulaSource(std::int32_t maxVars, std::int32_t maxClauses, FormulaModel model)
@@ -66,7 +82,8 @@ FormulaSource::FormulaSource(std::int32_t maxVars, std::int32_t maxClauses, Form
 }
 
 bool FormulaSource::draw(FormulaModel model, std::int32_t k, std::int32_t numVars,
-                         std::int32_t numClauses, RandomStream& stream, Formula& out) {
+                         std::int32_t numClauses, RandomStream& stream, Formula& out,
+                         std::int32_t pMillionths) {
     // The checks of modelRefusal that cost no allocation.
     assert(k >= kMinClauseWidth && k <= kMaxClauseWidth && k <= numVars && numVars <= maxVars_);
     hiddenVars_ = 0;
@@ -76,6 +93,9 @@ bool FormulaSource::draw(FormulaModel model, std::int32_t k, std::int32_t numVar
             return classic_->generate(numVars, numClauses, stream, out);
         case FormulaModel::Uniform:
             drawUniformFormula(k, numVars, numClauses, stream, out);
+            return true;
+        case FormulaModel::Mixed:
+            drawMixedFormula(pMillionths, numVars, numClauses, stream, out);
             return true;
         case FormulaModel::Planted:
         case FormulaModel::TwoHidden:

@@ -34,4 +34,20 @@ void drawUniformFormula(std::int32_t k, std::int32_t numVars, std::int32_t numCl
     }
 }
 
+// The width decision is kept in integers, so that every machine draws the
+// same formulas from the same state.
+void drawMixedFormula(std::int32_t pMillionths, std::int32_t numVars, std::int32_t numClauses,
+                      RandomStream& stream, Formula& out) {
+    assert(pMillionths >= 0 && pMillionths <= kWholeFraction && numVars >= kMixedLongWidth);
+    // The stream's states, 1 .. 2^31 - 2, and so the steps of u.
+    constexpr std::int64_t kStates = RandomStream::kMaxState - RandomStream::kMinState + 1;
+    out.numVars = numVars;
+    out.clauses.resize(static_cast<std::size_t>(numClauses));
+    for (Clause& clause : out.clauses) {
+        const std::int64_t step = stream.below(kRngModulus) - RandomStream::kMinState;
+        const bool isLong = step * kWholeFraction < std::int64_t{pMillionths} * kStates;
+        drawUniformClause(isLong ? kMixedLongWidth : 2, numVars, stream, clause);
+    }
+}
+
 }  // namespace satphase

@@ -36,4 +36,15 @@ void drawUniformClause(std::int32_t k, std::int32_t numVars, RandomStream& strea
 void drawUniformFormula(std::int32_t k, std::int32_t numVars, std::int32_t numClauses,
                         RandomStream& stream, Formula& out);
 
+// The mixed model, (2+p)-SAT (Monasson, Zecchina, Kirkpatrick, Selman and
+// Troyansky 1999): every clause independently has kMixedLongWidth literals
+// with probability p and two otherwise. Per clause, first one step of the
+// stream decides the width: its new state s (1 .. 2^31 - 2) stands for the
+// unit value u = (s - 1) / (2^31 - 2) in [0, 1), and the clause is long when
+// u < p, compared exactly in integers as (s - 1) * 10^6 < pMillionths *
+// (2^31 - 2). So p = 0 gives only two-literal clauses and p = 1 only long
+// ones. Then come exactly the uniform clause's draws for that width.
+void drawMixedFormula(std::int32_t pMillionths, std::int32_t numVars, std::int32_t numClauses,
+                      RandomStream& stream, Formula& out);
+
 }  // namespace satphase

@@ -8,7 +8,8 @@ namespace satphase {
 bool drawFormula(const SweepDefinition& definition, const SweepCell& cell, std::int32_t clauses,
                  FormulaSource& source, RandomStream& stream, Formula& out) {
     assert(definition.model != FormulaModel::Classic || definition.k == kClassicClauseWidth);
-    return source.draw(definition.model, definition.k, cell.vars, clauses, stream, out);
+    return source.draw(definition.model, definition.k, cell.vars, clauses, stream, out,
+                       definition.pMillionths);
 }
 
 bool drawsSatisfiableFormulas(const SweepDefinition& definition) {

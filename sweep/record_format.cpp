@@ -22,6 +22,10 @@ void insertModel(const SweepDefinition& definition, Values& values) {
         values.insert(values.begin() + kModelColumnsAt,
                       {Json(modelName(definition.model)), Json(definition.k)});
     }
+    if (namesFraction(definition)) {
+        values.insert(values.begin() + kModelColumnsAt + std::size(kModelColumns),
+                      Json(fractionValue(definition)));
+    }
 }
 
 // The cell record of the solver at `solver` in the sweep's list. Without
@@ -118,6 +122,9 @@ Json sweepObject(const SweepDefinition& definition, std::optional<Shard> shard) 
         sweep["model"] = modelName(definition.model);
         sweep["k"] = definition.k;
     }
+    if (namesFraction(definition)) {
+        sweep["p"] = fractionValue(definition);
+    }
     if (definition.namesSolvers) {
         Json solvers = Json::array();
         for (const SolverKind kind : definition.solvers) {
@@ -149,6 +156,18 @@ Json sweepObject(const SweepDefinition& definition, std::optional<Shard> shard) 
 
 bool namesModel(const SweepDefinition& definition) {
     return definition.model != FormulaModel::Classic || definition.k != kClassicClauseWidth;
+}
+
+bool namesFraction(const SweepDefinition& definition) {
+    return definition.model == FormulaModel::Mixed;
+}
+
+double fractionValue(const SweepDefinition& definition) {
+    return Ratio{definition.pMillionths}.value();
+}
+
+std::string fractionJson(const SweepDefinition& definition) {
+    return Json(fractionValue(definition)).dump();
 }
 
 CostColumns cellCostColumns(const SweepDefinition& definition) {
@@ -230,6 +249,10 @@ std::vector<std::string_view> recordColumns(const SweepDefinition& definition) {
     if (namesModel(definition)) {
         columns.insert(columns.begin() + kModelColumnsAt, std::begin(kModelColumns),
                        std::end(kModelColumns));
+    }
+    if (namesFraction(definition)) {
+        columns.insert(columns.begin() + kModelColumnsAt + std::size(kModelColumns),
+                       kFractionColumn);
     }
     return columns;
 }

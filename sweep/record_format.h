@@ -32,15 +32,22 @@ struct OutputSpec {
 // with dpll's propagations right after its cost and lookahead's look-aheads
 // right after its own (unless an older file is continued without them). A sweep of another model or
 // clause length than the classic one carries `model` and `k` right after
-// `ratio` (kModelColumns).
+// `ratio` (kModelColumns), and a mixed sweep its `p` right after `k`.
 inline constexpr std::string_view kPropagationsColumn = "dpll_propagations";
 inline constexpr std::string_view kLookaheadsColumn = "lookahead_lookaheads";
 inline constexpr std::string_view kModelColumns[] = {"model", "k"};
 // Where kModelColumns go: after `ratio`.
 inline constexpr std::size_t kModelColumnsAt = 4;
+inline constexpr std::string_view kFractionColumn = "p";
 
-// Whether the records of `definition` carry the model columns.
+// Whether the records of `definition` carry the model columns, and whether
+// they carry p (a mixed sweep's).
 bool namesModel(const SweepDefinition& definition);
+bool namesFraction(const SweepDefinition& definition);
+
+// The mixed model's p as a number, and as the JSON of a sweep writes it.
+double fractionValue(const SweepDefinition& definition);
+std::string fractionJson(const SweepDefinition& definition);
 
 // The same sweep in the layout the version before this one wrote, where that
 // differs: per-formula records of lookahead without its look-aheads. What

@@ -337,6 +337,7 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
     bool sawRatios = false;
     bool sawModel = false;
     bool sawK = false;
+    bool sawP = false;
     bool sawSolvers = false;
     std::vector<SolverKind> listed;      // the sweep line's solvers, in order
     std::vector<std::string> localKeys;  // the local searches' settings it names
@@ -400,6 +401,16 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
             const auto number = static_cast<std::int32_t>(*value);
             (key == "sweep.trials" ? d.trials : key == "sweep.seed" ? d.seed : d.k) = number;
             sawK = sawK || key == "sweep.k";
+        } else if (key == "sweep.p") {
+            const auto value = parseRealNumber(field.text);
+            if (field.kind != Kind::Float || !value || *value < 0 || *value > 1) {
+                return wrong(field, "a fraction p from 0 to 1");
+            }
+            d.pMillionths = static_cast<std::int32_t>(std::llround(*value * kWholeFraction));
+            if (fractionJson(d) != field.text) {
+                return wrong(field, "a p of at most six places, as the sweep writes it");
+            }
+            sawP = true;
         } else if (key == "sweep.per_formula") {
             if (field.kind != Kind::Bool) {
                 return wrong(field, "true or false");
@@ -445,6 +456,10 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
     }
     if (!sawVars || !sawRatios || d.trials < 0 || d.seed < 0 || sawModel != sawK) {
         return std::string("the sweep line lacks some of vars, ratios, trials, seed, model, k");
+    }
+    if (sawP != (d.model == FormulaModel::Mixed)) {
+        return std::string(sawP ? "the sweep line gives p, which only a mixed sweep has"
+                                : "the sweep line of a mixed sweep lacks its p");
     }
     if (sawSolvers) {
         if (listed.empty()) {
@@ -541,6 +556,11 @@ std::optional<std::string> readRecord(OutputFormat format, std::string_view line
     if (namesModel(definition)) {
         c.exactly("model", modelName(definition.model), true);
         same("k", definition.k);
+    }
+    if (namesFraction(definition)) {
+        c.exactly(kFractionColumn, format == OutputFormat::Csv
+                                       ? shortestText(fractionValue(definition))
+                                       : fractionJson(definition));
     }
     if (c.problem) {
         return "cell " + std::to_string(cell) + ": " + *c.problem;

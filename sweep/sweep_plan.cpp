@@ -185,6 +185,14 @@ std::string ratioText(Ratio ratio) {
     return text;
 }
 
+std::optional<std::int32_t> parseFraction(std::string_view text) {
+    const auto millionths = parseMillionths(text);
+    if (!millionths || *millionths > kWholeFraction) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(*millionths);
+}
+
 std::vector<SweepCell> cellsOf(const SweepDefinition& definition) {
     std::vector<SweepCell> cells;
     cells.reserve(definition.vars.size() * definition.ratios.size());
@@ -250,6 +258,14 @@ std::optional<std::string> definitionProblem(const SweepDefinition& definition) 
                (definition.model == FormulaModel::Classic
                     ? std::to_string(kClassicClauseWidth)
                     : std::to_string(kMinClauseWidth) + " .. " + std::to_string(kMaxClauseWidth));
+    }
+    // The mixed model's k is modelRefusal's to check, below, as every model's sizes.
+    if (definition.model == FormulaModel::Mixed
+            ? definition.pMillionths < 0 || definition.pMillionths > kWholeFraction
+            : definition.pMillionths != 0) {
+        return std::string(definition.model == FormulaModel::Mixed
+                               ? "the mixed model's p is outside 0 .. 1"
+                               : "a p, which only the mixed model has");
     }
     if (auto problem = localSearchProblem(definition.localSearch)) {
         return problem;

@@ -35,6 +35,9 @@ struct SweepDefinition {
     // differ from these defaults, so that classic sweeps read as they always did.
     FormulaModel model = FormulaModel::Classic;
     std::int32_t k = kClassicClauseWidth;
+    // The mixed model's fraction p of long clauses, in millionths
+    // (kWholeFraction is 1); 0 and unwritten for every other model.
+    std::int32_t pMillionths = 0;
     // The solvers that decide every formula, in the order given (--solver);
     // never empty. Unless the records name them (--solver given), the sweep
     // is the splitting search's alone, written as sweeps always were: in
@@ -114,6 +117,10 @@ std::optional<std::int64_t> cellCount(std::string_view vars, std::string_view ra
 
 // The shortest decimal text of a ratio: "4.5", "2", "4.26".
 std::string ratioText(Ratio ratio);
+
+// Parses the mixed model's p, a decimal from 0 to 1 with at most six places,
+// into millionths; nothing when the text is not one.
+std::optional<std::int32_t> parseFraction(std::string_view text);
 
 // The cells of the sweep in the order it computes them. A cell whose clause
 // count would not fit 32 bits is refused by sweepRefusal first.

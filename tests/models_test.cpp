@@ -107,6 +107,11 @@ TEST(FormulaModels, AStartStateFixesEveryClauseAndTheHiddenAssignmentAndRefusals
         {Classic, 3, 3000000, 4000000000000, "at most 1000 variables are supported"},
         {Planted, 3, 10, 0, "a formula needs at least 1 clause"},
         {Uniform, 3, 10, 100001, "at most 100000 clauses are supported"},
+        {Mixed, 3, 3, 100000, ""},
+        {Mixed, 4, 20, 10,
+         "20 variables and 10 clauses: mixed clauses of 4 literals, but the mixed model mixes "
+         "clauses of 3 literals with clauses of 2"},
+        {Mixed, 2, 20, 10, "mixed clauses of 2 literals, but the mixed model mixes"},
     };
     for (const auto& c : cases) {
         const std::optional<std::string> reason = modelRefusal(c.model, c.k, c.vars, c.clauses);
@@ -114,6 +119,46 @@ TEST(FormulaModels, AStartStateFixesEveryClauseAndTheHiddenAssignmentAndRefusals
                      std::to_string(c.vars) + "/" + std::to_string(c.clauses));
         EXPECT_EQ(reason.has_value(), *c.what != '\0');
         EXPECT_THAT(reason.value_or(""), AllOf(HasSubstr(c.what), Not(HasSubstr("\n"))));
+    }
+}
+
+TEST(MixedModel, OneDrawPerClauseDecidesItsWidthAndPZeroAndOneAreThePureModels) {
+    // From one state, p changes only which clauses are long: the first clauses
+    // below are worked out from the documented draws (a width, then the
+    // uniform clause's), so p = 0 and p = 0.3 share the first two, and p = 1
+    // draws no two-literal clause. 10,000 clauses over 30 variables pin how
+    // many are long.
+    const struct {
+        std::int32_t p;  // millionths
+        Clauses first;
+        std::int32_t long_;  // of 10,000
+    } cases[] = {
+        {0, {{8, 4}, {-9, -4}, {10, 4}, {6, 10}}, 0},
+        {300000, {{8, 4}, {-9, -4}, {10, 4, -9}, {-6, 3}}, 2864},
+        {kWholeFraction, {{8, 4, -9}, {-6, 10, 4}, {6, 10, 3}, {-4, -6, 5}}, 10000},
+    };
+    FormulaSource source(30, 10000, FormulaModel::Mixed);
+    Formula formula;
+    for (const auto& c : cases) {
+        SCOPED_TRACE("p = " + fractionText(c.p));
+        RandomStream stream(64540);
+        ASSERT_TRUE(source.draw(FormulaModel::Mixed, 3, 10, 4, stream, formula, c.p));
+        EXPECT_EQ(dimacsClauses(formula), c.first);
+        ASSERT_TRUE(source.draw(FormulaModel::Mixed, 3, 30, 10000, stream, formula, c.p));
+        std::int32_t long_ = 0;
+        for (const Clause& clause : formula.clauses) {
+            ASSERT_TRUE(clause.size == 2 || clause.size == 3);
+            long_ += clause.size == 3 ? 1 : 0;
+        }
+        EXPECT_EQ(long_, c.long_);
+    }
+    // The ends of u: the state 1 after the first step (u = 0) is no long
+    // clause at p = 0, the state 2^31 - 2 (u just below 1) is one at p = 1.
+    for (const auto& [seed, p, width] :
+         {std::tuple(1407677000, 0, 2), std::tuple(739806647, kWholeFraction, 3)}) {
+        RandomStream stream(seed);
+        ASSERT_TRUE(source.draw(FormulaModel::Mixed, 3, 10, 1, stream, formula, p));
+        EXPECT_EQ(formula.clauses[0].size, width) << "seed " << seed;
     }
 }
 

@@ -234,6 +234,18 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         {"S generate --model uniform --vars 1000001 --clauses 3", 2, "",
          "at most 1000000 variables are supported\n"},
         {"S $G --model planted | head -n 1", 0, "3-CNF formula of the planted model", ""},
+        // The mixed model: --p required with it, refused without it, 0 to 1, --k 3 alone.
+        {"S $G --model mixed --p 0.25 --output-dir m && ls m && head -n 3 m/* | grep -c ' --p 0.25 "
+         "'",
+         0, "satphase-mixed-k3-p0.25-v10-c40-s1-0000.cnf\n1\n", ""},
+        {"S $G --model mixed --output-dir out", 2, "",
+         "satphase generate: --model mixed needs --p P, the fraction of clauses with 3 literals "
+         "(0 to 1)\n"},
+        {"S $G --model uniform --p 0.5", 2, "",
+         "satphase generate: --p 0.5: only --model mixed takes --p, not --model uniform\n"},
+        {"S sweep --output out --model mixed --p 1.01", 2, "",
+         "--p 1.01: not a decimal from 0 to 1 with at most six places\n"},
+        {"S sweep --output out --model mixed --p 0.5 --k 4", 2, "", "so it takes only --k 3\n"},
         {"S $G > /dev/full", 1, "",
          "satphase generate: cannot write the formulas to standard output: No space left on "
          "device\n"},

@@ -338,6 +338,58 @@ TEST_F(SweepFiles, SolverRecordsRoundTripAndAreNoOtherSweepsRecords) {
                 HasSubstr("Solver : dpll (cost in branches)\nNum of vars : 10\n"));
 }
 
+// A mixed sweep's records carry its p after k, per cell and per formula, in
+// CSV and JSON Lines, and read back only as records of that p: resumed,
+// checked and merged with files of its own p, never another's.
+TEST_F(SweepFiles, MixedRecordsCarryTheirPAndOnlyTheirOwnPReadsThem) {
+    const auto mixed = [](bool perFormula, std::int32_t p) {
+        SweepDefinition definition = smallSweep(perFormula);
+        definition.model = FormulaModel::Mixed;
+        definition.pMillionths = p;
+        return definition;
+    };
+    EXPECT_EQ(outputPreamble(OutputFormat::Csv, mixed(true, 250000)),
+              "cell,vars,clauses,ratio,model,k,p,trial,start_state,satisfiable,steps\n");
+    for (const bool perFormula : {false, true}) {
+        const SweepDefinition definition = mixed(perFormula, 250000);
+        const SweepDefinition other = mixed(perFormula, 1000000);
+        const std::vector<SweepCell> cells = cellsOf(definition);
+        for (const OutputFormat format : {OutputFormat::Csv, OutputFormat::JsonLines}) {
+            const std::vector<std::string> lines = test_support::lines(written(definition, format));
+            ASSERT_EQ(lines.size(), 1U + (perFormula ? 20U : 4U));
+            EXPECT_THAT(lines[1], HasSubstr(format == OutputFormat::Csv ? ",mixed,3,0.25,"
+                                                                        : R"("k":3,"p":0.25,)"));
+            RecordRead read;
+            for (std::size_t i = 1; i < lines.size(); ++i) {
+                EXPECT_FALSE(readRecord(format, lines[i], definition, cells, read)) << lines[i];
+                EXPECT_TRUE(readRecord(format, lines[i], other, cells, read)) << lines[i];
+            }
+        }
+        const std::vector<std::string> lines =
+            test_support::lines(written(definition, OutputFormat::JsonLines));
+        EXPECT_EQ(std::get<SweepHeader>(readSweepLine(lines[0])).definition.pMillionths, 250000);
+        EXPECT_THAT(test_support::lines(written(other, OutputFormat::JsonLines))[0],
+                    HasSubstr(R"("k":3,"p":1.0,)"));
+        for (const std::string p : {"1.5", "-0.25", "0.1234567", "1", R"("0.25")"}) {
+            EXPECT_TRUE(
+                std::holds_alternative<std::string>(readSweepLine(edited(lines[0], "p", p))))
+                << p;
+        }
+        EXPECT_TRUE(std::holds_alternative<std::string>(
+            readSweepLine(std::regex_replace(lines[0], std::regex(R"(,"p":0\.25)"), ""))));
+        EXPECT_TRUE(std::holds_alternative<std::string>(
+            readSweepLine(std::regex_replace(lines[0], std::regex("mixed"), "uniform"))));
+        // Resumed to the cell it holds whole; not by the sweep of another p.
+        const std::size_t firstCell = perFormula ? 1 + 5 : 1 + 1;
+        const std::string begun = joinedLines({lines.begin(), lines.begin() + firstCell});
+        EXPECT_EQ(cellsKept(begun, definition), 1);
+        EXPECT_EQ(cellsKept(begun, other), -1);
+        EXPECT_THAT(mergeProblems({written(definition, OutputFormat::JsonLines, Shard{1, 2}),
+                                   written(other, OutputFormat::JsonLines, Shard{2, 2})}),
+                    HasSubstr("its sweep line differs"));
+    }
+}
+
 // Local searches beside a complete solver and alone: their columns, exact
 // counts on seeded formulas, the checks that tie solved to satisfiable, and
 // a sweep line that must name exactly the settings of the searches it lists.

@@ -106,6 +106,18 @@ TEST(SweepPlan, DefinitionsAndCellsOutsideTheLimitsAreRefusedBeforeAnyWork) {
     EXPECT_THAT(
         definitionProblem(uniform).value_or(""),
         HasSubstr("at 3 variables cannot be generated: 3 variables and 1 clauses: uniform"));
+    // p belongs to the mixed model alone, from 0 to 1.
+    uniform.k = 3;
+    for (const auto& [model, p, refused] :
+         {std::tuple(FormulaModel::Uniform, 500000, true),
+          std::tuple(FormulaModel::Mixed, 0, false),
+          std::tuple(FormulaModel::Mixed, kWholeFraction, false),
+          std::tuple(FormulaModel::Mixed, kWholeFraction + 1, true),
+          std::tuple(FormulaModel::Mixed, -1, true)}) {
+        uniform.model = model;
+        uniform.pMillionths = p;
+        EXPECT_EQ(definitionProblem(uniform).has_value(), refused) << p;
+    }
 }
 
 TEST(CellSummary, OrderStatisticsAndTheWilsonInterval) {
@@ -252,6 +264,38 @@ TEST(SolverSweep, AWrongVerdictOrModelStopsTheSweepNamingTheFormula) {
     EXPECT_TRUE(bad.formulas.empty());
     EXPECT_THAT(bad.disagreement, HasSubstr("cell 0 trial 2 "));
     EXPECT_THAT(bad.disagreement, HasSubstr("dpll says satisfiable, but its model falsifies"));
+}
+
+// Mixed formulas, whose clauses have two widths, decided by every complete
+// solver alike across the transition: for p = 0.2 at 1 / (1 - p) = 1.25,
+// for p = 0.6 beyond 2.5 at these sizes. A solver that took the widths
+// wrong would disagree, or all would change a count.
+TEST(SolverSweep, EveryCompleteSolverDecidesMixedFormulasAlike) {
+    const struct {
+        std::int32_t p;
+        std::vector<std::int32_t> unsat;  // per cell: 30, then 50 variables, of 20
+    } cases[] = {
+        {200000, {0, 5, 20, 1, 4, 20}},
+        {600000, {0, 1, 8, 0, 0, 7}},
+    };
+    for (const auto& c : cases) {
+        SweepDefinition definition = sweepOf("30,50", "1,1.5,2.5", 20, 4242);
+        definition.model = FormulaModel::Mixed;
+        definition.pMillionths = c.p;
+        definition.solvers = {SolverKind::Splitting, SolverKind::Dpll, SolverKind::Lookahead};
+        if (!unavailability(SolverKind::Cdcl)) {
+            definition.solvers.push_back(SolverKind::Cdcl);
+        }
+        definition.namesSolvers = true;
+        ASSERT_FALSE(definitionProblem(definition));
+        const SweepRun run = runSweep(definition, OutputFormat::Csv, 2);
+        ASSERT_EQ(run.outcome, SweepRunner::Outcome::Completed) << run.disagreement;
+        std::vector<std::int32_t> unsat;
+        for (std::size_t i = 0; i < run.summaries.size(); i += definition.solvers.size()) {
+            unsat.push_back(run.summaries[i].unsatisfiable);
+        }
+        EXPECT_EQ(unsat, c.unsat) << "p = " << c.p;
+    }
 }
 
 // Local searches beside a complete solver on the classic grid, 60 flips a

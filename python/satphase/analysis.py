@@ -15,7 +15,7 @@ import warnings
 from dataclasses import dataclass, field
 
 from satphase import figures, program, records
-from satphase.estimates import UNIFORM_THRESHOLDS
+from satphase.estimates import UNIFORM_THRESHOLDS, mixed_threshold
 from satphase.program import Refusal
 
 PROG = os.environ.get("SATPHASE_ANALYZE_PROG", "satphase analyze")
@@ -60,6 +60,20 @@ class Sweep:
     k: int
     per_formula: bool
     cells: list  # sorted by size, then ratio
+    p: float = None  # the mixed model's
+
+    def named(self):
+        """The model and k, and a mixed sweep's p, as the table names them."""
+        return f"{self.model} model, k = {self.k}" + (
+            f", p = {self.p:g}" if self.p is not None else "")
+
+    def literature(self):
+        """(Kirkpatrick and Selman's (alpha_c, nu, nu's error), the asymptotic
+        threshold): uniform k-SAT's, and for a mixed sweep 1 / (1 - p) up to
+        p = 0.4 and nothing else."""
+        if self.model == "mixed":
+            return (None, None, None), mixed_threshold(self.p)
+        return KIRKPATRICK_SELMAN.get(self.k, (None, None, None)), UNIFORM_THRESHOLDS[self.k]
 
 
 def read_sweep(inputs):
@@ -73,7 +87,7 @@ def read_sweep(inputs):
             raise Refusal(f"{file.name}: lists only local searches "
                           f"({', '.join(file.local_searches())}), which call no formula "
                           "unsatisfiable; the threshold needs a complete solver")
-    kinds = [{(r.model, r.k) for r in file.records} for file in files]
+    kinds = [{(r.model, r.k, r.p) for r in file.records} for file in files]
     for file, kind in zip(files, kinds):
         if len(kind) > 1:
             raise Refusal(f"{file.name} mixes models or k: " + _kinds(kind))
@@ -85,7 +99,7 @@ def read_sweep(inputs):
             raise Refusal(f"{files[0].name} and {file.name} mix per-cell and per-formula records "
                           "(sweep --per-formula): give files of one kind")
     per_formula = files[0].per_formula
-    model, k = next(iter(kinds[0]))
+    model, k, p = next(iter(kinds[0]))
 
     cells, seen = {}, {}
     for file in files:
@@ -108,11 +122,12 @@ def read_sweep(inputs):
         if cell.solvers.keys() != ordered[0].solvers.keys():
             raise Refusal(f"{cell.where}: solvers {', '.join(cell.solvers)} where "
                           f"{ordered[0].where} has {', '.join(ordered[0].solvers)}")
-    return Sweep(model, k, per_formula, ordered)
+    return Sweep(model, k, per_formula, ordered, p)
 
 
 def _kinds(kinds):
-    return ", ".join(f"{model} k={k}" for model, k in sorted(kinds))
+    return ", ".join(f"{model} k={k}" + ("" if p is None else f" p={p:g}")
+                     for model, k, p in sorted(kinds))
 
 
 def _add_summary(cell, where, fields, seen):
@@ -239,7 +254,7 @@ def _columns(header, rows):
 def table(analysis):
     sweep = analysis.sweep
     formulas = sum(cell.trials for cell in sweep.cells)
-    lines = [f"{sweep.model} model, k = {sweep.k}: {len(analysis.sizes)} sizes, "
+    lines = [f"{sweep.named()}: {len(analysis.sizes)} sizes, "
              f"{len(sweep.cells)} cells, {formulas} formulas "
              f"({'per formula' if sweep.per_formula else 'per cell'})", "",
              "Where the satisfiable fraction is one half (logistic fit of each size's counts "
@@ -256,13 +271,13 @@ def table(analysis):
               f"p = {s.fit.p_value:.2g}): alpha_50 leans on the shape assumed"
               for s in analysis.sizes if s.fit.poor]
 
-    ks_alpha, ks_nu, ks_error = KIRKPATRICK_SELMAN.get(sweep.k, (None, None, None))
+    (ks_alpha, ks_nu, ks_error), asymptotic = sweep.literature()
     lines += ["", "All sizes on one curve: sat = 1 / (1 + exp(b (y - y0))), "
               "y = (alpha - alpha_c) / alpha_c * n^(1/nu)"]
     fit = analysis.scaling
     rows = [("alpha_c", _ratio(fit and fit.alpha_c), _interval(*(
                 (fit.alpha_c_low, fit.alpha_c_high) if fit else (None, None))),
-             _ratio(ks_alpha, 2), _ratio(UNIFORM_THRESHOLDS[sweep.k])),
+             _ratio(ks_alpha, 2), _ratio(asymptotic)),
             ("nu", _ratio(fit and fit.nu, 2), _interval(*(
                 (fit.nu_low, fit.nu_high) if fit else (None, None)), digits=2),
              "-" if ks_nu is None else f"{ks_nu:g}" + (f" +- {ks_error:g}" if ks_error else ""),
@@ -285,7 +300,7 @@ def table(analysis):
         ("alpha_inf", _ratio(limit and limit.alpha_inf),
          _interval(*((limit.alpha_inf_low, limit.alpha_inf_high) if limit else (None, None))),
          _ratio(CRAWFORD_AUTON.get((sweep.model, sweep.k)), 3),
-         _ratio(UNIFORM_THRESHOLDS[sweep.k]))])
+         _ratio(asymptotic))])
     if limit:
         lines.append(f"a = {limit.a:.3f}, nu = {limit.nu:.2f}, {limit.sizes} sizes, chi2 = "
                      f"{limit.chi2:.2f} on {limit.sizes - 2} degrees of freedom; the interval "
@@ -327,8 +342,9 @@ def _rounded(value, digits=6):
 
 def as_json(analysis):
     sweep, fit = analysis.sweep, analysis.scaling
-    ks_alpha, ks_nu, ks_error = KIRKPATRICK_SELMAN.get(sweep.k, (None, None, None))
-    result = {"model": sweep.model, "k": sweep.k, "per_formula": sweep.per_formula,
+    (ks_alpha, ks_nu, ks_error), asymptotic = sweep.literature()
+    result = {"model": sweep.model, "k": sweep.k, **({} if sweep.p is None else {"p": sweep.p}),
+              "per_formula": sweep.per_formula,
               "cells": len(sweep.cells), "formulas": sum(c.trials for c in sweep.cells)}
     for key in ("alpha_c", "alpha_c_low", "alpha_c_high", "nu", "nu_low", "nu_high"):
         result[key] = _rounded(getattr(fit, key)) if fit else None
@@ -343,7 +359,8 @@ def as_json(analysis):
     result["literature"] = {"kirkpatrick_selman_alpha_c": ks_alpha,
                             "kirkpatrick_selman_nu": ks_nu,
                             "kirkpatrick_selman_nu_error": ks_error,
-                            "asymptotic_threshold": float(UNIFORM_THRESHOLDS[sweep.k]),
+                            "asymptotic_threshold": None if asymptotic is None
+                            else float(asymptotic),
                             "crawford_auton_alpha": CRAWFORD_AUTON.get((sweep.model, sweep.k))}
     result["sizes"] = [_size_json(size) for size in analysis.sizes]
     result["not_estimated"] = lacking(analysis)

@@ -24,7 +24,9 @@ def draw(analysis):
     sweep, fit = analysis.sweep, analysis.scaling
     near = [size for size in analysis.sizes if size.near is not None]
     figure = Figure(figsize=(12 if near else 6.5, 5), dpi=figures.DPI, layout="constrained")
-    figure.suptitle(f"Random {sweep.k}-CNF formulas ({sweep.model} model): "
+    formulas = (f"{sweep.k}-CNF formulas ({sweep.model} model)" if sweep.p is None
+                else f"(2+p)-CNF formulas (mixed model, p = {sweep.p:g})")
+    figure.suptitle(f"Random {formulas}: "
                     f"alpha_c = {fit.alpha_c:.3f} ({_interval(fit.alpha_c_low, fit.alpha_c_high, 3)}),"
                     f" nu = {fit.nu:.2f} ({_interval(fit.nu_low, fit.nu_high, 2)}), 95 % intervals")
     panels = figure.subplots(1, 2 if near else 1, squeeze=False)[0]

@@ -15,6 +15,10 @@ THRESHOLD_RATIO = 4.26
 # Zecchina 2006; 1 for 2-SAT exactly), marked for the other models: planted
 # formulas are always satisfiable, but their hardness follows the same ratio.
 UNIFORM_THRESHOLDS = {2: 1, 3: 4.267, 4: 9.931, 5: 21.117, 6: 43.37, 7: 87.79}
+# (2+p)-SAT's threshold is 2-SAT's, 1 / (1 - p) (Monasson, Zecchina,
+# Kirkpatrick, Selman and Troyansky 1999), for p up to about this; beyond it
+# the transition turns discontinuous, as 3-SAT's, and no value is marked.
+MIXED_CONTINUOUS_P = 0.4
 
 
 @dataclass(frozen=True)
@@ -32,6 +36,7 @@ class Cell:
     start_state: str
     model: str = "classic"
     k: int = 3
+    p: float = None  # the mixed model's
     # Whose cost median_steps, q1_steps and q3_steps are, in what unit.
     solver: str = "splitting"
     unit: str = "steps"
@@ -59,14 +64,24 @@ def peak(points):
     return max(points, key=lambda point: point[1])
 
 
-def threshold(model, k):
-    """The ratio the figures mark for formulas of `model` with k literals a clause."""
+def threshold(model, k, p=None):
+    """The ratio the figures mark for formulas of `model` with k literals a
+    clause (and p, of the mixed model), or None where none is known."""
+    if model == "mixed":
+        return mixed_threshold(p)
     return THRESHOLD_RATIO if model == "classic" else UNIFORM_THRESHOLDS[k]
 
 
-def default_title(model, k):
+def mixed_threshold(p):
+    """1 / (1 - p) for a mixed model's p up to MIXED_CONTINUOUS_P, else None."""
+    return 1 / (1 - p) if p <= MIXED_CONTINUOUS_P else None
+
+
+def default_title(model, k, p=None):
     if model == "classic":
         return "Random 3-CNF formulas: the phase transition"
+    if model == "mixed":
+        return f"Random (2+p)-CNF formulas, p = {p:g}: the phase transition"
     return f"Random {k}-CNF formulas of the {model} model: the phase transition"
 
 
@@ -163,7 +178,8 @@ def report(sizes):
         header = header[:3]
     rows = []
     for size in sizes:
-        fit = f"{crawford_auton(size.vars):.2f}" if size.cells[0].k == 3 else "-"
+        three_sat = size.cells[0].k == 3 and size.cells[0].model != "mixed"
+        fit = f"{crawford_auton(size.vars):.2f}" if three_sat else "-"
         if not size.estimated:
             rows.append((str(size.vars), "-", fit, "-", "-"))
             continue

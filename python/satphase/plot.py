@@ -59,6 +59,7 @@ class SearchPoint:
     start_state: str
     model: str
     k: int
+    p: float = None  # the mixed model's
 
 
 # ---------------------------------------------------------------- reading
@@ -81,7 +82,7 @@ def complete_cells(sweep):
         cost = float if sweep.csv else int
         cell = Cell(r.cell, r.vars, r.ratio, r.trials, r.sat_fraction, r.sat_low, r.sat_high,
                     cost(r.median), cost(r.q1), cost(r.q3), str(r.start_state), r.model, r.k,
-                    r.solver, r.unit)
+                    r.p, r.solver, r.unit)
         earlier = seen.setdefault((cell.vars, cell.ratio, cell.solver), r.where)
         if earlier != r.where:
             whose = f" and solver {cell.solver}" if sweep.solvers is not None else ""
@@ -94,6 +95,8 @@ def complete_cells(sweep):
 
 def _one_model(name, cells):
     kinds = sorted({(cell.model, cell.k) for cell in cells})
+    if len(kinds) == 1 and len({cell.p for cell in cells}) > 1:
+        raise Refusal(f"{name} mixes mixed formulas of several p; plot one sweep at a time")
     if len(kinds) > 1:
         raise Refusal(f"{name} mixes formula models: " +
                       ", ".join(f"{model} with k = {k}" for model, k in kinds) +
@@ -112,7 +115,7 @@ def search_points(sweep):
             points.append(SearchPoint(r.cell, r.vars, r.ratio, r.solver, r.trials, r.solved,
                                       r.solved_fraction, r.solved_low, r.solved_high,
                                       r.median if r.solved else None, str(r.start_state),
-                                      r.model, r.k))
+                                      r.model, r.k, r.p))
     else:
         cells = {}
         for r in sweep.records:
@@ -126,7 +129,7 @@ def search_points(sweep):
                     first.cell, first.vars, first.ratio, solver, len(formulas), len(costs),
                     *records.sat_interval(len(formulas) - len(costs), len(formulas)),
                     costs[len(costs) // 2] if costs else None, str(first.start_state),
-                    first.model, first.k))
+                    first.model, first.k, first.p))
     _one_model(sweep.name, points)
     return points
 
@@ -151,21 +154,24 @@ def draw(sizes, cells, title, pixels):
     from matplotlib.lines import Line2D
     from matplotlib.patches import Patch
 
-    model, k = cells[0].model, cells[0].k
-    line_at = threshold(model, k)
+    model, k, p = cells[0].model, cells[0].k, cells[0].p
+    line_at = threshold(model, k, p)
     line_label = (f"ratio {line_at}" if model == "classic"
-                  else f"uniform {k}-SAT threshold {line_at}")
+                  else f"uniform {k}-SAT threshold {line_at}" if model != "mixed"
+                  else f"(2+p)-SAT threshold 1/(1 - p) = {line_at:.3g}" if line_at else None)
     width, height = pixels
     figure = Figure(figsize=(width / figures.DPI, height / figures.DPI), dpi=figures.DPI,
                     layout="constrained")
-    figure.suptitle(f"{title or default_title(model, k)}\n{subtitle(cells)}")
+    figure.suptitle(f"{title or default_title(model, k, p)}\n{subtitle(cells)}")
     fraction_axes, steps_axes = figure.subplots(1, 2)
 
     fraction_axes.set_title("Satisfiable fraction")
     fraction_axes.set_xlabel("clauses per variable")
     fraction_axes.set_ylabel("fraction of formulas satisfiable")
     fraction_axes.set_ylim(-0.03, 1.03)
-    fraction_axes.axvline(line_at, color="0.4", linestyle="--", linewidth=1)
+    if line_at is not None:
+        fraction_axes.axvline(line_at, color="0.4", linestyle="--", linewidth=1,
+                              **({"gid": "threshold"} if model == "mixed" else {}))
     fraction_axes.axhline(0.5, color="0.7", linestyle=":", linewidth=1)
     several = any(size.solver_cells for size in sizes)
     if several:
@@ -209,8 +215,9 @@ def draw(sizes, cells, title, pixels):
                             markersize=12, color=color, markeredgecolor="black",
                             gid=f"peak-{size.vars}")
 
-    fraction_handles = fraction_axes.get_legend_handles_labels()[0] + [
+    fraction_handles = fraction_axes.get_legend_handles_labels()[0] + ([
         Line2D([], [], color="0.4", linestyle="--", linewidth=1, label=line_label)]
+        if line_at is not None else [])
     if (model, k) == ("uniform", 3):
         low, high = CRAWFORD_AUTON_SIZES
         for fitted in sorted({_fitted_size(size.vars) for size in sizes}, reverse=True):
@@ -244,11 +251,11 @@ def draw_searches(points, title, pixels):
     from matplotlib.figure import Figure
     from matplotlib.lines import Line2D
 
-    model, k = points[0].model, points[0].k
+    model, k, p = points[0].model, points[0].k, points[0].p
     width, height = pixels
     figure = Figure(figsize=(width / figures.DPI, height / figures.DPI), dpi=figures.DPI,
                     layout="constrained")
-    first_line = title or default_title(model, k).replace("the phase transition", "local search")
+    first_line = title or default_title(model, k, p).replace("the phase transition", "local search")
     figure.suptitle(f"{first_line}\n{subtitle(points)}")
     solved_axes, flips_axes = figure.subplots(1, 2)
     solved_axes.set_title("Solved within the flip budget")
@@ -258,14 +265,18 @@ def draw_searches(points, title, pixels):
     flips_axes.set_ylabel("median flips per variable (log scale)")
     flips_axes.set_yscale("log")
     handles = []
+    # The uniform 3-SAT threshold, or a mixed model's where it is known.
+    line_at = (UNIFORM_THRESHOLDS[3] if (model, k) == ("uniform", 3)
+               else threshold(model, k, p) if model == "mixed" else None)
     for axes in (solved_axes, flips_axes):
         axes.set_xlabel("clauses per variable")
-        if (model, k) == ("uniform", 3):
-            axes.axvline(UNIFORM_THRESHOLDS[3], color="0.4", linestyle="--", linewidth=1,
-                         gid="threshold")
-    if (model, k) == ("uniform", 3):
+        if line_at is not None:
+            axes.axvline(line_at, color="0.4", linestyle="--", linewidth=1, gid="threshold")
+    if line_at is not None:
         handles.append(Line2D([], [], color="0.4", linestyle="--", linewidth=1,
-                              label=f"uniform 3-SAT threshold {UNIFORM_THRESHOLDS[3]}"))
+                              label=f"uniform 3-SAT threshold {UNIFORM_THRESHOLDS[3]}"
+                              if model == "uniform"
+                              else f"(2+p)-SAT threshold 1/(1 - p) = {line_at:.3g}"))
 
     searches = list(dict.fromkeys(p.solver for p in points))
     sizes = sorted({p.vars for p in points})

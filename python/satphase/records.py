@@ -32,7 +32,7 @@ from satphase.program import Refusal
 INPUT_LIMIT = 64 << 20
 _CHUNK = 1 << 20
 
-MODELS = ("classic", "uniform", "planted", "2-hidden")
+MODELS = ("classic", "uniform", "planted", "2-hidden", "mixed")
 K_RANGE = (2, 7)
 # The solvers of solver/solver_kind.h and their cost units, in its order.
 SOLVER_UNITS = {"splitting": "steps", "dpll": "branches", "cdcl": "conflicts", "lookahead": "nodes",
@@ -105,6 +105,7 @@ class Record:
     satisfiable: bool = None  # None when no complete solver decides the formulas
     costs: dict = None
     solved_by: dict = None  # of a per-formula record: local search -> whether it found a model
+    p: float = None  # the mixed model's fraction of 3-literal clauses; None for the others
 
 
 @dataclass
@@ -143,14 +144,15 @@ def solver_kinds(solvers):
             any(s in LOCAL_SEARCHES for s in solvers))
 
 
-def record_columns(per_formula, named_model, solvers, lookaheads=True, kinds=None):
+def record_columns(per_formula, named_model, solvers, lookaheads=True, kinds=None, mixed=False):
     """The columns of a record, in the order the sweep writes them; without
     `lookaheads`, as the version before wrote lookahead's per-formula records.
     Cell records read without a sweep line do not name their solvers
     (`solvers` is empty): `kinds`, (decides, searches), says which columns
-    they have."""
+    they have. A mixed sweep's records have p right after k."""
     decides, searches = kinds or solver_kinds(solvers)
     columns = list(CELL_HEAD) + (list(MODEL_COLUMNS) if named_model else [])
+    columns += ["p"] if mixed else []
     if not per_formula:
         if solvers is None:
             return columns + list(CELL_TAIL)
@@ -241,7 +243,8 @@ def read_file(text, name):
     sweep = None
     if csv:
         header = head.split(",")
-        per_formula, named_model, solvers, kinds = _layout(header, name, first_number, True)
+        per_formula, named_model, solvers, kinds, mixed = _layout(header, name, first_number,
+                                                                  True)
         rows = [(number, dict(zip(header, _fields(line, len(header), f"{name} line {number}"))))
                 for number, line in numbered[1:]]
     else:
@@ -251,15 +254,16 @@ def read_file(text, name):
             sweep = _sweep_line(sweep, f"{name} line {first_number}")
             per_formula, solvers = sweep["per_formula"], sweep["solvers"]
             named_model = (sweep["model"], sweep["k"]) != ("classic", 3)
-            kinds = solver_kinds(solvers)
+            kinds, mixed = solver_kinds(solvers), sweep["model"] == "mixed"
             rows = rows[1:]
         else:
-            per_formula, named_model, solvers, kinds = _layout(list(rows[0][1]), name,
-                                                               first_number, False)
+            per_formula, named_model, solvers, kinds, mixed = _layout(list(rows[0][1]), name,
+                                                                      first_number, False)
     if not rows:
         raise Refusal(f"{name} has a header but no records")
     # The first record's keys say whether lookahead's look-aheads are there.
-    expected = record_columns(per_formula, named_model, solvers, LOOKAHEADS in rows[0][1], kinds)
+    expected = record_columns(per_formula, named_model, solvers, LOOKAHEADS in rows[0][1], kinds,
+                              mixed)
     result = SweepFile(name, csv, per_formula, None if solvers is None else tuple(solvers),
                        sweep=sweep, decides=kinds[0], searches=kinds[1])
     seen, columns = {}, set(expected)
@@ -269,6 +273,9 @@ def read_file(text, name):
             raise Refusal(f"{where}: {_column_problem(list(row), expected)}")
         record = _record(_Fields(row, where, csv), per_formula, named_model, sweep, kinds)
         _agree(record, seen)
+        if result.records and record.p != result.records[0].p:
+            raise Refusal(f"{where}: p differs from {result.records[0].where}; a sweep has "
+                          "one p")
         result.records.append(record)
     return result
 
@@ -304,10 +311,10 @@ def _json_record(line, where):
 
 
 def _layout(names, name, number, ordered):
-    """(per_formula, named_model, solvers, kinds) of the records that have
-    these columns, in this order when `ordered` (a CSV header). Per-formula
+    """(per_formula, named_model, solvers, kinds, mixed) of the records that
+    have these columns, in this order when `ordered` (a CSV header). Per-formula
     records of local searches alone have no verdict, but a <solver>_solved."""
-    known = set(CELL_HEAD + MODEL_COLUMNS + CELL_TAIL + SOLVER_TAIL + SOLVED_COLUMNS
+    known = set(CELL_HEAD + MODEL_COLUMNS + ("p",) + CELL_TAIL + SOLVER_TAIL + SOLVED_COLUMNS
                 + FORMULA_TAIL + ("steps",))
     if not any(column in known or column.endswith("_cost") for column in names):
         raise Refusal(f"{name} is not the output of satphase sweep: line {number} names none "
@@ -326,10 +333,11 @@ def _layout(names, name, number, ordered):
         kinds = ("unsat" in names or "solved" not in names, "solved" in names)
     named_model = "model" in names or "k" in names
     kinds = kinds or solver_kinds(solvers)
-    expected = record_columns(per_formula, named_model, solvers, LOOKAHEADS in names, kinds)
+    expected = record_columns(per_formula, named_model, solvers, LOOKAHEADS in names, kinds,
+                              "p" in names)
     if (names != expected) if ordered else (sorted(names) != sorted(expected)):
         raise Refusal(f"{name} line {number}: {_column_problem(names, expected)}")
-    return per_formula, named_model, solvers, kinds
+    return per_formula, named_model, solvers, kinds, "p" in names
 
 
 def _column_problem(names, expected):
@@ -351,7 +359,7 @@ def _sweep_line(sweep, where):
     if not isinstance(sweep, dict):
         raise Refusal(f"{where}: not a sweep line: not a JSON object of the form "
                       '{"sweep":{...}}')
-    allowed = ("vars", "ratios", "trials", "seed", "per_formula", "model", "k", "solvers",
+    allowed = ("vars", "ratios", "trials", "seed", "per_formula", "model", "k", "p", "solvers",
                *SEARCH_SETTINGS, "shard", "version", "commit")
     for key in sweep:
         if key not in allowed:
@@ -376,6 +384,9 @@ def _sweep_line(sweep, where):
     model, k = sweep.get("model", "classic"), sweep.get("k", 3)
     if ("model" in sweep) != ("k" in sweep) or _model_problem(model, k) is not None:
         raise wrong("model", "a formula model with its k")
+    p = sweep.get("p")
+    if ("p" in sweep) != (model == "mixed") or ("p" in sweep and _fraction(p) is None):
+        raise wrong("p", "a p from 0 to 1 of at most six places, which a mixed sweep alone has")
     solvers = sweep.get("solvers")
     if solvers is not None and (not isinstance(solvers, list) or not solvers or any(
             not isinstance(s, str) or s not in SOLVER_UNITS for s in solvers)
@@ -387,7 +398,7 @@ def _sweep_line(sweep, where):
         raise wrong("vars", f"a list of sizes in {VARS_RANGE[0]} .. {largest}, the limit of "
                             "its solvers and model")
     return {"vars": vars_, "ratios": ratios, "trials": trials, "per_formula": per_formula,
-            "model": model, "k": k, "solvers": solvers}
+            "model": model, "k": k, "p": p, "solvers": solvers}
 
 
 def _search_settings(sweep, solvers, where, wrong):
@@ -422,10 +433,19 @@ def _millionths(ratio):
     return millionths if millionths / 1e6 == ratio else None
 
 
+def _fraction(p):
+    """The mixed model's p when it is one a sweep writes: a float from 0 to 1
+    of at most six places; else None."""
+    if not isinstance(p, float) or not 0 <= p <= 1 or round(p * 1e6) / 1e6 != p:
+        return None
+    return p
+
+
 def _model_problem(model, k):
     if model not in MODELS:
         return f"one of {', '.join(MODELS)}"
-    if not _whole(k) or not K_RANGE[0] <= k <= K_RANGE[1] or (model == "classic" and k != 3):
+    if not _whole(k) or not K_RANGE[0] <= k <= K_RANGE[1] or (
+            model in ("classic", "mixed") and k != 3):
         return "a k of this model"
     return None
 
@@ -522,12 +542,21 @@ def _record(f, per_formula, named_model, sweep, kinds):
             f.fail("k", f"the k of the {model} model" + (" as this sweep has it" if sweep else ""))
         if k > vars_:
             f.fail("k", f"at most the {vars_} variables")
+    p = None
+    if (model == "mixed") != ("p" in f.row):
+        raise Refusal(f"{f.where}: " + ("a mixed record without its p" if model == "mixed"
+                                        else f"a p, which the {model} model has not"))
+    if model == "mixed":
+        p = _fraction(f.real("p"))
+        if p is None or (sweep and p != sweep["p"]):
+            f.fail("p", f"{sweep['p']!r}, as this sweep has it" if sweep
+                   else "a p from 0 to 1 of at most six places")
     if model == "classic" and (vars_ > VARS_RANGE[1] or clauses > MAX_CLAUSES):
         f.fail("vars", f"a size in {VARS_RANGE[0]} .. {VARS_RANGE[1]} with at most "
                        f"{MAX_CLAUSES} clauses, the classic model's limits")
     trials = sweep["trials"] if sweep else MAX_TRIALS
     record = Record(f.where, cell, vars_, clauses, ratio, model, k,
-                    f.whole("start_state", *STATE_RANGE))
+                    f.whole("start_state", *STATE_RANGE), p=p)
     if per_formula:
         record.trial = f.whole("trial", 0, trials - 1)
         record.satisfiable = f.truth("satisfiable") if decides else None
@@ -599,7 +628,7 @@ def _agree(record, seen):
                       f"(the first is {seen[key].where})")
     seen[key] = record
     same = seen.setdefault(("cell", record.cell), record)
-    shared = ("vars", "clauses", "ratio", "model", "k", "trials", "unsat") + (
+    shared = ("vars", "clauses", "ratio", "model", "k", "p", "trials", "unsat") + (
         () if record.costs is not None else ("start_state",))
     if same is not record and any(getattr(record, n) != getattr(same, n) for n in shared):
         name = next(n for n in shared if getattr(record, n) != getattr(same, n))

@@ -9,7 +9,7 @@ import tempfile
 import unittest
 
 from in_process import run_main
-from satphase import analysis, plot
+from satphase import analysis, plot, records
 from satphase.records import Refusal
 
 PROGRAM = os.environ.get("SATPHASE_PROGRAM")
@@ -87,6 +87,33 @@ class ReaderTest(unittest.TestCase):
                         self.assertRegex(result.stderr, r"^satphase \w+: edited.jsonl line 3: "
                                          r"[^\n]+\n$")
                         self.assertIn(words, result.stderr)
+
+    def test_a_mixed_sweep_reads_with_its_p_and_an_edited_p_is_refused(self):
+        jsonl, csv = (sweep("--model", "mixed", "--p", "0.3", "--format", f)
+                      for f in ("jsonl", "csv"))
+        for text in (jsonl, csv):
+            self.assertEqual({(r.model, r.k, r.p) for r in records.read_file(text, "m").records},
+                             {("mixed", 3, 0.3)})
+        lines, rows = jsonl.split("\n"), csv.split("\n")
+        for text, words in [
+                ("\n".join(lines[:2] + [edited(lines[2], "p", "0.4")] + lines[3:]),
+                 "edited line 3: p is '0.4', not 0.3, as this sweep has it"),
+                ("\n".join([lines[0].replace('"p":0.3', '"p":1.5')] + lines[1:]),
+                 "edited line 1: the sweep line's p is '1.5', not a p from 0 to 1"),
+                ("\n".join(rows[:2] + [rows[2].replace(",0.3,", ",0.4,")] + rows[3:]),
+                 "edited line 3: p differs from edited line 2; a sweep has one p")]:
+            with self.subTest(words=words):
+                with self.assertRaises(Refusal) as refusal:
+                    records.read_file(text, "edited")
+                self.assertIn(words, str(refusal.exception))
+                if text.startswith("{"):
+                    merged = subprocess.run([PROGRAM, "merge", self.write("e.jsonl", text)],
+                                            cwd=self.directory, capture_output=True, text=True)
+                    self.assertEqual(merged.returncode, 1, merged.stderr)
+        # analyze compares with 1 / (1 - p) up to p = 0.4, with no threshold beyond.
+        self.assertEqual(
+            [analysis.Sweep("mixed", 3, False, [], p).literature() for p in (0.4, 0.6)],
+            [((None, None, None), 1 / 0.6), ((None, None, None), None)])
 
     def test_what_the_reader_takes(self):
         per_cell, per_cell_csv, per_formula = (

@@ -96,6 +96,22 @@ class FigureTest(Directory):
                 self.assertEqual(plot.report(plot.by_size(cells))[1].split()[2],
                                  {3: {10: "5.51", 20: "4.65"}[n], 4: "-"}[k])
 
+    def test_a_mixed_sweep_marks_one_over_one_minus_p_up_to_p_0_4(self):
+        for p, line in ((0.3, 1 / 0.7), (0.4, 1 / 0.6), (0.6, None)):
+            with self.subTest(p=p):
+                cells = [plot.Cell(0, 20, 1, 301, 0.9, 0.8, 0.95, 30, 20, 40, "1", "mixed", 3, p),
+                         plot.Cell(1, 20, 2, 301, 0.3, 0.25, 0.7, 50, 40, 60, "2", "mixed", 3, p)]
+                figure = plot.draw(plot.by_size(cells), cells, None, plot.DEFAULT_SIZE)
+                axes = figure.axes[0]
+                self.assertEqual([l.get_xdata()[0] for l in axes.get_lines()
+                                  if l.get_gid() == "threshold"], [line] if line else [])
+                self.assertEqual([t.get_text() for t in axes.get_legend().get_texts()
+                                  if "threshold" in t.get_text()],
+                                 [f"(2+p)-SAT threshold 1/(1 - p) = {line:.3g}"] if line else [])
+                self.assertIn(f"(2+p)-CNF formulas, p = {p:g}", figure._suptitle.get_text())
+                # Crawford and Auton's fit is of uniform 3-SAT, not of 3-literal mixed formulas.
+                self.assertEqual(plot.report(plot.by_size(cells))[1].split()[2], "-")
+
     def test_thin_sweeps_still_plot_and_say_what_they_lack(self):
         lines = CLASSIC_CSV.splitlines(keepends=True)
         for name, rows, lacking in [("one-size", lines[:9], "only 10 variables"),
