@@ -16,12 +16,13 @@ namespace satphase {
 // Why no formula of `model` with clauses of k literals, numVars variables and
 // numClauses clauses can be drawn, as one line naming the values, or nothing
 // when one can. The classic model takes only k = 3 and then answers exactly
-// as ClassicGenerator::refusal does; so does the mixed model, whose k is the
-// width of its longer clauses (its p is checked where it is read); the others need 2 <= k <= 7, k
-// <= numVars and the same size limits. A planted request is refused when no clause of k literals
-// could pass its test, since drawing one would never end; for every request accepted, each clause
-// drawn passes with probability 1/2 or more, so r rejections in a row have a chance of at most
-// 2^-r. The models other than the classic one take sizes up to `limits`.
+// as ClassicGenerator::refusal does; the mixed model takes only k = 3, the
+// width of its longer clauses (its p is checked where it is read); the
+// others need 2 <= k <= 7. All but the classic one need k <= numVars and
+// take sizes up to `limits`. A planted request is refused when no clause of
+// k literals could pass its test, since drawing one would never end; for
+// every request accepted, each clause drawn passes with probability 1/2 or
+// more, so r rejections in a row have a chance of at most 2^-r.
 std::optional<std::string> modelRefusal(FormulaModel model, std::int64_t k, std::int64_t numVars,
                                         std::int64_t numClauses,
                                         FormulaLimits limits = kDecidedLimits);
