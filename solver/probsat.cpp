@@ -15,7 +15,11 @@ ProbSat::Parameters ProbSat::publishedParameters(std::int32_t k) {
 }
 
 ProbSat::ProbSat(std::int32_t maxVars, std::int32_t maxClauses, Parameters parameters)
-    : state_(maxVars, maxClauses) {
+    : owned_(std::in_place, maxVars, maxClauses), state_(&*owned_) {
+    setParameters(parameters);
+}
+
+ProbSat::ProbSat(FlipState& shared, Parameters parameters) : state_(&shared) {
     setParameters(parameters);
 }
 
@@ -31,8 +35,8 @@ void ProbSat::setParameters(Parameters parameters) {
 ProbSat::Outcome ProbSat::solve(const Formula& formula, std::uint64_t seed, std::uint64_t maxFlips,
                                 const std::atomic<bool>* stop) {
     XoshiroStream stream(seed);
-    state_.load(formula, stream);
-    return runFlips(state_, maxFlips, stop, [&] { return pick(stream); });
+    state_->load(formula, stream);
+    return runFlips(*state_, maxFlips, stop, [&] { return pick(stream); });
 }
 
 // Two draws per flip: the clause's position in the unsatisfied list, then a
@@ -41,12 +45,12 @@ ProbSat::Outcome ProbSat::solve(const Formula& formula, std::uint64_t seed, std:
 // rounding leaves past the others' shares.
 Variable ProbSat::pick(XoshiroStream& stream) const {
     const std::span<const Literal> literals =
-        state_.unsatisfiedLiteralsAt(static_cast<std::int32_t>(
-            stream.below(static_cast<std::uint32_t>(state_.unsatisfiedCount()))));
+        state_->unsatisfiedLiteralsAt(static_cast<std::int32_t>(
+            stream.below(static_cast<std::uint32_t>(state_->unsatisfiedCount()))));
     std::array<double, kMaxClauseWidth> weights{};
     double sum = 0;
     for (std::size_t i = 0; i < literals.size(); ++i) {
-        const auto b = static_cast<std::size_t>(state_.breakCount(literals[i].variable()));
+        const auto b = static_cast<std::size_t>(state_->breakCount(literals[i].variable()));
         weights[i] = weight_[std::min(b, kWeights - 1)];
         sum += weights[i];
     }

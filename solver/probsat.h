@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "formula/formula.h"
@@ -35,6 +36,14 @@ class ProbSat {
 
     ProbSat(std::int32_t maxVars, std::int32_t maxClauses,
             Parameters parameters = publishedParameters(3));
+    // Searches in `shared`, which must outlive the engine: probSAT and
+    // WalkSAT run one after the other on a thread can share one state, which
+    // at a million variables is most of the memory a search holds. Each
+    // search loads its formula afresh, so sharing changes no flip; only the
+    // model left behind is that of the last search in the state.
+    explicit ProbSat(FlipState& shared, Parameters parameters = publishedParameters(3));
+    ProbSat(const ProbSat&) = delete;
+    ProbSat& operator=(const ProbSat&) = delete;
 
     // Takes new constants (cb > 0, eps > 0) for the next searches.
     void setParameters(Parameters parameters);
@@ -50,10 +59,10 @@ class ProbSat {
 
     // The last search's assignment (1 true, 0 false per variable): a model
     // of its formula when it was solved.
-    std::span<const std::int8_t> model() const { return state_.assignment(); }
+    std::span<const std::int8_t> model() const { return state_->assignment(); }
 
     // The state the search left, for tests.
-    const FlipState& state() const { return state_; }
+    const FlipState& state() const { return *state_; }
 
   private:
     // f(b) for b = 0 .. kWeights - 1; a larger break count takes the last,
@@ -63,7 +72,8 @@ class ProbSat {
 
     Variable pick(XoshiroStream& stream) const;
 
-    FlipState state_;
+    std::optional<FlipState> owned_;
+    FlipState* state_;
     std::array<double, kWeights> weight_{};
 };
 

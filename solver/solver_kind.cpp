@@ -77,6 +77,16 @@ std::optional<std::string> localSearchProblem(const LocalSearchSettings& setting
     return std::nullopt;
 }
 
+// probSAT and WalkSAT never search at once on one thread, and each loads
+// its formula afresh, so one state serves both and halves what a sweep of
+// both holds per thread.
+FlipState& FormulaDecider::flipState(std::int32_t maxVars, std::int32_t maxClauses) {
+    if (!flipState_) {
+        flipState_.emplace(maxVars, maxClauses);
+    }
+    return *flipState_;
+}
+
 FormulaDecider::FormulaDecider(std::int32_t maxVars, std::int32_t maxClauses,
                                std::span<const SolverKind> kinds,
                                const LocalSearchSettings& localSearch)
@@ -100,10 +110,10 @@ FormulaDecider::FormulaDecider(std::int32_t maxVars, std::int32_t maxClauses,
                 lookahead_.emplace(maxVars, maxClauses);
                 break;
             case SolverKind::Probsat:
-                probsat_.emplace(maxVars, maxClauses, localSearch.probsat);
+                probsat_.emplace(flipState(maxVars, maxClauses), localSearch.probsat);
                 break;
             case SolverKind::Walksat:
-                walksat_.emplace(maxVars, maxClauses, localSearch.noise);
+                walksat_.emplace(flipState(maxVars, maxClauses), localSearch.noise);
                 break;
         }
     }

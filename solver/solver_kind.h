@@ -149,10 +149,16 @@ class FormulaDecider {
     SolverResult decide(SolverKind kind, const Formula& formula,
                         const std::atomic<bool>* stop = nullptr, std::uint64_t seed = 0);
 
-    // The model of the last satisfiable verdict of `kind`.
+    // The model of the last satisfiable verdict of `kind`, read before
+    // another solver decides: the two local searches share one state, and
+    // each leaves its own assignment there.
     std::span<const std::int8_t> model(SolverKind kind) const;
 
   private:
+    // The local searches' one state, built when the first of them is.
+    FlipState& flipState(std::int32_t maxVars, std::int32_t maxClauses);
+
+    std::optional<FlipState> flipState_;
     std::optional<TrailSearch> splitting_;
     std::optional<Dpll> dpll_;
     std::optional<Lookahead> lookahead_;

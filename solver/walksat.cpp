@@ -6,7 +6,11 @@
 namespace satphase {
 
 WalkSat::WalkSat(std::int32_t maxVars, std::int32_t maxClauses, double noise)
-    : state_(maxVars, maxClauses) {
+    : owned_(std::in_place, maxVars, maxClauses), state_(&*owned_) {
+    setNoise(noise);
+}
+
+WalkSat::WalkSat(FlipState& shared, double noise) : state_(&shared) {
     setNoise(noise);
 }
 
@@ -18,8 +22,8 @@ void WalkSat::setNoise(double noise) {
 WalkSat::Outcome WalkSat::solve(const Formula& formula, std::uint64_t seed, std::uint64_t maxFlips,
                                 const std::atomic<bool>* stop) {
     XoshiroStream stream(seed);
-    state_.load(formula, stream);
-    return runFlips(state_, maxFlips, stop, [&] { return pick(stream); });
+    state_->load(formula, stream);
+    return runFlips(*state_, maxFlips, stop, [&] { return pick(stream); });
 }
 
 // The draws, in order: the clause's position in the unsatisfied list; with no
@@ -28,13 +32,13 @@ WalkSat::Outcome WalkSat::solve(const Formula& formula, std::uint64_t seed, std:
 // literals (a noisy step) or those of least break count.
 Variable WalkSat::pick(XoshiroStream& stream) const {
     const std::span<const Literal> literals =
-        state_.unsatisfiedLiteralsAt(static_cast<std::int32_t>(
-            stream.below(static_cast<std::uint32_t>(state_.unsatisfiedCount()))));
+        state_->unsatisfiedLiteralsAt(static_cast<std::int32_t>(
+            stream.below(static_cast<std::uint32_t>(state_->unsatisfiedCount()))));
     std::array<std::int32_t, kMaxClauseWidth> breaks{};
     std::int32_t least = 0;
     std::uint32_t ties = 0;
     for (std::size_t i = 0; i < literals.size(); ++i) {
-        breaks[i] = state_.breakCount(literals[i].variable());
+        breaks[i] = state_->breakCount(literals[i].variable());
         if (ties == 0 || breaks[i] < least) {
             least = breaks[i];
             ties = 1;

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "formula/formula.h"
@@ -16,7 +17,8 @@ namespace satphase {
 // drawn uniformly, and else one of least break count. Ties are drawn
 // uniformly.
 //
-// One engine per thread, storage sized at construction, as ProbSat.
+// One engine per thread, storage sized at construction or borrowed, as
+// ProbSat.
 class WalkSat {
   public:
     // The noise that solves uniform 3-SAT near ratio 4.2 in the fewest flips,
@@ -25,6 +27,10 @@ class WalkSat {
     static constexpr double kDefaultNoise = 0.567;
 
     WalkSat(std::int32_t maxVars, std::int32_t maxClauses, double noise = kDefaultNoise);
+    // Searches in `shared`, which must outlive the engine (see ProbSat).
+    explicit WalkSat(FlipState& shared, double noise = kDefaultNoise);
+    WalkSat(const WalkSat&) = delete;
+    WalkSat& operator=(const WalkSat&) = delete;
 
     // Takes a new noise (0 .. 1) for the next searches.
     void setNoise(double noise);
@@ -36,15 +42,16 @@ class WalkSat {
                   const std::atomic<bool>* stop = nullptr);
 
     // The last search's assignment: a model of its formula when it was solved.
-    std::span<const std::int8_t> model() const { return state_.assignment(); }
+    std::span<const std::int8_t> model() const { return state_->assignment(); }
 
     // The state the search left, for tests.
-    const FlipState& state() const { return state_; }
+    const FlipState& state() const { return *state_; }
 
   private:
     Variable pick(XoshiroStream& stream) const;
 
-    FlipState state_;
+    std::optional<FlipState> owned_;
+    FlipState* state_;
     double noise_ = kDefaultNoise;
 };
 
