@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cassert>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -103,7 +104,8 @@ class Dpll {
             return literalsOf(clause);
         } else {
             assert(width_ == Width);
-            return std::span<const Literal, Width>(literals_.data() + Width * clause, Width);
+            return std::span<const Literal, Width>(
+                literals_.data() + static_cast<std::ptrdiff_t>(Width) * clause, Width);
         }
     }
 
