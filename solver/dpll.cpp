@@ -30,12 +30,11 @@ constexpr std::uint64_t weightOf(std::int32_t open) {
 Dpll::Dpll(std::int32_t maxVars, std::int32_t maxClauses)
     : maxVars_(std::max(maxVars, 1)),
       maxClauses_(std::max(maxClauses, 1)),
+      clauses_(maxClauses_),
       occurrences_(maxVars_, std::int64_t{kMaxClauseWidth} * maxClauses_) {
     assert(maxVars >= 0 && maxClauses >= 0);
     const auto vars = static_cast<std::size_t>(maxVars_);
     const auto clauses = static_cast<std::size_t>(maxClauses_);
-    literals_.reserve(kMaxClauseWidth * clauses);
-    clauseStart_.reserve(clauses + 1);
     values_.reserve(maxVars_);
     trueCount_.reserve(clauses);
     falseCount_.reserve(clauses);
@@ -97,27 +96,15 @@ void Dpll::load(const Formula& formula) {
     numVars_ = formula.numVars;
     numClauses_ = static_cast<std::int32_t>(formula.clauses.size());
 
-    literals_.clear();
-    clauseStart_.clear();
-    for (const Clause& clause : formula.clauses) {
-        assert(clause.size >= 0 && clause.size <= kMaxClauseWidth);
-        clauseStart_.push_back(static_cast<std::int32_t>(literals_.size()));
-        literals_.insert(literals_.end(), clause.lits, clause.lits + clause.size);
-    }
-    clauseStart_.push_back(static_cast<std::int32_t>(literals_.size()));
+    clauses_.load(formula);
     occurrences_.build(formula);
-    width_ = formula.clauses.empty() ? 0 : formula.clauses.front().size;
-    if (std::ranges::any_of(formula.clauses,
-                            [this](const Clause& clause) { return clause.size != width_; })) {
-        width_ = 0;
-    }
 
     values_.assign(numVars_, kOpen);
     trueCount_.assign(static_cast<std::size_t>(numClauses_), 0);
     falseCount_.assign(static_cast<std::size_t>(numClauses_), 0);
     scores_.assign(numVars_, 0);
     for (std::int32_t c = 0; c < numClauses_; ++c) {
-        const std::span<const Literal> lits = literalsOf(c);
+        const std::span<const Literal> lits = clauses_.of(c);
         const std::uint64_t weight = weightOf(static_cast<std::int32_t>(lits.size()));
         for (const Literal literal : lits) {
             scores_[literal] += weight;
@@ -127,11 +114,6 @@ void Dpll::load(const Formula& formula) {
     trail_.clear();
     propagated_ = 0;
     levels_.clear();
-}
-
-std::span<const Literal> Dpll::literalsOf(std::int32_t clause) const {
-    assert(clause >= 0 && clause < numClauses_);
-    return {literals_.data() + clauseStart_[clause], literals_.data() + clauseStart_[clause + 1]};
 }
 
 // The input's unit clauses are propagations like any other; an empty clause,
@@ -170,8 +152,8 @@ void Dpll::assign(Literal literal) {
 // clauses' counters updated, even after a conflict, so that undoTo can take
 // back exactly what was done.
 bool Dpll::propagate() {
-    return width_ == kClassicClauseWidth ? propagateClauses<kClassicClauseWidth>()
-                                         : propagateClauses<0>();
+    return clauses_.width() == kClassicClauseWidth ? propagateClauses<kClassicClauseWidth>()
+                                                   : propagateClauses<0>();
 }
 
 template <std::int32_t Width>
@@ -182,7 +164,7 @@ bool Dpll::propagateClauses() {
         for (const std::int32_t c : occurrences_.of(literal)) {
             if (trueCount_[c]++ == 0) {
                 --unsatisfiedClauses_;
-                const std::span<const Literal> lits = clauseLiterals<Width>(c);
+                const std::span<const Literal> lits = clauses_.of<Width>(c);
                 const std::uint64_t weight =
                     weightOf(static_cast<std::int32_t>(lits.size()) - falseCount_[c]);
                 for (const Literal other : lits) {
@@ -196,7 +178,7 @@ bool Dpll::propagateClauses() {
                 continue;
             }
             // One literal fewer open doubles the clause's weight.
-            const std::span<const Literal> lits = clauseLiterals<Width>(c);
+            const std::span<const Literal> lits = clauses_.of<Width>(c);
             const auto size = static_cast<std::int32_t>(lits.size());
             const std::uint64_t weight = weightOf(size - falses + 1);
             for (const Literal other : lits) {
@@ -301,7 +283,7 @@ bool Dpll::backtrack() {
 // Takes back the trail's literals beyond `trailSize`, latest first, with
 // every counter they changed.
 void Dpll::undoTo(std::int32_t trailSize) {
-    if (width_ == kClassicClauseWidth) {
+    if (clauses_.width() == kClassicClauseWidth) {
         undoClauses<kClassicClauseWidth>(trailSize);
     } else {
         undoClauses<0>(trailSize);
@@ -316,7 +298,7 @@ void Dpll::undoClauses(std::int32_t trailSize) {
             for (const std::int32_t c : occurrences_.of(~literal)) {
                 const std::int32_t falses = falseCount_[c]--;
                 if (trueCount_[c] == 0) {
-                    const std::span<const Literal> lits = clauseLiterals<Width>(c);
+                    const std::span<const Literal> lits = clauses_.of<Width>(c);
                     const std::uint64_t weight =
                         weightOf(static_cast<std::int32_t>(lits.size()) - falses + 1);
                     for (const Literal other : lits) {
@@ -327,7 +309,7 @@ void Dpll::undoClauses(std::int32_t trailSize) {
             for (const std::int32_t c : occurrences_.of(literal)) {
                 if (--trueCount_[c] == 0) {
                     ++unsatisfiedClauses_;
-                    const std::span<const Literal> lits = clauseLiterals<Width>(c);
+                    const std::span<const Literal> lits = clauses_.of<Width>(c);
                     const std::uint64_t weight =
                         weightOf(static_cast<std::int32_t>(lits.size()) - falseCount_[c]);
                     for (const Literal other : lits) {

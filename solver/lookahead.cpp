@@ -38,12 +38,11 @@ constexpr std::int32_t kCandidateDivisor = 10;
 Lookahead::Lookahead(std::int32_t maxVars, std::int32_t maxClauses)
     : maxVars_(std::max(maxVars, 1)),
       maxClauses_(std::max(maxClauses, 1)),
+      clauses_(maxClauses_),
       occurrences_(maxVars_, std::int64_t{kMaxClauseWidth} * maxClauses_) {
     assert(maxVars >= 0 && maxClauses >= 0);
     const auto vars = static_cast<std::size_t>(maxVars_);
     const auto clauses = static_cast<std::size_t>(maxClauses_);
-    literals_.reserve(kMaxClauseWidth * clauses);
-    clauseStart_.reserve(clauses + 1);
     values_.reserve(maxVars_);
     falseCount_.reserve(clauses);
     trueCount_.reserve(clauses);
@@ -69,7 +68,7 @@ Lookahead::Outcome Lookahead::decide(const Formula& formula, const std::atomic<b
            "a formula beyond the sizes the engine was built for");
     load(formula);
     outcome_ = Outcome{};
-    if (width_ == kClassicClauseWidth) {
+    if (clauses_.width() == kClassicClauseWidth) {
         search<kClassicClauseWidth>(formula, stop);
     } else {
         search<0>(formula, stop);
@@ -125,20 +124,8 @@ std::span<const std::int8_t> Lookahead::model() const {
 void Lookahead::load(const Formula& formula) {
     numVars_ = formula.numVars;
     numClauses_ = static_cast<std::int32_t>(formula.clauses.size());
-    literals_.clear();
-    clauseStart_.clear();
-    for (const Clause& clause : formula.clauses) {
-        assert(clause.size >= 0 && clause.size <= kMaxClauseWidth);
-        clauseStart_.push_back(static_cast<std::int32_t>(literals_.size()));
-        literals_.insert(literals_.end(), clause.lits, clause.lits + clause.size);
-    }
-    clauseStart_.push_back(static_cast<std::int32_t>(literals_.size()));
+    clauses_.load(formula);
     occurrences_.build(formula);
-    width_ = formula.clauses.empty() ? 0 : formula.clauses.front().size;
-    if (std::ranges::any_of(formula.clauses,
-                            [this](const Clause& clause) { return clause.size != width_; })) {
-        width_ = 0;
-    }
 
     values_.assign(numVars_, kOpen);
     falseCount_.assign(static_cast<std::size_t>(numClauses_), 0);
@@ -154,11 +141,6 @@ void Lookahead::load(const Formula& formula) {
     stamp_ = 0;
     impliedStamp_.assign(numVars_, 0);
     impliedRound_ = 0;
-}
-
-std::span<const Literal> Lookahead::literalsOf(std::int32_t clause) const {
-    assert(clause >= 0 && clause < numClauses_);
-    return {literals_.data() + clauseStart_[clause], literals_.data() + clauseStart_[clause + 1]};
 }
 
 // The input's unit clauses hold before any search; an empty clause, or two
@@ -224,7 +206,7 @@ bool Lookahead::propagate() {
             if (!consistent) {
                 continue;
             }
-            const auto lits = clauseLiterals<Width>(c);
+            const auto lits = clauses_.of<Width>(c);
             const auto size = static_cast<std::int32_t>(lits.size());
             if (falses == size) {
                 consistent = false;
@@ -298,7 +280,7 @@ void Lookahead::preselect() {
         if (trueCount_[at] != 0) {
             continue;
         }
-        const auto lits = clauseLiterals<Width>(c);
+        const auto lits = clauses_.of<Width>(c);
         const std::int32_t open = static_cast<std::int32_t>(lits.size()) - falseCount_[at];
         if (open == 2) {
             for (const Literal literal : lits) {
@@ -366,7 +348,7 @@ bool Lookahead::lookAhead(Literal literal, double& diff, bool second) {
         const IndexedView<Literal, std::int8_t> values = values_.view();
         diff = 0;
         for (const std::int32_t c : shortened_) {
-            const auto lits = clauseLiterals<Width>(c);
+            const auto lits = clauses_.of<Width>(c);
             if (std::none_of(lits.begin(), lits.end(),
                              [&](Literal other) { return values[other] == kTrue; })) {
                 // At a consistent fixpoint every false literal is counted.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "formula/formula.h"
+#include "solver/clause_store.h"
 #include "solver/occurrence_index.h"
 
 namespace satphase {
@@ -101,31 +102,12 @@ class Lookahead {
     NodeState examineNode(Literal& branch);
     template <std::int32_t Width>
     bool backtrack();
-    std::span<const Literal> literalsOf(std::int32_t clause) const;
-
-    // Clause c's literals. Width 0 reads where they start and end; a
-    // positive Width, taken when every clause has that many literals, finds
-    // them at c * Width with a length the compiler knows, so that the loops
-    // over them unroll.
-    template <std::int32_t Width>
-    auto clauseLiterals(std::int32_t clause) const {
-        assert(clause >= 0 && clause < numClauses_);
-        if constexpr (Width == 0) {
-            return literalsOf(clause);
-        } else {
-            assert(width_ == Width);
-            return std::span<const Literal, Width>(
-                literals_.data() + static_cast<std::ptrdiff_t>(Width) * clause, Width);
-        }
-    }
 
     std::int32_t maxVars_ = 0;
     std::int32_t maxClauses_ = 0;
     std::int32_t numVars_ = 0;
     std::int32_t numClauses_ = 0;
-    std::vector<Literal> literals_;
-    std::vector<std::int32_t> clauseStart_;
-    std::int32_t width_ = 0;  // every clause's number of literals, or 0 if they differ
+    ClauseStore clauses_;
     OccurrenceIndex occurrences_;
 
     LiteralMap<std::int8_t> values_;
