@@ -5,6 +5,7 @@
 #include <cassert>
 
 #include "solver/learned_clause_counter.h"
+#include "solver/stop_terminator.h"
 
 namespace satphase {
 
@@ -12,16 +13,6 @@ namespace {
 
 constexpr int kSatisfiable = 10;
 constexpr int kUnsatisfiable = 20;
-
-// Ends CaDiCaL's search once the caller's stop flag is raised.
-class StopFlagTerminator : public CaDiCaL::Terminator {
-  public:
-    explicit StopFlagTerminator(const std::atomic<bool>* stop) : stop_(stop) {}
-    bool terminate() override { return stop_ != nullptr && stop_->load(std::memory_order_relaxed); }
-
-  private:
-    const std::atomic<bool>* stop_;
-};
 
 }  // namespace
 
