@@ -174,6 +174,11 @@ CLI::App* addSweep(CLI::App& parent, SweepOptions& options) {
         "formula they do not solve is unknown, never unsatisfiable, and records count\n"
         "the solved ones (docs/local-search.md).\n"
         "\n"
+        "--measure backbone,solutions measures every satisfiable formula too: the\n"
+        "fraction of its variables in the backbone (exactly, with CaDiCaL) and its exact\n"
+        "number of solutions (up to 64 variables), with their spread per cell\n"
+        "(docs/order-parameters.md).\n"
+        "\n"
         "Limits: 3 .. 1000 variables, 1 .. 100000 clauses per formula (local searches\n"
         "alone on another model than the classic one: 1000000 and 10000000), 1 ..\n"
         "1000000 trials, seeds 1 .. 2147483646, at most 1000000 cells (sizes x ratios).\n"
@@ -215,6 +220,9 @@ CLI::App* addSweep(CLI::App& parent, SweepOptions& options) {
                     "cost unit")
         ->type_name("LIST");
     addLocalSearchOptions(*app, options.localSearch);
+    app->add_option("--measure", options.measures,
+                    "measure every satisfiable formula: backbone, solutions (a list)")
+        ->type_name("LIST");
     app->add_flag("--check", options.check,
                   "compute nothing: exit 0 if --output FILE holds every record, 3 if not "
                   "(csv, jsonl)");

@@ -45,6 +45,7 @@ struct SweepOptions {
     std::string shard;    // empty: the whole sweep
     std::string solvers;  // empty: the splitting search, recorded as it always was
     LocalSearchOptions localSearch;
+    std::string measures;  // empty: none
     bool check = false;
 };
 

@@ -63,6 +63,11 @@ std::optional<std::string> readRequest(const SweepOptions& options, SweepRequest
                                               definition.localSearch)) {
         return problem;
     }
+    if (!options.measures.empty()) {
+        if (auto problem = parseMeasureList(options.measures, definition.measures)) {
+            return "--measure " + options.measures + ": " + *problem;
+        }
+    }
     definition.trials = options.trials;
     definition.seed = options.seed;
     definition.perFormula = options.perFormula;

@@ -53,6 +53,54 @@ CellSummary summarise(std::span<const FormulaResult> results,
     return summary;
 }
 
+double entropyOf(std::uint64_t solutions, std::int32_t vars) {
+    assert(solutions > 0 && vars > 0);
+    return std::log2(static_cast<double>(solutions)) / vars;
+}
+
+namespace {
+
+MeasureSpread spreadOf(std::vector<double>& values) {
+    MeasureSpread spread;
+    if (values.empty()) {
+        return spread;
+    }
+    std::sort(values.begin(), values.end());
+    const std::size_t m = values.size();
+    spread.median = values[m / 2];
+    spread.lowerQuartile = values[m / 4];
+    spread.upperQuartile = values[3 * m / 4];
+    double total = 0;
+    for (const double value : values) {
+        total += value;
+    }
+    spread.mean = total / static_cast<double>(m);
+    return spread;
+}
+
+}  // namespace
+
+CellMeasures summariseMeasures(std::span<const FormulaResult> results, std::int32_t vars,
+                               std::vector<double>& scratch) {
+    CellMeasures measures;
+    scratch.clear();
+    for (const FormulaResult& result : results) {
+        if (result.satisfiable) {
+            scratch.push_back(result.backbone);
+        }
+    }
+    measures.measured = static_cast<std::int32_t>(scratch.size());
+    measures.backbone = spreadOf(scratch);
+    scratch.clear();
+    for (const FormulaResult& result : results) {
+        if (result.satisfiable && result.solutions > 0) {
+            scratch.push_back(entropyOf(result.solutions, vars));
+        }
+    }
+    measures.entropy = spreadOf(scratch);
+    return measures;
+}
+
 SatInterval satInterval(std::int32_t unsatisfiable, std::int32_t count) {
     assert(count > 0 && unsatisfiable >= 0 && unsatisfiable <= count);
     const double trials = count;

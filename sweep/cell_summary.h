@@ -23,6 +23,31 @@ struct FormulaResult {
     // Per solver, in the sweep's order: whether it found a model (a complete
     // one, whether it called the formula satisfiable).
     std::array<bool, kSolverCount> solved{};
+    // The measures of a satisfiable formula (--measure), 0 for the others:
+    // the fraction of its variables in its backbone, and its number of
+    // solutions. The measures' own verdict is checked against the solvers'.
+    double backbone = 0;
+    std::uint64_t solutions = 0;
+    bool measuredSatisfiable = false;
+};
+
+// The spread of a measure over a cell's satisfiable formulas: of m values,
+// element m / 2 of the sorted values, m / 4 and 3 × m / 4, and the mean; all
+// 0 when m is.
+struct MeasureSpread {
+    double median = 0;
+    double lowerQuartile = 0;
+    double upperQuartile = 0;
+    double mean = 0;
+};
+
+// A cell's measures: over its `measured` satisfiable formulas, the fraction
+// of variables in the backbone and the entropy, log2 of the solutions per
+// variable.
+struct CellMeasures {
+    std::int32_t measured = 0;
+    MeasureSpread backbone;
+    MeasureSpread entropy;
 };
 
 // The statistics of one cell.
@@ -46,6 +71,8 @@ struct CellSummary {
     std::uint64_t upperQuartile = 0;
     double mean = 0;
     std::uint64_t max = 0;
+    // The same for every solver of the cell: the measures are the formulas'.
+    CellMeasures measures;
 };
 
 // The fraction of satisfiable formulas among `count` with `unsatisfiable`
@@ -64,5 +91,15 @@ SatInterval satInterval(std::int32_t unsatisfiable, std::int32_t count);
 CellSummary summarise(std::span<const FormulaResult> results,
                       std::vector<std::uint64_t>& sortedSteps, std::size_t solver = 0,
                       bool complete = true);
+
+// log2 of a satisfiable formula's solutions per variable: the entropy the
+// records give, computed here alone so that a sweep and a merge of its
+// per-formula records write the same digits.
+double entropyOf(std::uint64_t solutions, std::int32_t vars);
+
+// The measures of a cell of formulas of `vars` variables, over the
+// satisfiable ones; `scratch` is working storage with room for every result.
+CellMeasures summariseMeasures(std::span<const FormulaResult> results, std::int32_t vars,
+                               std::vector<double>& scratch);
 
 }  // namespace satphase

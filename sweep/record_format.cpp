@@ -51,6 +51,17 @@ Values cellValues(const SweepDefinition& definition, const FinishedCell& f, std:
     values.insert(
         values.end(),
         {Json(definition.namesSolvers ? f.solverSeconds[solver] : f.seconds), Json(f.startState)});
+    const CellMeasures& m = s.measures;
+    if (definition.measures.any()) {
+        values.emplace_back(m.measured);
+    }
+    for (const auto& [taken, spread] : {std::pair{definition.measures.backbone, &m.backbone},
+                                        std::pair{definition.measures.solutions, &m.entropy}}) {
+        if (taken) {
+            values.insert(values.end(), {Json(spread->median), Json(spread->lowerQuartile),
+                                         Json(spread->upperQuartile), Json(spread->mean)});
+        }
+    }
     insertModel(definition, values);
     return values;
 }
@@ -73,6 +84,12 @@ Values formulaValues(const SweepDefinition& definition, const FinishedCell& f, s
         if (!isComplete(definition.solvers[i])) {
             values.emplace_back(r.solved[i]);
         }
+    }
+    if (definition.measures.backbone) {
+        values.emplace_back(r.backbone);
+    }
+    if (definition.measures.solutions) {
+        values.emplace_back(r.solutions);
     }
     insertModel(definition, values);
     return values;
@@ -145,6 +162,9 @@ Json sweepObject(const SweepDefinition& definition, std::optional<Shard> shard) 
         if (lists(SolverKind::Walksat)) {
             sweep["noise"] = settings.noise;
         }
+    }
+    if (definition.measures.any()) {
+        sweep["measures"] = measureNames(definition.measures);
     }
     if (shard) {
         sweep["shard"] = shard->text();
@@ -230,6 +250,12 @@ std::vector<std::string_view> recordColumns(const SweepDefinition& definition) {
                 columns.push_back(formulaSolvedColumn(kind));
             }
         }
+        if (definition.measures.backbone) {
+            columns.push_back(kBackboneColumn);
+        }
+        if (definition.measures.solutions) {
+            columns.push_back(kSolutionsColumn);
+        }
     } else {
         columns.emplace_back("trials");
         if (decidesFormulas(definition)) {
@@ -245,6 +271,17 @@ std::vector<std::string_view> recordColumns(const SweepDefinition& definition) {
         const CostColumns cost = cellCostColumns(definition);
         columns.insert(columns.end(), {cost.median, cost.q1, cost.q3, cost.mean, cost.max,
                                        "seconds", "start_state"});
+        if (definition.measures.any()) {
+            columns.push_back(kMeasuredColumn);
+        }
+        if (definition.measures.backbone) {
+            columns.insert(columns.end(), std::begin(kBackboneSpreadColumns),
+                           std::end(kBackboneSpreadColumns));
+        }
+        if (definition.measures.solutions) {
+            columns.insert(columns.end(), std::begin(kEntropySpreadColumns),
+                           std::end(kEntropySpreadColumns));
+        }
     }
     if (namesModel(definition)) {
         columns.insert(columns.begin() + kModelColumnsAt, std::begin(kModelColumns),
@@ -299,18 +336,27 @@ namespace {
 // The classic layout of one size's table: its header before the first
 // ratio, a row per ratio, an empty line after the last. A local search's
 // table counts the formulas it left unsolved where a complete solver's
-// counts the unsatisfiable ones.
+// counts the unsatisfiable ones. A sweep's measures follow, as their medians.
 void appendTableRow(const SweepCell& cell, const CellSummary& summary, bool complete,
-                    std::string& out) {
+                    const Measures& measures, std::string& out) {
     std::ostringstream text;
     if (cell.firstOfSize) {
         text << "Num of vars : " << cell.vars << "\n-\n"
-             << (complete ? "Clause per variable | Contradictions | Median \n"
-                          : "Clause per variable | Unsolved | Median \n");
+             << (complete ? "Clause per variable | Contradictions | Median"
+                          : "Clause per variable | Unsolved | Median")
+             << (measures.backbone ? " | Backbone" : "") << (measures.solutions ? " | Entropy" : "")
+             << " \n";
     }
     text << cell.ratio.value() << "      "
          << (complete ? summary.unsatisfiable : summary.trials - summary.solved) << "      "
-         << summary.median << "\n";
+         << summary.median;
+    if (measures.backbone) {
+        text << "      " << summary.measures.backbone.median;
+    }
+    if (measures.solutions) {
+        text << "      " << summary.measures.entropy.median;
+    }
+    text << "\n";
     if (cell.lastOfSize) {
         text << "\n";
     }
@@ -328,7 +374,7 @@ void CellTextWriter::append(const FinishedCell& finished, std::string& out) {
     assert(finished.summaries.size() == solvers && finished.solverSeconds.size() == solvers);
     if (format_ == OutputFormat::Table) {
         if (!definition.namesSolvers) {
-            appendTableRow(finished.cell, finished.summaries[0], true, out);
+            appendTableRow(finished.cell, finished.summaries[0], true, definition.measures, out);
             return;
         }
         for (std::size_t i = 0; i < solvers; ++i) {
@@ -342,7 +388,7 @@ void CellTextWriter::append(const FinishedCell& finished, std::string& out) {
                     .append(")\n");
             }
             appendTableRow(finished.cell, finished.summaries[i], isComplete(definition.solvers[i]),
-                           table);
+                           definition.measures, table);
         }
         if (finished.cell.lastOfSize) {
             flush(out);

@@ -40,6 +40,19 @@ inline constexpr std::string_view kModelColumns[] = {"model", "k"};
 inline constexpr std::size_t kModelColumnsAt = 4;
 inline constexpr std::string_view kFractionColumn = "p";
 
+// A sweep with measures (--measure) ends its records with them: a cell
+// record with the satisfiable formulas measured and the spread of each
+// measure over them (the backbone fraction, the entropy), a per-formula
+// record with the formula's backbone fraction and number of solutions (0 for
+// an unsatisfiable formula).
+inline constexpr std::string_view kMeasuredColumn = "measured";
+inline constexpr std::string_view kBackboneSpreadColumns[] = {"backbone_median", "backbone_q1",
+                                                              "backbone_q3", "backbone_mean"};
+inline constexpr std::string_view kEntropySpreadColumns[] = {"entropy_median", "entropy_q1",
+                                                             "entropy_q3", "entropy_mean"};
+inline constexpr std::string_view kBackboneColumn = "backbone";
+inline constexpr std::string_view kSolutionsColumn = "solutions";
+
 // Whether the records of `definition` carry the model columns, and whether
 // they carry p (a mixed sweep's).
 bool namesModel(const SweepDefinition& definition);

@@ -6,6 +6,7 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <set>
+#include <tuple>
 #include <vector>
 
 #include "formula/formula.h"
@@ -235,6 +236,79 @@ bool agrees(double read, double computed) {
     return std::fabs(read - computed) <= 1e-12;
 }
 
+// A cell's measures: every satisfiable formula measured, and each spread's
+// values fractions in order.
+std::optional<std::string> checkCellMeasures(Columns& c, const SweepDefinition& definition,
+                                             CellSummary& s) {
+    const Measures& taken = definition.measures;
+    if (!taken.any()) {
+        return std::nullopt;
+    }
+    CellMeasures& m = s.measures;
+    const std::int32_t satisfiable = s.trials - s.unsatisfiable;
+    m.measured = static_cast<std::int32_t>(c.integer(kMeasuredColumn, satisfiable, satisfiable));
+    if (c.problem) {
+        return "measured is not " + std::to_string(satisfiable) +
+               ", the satisfiable formulas of the cell";
+    }
+    for (const auto& [measure, columns, spread] :
+         {std::tuple{taken.backbone, kBackboneSpreadColumns, &m.backbone},
+          std::tuple{taken.solutions, kEntropySpreadColumns, &m.entropy}}) {
+        if (!measure) {
+            continue;
+        }
+        spread->median = c.real(columns[0]);
+        spread->lowerQuartile = c.real(columns[1]);
+        spread->upperQuartile = c.real(columns[2]);
+        spread->mean = c.real(columns[3]);
+        if (c.problem) {
+            return c.problem;
+        }
+        const MeasureSpread& v = *spread;
+        if (!(0 <= v.lowerQuartile && v.lowerQuartile <= v.median && v.median <= v.upperQuartile &&
+              v.upperQuartile <= 1 && 0 <= v.mean && v.mean <= 1)) {
+            return std::string(columns[1])
+                .append(", ")
+                .append(columns[0])
+                .append(" and ")
+                .append(columns[2])
+                .append(" are not fractions in order, or ")
+                .append(columns[3])
+                .append(" is no fraction");
+        }
+    }
+    return std::nullopt;
+}
+
+// A formula's measures: a fraction of its variables in the backbone, and a
+// number of solutions that 2^vars bounds; both 0 exactly when it is
+// unsatisfiable (the solutions), or always then (the backbone).
+std::optional<std::string> checkFormulaMeasures(Columns& c, const SweepDefinition& definition,
+                                                std::int32_t vars, FormulaResult& r) {
+    if (definition.measures.backbone) {
+        r.backbone = c.real(kBackboneColumn);
+        const double size = r.backbone * vars;
+        if (!c.problem &&
+            (r.backbone < 0 || r.backbone > 1 || std::fabs(size - std::round(size)) > 1e-9 ||
+             (!r.satisfiable && r.backbone != 0))) {
+            return "backbone is " + shortestText(r.backbone) + ", not a fraction of the " +
+                   std::to_string(vars) + " variables" +
+                   (r.satisfiable ? "" : " (0 for an unsatisfiable formula)");
+        }
+    }
+    if (definition.measures.solutions) {
+        r.solutions = c.count(kSolutionsColumn);
+        const bool fits = vars >= 64 || r.solutions <= (std::uint64_t{1} << vars);
+        if (!c.problem && (!fits || (r.solutions > 0) != r.satisfiable)) {
+            return "solutions is " + std::to_string(r.solutions) + ", not a count of " +
+                   (r.satisfiable ? "at least 1 and at most 2^" + std::to_string(vars)
+                                  : std::string("0 for an unsatisfiable formula"));
+        }
+    }
+    r.measuredSatisfiable = r.satisfiable;
+    return c.problem;
+}
+
 std::optional<std::string> checkCellRecord(Columns& c, const SweepDefinition& definition,
                                            std::string_view solverText, RecordRead& out) {
     const auto [median, q1, q3, mean, max] = cellCostColumns(definition);
@@ -318,7 +392,7 @@ std::optional<std::string> checkCellRecord(Columns& c, const SweepDefinition& de
             .append(max)
             .append(", or a value is negative");
     }
-    return std::nullopt;
+    return checkCellMeasures(c, definition, s);
 }
 
 }  // namespace
@@ -340,6 +414,7 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
     bool sawP = false;
     bool sawSolvers = false;
     std::vector<SolverKind> listed;      // the sweep line's solvers, in order
+    std::vector<std::string> measures;   // the sweep line's measures, in order
     std::vector<std::string> localKeys;  // the local searches' settings it names
     const auto wrong = [](const Field& field, const char* wanted) {
         return "the sweep line's " + field.key + " is '" + field.text + "', not " + wanted;
@@ -356,6 +431,11 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
                     return wrong(field, "a solver not listed before");
                 }
                 listed.push_back(*kind);
+            } else if (field.key == "sweep.measures") {
+                if (field.kind != Kind::String) {
+                    return wrong(field, "a measure: backbone or solutions");
+                }
+                measures.push_back(field.text);
             } else if (field.key == "sweep.vars") {
                 const auto vars = parseWholeNumber(field.text);
                 // The limit of the sweep's solvers and model is definitionProblem's.
@@ -387,11 +467,11 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
                 return wrong(field, "a list");
             }
             (key == "sweep.vars" ? sawVars : sawRatios) = true;
-        } else if (key == "sweep.solvers") {
+        } else if (key == "sweep.solvers" || key == "sweep.measures") {
             if (field.kind != Kind::Array) {
                 return wrong(field, "a list");
             }
-            sawSolvers = true;
+            sawSolvers = sawSolvers || key == "sweep.solvers";
         } else if (key == "sweep.trials" || key == "sweep.seed" || key == "sweep.k") {
             const auto value = parseWholeNumber(field.text);
             if (field.kind != Kind::Integer || !value || *value < 0 ||
@@ -468,6 +548,21 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
         }
         d.solvers = std::move(listed);
         d.namesSolvers = true;
+    }
+    if (!measures.empty()) {
+        std::string list;
+        for (const std::string& name : measures) {
+            list += (list.empty() ? "" : ",") + name;
+        }
+        // As the sweep writes them: each once, in their order.
+        if (parseMeasureList(list, d.measures) ||
+            measureNames(d.measures) !=
+                std::vector<std::string_view>(measures.begin(), measures.end())) {
+            return "the sweep line's measures are '" + list +
+                   "', not backbone, solutions or both in that order";
+        }
+    } else if (seen.contains("sweep.measures")) {
+        return std::string("the sweep line's measures is an empty list; a sweep lists one or both");
     }
     // The local searches' settings: those of the solvers listed, and no others.
     std::vector<std::string> wantedKeys;
@@ -595,7 +690,10 @@ std::optional<std::string> readRecord(OutputFormat format, std::string_view line
                    " is true, but the formula is unsatisfiable";
         }
     }
-    return c.problem;
+    if (c.problem) {
+        return c.problem;
+    }
+    return checkFormulaMeasures(c, definition, expected.vars, out.formula);
 }
 
 bool LineReader::next(std::string& line) {

@@ -129,6 +129,43 @@ std::int64_t countValues(std::string_view text, Parse parse) {
     return count;
 }
 
+// The measures need a complete solver's verdict, beside which they decide
+// every formula themselves; the backbone needs CaDiCaL, and an exact count
+// of solutions has to fit the records' 64 bits: up to 64 variables, where
+// only a formula without clauses would have 2^64.
+std::optional<std::string> measuresProblem(const SweepDefinition& definition) {
+    const Measures& measures = definition.measures;
+    if (!measures.any()) {
+        return std::nullopt;
+    }
+    if (!decidesFormulas(definition)) {
+        return std::string(
+            "the measures are of satisfiable formulas, which only a complete solver tells; "
+            "list one beside the local searches");
+    }
+#ifndef SATPHASE_HAVE_CADICAL
+    if (measures.backbone) {
+        return std::string("the backbone is found with CaDiCaL, which this build does not have");
+    }
+#endif
+    if (measures.solutions) {
+        for (const std::int32_t vars : definition.vars) {
+            if (vars > kMaxCountedSweepVars) {
+                return "the solutions of " + std::to_string(vars) +
+                       " variables: they are counted exactly up to " +
+                       std::to_string(kMaxCountedSweepVars) + " variables";
+            }
+            for (const Ratio ratio : definition.ratios) {
+                if (vars == kMaxCountedSweepVars && ratio.clausesFor(vars) == 0) {
+                    return "the solutions of 64 variables and no clause: 2^64 of them, one more "
+                           "than the records hold";
+                }
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::string> parseSizes(std::string_view text, std::vector<std::int32_t>& out,
@@ -270,6 +307,9 @@ std::optional<std::string> definitionProblem(const SweepDefinition& definition) 
     if (auto problem = localSearchProblem(definition.localSearch)) {
         return problem;
     }
+    if (auto problem = measuresProblem(definition)) {
+        return problem;
+    }
     const auto cells = static_cast<std::int64_t>(definition.vars.size()) *
                        static_cast<std::int64_t>(definition.ratios.size());
     if (cells > kMaxCells) {
@@ -277,6 +317,41 @@ std::optional<std::string> definitionProblem(const SweepDefinition& definition) 
                std::to_string(kMaxCells) + " a sweep may have";
     }
     return sweepRefusal(definition);
+}
+
+std::optional<std::string> parseMeasureList(std::string_view text, Measures& out) {
+    out = {};
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string_view name = text.substr(start, comma - start);
+        bool* measure = name == "backbone"    ? &out.backbone
+                        : name == "solutions" ? &out.solutions
+                                              : nullptr;
+        if (measure == nullptr) {
+            return std::string("'").append(name).append(
+                "' is not a measure; expected backbone or solutions");
+        }
+        if (*measure) {
+            return std::string("measure '").append(name).append("' is listed twice");
+        }
+        *measure = true;
+        if (comma == text.size()) {
+            return std::nullopt;
+        }
+        start = comma + 1;
+    }
+}
+
+std::vector<std::string_view> measureNames(const Measures& measures) {
+    std::vector<std::string_view> names;
+    if (measures.backbone) {
+        names.emplace_back("backbone");
+    }
+    if (measures.solutions) {
+        names.emplace_back("solutions");
+    }
+    return names;
 }
 
 std::optional<Shard> parseShard(std::string_view text) {

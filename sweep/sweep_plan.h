@@ -22,6 +22,20 @@ struct Ratio {
     std::int64_t clausesFor(std::int64_t numVars) const { return millionths * numVars / 1000000; }
 };
 
+// What a sweep measures of every satisfiable formula besides its cost
+// (--measure): the fraction of its variables in the backbone, and the
+// number of its solutions.
+struct Measures {
+    bool backbone = false;
+    bool solutions = false;
+
+    bool any() const { return backbone || solutions; }
+};
+
+// The most variables a formula may have for --measure solutions: its count
+// is exact and, like every count the records hold, fits 64 bits.
+inline constexpr std::int32_t kMaxCountedSweepVars = 64;
+
 // What a sweep computes: the cells of every size (in the order given) by
 // every ratio (in the order given), each of `trials` formulas, all drawn from
 // one random stream that starts at `seed`.
@@ -52,6 +66,7 @@ struct SweepDefinition {
     // walksat): their constants and flip budget, named in the sweep line.
     // A search starts from the stream its formula's start state seeds.
     LocalSearchSettings localSearch;
+    Measures measures;
 };
 
 // Whether the sweep lists a complete solver, whose verdicts say which
@@ -117,6 +132,13 @@ std::optional<std::int64_t> cellCount(std::string_view vars, std::string_view ra
 
 // The shortest decimal text of a ratio: "4.5", "2", "4.26".
 std::string ratioText(Ratio ratio);
+
+// Parses a comma-separated list of measures ("backbone", "solutions"), each
+// at most once, into `out`. Returns why the text is not such a list, or nothing.
+std::optional<std::string> parseMeasureList(std::string_view text, Measures& out);
+
+// The names of a sweep's measures, in the order records carry them.
+std::vector<std::string_view> measureNames(const Measures& measures);
 
 // Parses the mixed model's p, a decimal from 0 to 1 with at most six places,
 // into millionths; nothing when the text is not one.

@@ -50,7 +50,14 @@ SweepRunner::SweepRunner(const SweepDefinition& definition, std::span<const Swee
     for (std::int32_t e = 0; e < std::max(threads, 1); ++e) {
         engines_.push_back(std::make_unique<FormulaDecider>(maxVars, maxClauses, solvers_,
                                                             definition_.localSearch));
+        if (definition_.measures.any()) {
+            measurers_.push_back(std::make_unique<FormulaMeasurer>(maxVars, maxClauses,
+                                                                   definition_.measures.backbone,
+                                                                   definition_.measures.solutions));
+        }
     }
+    measuresSplit_.resize(static_cast<std::size_t>(trials));
+    measureScratch_.reserve(static_cast<std::size_t>(trials));
     engineSeconds_.resize(engines_.size());
     for (std::int32_t t = 0; t < threads; ++t) {
         threads_.emplace_back([this, t] {
@@ -124,17 +131,34 @@ void SweepRunner::decide(std::size_t engine, const SweepCell& cell, std::int32_t
         result.propagations += decided[i].propagations;  // dpll's alone are not zero
         result.lookaheads += decided[i].lookaheads;      // lookahead's alone are not zero
     }
+    if (!measurers_.empty()) {
+        const FormulaMeasurer::Outcome measured = measurers_[engine]->measure(formula, stop_);
+        result.measuredSatisfiable = measured.satisfiable;
+        result.backbone = measured.backbone;
+        result.solutions = measured.solutions;
+        measuresSplit_[at] = measured.split ? 1 : 0;
+    }
     progress_->formulasDone.fetch_add(1, std::memory_order_relaxed);
 }
 
 bool SweepRunner::findDisagreement(const SweepCell& cell) {
     for (std::int32_t trial = 0; trial < trials_; ++trial) {
         const auto at = static_cast<std::size_t>(trial);
-        if (auto problem = satphase::disagreement(
-                std::span<const SolverResult>(solverResults_[at].data(), solvers_.size()))) {
+        const FormulaResult& result = results_[at];
+        std::optional<std::string> problem = satphase::disagreement(
+            std::span<const SolverResult>(solverResults_[at].data(), solvers_.size()));
+        if (!problem && !measurers_.empty() && measuresSplit_[at] != 0) {
+            problem = "the backbone and the count of solutions differ on whether it is satisfiable";
+        } else if (!problem && !measurers_.empty() &&
+                   result.measuredSatisfiable != result.satisfiable) {
+            problem = std::string("the measures call it ") +
+                      (result.measuredSatisfiable ? "satisfiable" : "unsatisfiable") +
+                      ", the solvers not";
+        }
+        if (problem) {
             disagreement_ = "cell " + std::to_string(cell.index) + " trial " +
                             std::to_string(trial) + " (start state " +
-                            std::to_string(results_[at].startState) + "): " + *problem;
+                            std::to_string(result.startState) + "): " + *problem;
             return true;
         }
     }
@@ -246,6 +270,12 @@ SweepRunner::Outcome SweepRunner::run(std::int32_t seed, const Hooks& hooks,
             solverSeconds_[i] = 0;
             for (const std::array<double, kSolverCount>& seconds : engineSeconds_) {
                 solverSeconds_[i] += seconds[i];
+            }
+        }
+        if (!measurers_.empty()) {
+            const CellMeasures measures = summariseMeasures(results_, cell.vars, measureScratch_);
+            for (CellSummary& summary : summaries_) {
+                summary.measures = measures;
             }
         }
         const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;

@@ -14,6 +14,7 @@
 
 #include "formula/formula.h"
 #include "random/formula_source.h"
+#include "solver/formula_measures.h"
 #include "solver/solver_kind.h"
 #include "sweep/cell_summary.h"
 #include "sweep/formula_draw.h"
@@ -116,6 +117,11 @@ class SweepRunner {
     // The solvers, in order: the splitting search alone without --solver.
     std::vector<SolverKind> solvers_;
     std::vector<std::unique_ptr<FormulaDecider>> engines_;
+    // Per engine, the measures' engines, when the sweep measures anything.
+    std::vector<std::unique_ptr<FormulaMeasurer>> measurers_;
+    // Per trial, whether the measures' own verdicts differed (their fault).
+    std::vector<std::uint8_t> measuresSplit_;
+    std::vector<double> measureScratch_;
     // Per engine, each solver's time on the cell under way.
     std::vector<std::array<double, kSolverCount>> engineSeconds_;
     // Formulas drawn and not yet decided: trial t waits in slot t mod the
