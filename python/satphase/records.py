@@ -70,6 +70,13 @@ SOLVER_TAIL = ("trials", "unsat", "sat_fraction", "sat_low", "sat_high", "solver
 # verdicts when a complete solver decides them too, in their place when none does.
 SOLVED_COLUMNS = ("solved", "solved_fraction", "solved_low", "solved_high")
 FORMULA_TAIL = ("trial", "start_state", "satisfiable")
+# A sweep's measures (--measure), in the order it writes them: a cell record
+# ends with the formulas measured and each measure's spread, a per-formula
+# record with each measure's value.
+MEASURES = ("backbone", "solutions")
+MEASURED = "measured"
+MEASURE_SPREADS = {"backbone": ("backbone_median", "backbone_q1", "backbone_q3", "backbone_mean"),
+                   "solutions": ("entropy_median", "entropy_q1", "entropy_q3", "entropy_mean")}
 
 
 @dataclass
@@ -106,6 +113,13 @@ class Record:
     costs: dict = None
     solved_by: dict = None  # of a per-formula record: local search -> whether it found a model
     p: float = None  # the mixed model's fraction of 3-literal clauses; None for the others
+    # The measures: of a per-formula record, its backbone fraction and
+    # solutions; of a cell record, the formulas measured and, per measure,
+    # its (median, q1, q3, mean). None when the sweep has no measures.
+    backbone: float = None
+    solutions: int = None
+    measured: int = None
+    spreads: dict = None
 
 
 @dataclass
@@ -118,6 +132,7 @@ class SweepFile:
     sweep: dict = None  # the JSON Lines sweep line's object, when there is one
     decides: bool = True  # a complete solver decides the formulas: the records have verdicts
     searches: bool = False  # a local search is listed: the records count what it solved
+    measures: tuple = ()  # the sweep's measures, in MEASURES order
 
     def local_searches(self):
         """The local searches whose records the file holds, in the order they first appear."""
@@ -144,12 +159,22 @@ def solver_kinds(solvers):
             any(s in LOCAL_SEARCHES for s in solvers))
 
 
-def record_columns(per_formula, named_model, solvers, lookaheads=True, kinds=None, mixed=False):
+def record_columns(per_formula, named_model, solvers, lookaheads=True, kinds=None, mixed=False,
+                   measures=()):
     """The columns of a record, in the order the sweep writes them; without
     `lookaheads`, as the version before wrote lookahead's per-formula records.
     Cell records read without a sweep line do not name their solvers
     (`solvers` is empty): `kinds`, (decides, searches), says which columns
-    they have. A mixed sweep's records have p right after k."""
+    they have. A mixed sweep's records have p right after k, and a sweep's
+    measures end its records."""
+    columns = _columns(per_formula, named_model, solvers, lookaheads, kinds, mixed)
+    if per_formula:
+        return columns + list(measures)
+    return columns + ([MEASURED] if measures else []) + [
+        column for measure in measures for column in MEASURE_SPREADS[measure]]
+
+
+def _columns(per_formula, named_model, solvers, lookaheads, kinds, mixed):
     decides, searches = kinds or solver_kinds(solvers)
     columns = list(CELL_HEAD) + (list(MODEL_COLUMNS) if named_model else [])
     columns += ["p"] if mixed else []
@@ -243,8 +268,8 @@ def read_file(text, name):
     sweep = None
     if csv:
         header = head.split(",")
-        per_formula, named_model, solvers, kinds, mixed = _layout(header, name, first_number,
-                                                                  True)
+        per_formula, named_model, solvers, kinds, mixed, measures = _layout(
+            header, name, first_number, True)
         rows = [(number, dict(zip(header, _fields(line, len(header), f"{name} line {number}"))))
                 for number, line in numbered[1:]]
     else:
@@ -255,23 +280,25 @@ def read_file(text, name):
             per_formula, solvers = sweep["per_formula"], sweep["solvers"]
             named_model = (sweep["model"], sweep["k"]) != ("classic", 3)
             kinds, mixed = solver_kinds(solvers), sweep["model"] == "mixed"
+            measures = sweep["measures"]
             rows = rows[1:]
         else:
-            per_formula, named_model, solvers, kinds, mixed = _layout(list(rows[0][1]), name,
-                                                                      first_number, False)
+            per_formula, named_model, solvers, kinds, mixed, measures = _layout(
+                list(rows[0][1]), name, first_number, False)
     if not rows:
         raise Refusal(f"{name} has a header but no records")
     # The first record's keys say whether lookahead's look-aheads are there.
     expected = record_columns(per_formula, named_model, solvers, LOOKAHEADS in rows[0][1], kinds,
-                              mixed)
+                              mixed, measures)
     result = SweepFile(name, csv, per_formula, None if solvers is None else tuple(solvers),
-                       sweep=sweep, decides=kinds[0], searches=kinds[1])
+                       sweep=sweep, decides=kinds[0], searches=kinds[1], measures=measures)
     seen, columns = {}, set(expected)
     for number, row in rows:
         where = f"{name} line {number}"
         if not csv and row.keys() != columns:
             raise Refusal(f"{where}: {_column_problem(list(row), expected)}")
         record = _record(_Fields(row, where, csv), per_formula, named_model, sweep, kinds)
+        _measures(_Fields(row, where, csv), record, measures)
         _agree(record, seen)
         if result.records and record.p != result.records[0].p:
             raise Refusal(f"{where}: p differs from {result.records[0].where}; a sweep has "
@@ -311,11 +338,13 @@ def _json_record(line, where):
 
 
 def _layout(names, name, number, ordered):
-    """(per_formula, named_model, solvers, kinds, mixed) of the records that
-    have these columns, in this order when `ordered` (a CSV header). Per-formula
-    records of local searches alone have no verdict, but a <solver>_solved."""
+    """(per_formula, named_model, solvers, kinds, mixed, measures) of the
+    records that have these columns, in this order when `ordered` (a CSV
+    header). Per-formula records of local searches alone have no verdict, but a
+    <solver>_solved."""
     known = set(CELL_HEAD + MODEL_COLUMNS + ("p",) + CELL_TAIL + SOLVER_TAIL + SOLVED_COLUMNS
                 + FORMULA_TAIL + ("steps",))
+    measures = tuple(m for m in MEASURES if m in names or MEASURE_SPREADS[m][0] in names)
     if not any(column in known or column.endswith("_cost") for column in names):
         raise Refusal(f"{name} is not the output of satphase sweep: line {number} names none "
                       "of its columns")
@@ -334,10 +363,10 @@ def _layout(names, name, number, ordered):
     named_model = "model" in names or "k" in names
     kinds = kinds or solver_kinds(solvers)
     expected = record_columns(per_formula, named_model, solvers, LOOKAHEADS in names, kinds,
-                              "p" in names)
+                              "p" in names, measures)
     if (names != expected) if ordered else (sorted(names) != sorted(expected)):
         raise Refusal(f"{name} line {number}: {_column_problem(names, expected)}")
-    return per_formula, named_model, solvers, kinds, "p" in names
+    return per_formula, named_model, solvers, kinds, "p" in names, measures
 
 
 def _column_problem(names, expected):
@@ -360,7 +389,7 @@ def _sweep_line(sweep, where):
         raise Refusal(f"{where}: not a sweep line: not a JSON object of the form "
                       '{"sweep":{...}}')
     allowed = ("vars", "ratios", "trials", "seed", "per_formula", "model", "k", "p", "solvers",
-               *SEARCH_SETTINGS, "shard", "version", "commit")
+               *SEARCH_SETTINGS, "measures", "shard", "version", "commit")
     for key in sweep:
         if key not in allowed:
             raise Refusal(f"{where}: the sweep line has a key '{_shown(key, 40)[1:-1]}' that no "
@@ -393,12 +422,17 @@ def _sweep_line(sweep, where):
             or len(set(solvers)) != len(solvers)):
         raise wrong("solvers", f"a list of distinct solvers among {_SOLVER_NAMES}")
     _search_settings(sweep, solvers or (), where, wrong)
+    measures = sweep.get("measures", [])
+    if "measures" in sweep and (not isinstance(measures, list) or not measures or any(
+            not isinstance(m, str) for m in measures)
+            or measures != [m for m in MEASURES if m in measures]):
+        raise wrong("measures", "backbone, solutions or both in that order")
     largest = _limits(solver_kinds(solvers), model)[0][1]
     if max(vars_) > largest:
         raise wrong("vars", f"a list of sizes in {VARS_RANGE[0]} .. {largest}, the limit of "
                             "its solvers and model")
     return {"vars": vars_, "ratios": ratios, "trials": trials, "per_formula": per_formula,
-            "model": model, "k": k, "p": p, "solvers": solvers}
+            "model": model, "k": k, "p": p, "solvers": solvers, "measures": tuple(measures)}
 
 
 def _search_settings(sweep, solvers, where, wrong):
@@ -605,6 +639,33 @@ def _record(f, per_formula, named_model, sweep, kinds):
     if record.seconds < 0:
         f.fail("seconds", "a duration of 0 or more")
     return record
+
+
+def _measures(f, record, measures):
+    """A record's measures: fractions (the entropy per variable is one too) in
+    order, and per formula a count of solutions that is 0 exactly when the
+    formula is unsatisfiable."""
+    if not measures:
+        return
+    if record.costs is not None:
+        if "backbone" in measures:
+            record.backbone = f.real("backbone")
+            if not 0 <= record.backbone <= 1 or (record.satisfiable is False and record.backbone):
+                f.fail("backbone", "a fraction of the variables (0 for an unsatisfiable formula)")
+        if "solutions" in measures:
+            record.solutions = f.whole("solutions", 0, LARGEST_COUNT)
+            if (record.solutions > 0) != record.satisfiable:
+                f.fail("solutions", "a count that is 0 exactly when the formula is unsatisfiable")
+        return
+    satisfiable = record.trials - record.unsat
+    record.measured = f.whole(MEASURED, satisfiable, satisfiable)
+    record.spreads = {}
+    for measure in measures:
+        median, q1, q3, mean = (f.real(key) for key in MEASURE_SPREADS[measure])
+        if not (0 <= q1 <= median <= q3 <= 1 and 0 <= mean <= 1):
+            raise Refusal(f"{f.where}: {', '.join(MEASURE_SPREADS[measure])} are not fractions "
+                          "in order")
+        record.spreads[measure] = (median, q1, q3, mean)
 
 
 def _interval(f, prefix, hits, trials, counted):

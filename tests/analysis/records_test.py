@@ -115,6 +115,32 @@ class ReaderTest(unittest.TestCase):
             [analysis.Sweep("mixed", 3, False, [], p).literature() for p in (0.4, 0.6)],
             [((None, None, None), 1 / 0.6), ((None, None, None), None)])
 
+    def test_a_measured_sweep_reads_with_its_measures_and_edited_ones_are_refused(self):
+        measured = ("--measure", "backbone,solutions", "--model", "uniform")
+        cells, csv, formulas = (sweep("--format", f, *measured, *extra) for f, extra in
+                                (("jsonl", ()), ("csv", ()), ("jsonl", ("--per-formula",))))
+        read = [records.read_file(text, "m").records for text in (cells, csv, formulas)]
+        self.assertEqual([(r.measured, r.spreads) for r in read[0]],
+                         [(r.measured, r.spreads) for r in read[1]])
+        self.assertEqual(read[0][1].measured, read[0][1].trials - read[0][1].unsat)
+        self.assertEqual({(r.satisfiable, r.solutions > 0, r.backbone == 0 or r.satisfiable)
+                          for r in read[2]}, {(True, True, True), (False, False, True)})
+        lines, rows = cells.split("\n"), formulas.split("\n")
+        unsat = next(i for i, row in enumerate(rows) if '"satisfiable":false' in row)
+        for lines, at, key, raw, words in [
+                (lines, 2, "measured", "0", "measured is '0', not"),
+                (lines, 2, "backbone_q1", "0.99", "backbone_median, backbone_q1, backbone_q3"),
+                (lines, 0, "sweep", '{"measures":["solutions","backbone"]}', "the sweep line's"),
+                (rows, unsat, "solutions", "4", "0 exactly when the formula is unsatisfiable"),
+                (rows, unsat, "backbone", "0.5", "(0 for an unsatisfiable formula)")]:
+            with self.subTest(key=key, raw=raw):
+                line = (lines[0].replace('"measures":["backbone","solutions"]',
+                                         '"measures":["solutions","backbone"]')
+                        if at == 0 else edited(lines[at], key, raw))
+                with self.assertRaises(Refusal) as refusal:
+                    records.read_file("\n".join(lines[:at] + [line] + lines[at + 1:]), "e")
+                self.assertIn(words, str(refusal.exception))
+
     def test_what_the_reader_takes(self):
         per_cell, per_cell_csv, per_formula = (
             analysis.read_sweep([(name, text)]) for name, text in
