@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -89,6 +90,16 @@ TEST(MeasureSweep, EveryFormulasMeasuresAreItsAssignmentsAndCellsSpreadThem) {
         EXPECT_EQ(got.backbone.median, expected.backbone.median);
         EXPECT_EQ(got.entropy.upperQuartile, expected.entropy.upperQuartile);
     }
+    // The table adds the medians to the classic row: cell 1 (10 variables,
+    // ratio 4.26) as the CSV gives them.
+    const SweepRun table = runSweep(measuredSweep(false), OutputFormat::Table, 1);
+    std::ostringstream row;
+    row << "4.26      " << cellsRun.summaries[1].unsatisfiable << "      "
+        << cellsRun.summaries[1].median << "      "
+        << cellsRun.summaries[1].measures.backbone.median << "      "
+        << cellsRun.summaries[1].measures.entropy.median << "\n";
+    EXPECT_THAT(table.text, HasSubstr("Median | Backbone | Entropy \n"));
+    EXPECT_THAT(table.text, HasSubstr(row.str()));
     EXPECT_THAT(cellsRun.text, HasSubstr(",measured,backbone_median,backbone_q1,backbone_q3,"
                                          "backbone_mean,entropy_median,entropy_q1,entropy_q3,"
                                          "entropy_mean\n"));
