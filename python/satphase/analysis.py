@@ -414,7 +414,8 @@ through one half, from the results of satphase sweep:
     the satisfiable fraction a logistic function of
     y = (alpha - alpha_c) / alpha_c * n^(1/nu), with 95 % profile-likelihood
     intervals, beside Kirkpatrick and Selman's values and the asymptotic
-    threshold for the input's k;
+    threshold for the input's k (of a mixed sweep, 1 / (1 - p) up to
+    p = 0.4, and none beyond);
   - then alpha_inf from alpha_50(n) = alpha_inf + a n^(-1/nu), nu the joint
     fit's, with a 95 % interval, beside Crawford and Auton's 4.258 (uniform
     3-SAT) and the asymptotic threshold;

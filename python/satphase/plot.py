@@ -374,9 +374,10 @@ Draws the phase transition of random formulas from the results of
 satphase sweep: one figure with two panels, against clauses per variable,
 one curve per number of variables:
   - the satisfiable fraction, with each point's 95 % interval as an error bar,
-    a line at the threshold (ratio 4.26 for the classic model, for the others
-    that of uniform k-SAT: 1, 4.267, 9.931, 21.117, 43.37, 87.79 for k = 2 to
-    7) and, for uniform 3-SAT, Crawford and Auton's crossover for each
+    a line at the threshold (ratio 4.26 for the classic model, 1 / (1 - p)
+    for the mixed model up to p = 0.4 and none beyond, for the others that of
+    uniform k-SAT: 1, 4.267, 9.931, 21.117, 43.37, 87.79 for k = 2 to 7)
+    and, for uniform 3-SAT, Crawford and Auton's crossover for each
     size (hollow, "extrapolated", outside the 20 to 300 variables of their
     fit);
   - the median search steps on a logarithmic axis, the band between the
