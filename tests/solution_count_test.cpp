@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "random/random_stream.h"
 #include "random/uniform_generator.h"
