@@ -15,7 +15,7 @@ constexpr int kUnsatisfiable = 20;
 
 // The literal that is true when `variable` takes `value` (1 or 0).
 Literal trueLiteral(Variable variable, std::int8_t value) {
-    return Literal(variable, value == 0);
+    return {variable, value == 0};
 }
 
 }  // namespace
