@@ -11,6 +11,7 @@
 #include <ostream>
 #include <streambuf>
 #include <utility>
+#include <vector>
 
 #include "classic/diagnostics/random_tests.h"
 #include "classic/diagnostics/sample_formula.h"
@@ -23,6 +24,7 @@
 #include "platform/tone.h"
 #include "random/uniform_generator.h"
 #include "solver/probsat.h"
+#include "solver/solution_count.h"
 #include "solver/walksat.h"
 #include "sweep/sweep_plan.h"
 #include "sweep/sweep_runner.h"
@@ -166,6 +168,25 @@ TEST(NoHeapTest, LocalSearchesAllocateOnlyWhenSetUp) {
         EXPECT_TRUE(walksat.solve(small, seed, 100000).solved);
     }
     EXPECT_EQ(allocations - before, 0U);
+}
+
+// The solution counter, sized once: counts of formulas with many solutions,
+// few and none, of that size and smaller, allocate nothing.
+TEST(NoHeapTest, CountingSolutionsAllocatesOnlyWhenSetUp) {
+    SolutionCounter counter(64, 320);
+    std::vector<Formula> formulas(4);
+    RandomStream draws(kRngInitialState);
+    for (std::size_t i = 0; i < formulas.size(); ++i) {
+        drawUniformFormula(3, i < 3 ? 64 : 30, static_cast<std::int32_t>(64 + 64 * i), draws,
+                           formulas[i]);
+    }
+    const std::size_t before = allocations;
+    SolutionCount total = 0;
+    for (const Formula& formula : formulas) {
+        total += counter.count(formula).solutions;
+    }
+    EXPECT_EQ(allocations - before, 0U);
+    EXPECT_GT(total, 0U);
 }
 
 }  // namespace
