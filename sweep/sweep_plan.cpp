@@ -140,25 +140,26 @@ std::optional<std::string> measuresProblem(const SweepDefinition& definition) {
     }
     if (!decidesFormulas(definition)) {
         return std::string(
-            "the measures are of satisfiable formulas, which only a complete solver tells; "
+            "--measure measures the satisfiable formulas, which only a complete solver tells; "
             "list one beside the local searches");
     }
 #ifndef SATPHASE_HAVE_CADICAL
     if (measures.backbone) {
-        return std::string("the backbone is found with CaDiCaL, which this build does not have");
+        return std::string("--measure backbone needs CaDiCaL, which this build does not have");
     }
 #endif
     if (measures.solutions) {
         for (const std::int32_t vars : definition.vars) {
             if (vars > kMaxCountedSweepVars) {
-                return "the solutions of " + std::to_string(vars) +
-                       " variables: they are counted exactly up to " +
-                       std::to_string(kMaxCountedSweepVars) + " variables";
+                return "--measure solutions counts formulas of up to " +
+                       std::to_string(kMaxCountedSweepVars) + " variables, not " +
+                       std::to_string(vars);
             }
             for (const Ratio ratio : definition.ratios) {
                 if (vars == kMaxCountedSweepVars && ratio.clausesFor(vars) == 0) {
-                    return "the solutions of 64 variables and no clause: 2^64 of them, one more "
-                           "than the records hold";
+                    return "--measure solutions: 64 variables and no clause (ratio " +
+                           ratioText(ratio) +
+                           ") have 2^64 solutions, one more than the records hold";
                 }
             }
         }

@@ -149,8 +149,9 @@ TEST(MeasureSweep, RequestsAndRecordsNoSweepMakesAreRefused) {
     EXPECT_THAT(parseMeasureList("solutions,solutions", measures).value_or(""),
                 HasSubstr("listed twice"));
     for (const auto& [vars, ratios, solver, refusal] :
-         {std::tuple("65", "4", SolverKind::Splitting, "counted exactly up to 64 variables"),
-          std::tuple("64", "0.01", SolverKind::Splitting, "2^64 of them"),
+         {std::tuple("65", "4", SolverKind::Splitting,
+                     "counts formulas of up to 64 variables, not 65"),
+          std::tuple("64", "0.01", SolverKind::Splitting, "(ratio 0.01) have 2^64 solutions"),
           std::tuple("20", "4", SolverKind::Probsat, "list one beside the local searches")}) {
         SweepDefinition definition = sweepOf(vars, ratios, 1, 1);
         definition.model = FormulaModel::Uniform;
