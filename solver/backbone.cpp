@@ -99,15 +99,7 @@ BackboneFinder::Outcome BackboneFinder::find(const Formula& formula,
     setCdclOptions(solver);
     StopFlagTerminator terminator(stop);
     solver.connect_terminator(&terminator);
-    if (formula.numVars > 0) {
-        solver.reserve(formula.numVars);
-    }
-    for (const Clause& clause : formula.clauses) {
-        for (std::int32_t i = 0; i < clause.size; ++i) {
-            solver.add(clause.lits[i].dimacs());
-        }
-        solver.add(0);
-    }
+    addFormula(solver, formula);
     index(formula);
     values_.assign(formula.numVars, -1);
     model_.assign(formula.numVars, 0);

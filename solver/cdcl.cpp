@@ -29,6 +29,19 @@ void setCdclOptions(CaDiCaL::Solver& solver) {
     assert(known);
 }
 
+void addFormula(CaDiCaL::Solver& solver, const Formula& formula) {
+    if (formula.numVars > 0) {
+        solver.reserve(formula.numVars);
+    }
+    // DIMACS numbering: variable v is v + 1, negated by its sign.
+    for (const Clause& clause : formula.clauses) {
+        for (std::int32_t k = 0; k < clause.size; ++k) {
+            solver.add(clause.lits[k].dimacs());
+        }
+        solver.add(0);
+    }
+}
+
 Cdcl::Cdcl(std::int32_t maxVars) {
     model_.reserve(static_cast<std::size_t>(std::max(maxVars, 1)));
 }
@@ -41,16 +54,7 @@ Cdcl::Outcome Cdcl::decide(const Formula& formula, const std::atomic<bool>* stop
     StopFlagTerminator terminator(stop);
     solver.connect_learner(&learned);
     solver.connect_terminator(&terminator);
-    if (formula.numVars > 0) {
-        solver.reserve(formula.numVars);
-    }
-    // DIMACS numbering: variable v is v + 1, negated by its sign.
-    for (const Clause& clause : formula.clauses) {
-        for (std::int32_t k = 0; k < clause.size; ++k) {
-            solver.add(clause.lits[k].dimacs());
-        }
-        solver.add(0);
-    }
+    addFormula(solver, formula);
     const int status = solver.solve();
     solver.disconnect_terminator();
     solver.disconnect_learner();

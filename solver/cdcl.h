@@ -64,4 +64,8 @@ class Cdcl {
 // at 150 variables (bench/README.md).
 void setCdclOptions(CaDiCaL::Solver& solver);
 
+// Gives `solver` every clause of `formula`, variables numbered as DIMACS
+// numbers them.
+void addFormula(CaDiCaL::Solver& solver, const Formula& formula);
+
 }  // namespace satphase
