@@ -3,15 +3,13 @@
 #include <cassert>
 #include <limits>
 
-#include "solver/solution_count.h"
-#ifdef SATPHASE_HAVE_CADICAL
 #include "solver/backbone.h"
-#endif
+#include "solver/solution_count.h"
 
 namespace satphase {
 
-FormulaMeasurer::FormulaMeasurer(std::int32_t maxVars, std::int32_t maxClauses, bool backbone,
-                                 bool solutions) {
+FormulaMeasurer::FormulaMeasurer(std::int32_t maxVars, std::int32_t maxClauses,
+                                 [[maybe_unused]] bool backbone, bool solutions) {
 #ifdef SATPHASE_HAVE_CADICAL
     if (backbone) {
         backbone_ = std::make_unique<BackboneFinder>(maxVars, maxClauses);
