@@ -115,12 +115,10 @@ BackboneFinder::Outcome BackboneFinder::find(const Formula& formula,
         solver.disconnect_terminator();
         return outcome;
     }
-    // Every variable that occurs is a candidate with its first value.
+    // Every variable is a candidate with its first value; the filter clears
+    // at once those that occur in no clause, as they flip alone.
     for (std::int32_t v = 0; v < formula.numVars; ++v) {
-        const Variable variable{v};
-        const bool occurs = !occurrencesOf(Literal(variable, false)).empty() ||
-                            !occurrencesOf(Literal(variable, true)).empty();
-        values_[variable] = occurs ? static_cast<std::int8_t>(solver.val(v + 1) > 0 ? 1 : 0) : -1;
+        values_[Variable{v}] = static_cast<std::int8_t>(solver.val(v + 1) > 0 ? 1 : 0);
     }
     filter(solver, formula);
     // Candidates before `v` are settled: cleared, or in the backbone.

@@ -32,7 +32,7 @@ namespace satphase {
 // the mean number of calls from 38.7 to 31.5 (bench/README.md). Adding each
 // backbone literal found as a unit clause, as the paper does, changed
 // nothing measurable there (0.99× the time), so it is not done. A variable
-// that occurs in no clause is never a candidate.
+// that occurs in no clause flips alone in the first model.
 //
 // Only builds that found CaDiCaL compile this class (SATPHASE_HAVE_CADICAL),
 // and CaDiCaL allocates while it searches; the tables here are sized at
