@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <limits>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -327,30 +328,68 @@ CLI::App* addSolve(CLI::App& parent, SolveOptions& options) {
     return app;
 }
 
-}  // namespace
-
-// The whole command line is built on every call, but only when there are
-// arguments: the classic report never pays for it.
-CommandRequest readCommandLine(int argc, char** argv) {
-    CLI::App app(kDescription, "satphase");
-    app.footer("Run 'satphase COMMAND --help' for the options of a command.");
-    app.require_subcommand(0, 1);
-    app.set_version_flag("--version", versionText(),
-                         "Print the version and the git commit it was built from, and exit");
+// satphase's command line as CLI11 reads it, with the options each command
+// fills. Built on every call, but only when there are arguments: the classic
+// report never pays for it.
+struct CommandLine {
+    CLI::App app{kDescription, "satphase"};
     SweepOptions sweep;
     MergeOptions merge;
     GenerateOptions generate;
     SolveOptions solve;
-    CLI::App* sweepApp = addSweep(app, sweep);
-    CLI::App* mergeApp = addMerge(app, merge);
-    addPythonCommand(app, "plot",
-                     "Draws a sweep's figures as PNG and SVG (satphase plot --help for more)");
-    addPythonCommand(app, "analyze",
-                     "Estimates the threshold and its scaling from a sweep "
-                     "(satphase analyze --help for more)");
-    CLI::App* generateApp = addGenerate(app, generate);
-    CLI::App* solveApp = addSolve(app, solve);
+    CLI::App* sweepApp = nullptr;
+    CLI::App* mergeApp = nullptr;
+    CLI::App* generateApp = nullptr;
+    CLI::App* solveApp = nullptr;
 
+    CommandLine() {
+        app.footer("Run 'satphase COMMAND --help' for the options of a command.");
+        app.require_subcommand(0, 1);
+        app.set_version_flag("--version", versionText(),
+                             "Print the version and the git commit it was built from, and exit");
+        sweepApp = addSweep(app, sweep);
+        mergeApp = addMerge(app, merge);
+        addPythonCommand(app, "plot",
+                         "Draws a sweep's figures as PNG and SVG (satphase plot --help for more)");
+        addPythonCommand(app, "analyze",
+                         "Estimates the threshold and its scaling from a sweep "
+                         "(satphase analyze --help for more)");
+        generateApp = addGenerate(app, generate);
+        solveApp = addSolve(app, solve);
+    }
+
+    // The names of the commands the parse reached, as "sweep", or empty.
+    std::string parsedCommand() const {
+        std::string command;
+        const auto parsed = [](const CLI::App* subcommand) { return subcommand->parsed(); };
+        for (const CLI::App* subcommand : std::as_const(app).get_subcommands(parsed)) {
+            command += (command.empty() ? "" : " ") + subcommand->get_name();
+        }
+        return command;
+    }
+
+    // The options of the command parsed, or nothing (plot, analyze, or none).
+    std::optional<ParsedCommand> options() const {
+        if (sweepApp->parsed()) {
+            return sweep;
+        }
+        if (mergeApp->parsed()) {
+            return merge;
+        }
+        if (generateApp->parsed()) {
+            return generate;
+        }
+        if (solveApp->parsed()) {
+            return solve;
+        }
+        return std::nullopt;
+    }
+};
+
+}  // namespace
+
+CommandRequest readCommandLine(int argc, char** argv) {
+    CommandLine line;
     // The command line is read without its help flags first, so that
     // `satphase --help extra` names `extra` as the argument that is wrong.
     std::vector<std::string> arguments;
@@ -364,7 +403,7 @@ CommandRequest readCommandLine(int argc, char** argv) {
         }
     }
     try {
-        app.parse(arguments);
+        line.app.parse(arguments);
     } catch (const CLI::CallForVersion& version) {
         return Answered{print(version.what(), "the version")};
     } catch (const CLI::ParseError& error) {
@@ -372,37 +411,39 @@ CommandRequest readCommandLine(int argc, char** argv) {
             // Help needs no required option.
         } else {
             // A command's own option is wrong: point at that command's help.
-            std::string command;
-            const auto parsed = [](const CLI::App* subcommand) { return subcommand->parsed(); };
-            for (const CLI::App* subcommand : std::as_const(app).get_subcommands(parsed)) {
-                command += (command.empty() ? "" : " ") + subcommand->get_name();
-            }
+            const std::string command = line.parsedCommand();
             const std::string name = command.empty() ? "satphase" : "satphase " + command;
             return Answered{ErrorReport(command).fail(
                 2, std::string(error.what()) + "; try '" + name + " --help'")};
         }
     }
     if (help) {
-        return Answered{print(app.help(), "the help")};  // the chosen command's, if one was named
+        return Answered{
+            print(line.app.help(), "the help")};  // the chosen command's, if one was named
     }
-    if (sweepApp->parsed()) {
-        return sweep;
+    if (std::optional<ParsedCommand> options = line.options()) {
+        return std::visit([](auto& chosen) -> CommandRequest { return std::move(chosen); },
+                          *options);
     }
-    if (mergeApp->parsed()) {
-        return merge;
-    }
-    if (generateApp->parsed()) {
-        return generate;
-    }
-    if (solveApp->parsed()) {
-        return solve;
-    }
-    if (!app.get_subcommands().empty()) {
+    if (!line.app.get_subcommands().empty()) {
         return Answered{2};  // plot or analyze, which main() runs before this
     }
     return Answered{ErrorReport("").fail(
         2,
         "name a command, or run without arguments for the classic report; try 'satphase --help'")};
+}
+
+std::variant<ParsedCommand, std::string> parseCommand(const std::vector<std::string>& arguments) {
+    CommandLine line;
+    try {
+        line.app.parse(std::vector<std::string>(arguments.rbegin(), arguments.rend()));
+    } catch (const CLI::ParseError& error) {
+        return std::string(error.what());
+    }
+    if (std::optional<ParsedCommand> options = line.options()) {
+        return std::move(*options);
+    }
+    return std::string("name one of the commands sweep, merge, generate and solve");
 }
 
 }  // namespace satphase

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <string>
 #include <variant>
+#include <vector>
 
 #include "cli/options.h"
 
@@ -21,5 +23,14 @@ using CommandRequest =
 // or the version when asked, and a refused command line as one line naming the
 // command whose help to read, with status 2.
 CommandRequest readCommandLine(int argc, char** argv);
+
+// The options of one command, as the command line gives them.
+using ParsedCommand = std::variant<SweepOptions, MergeOptions, GenerateOptions, SolveOptions>;
+
+// Reads one command's arguments (the command's name first, no program name)
+// as readCommandLine does, but prints nothing and knows no --help or
+// --version: the options, or what is wrong with them in the words the
+// command line says it. For callers that report refusals their own way.
+std::variant<ParsedCommand, std::string> parseCommand(const std::vector<std::string>& arguments);
 
 }  // namespace satphase

@@ -17,27 +17,36 @@ namespace satphase {
 // One formula after the other, each from the stream where the one before it
 // left it, as the trials of a sweep cell are drawn: on standard output, or
 // into --output-dir all or none.
-int runGenerate(const GenerateOptions& options) {
-    const ErrorReport report("generate");
+std::optional<std::string> readGenerateRequest(const GenerateOptions& options,
+                                               CellRequest& request) {
     // The same refusal as a sweep cell of this size for local searches gets;
     // the seed, the count and the model's name are checked as the command
     // line is read.
     std::int32_t pMillionths = 0;
     if (std::optional<std::string> problem =
             readModelOptions(options.model, options.k, options.p, pMillionths)) {
-        return report.fail(2, *problem);
+        return problem;
     }
     if (std::optional<std::string> reason = modelRefusal(options.model, options.k, options.vars,
                                                          options.clauses, kSearchedLimits)) {
-        return report.fail(2, *reason);
+        return reason;
     }
-    const CellRequest request{static_cast<std::int32_t>(options.vars),
-                              static_cast<std::int32_t>(options.clauses),
-                              options.seed,
-                              options.count,
-                              options.model,
-                              options.k,
-                              pMillionths};
+    request = CellRequest{static_cast<std::int32_t>(options.vars),
+                          static_cast<std::int32_t>(options.clauses),
+                          options.seed,
+                          options.count,
+                          options.model,
+                          options.k,
+                          pMillionths};
+    return std::nullopt;
+}
+
+int runGenerate(const GenerateOptions& options) {
+    const ErrorReport report("generate");
+    CellRequest request;
+    if (std::optional<std::string> problem = readGenerateRequest(options, request)) {
+        return report.fail(2, *problem);
+    }
     if (!options.outputDir.empty()) {
         catchInterrupts();
         const std::optional<CellFilesProblem> problem =

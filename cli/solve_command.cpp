@@ -27,55 +27,76 @@ constexpr int kUnknownStatus = 0;  // as SAT solvers exit on UNKNOWN
 
 }  // namespace
 
+std::optional<std::string> readSolveRequest(const SolveOptions& options, SolveRequest& request) {
+    if (!options.solver.empty()) {
+        request.named = parseSolver(options.solver);
+        if (!request.named) {
+            return "--solver " + options.solver + ": not a solver; expected " + solverChoices();
+        }
+        if (auto problem = unavailability(*request.named)) {
+            return "--solver " + options.solver + ": " + *problem;
+        }
+    }
+    request.solver = request.named.value_or(SolverKind::Splitting);
+    const SolverKind listed[] = {request.solver};
+    LocalSearchSettings settings;
+    if (auto problem = readLocalSearchOptions(options.localSearch, listed, 3, settings)) {
+        return problem;
+    }
+    if (options.seed && isComplete(request.solver)) {
+        return "--seed applies to probsat and walksat, and --solver names neither";
+    }
+    request.seed = options.seed.value_or(1);
+    request.limits = isComplete(request.solver) ? kDecidedLimits : kSearchedLimits;
+    return std::nullopt;
+}
+
+// probSAT's published constants are those of the formula's longest clauses,
+// so the local search's settings are read again once the formula is known.
+SolvedFormula solveFormula(const SolveOptions& options, const SolveRequest& request,
+                           const Formula& formula) {
+    std::int32_t widest = 3;
+    for (const Clause& clause : formula.clauses) {
+        widest = std::max(widest, clause.size);
+    }
+    const SolverKind listed[] = {request.solver};
+    LocalSearchSettings settings;
+    readLocalSearchOptions(options.localSearch, listed, widest, settings);
+    SolvedFormula solved;
+    const auto start = std::chrono::steady_clock::now();
+    solved.verdict = decideFormula(formula, request.solver, settings, request.seed);
+    solved.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (solved.verdict.satisfiable) {
+        solved.falseClause = firstFalseClause(formula, solved.verdict.model);
+    }
+    return solved;
+}
+
 // Reads, decides and prints; a verdict is printed only once its model has
 // been checked against every clause, and reported only once it is written.
 int runSolve(const SolveOptions& options) {
     const ErrorReport report("solve");
     const std::string& file = options.file;
-    std::optional<SolverKind> kind;
-    if (!options.solver.empty()) {
+    SolveRequest request;
+    if (auto problem = readSolveRequest(options, request)) {
         // A request that cannot be run: status 2, as for options CLI11 refuses.
-        kind = parseSolver(options.solver);
-        if (!kind) {
-            return report.fail(
-                2, "--solver " + options.solver + ": not a solver; expected " + solverChoices());
-        }
-        if (auto problem = unavailability(*kind)) {
-            return report.fail(2, "--solver " + options.solver + ": " + *problem);
-        }
-    }
-    const SolverKind solver = kind.value_or(SolverKind::Splitting);
-    const SolverKind listed[] = {solver};
-    LocalSearchSettings settings;
-    if (auto problem = readLocalSearchOptions(options.localSearch, listed, 3, settings)) {
         return report.fail(2, *problem);
     }
-    if (options.seed && isComplete(solver)) {
-        return report.fail(2, "--seed applies to probsat and walksat, and --solver names neither");
-    }
+    const std::optional<SolverKind> kind = request.named;
+    const std::uint64_t seed = request.seed;
     const std::string name = file == "-" ? "<stdin>" : file;
     Formula formula;
-    const FormulaLimits limits = isComplete(solver) ? kDecidedLimits : kSearchedLimits;
-    if (std::optional<std::string> problem = readDimacsFile(file, formula, limits)) {
+    if (std::optional<std::string> problem = readDimacsFile(file, formula, request.limits)) {
         return report.fail(1, *problem);
     }
-
-    // probSAT's published constants are those of the formula's longest clauses.
-    std::int32_t widest = 3;
-    for (const Clause& clause : formula.clauses) {
-        widest = std::max(widest, clause.size);
-    }
-    readLocalSearchOptions(options.localSearch, listed, widest, settings);
-    const std::uint64_t seed = options.seed.value_or(1);
-    const auto start = std::chrono::steady_clock::now();
-    const Verdict verdict = decideFormula(formula, solver, settings, seed);
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (verdict.satisfiable) {
-        if (std::optional<std::size_t> clause = firstFalseClause(formula, verdict.model)) {
-            return report.fail(1, name + ": internal error: the search's values leave clause " +
-                                      std::to_string(*clause + 1) + " false; no verdict given");
-        }
+    const SolvedFormula solved = solveFormula(options, request, formula);
+    const Verdict& verdict = solved.verdict;
+    const double seconds = solved.seconds;
+    if (solved.falseClause) {
+        return report.fail(1, name + ": internal error: the search's values leave clause " +
+                                  std::to_string(*solved.falseClause + 1) +
+                                  " false; no verdict given");
     }
 
     std::string out = "c satphase solve " + name + "\n";

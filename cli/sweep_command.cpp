@@ -22,8 +22,9 @@ namespace {
 
 constexpr ErrorReport kReport("sweep");
 
-// The options as a request; why they cannot be run, or nothing.
-std::optional<std::string> readRequest(const SweepOptions& options, SweepRequest& request) {
+}  // namespace
+
+std::optional<std::string> readSweepRequest(const SweepOptions& options, SweepRequest& request) {
     SweepDefinition& definition = request.definition;
     // Counted first: a list of ranges can stand for more values than memory holds.
     if (const auto cells = cellCount(options.vars, options.ratios); !cells || *cells > kMaxCells) {
@@ -106,6 +107,8 @@ std::optional<std::string> readRequest(const SweepOptions& options, SweepRequest
     return definitionProblem(definition);
 }
 
+namespace {
+
 // The progress line while cells are decided, when it is shown at all.
 class ProgressObserver : public SweepObserver {
   public:
@@ -142,7 +145,7 @@ class ProgressObserver : public SweepObserver {
 // status and one line on standard error for anything but success.
 int runSweepCommand(const SweepOptions& options) {
     SweepRequest request;
-    if (auto problem = readRequest(options, request)) {
+    if (auto problem = readSweepRequest(options, request)) {
         return kReport.fail(2, *problem);
     }
     catchInterrupts();
@@ -153,44 +156,48 @@ int runSweepCommand(const SweepOptions& options) {
         // A check computes nothing: complete, or not (yet).
         return request.check && !report.complete ? 3 : 0;
     }
+    const SweepFailureMessage said = sweepFailureMessage(options, request, report);
+    return kReport.fail(said.status, said.message);
+}
+
+SweepFailureMessage sweepFailureMessage(const SweepOptions& options, const SweepRequest& request,
+                                        const SweepReport& report) {
     const SweepFailure& failure = *report.failure;
     const std::string where = options.output.empty() ? "standard output" : options.output;
     const std::string kept = std::to_string(report.cellsWritten) + " of " +
                              std::to_string(report.cellsSelected) + " cells kept in " + where;
     switch (failure.kind) {
         case SweepFailure::Kind::OutputRefused:
-            return kReport.fail(2, failure.what);
+            return {2, failure.what};
         case SweepFailure::Kind::OutputFailed:
-            return kReport.fail(1, failure.what);
+            return {1, failure.what};
         case SweepFailure::Kind::Interrupted:
             if (!failure.what.empty()) {
-                return kReport.fail(130, "interrupted (" + failure.what + ")");
+                return {130, "interrupted (" + failure.what + ")"};
             }
-            return kReport.fail(130,
-                                "interrupted; " + kept +
-                                    (options.output.empty() ? "" : " (continue with --resume)"));
+            return {130, "interrupted; " + kept +
+                             (options.output.empty() ? "" : " (continue with --resume)")};
         case SweepFailure::Kind::GenerationFailed:
-            return kReport.fail(
-                1, "cell " + std::to_string(failure.cell) +
-                       " cannot be drawn: a formula of it would need a clause distinct from all "
-                       "the others, and none is left; ask for fewer clauses");
+            return {1,
+                    "cell " + std::to_string(failure.cell) +
+                        " cannot be drawn: a formula of it would need a clause distinct from all "
+                        "the others, and none is left; ask for fewer clauses"};
         case SweepFailure::Kind::Disagreed:
-            return kReport.fail(1,
-                                "the solvers disagree on " + failure.what + "; stopped, " + kept);
+            return {1, "the solvers disagree on " + failure.what + "; stopped, " + kept};
         case SweepFailure::Kind::PlantedUnsatisfiable: {
             const SweepCell cell =
                 cellsOf(request.definition)[static_cast<std::size_t>(failure.cell)];
-            return kReport.fail(
-                1, "cell " + std::to_string(cell.index) + " (" + std::to_string(cell.vars) +
-                       " variables, ratio " + ratioText(cell.ratio) + "), trial " +
-                       std::to_string(failure.trial) + " (start state " +
-                       std::to_string(failure.startState) + "): the search called a " +
-                       std::string(modelName(request.definition.model)) +
-                       " formula unsatisfiable, but its hidden assignment satisfies it (a bug); " +
-                       kept);
+            return {1,
+                    "cell " + std::to_string(cell.index) + " (" + std::to_string(cell.vars) +
+                        " variables, ratio " + ratioText(cell.ratio) + "), trial " +
+                        std::to_string(failure.trial) + " (start state " +
+                        std::to_string(failure.startState) + "): the search called a " +
+                        std::string(modelName(request.definition.model)) +
+                        " formula unsatisfiable, but its hidden assignment satisfies it (a bug); " +
+                        kept};
         }
     }
-    return 1;
+    return {1, "failed"};
 }
 
 }  // namespace satphase

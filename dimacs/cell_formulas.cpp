@@ -47,11 +47,18 @@ CellFormulas::CellFormulas(const CellRequest& request)
     formula_.clauses.reserve(static_cast<std::size_t>(request.clauses));
 }
 
-const std::string& CellFormulas::next() {
+const Formula& CellFormulas::nextFormula() {
     assert(index_ < request_.count && "more formulas than the request's count");
-    const std::int32_t startState = stream_.state();
+    startState_ = stream_.state();
     source_.draw(request_.model, request_.k, request_.vars, request_.clauses, stream_, formula_,
                  request_.pMillionths);
+    ++index_;
+    return formula_;
+}
+
+const std::string& CellFormulas::next() {
+    nextFormula();
+    const std::int32_t startState = startState_;
     const bool classic =
         request_.model == FormulaModel::Classic && request_.k == kClassicClauseWidth;
     const std::string p = fractionText(request_.pMillionths);
@@ -61,7 +68,7 @@ const std::string& CellFormulas::next() {
                                             (mixed(request_) ? " --p " + p : "");
     const std::string size = "--vars " + std::to_string(request_.vars) + " --clauses " +
                              std::to_string(request_.clauses) + model;
-    const std::string index = std::to_string(index_);
+    const std::string index = std::to_string(index_ - 1);
     std::vector<std::string> comments = {
         (mixed(request_)
              ? "random (2+p)-CNF formula of the mixed model with p = " + p + " "
@@ -87,7 +94,6 @@ const std::string& CellFormulas::next() {
     }
     text_.clear();
     appendDimacs(text_, formula_, comments);
-    ++index_;
     return text_;
 }
 

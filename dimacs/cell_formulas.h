@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "formula/formula.h"
@@ -45,6 +46,15 @@ class CellFormulas {
     // followed by its DIMACS literals and ` 0`; valid until the next call.
     const std::string& next();
 
+    // The next formula itself, as next() would write it; valid until the
+    // next call. Its start state and hidden assignment follow.
+    const Formula& nextFormula();
+    // The stream's state at the start of the formula drawn last.
+    std::int32_t startState() const { return startState_; }
+    // The hidden assignment of the formula drawn last (1 true, 0 false, per
+    // variable), for a planted model; empty otherwise.
+    std::span<const std::int8_t> hidden() const { return source_.hidden(); }
+
   private:
     CellRequest request_;
     FormulaSource source_;
@@ -52,6 +62,7 @@ class CellFormulas {
     Formula formula_;
     std::string text_;
     std::int32_t index_ = 0;
+    std::int32_t startState_ = 0;
 };
 
 // Why writeCellFormulaFiles wrote nothing: a name already taken (the message
