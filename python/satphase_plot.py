@@ -1,15 +1,18 @@
 #!/usr/bin/python3
 """`satphase plot`: the phase-transition figures of a sweep (satphase/plot.py).
 
-Run by satphase, which passes its arguments through. The package satphase
-lies beside this file, installed and in the source tree alike.
+Run by satphase, which passes its arguments through.
 """
 
 import os
 import sys
 
 sys.dont_write_bytecode = True  # no __pycache__ beside an installed copy
-sys.path.insert(0, os.path.dirname(os.path.realpath(__file__)))
+HERE = os.path.dirname(os.path.realpath(__file__))
+# The package lies beside this file in the source and build trees; the
+# install rewrites the line below to say where it put the package.
+PACKAGE_DIR = HERE
+sys.path.insert(0, PACKAGE_DIR)
 
 from satphase import program  # noqa: E402
 
