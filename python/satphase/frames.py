@@ -6,7 +6,9 @@ read_sweep gives the frame that pandas.read_csv gives of the sweep written
 with --format csv, whichever format it was read from; analyze, plot and
 analysis_figure write a frame back as that CSV and read it with the programs'
 own reader, so that an edited frame meets the same checks as an edited file.
-What the programs would refuse raises ValueError with the line they print.
+What the programs would refuse raises ValueError with the line they print;
+of a frame, the line names it "frame" and its rows as the CSV's lines, the
+first row line 2.
 
 Imports only the standard library itself: pandas, numpy and matplotlib are
 loaded by the functions that need them, so that `import satphase` stays as
