@@ -439,22 +439,31 @@ def _run(arguments):
     figures.check_prefix(arguments.output)
     sweeps = [records.read_file(text, name) for name, text in
               (records.read_input(path, sys.stdin.buffer) for path in arguments.inputs)]
-    if len(sweeps) > 1:
-        return _run_joined(arguments, sweeps)
-    sweep = sweeps[0]
-    if sweep.local_searches():
-        return _run_searches(arguments, sweep)
-    cells = complete_cells(sweep)
-    sizes = by_size(cells)
-    lines = report(sizes) + [f"Wrote {arguments.output}.png and {arguments.output}.svg"]
     with warnings.catch_warnings():
         warnings.simplefilter("ignore")  # layout and log-axis notices are not errors
-        figures.write(draw(sizes, cells, arguments.title, arguments.size), arguments.output,
-                      "\n".join(lines) + "\n", with_matplotlib=True)
+        drawn, lines = draw_sweeps(sweeps, arguments.title, arguments.size)
+        drawn = [(figure, arguments.output + suffix) for figure, suffix in drawn]
+        lines += [f"Wrote {prefix}.png and {prefix}.svg" for _, prefix in drawn]
+        figures.write_all(drawn, "\n".join(lines) + "\n", with_matplotlib=True)
     return 0
 
 
-def _run_joined(arguments, sweeps):
+def draw_sweeps(sweeps, title, pixels):
+    """What `plot` makes of these read sweeps before it writes anything: the
+    figures, [(figure, what PREFIX takes after it)], and the lines it prints
+    above the names of the files. Kept apart from the writing so that a
+    notebook gets the same figures (satphase.frames)."""
+    if len(sweeps) > 1:
+        return _joined(sweeps, title, pixels)
+    sweep = sweeps[0]
+    if sweep.local_searches():
+        return _searches(sweep, title, pixels)
+    cells = complete_cells(sweep)
+    sizes = by_size(cells)
+    return [(draw(sizes, cells, title, pixels), "")], report(sizes)
+
+
+def _joined(sweeps, title, pixels):
     """Several sweeps of local searches alone, each of other sizes than the
     rest: one local-search figure of them all."""
     for sweep in sweeps:
@@ -471,36 +480,23 @@ def _run_joined(arguments, sweeps):
         owner.update((p.vars, sweep.name) for p in own)
         points += own
     _one_model(", ".join(sweep.name for sweep in sweeps), points)
-    prefix = arguments.output + SEARCH_SUFFIX
-    with warnings.catch_warnings():
-        warnings.simplefilter("ignore")  # layout and log-axis notices are not errors
-        figures.write_all([(draw_searches(points, arguments.title, arguments.size), prefix)],
-                          "\n".join(search_report(points) + [f"Wrote {prefix}.png and "
-                                                            f"{prefix}.svg"]) + "\n",
-                          with_matplotlib=True)
-    return 0
+    return [(draw_searches(points, title, pixels), SEARCH_SUFFIX)], search_report(points)
 
 
-def _run_searches(arguments, sweep):
+def _searches(sweep, title, pixels):
     """A sweep with a local search: its own figure, PREFIX-local-search, and
     beside it, from cell records, the complete solvers' figure as a sweep of
     them alone has it."""
     points = search_points(sweep)
     drawn, lines = [], []
-    with warnings.catch_warnings():
-        warnings.simplefilter("ignore")  # layout and log-axis notices are not errors
-        complete = [] if sweep.per_formula else complete_cells(sweep)
-        if complete:
-            sizes = by_size(complete)
-            lines += report(sizes) + [""]
-            drawn.append((draw(sizes, complete, arguments.title, arguments.size),
-                          arguments.output))
-        elif sweep.per_formula and sweep.decides:
-            lines += ["Not drawn: the satisfiable fraction and the complete solvers' cost, "
-                      "which plot draws from a sweep's per-cell records", ""]
-        lines += search_report(points)
-        drawn.append((draw_searches(points, arguments.title, arguments.size),
-                      arguments.output + SEARCH_SUFFIX))
-        lines += [f"Wrote {prefix}.png and {prefix}.svg" for _, prefix in drawn]
-        figures.write_all(drawn, "\n".join(lines) + "\n", with_matplotlib=True)
-    return 0
+    complete = [] if sweep.per_formula else complete_cells(sweep)
+    if complete:
+        sizes = by_size(complete)
+        lines += report(sizes) + [""]
+        drawn.append((draw(sizes, complete, title, pixels), ""))
+    elif sweep.per_formula and sweep.decides:
+        lines += ["Not drawn: the satisfiable fraction and the complete solvers' cost, "
+                  "which plot draws from a sweep's per-cell records", ""]
+    lines += search_report(points)
+    drawn.append((draw_searches(points, title, pixels), SEARCH_SUFFIX))
+    return drawn, lines

@@ -133,6 +133,7 @@ class SweepFile:
     decides: bool = True  # a complete solver decides the formulas: the records have verdicts
     searches: bool = False  # a local search is listed: the records count what it solved
     measures: tuple = ()  # the sweep's measures, in MEASURES order
+    columns: list = None  # the records' columns, in the order the sweep writes them
 
     def local_searches(self):
         """The local searches whose records the file holds, in the order they first appear."""
@@ -291,7 +292,8 @@ def read_file(text, name):
     expected = record_columns(per_formula, named_model, solvers, LOOKAHEADS in rows[0][1], kinds,
                               mixed, measures)
     result = SweepFile(name, csv, per_formula, None if solvers is None else tuple(solvers),
-                       sweep=sweep, decides=kinds[0], searches=kinds[1], measures=measures)
+                       sweep=sweep, decides=kinds[0], searches=kinds[1], measures=measures,
+                       columns=expected)
     seen, columns = {}, set(expected)
     for number, row in rows:
         where = f"{name} line {number}"
