@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""`satphase plot`: the phase-transition figures of a sweep (satphase/plot.py).
+"""`satphase plot`: the phase-transition figures of a sweep (satphase/plotting.py).
 
 Run by satphase, which passes its arguments through.
 """
@@ -16,4 +16,4 @@ sys.path.insert(0, PACKAGE_DIR)
 
 from satphase import program  # noqa: E402
 
-program.run("plot", os.environ.get("SATPHASE_PLOT_PROG", "satphase plot"))
+program.run("plotting", os.environ.get("SATPHASE_PLOT_PROG", "satphase plot"))

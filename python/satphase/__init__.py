@@ -21,7 +21,7 @@ import importlib
 
 _EXPORTS = {"sweep": "commands", "generate": "commands", "solve": "commands",
             "Formula": "commands", "Solution": "commands", "read_sweep": "frames",
-            "analyze": "frames", "plot": "frames", "analysis_figure": "frames"}
+            "analyze": "frames", "plot": "frames", "plot_analysis": "frames"}
 __all__ = sorted(_EXPORTS)
 
 

@@ -4,7 +4,7 @@ printed or written.
 
 read_sweep gives the frame that pandas.read_csv gives of the sweep written
 with --format csv, whichever format it was read from; analyze, plot and
-analysis_figure write a frame back as that CSV and read it with the programs'
+plot_analysis write a frame back as that CSV and read it with the programs'
 own reader, so that an edited frame meets the same checks as an edited file.
 What the programs would refuse raises ValueError with the line they print;
 of a frame, the line names it "frame" and its rows as the CSV's lines, the
@@ -84,7 +84,7 @@ def plot(frame, title=None, size=None):
     or, when it draws two (a sweep with a local search), both in the order it
     writes them: the complete solvers' and the local searches'. `title` is
     its --title, `size` its --size in pixels as (width, height)."""
-    from satphase import plot as plotting, records
+    from satphase import plotting, records
     with _refusals():
         sweeps = [records.read_file(text, name) for name, text in _as_files(frame)]
         with warnings.catch_warnings():
@@ -93,7 +93,7 @@ def plot(frame, title=None, size=None):
     return drawn[0][0] if len(drawn) == 1 else [figure for figure, _ in drawn]
 
 
-def analysis_figure(frame):
+def plot_analysis(frame):
     """The Figure `satphase analyze --output` draws of the frame's records:
     the data collapse and, of per-formula records, the cost's survival curves."""
     from satphase import analysis, analysis_figure as drawing

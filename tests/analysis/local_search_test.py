@@ -12,7 +12,7 @@ import unittest
 from dataclasses import replace
 
 from in_process import run_main
-from satphase import analysis, plot, records
+from satphase import analysis, plotting as plot, records
 from satphase.records import Refusal
 
 HERE = os.path.dirname(os.path.abspath(__file__))

@@ -9,7 +9,7 @@ import tempfile
 import unittest
 
 from in_process import run_main
-from satphase import analysis, plot, records
+from satphase import analysis, plotting as plot, records
 from satphase.records import Refusal
 
 PROGRAM = os.environ.get("SATPHASE_PROGRAM")

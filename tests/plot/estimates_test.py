@@ -4,7 +4,7 @@ import json
 import os
 import unittest
 
-from satphase import estimates, plot, records
+from satphase import estimates, plotting as plot, records
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 

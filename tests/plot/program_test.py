@@ -1,4 +1,4 @@
-"""python/satphase/plot.py as a user meets it, through main() in this interpreter
+"""python/satphase/plotting.py as a user meets it, through main() in this interpreter
 (a closed pipe: in a process of its own): its files, its refusals, its failures."""
 
 import os
@@ -10,7 +10,7 @@ import unittest
 import unittest.mock
 
 from in_process import run_main
-from satphase import plot, program
+from satphase import plotting as plot, program
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SCRIPT = os.path.join(HERE, "..", "..", "python", "satphase_plot.py")

@@ -13,7 +13,7 @@ import pandas
 from pandas.testing import assert_frame_equal
 
 from in_process import run_main
-from satphase import analysis, frames, plot
+from satphase import analysis, frames, plotting as plot
 
 PROGRAM = os.environ.get("SATPHASE_PROGRAM")
 PROGRAM = PROGRAM and os.path.abspath(PROGRAM)
@@ -136,7 +136,7 @@ class FramesTest(unittest.TestCase):
                                                                     "seconds")]:
             frame = classic.copy()
             edit(frame)
-            for function in (frames.analyze, frames.plot, frames.analysis_figure):
+            for function in (frames.analyze, frames.plot, frames.plot_analysis):
                 with self.subTest(message=message, function=function.__name__):
                     with self.assertRaises(ValueError) as raised:
                         function(frame)
@@ -170,14 +170,14 @@ class FramesTest(unittest.TestCase):
             frames.plot(frames.read_sweep(self.path("formulas.csv")))
 
         for path, panels in ((self.path("formulas.jsonl"), 2), (CLASSIC + ".csv", 1)):
-            figure = frames.analysis_figure(frames.read_sweep(path))
+            figure = frames.plot_analysis(frames.read_sweep(path))
             self.assertEqual(len(figure.axes), panels, path)
             self.assertEqual(len([line for line in figure.axes[0].get_lines()
                                   if line.get_gid() == "collapse-fit"]), 1)
         self.assertEqual(len(figure.axes[0].containers), 4)  # the cells of each size
         with self.assertRaisesRegex(ValueError, "^the figure draws the data collapse, which "
                                                 "needs alpha_c and nu: nu needs three sizes"):
-            frames.analysis_figure(frames.read_sweep(self.path("small.csv")))
+            frames.plot_analysis(frames.read_sweep(self.path("small.csv")))
 
 
 if __name__ == "__main__":
