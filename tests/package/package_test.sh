@@ -38,15 +38,18 @@ rm -rf "$build"
 
 depends=$(dpkg-deb -f "$scratch/$deb" Depends)
 names=$(sed 's/([^)]*)//g; s/ //g' <<<"$depends")  # without the versions
-for package in python3 python3-matplotlib python3-scipy libc6 libstdc++6; do
+for package in python3 python3-matplotlib python3-scipy python3-numpy python3-pandas libc6 libstdc++6; do
     [[ ",$names," == *",$package,"* ]] || fail "Depends lacks $package: $depends"
 done
 files=$(dpkg-deb -c "$scratch/$deb")
 for file in bin/satphase share/satphase/satphase_plot.py share/satphase/satphase_analyze.py \
-            share/satphase/satphase/records.py share/man/man1/satphase.1.gz \
+            lib/python3/dist-packages/satphase/records.py share/man/man1/satphase.1.gz \
             share/doc/satphase/README.md share/doc/satphase/sweep-output.md; do
     grep -q " \./usr/$file\$" <<<"$files" || fail "the package lacks /usr/$file"
 done
+
+grep -q " \./usr/lib/python3/dist-packages/satphase/_native\.cpython-.*\.so\$" <<<"$files" \
+    || fail "the package lacks the Python package's native module"
 
 installed=yes
 dpkg -i "$scratch/$deb" >/dev/null
@@ -73,6 +76,15 @@ grep -q "^Wrote figure.png and figure.svg" plot.txt || fail "satphase plot print
 [ "$(head -c 8 figure.png | od -An -tx1 | tr -d ' ')" = 89504e470d0a1a0a ] || fail "figure.png is no PNG"
 run satphase analyze sweep.csv >analysis.txt || fail "satphase analyze failed"
 grep -q "^classic model, k = 3: 2 sizes" analysis.txt || fail "satphase analyze printed: $(head -1 analysis.txt)"
+# The package from Debian's python3, as a notebook imports it: the same records.
+run python3 -B -c '
+import pandas, satphase
+frame = satphase.sweep(vars=[10, 20], ratios="3:6:1", trials=21, progress=False)
+assert satphase.__file__ == "/usr/lib/python3/dist-packages/satphase/__init__.py", satphase.__file__
+written = pandas.read_csv("sweep.csv").drop(columns="seconds")
+pandas.testing.assert_frame_equal(frame.drop(columns="seconds"), written)
+assert satphase.analyze(frame).cells == 8
+' || fail "import satphase from the installed package failed"
 run man -w satphase >/dev/null 2>&1 || [ -f /usr/share/man/man1/satphase.1.gz ] || fail "no man page"
 zcat /usr/share/man/man1/satphase.1.gz | grep -q "satphase $version" || fail "the man page lacks the version"
 echo "package_test: $deb installs, sweeps and plots"  # (the figures' maker: install_layout_test.sh)
