@@ -4,15 +4,14 @@
 #include <cstdint>
 #include <span>
 #include <stdexcept>
-#include <variant>
 
-#include "cli/command_line.h"
 #include "cli/generate_command.h"
 #include "cli/solve_command.h"
 #include "dimacs/cell_formulas.h"
 #include "dimacs/dimacs_file.h"
 #include "dimacs/dimacs_reader.h"
 #include "formula/formula.h"
+#include "python/native/command_options.h"
 #include "solver/solver_kind.h"
 
 namespace satphase {
@@ -20,21 +19,6 @@ namespace satphase {
 namespace py = pybind11;
 
 namespace {
-
-// The options of `Command` that `arguments` give, or ValueError with the
-// command line's words.
-template <typename Options>
-Options commandOptions(const std::vector<std::string>& arguments) {
-    std::variant<ParsedCommand, std::string> parsed = parseCommand(arguments);
-    if (const auto* problem = std::get_if<std::string>(&parsed)) {
-        throw py::value_error(*problem);
-    }
-    const auto* options = std::get_if<Options>(&std::get<ParsedCommand>(parsed));
-    if (options == nullptr) {
-        throw py::value_error("not this command's arguments");
-    }
-    return *options;
-}
 
 // The rows of `clauses` as a DIMACS text, so that the reader checks them as
 // it checks a file: each row's literals up to its first 0, nothing after it.

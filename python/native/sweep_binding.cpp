@@ -10,10 +10,9 @@
 #include <stdexcept>
 #include <thread>
 #include <utility>
-#include <variant>
 
-#include "cli/command_line.h"
 #include "cli/sweep_command.h"
+#include "python/native/command_options.h"
 #include "sweep/sweep.h"
 
 namespace satphase {
@@ -121,16 +120,9 @@ class SweepThread {
 }  // namespace
 
 void runSweepFromPython(const std::vector<std::string>& arguments, const py::object& progress) {
-    std::variant<ParsedCommand, std::string> parsed = parseCommand(arguments);
-    if (const auto* problem = std::get_if<std::string>(&parsed)) {
-        throw py::value_error(*problem);
-    }
-    const auto* options = std::get_if<SweepOptions>(&std::get<ParsedCommand>(parsed));
-    if (options == nullptr) {
-        throw py::value_error("not a sweep's arguments");
-    }
+    const auto options = commandOptions<SweepOptions>(arguments);
     SweepRequest request;
-    if (std::optional<std::string> problem = readSweepRequest(*options, request)) {
+    if (std::optional<std::string> problem = readSweepRequest(options, request)) {
         throw py::value_error(*problem);
     }
 
@@ -178,7 +170,7 @@ void runSweepFromPython(const std::vector<std::string>& arguments, const py::obj
             PyErr_SetNone(PyExc_KeyboardInterrupt);  // a write the stop cut short
             throw py::error_already_set();
         }
-        const SweepFailureMessage said = sweepFailureMessage(*options, request, report);
+        const SweepFailureMessage said = sweepFailureMessage(options, request, report);
         if (said.status == 2) {
             throw py::value_error(said.message);
         }
