@@ -36,6 +36,9 @@ void drawUniformFormula(std::int32_t k, std::int32_t numVars, std::int32_t numCl
 
 // The width decision is kept in integers, so that every machine draws the
 // same formulas from the same state.
+// The size keeps the order (variables, clauses) of every generator, after
+// the model's own parameter, as the callers name them.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 void drawMixedFormula(std::int32_t pMillionths, std::int32_t numVars, std::int32_t numClauses,
                       RandomStream& stream, Formula& out) {
     assert(pMillionths >= 0 && pMillionths <= kWholeFraction && numVars >= kMixedLongWidth);

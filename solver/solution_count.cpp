@@ -229,9 +229,12 @@ SolutionCount SolutionCounter::countComponent(std::int32_t level, std::int32_t b
 // copied before it may then be satisfied or cut down, and the caller passes
 // again. Returns the number of clauses copied, or -1 on a clause with every
 // literal false. `open` gathers the variables of the clauses copied.
+// The three sets are one step's state, passed together at both calls.
+// NOLINTBEGIN(bugprone-easily-swappable-parameters)
 std::int32_t SolutionCounter::simplify(const Masks* in, std::int32_t size, Masks* out,
                                        VariableSet& trueVars, VariableSet& falseVars,
                                        VariableSet& open, bool& assigned) {
+    // NOLINTEND(bugprone-easily-swappable-parameters)
     assigned = false;
     open = 0;
     std::int32_t kept = 0;

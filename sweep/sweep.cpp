@@ -9,14 +9,22 @@ namespace satphase {
 
 namespace {
 
-SweepFailure failureOf(SweepFailure::Kind kind, std::string what = {}, std::int32_t cell = -1,
-                       std::int32_t trial = -1, std::int32_t startState = 0) {
+SweepFailure failureOf(SweepFailure::Kind kind, std::string what = {}) {
     SweepFailure failure;
     failure.kind = kind;
-    failure.cell = cell;
-    failure.trial = trial;
-    failure.startState = startState;
     failure.what = std::move(what);
+    return failure;
+}
+
+// A failure the runner places: the cell, and for a verdict the trial and
+// its start state.
+SweepFailure failureAt(SweepFailure::Kind kind, const SweepRunner& runner) {
+    SweepFailure failure = failureOf(kind);
+    failure.cell = runner.failedCell();
+    if (kind == SweepFailure::Kind::PlantedUnsatisfiable) {
+        failure.trial = runner.failedTrial();
+        failure.startState = runner.failedStartState();
+    }
     return failure;
 }
 
@@ -50,12 +58,11 @@ std::optional<SweepFailure> endOf(SweepRunner::Outcome outcome, const SweepRunne
         case SweepRunner::Outcome::Interrupted:
             return failureOf(Kind::Interrupted);
         case SweepRunner::Outcome::GenerationFailed:
-            return failureOf(Kind::GenerationFailed, {}, runner.failedCell());
+            return failureAt(Kind::GenerationFailed, runner);
         case SweepRunner::Outcome::Disagreed:
             return failureOf(Kind::Disagreed, runner.disagreement());
         case SweepRunner::Outcome::PlantedUnsatisfiable:
-            return failureOf(Kind::PlantedUnsatisfiable, {}, runner.failedCell(),
-                             runner.failedTrial(), runner.failedStartState());
+            return failureAt(Kind::PlantedUnsatisfiable, runner);
     }
     return failureOf(Kind::OutputFailed, "the sweep ended in an unknown way");
 }
