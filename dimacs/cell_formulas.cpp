@@ -25,7 +25,7 @@ std::string cellFormulaFileName(const CellRequest& request, std::int32_t index) 
     const std::size_t width = std::max<std::size_t>(4, std::to_string(request.count - 1).size());
     std::string number = std::to_string(index);
     number.insert(0, width - std::min(width, number.size()), '0');
-    const bool classic = request.model == FormulaModel::Classic && request.k == kClassicClauseWidth;
+    const bool classic = isClassicKind(request.model, request.k);
     std::string model;  // appended, not a chain of +: g++ 12 warns falsely
     if (!classic) {
         model.append(modelName(request.model)).append("-k").append(std::to_string(request.k));
@@ -59,8 +59,7 @@ const Formula& CellFormulas::nextFormula() {
 const std::string& CellFormulas::next() {
     nextFormula();
     const std::int32_t startState = startState_;
-    const bool classic =
-        request_.model == FormulaModel::Classic && request_.k == kClassicClauseWidth;
+    const bool classic = isClassicKind(request_.model, request_.k);
     const std::string p = fractionText(request_.pMillionths);
     const std::string model = classic ? ""
                                       : " --model " + std::string(modelName(request_.model)) +

@@ -46,6 +46,13 @@ constexpr std::string_view modelName(FormulaModel model) {
     return "classic";
 }
 
+// Whether (model, k) draw the classic report's formulas: those that a
+// sweep's records and generate's files leave unnamed, and the only k the
+// classic model takes.
+constexpr bool isClassicKind(FormulaModel model, std::int32_t k) {
+    return model == FormulaModel::Classic && k == kClassicClauseWidth;
+}
+
 // The model named `name` exactly as modelName writes it, or nothing.
 constexpr std::optional<FormulaModel> parseModel(std::string_view name) {
     for (FormulaModel model : {FormulaModel::Classic, FormulaModel::Uniform, FormulaModel::Planted,

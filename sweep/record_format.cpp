@@ -175,7 +175,7 @@ Json sweepObject(const SweepDefinition& definition, std::optional<Shard> shard) 
 }  // namespace
 
 bool namesModel(const SweepDefinition& definition) {
-    return definition.model != FormulaModel::Classic || definition.k != kClassicClauseWidth;
+    return !isClassicKind(definition.model, definition.k);
 }
 
 bool namesFraction(const SweepDefinition& definition) {
