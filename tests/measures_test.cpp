@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "random/formula_source.h"
-#include "solver/model_check.h"
 #include "sweep/cell_summary.h"
 #include "sweep/formula_draw.h"
 #include "sweep/record_reader.h"
 #include "sweep/sweep_plan.h"
 #include "sweep_support.h"
+#include "test_support.h"
 
 namespace satphase {
 
@@ -34,26 +34,6 @@ SweepDefinition measuredSweep(bool perFormula) {
     definition.measures = {true, true};
     EXPECT_FALSE(definitionProblem(definition));
     return definition;
-}
-
-// The solutions of a formula and its backbone's size, from every assignment.
-std::pair<std::uint64_t, std::int32_t> enumerate(const Formula& formula) {
-    std::uint64_t solutions = 0;
-    std::vector<std::int8_t> model(static_cast<std::size_t>(formula.numVars));
-    std::vector<std::int8_t> shared;  // per variable: the common value, or -1
-    for (std::uint32_t bits = 0; bits < (1u << formula.numVars); ++bits) {
-        for (std::size_t v = 0; v < model.size(); ++v) {
-            model[v] = static_cast<std::int8_t>((bits >> v) & 1u);
-        }
-        if (satisfies(formula, model)) {
-            shared = solutions++ == 0 ? model : shared;
-            for (std::size_t v = 0; v < model.size(); ++v) {
-                shared[v] = shared[v] == model[v] ? model[v] : std::int8_t{-1};
-            }
-        }
-    }
-    return {solutions, static_cast<std::int32_t>(std::ranges::count_if(
-                           shared, [](std::int8_t value) { return value >= 0; }))};
 }
 
 TEST(MeasureSweep, EveryFormulasMeasuresAreItsAssignmentsAndCellsSpreadThem) {
@@ -74,7 +54,8 @@ TEST(MeasureSweep, EveryFormulasMeasuresAreItsAssignmentsAndCellsSpreadThem) {
         const SweepCell& cell = cells[f / 15];
         RandomStream stream(result.startState);
         ASSERT_TRUE(drawFormula(definition, cell, cell.clauses, source, stream, formula));
-        const auto [solutions, backbone] = enumerate(formula);
+        const auto [solutions, values] = test_support::enumerated(formula);
+        const auto backbone = std::ranges::count_if(values, [](std::int8_t v) { return v >= 0; });
         EXPECT_EQ(result.solutions, solutions) << f;
         EXPECT_EQ(result.backbone, solutions == 0 ? 0.0 : double(backbone) / cell.vars) << f;
         EXPECT_EQ(result.solutions, two.formulas[f].solutions) << f;
