@@ -9,39 +9,11 @@
 
 #include "random/random_stream.h"
 #include "random/uniform_generator.h"
-#include "solver/model_check.h"
+#include "test_support.h"
 
 namespace satphase {
 
 namespace {
-
-// Per variable, the value every model gives it, or -1 when models differ on
-// it; no model at all leaves `satisfiable` false.
-struct BruteForce {
-    bool satisfiable = false;
-    std::vector<std::int8_t> values;
-};
-
-BruteForce enumerate(const Formula& formula) {
-    BruteForce result;
-    std::vector<std::int8_t> model(static_cast<std::size_t>(formula.numVars));
-    for (std::uint32_t bits = 0; bits < (1u << formula.numVars); ++bits) {
-        for (std::size_t v = 0; v < model.size(); ++v) {
-            model[v] = static_cast<std::int8_t>((bits >> v) & 1u);
-        }
-        if (!satisfies(formula, model)) {
-            continue;
-        }
-        if (!result.satisfiable) {
-            result.values = model;
-            result.satisfiable = true;
-        }
-        for (std::size_t v = 0; v < model.size(); ++v) {
-            result.values[v] = result.values[v] == model[v] ? model[v] : std::int8_t{-1};
-        }
-    }
-    return result;
-}
 
 TEST(BackboneTest, EqualsEnumerationAcrossWidthsAndRatios) {
     // Below, at and beyond each width's threshold, where backbones go from
@@ -59,20 +31,20 @@ TEST(BackboneTest, EqualsEnumerationAcrossWidthsAndRatios) {
                                    formula);
                 SCOPED_TRACE("k " + std::to_string(k) + " ratio " + std::to_string(ratio) +
                              " trial " + std::to_string(trial));
-                const BruteForce expected = enumerate(formula);
+                const test_support::Enumerated expected = test_support::enumerated(formula);
                 const BackboneFinder::Outcome outcome = finder.find(formula);
-                ASSERT_EQ(outcome.satisfiable, expected.satisfiable);
+                ASSERT_EQ(outcome.satisfiable, expected.solutions > 0);
                 ASSERT_FALSE(outcome.interrupted);
-                if (!expected.satisfiable) {
+                if (expected.solutions == 0) {
                     ++unsatisfiable;
                     continue;
                 }
                 std::int32_t size = 0;
                 for (std::int32_t v = 0; v < vars; ++v) {
                     ASSERT_EQ(finder.value(Variable{v}),
-                              expected.values[static_cast<std::size_t>(v)])
+                              expected.backbone[static_cast<std::size_t>(v)])
                         << "variable " << v;
-                    size += expected.values[static_cast<std::size_t>(v)] >= 0 ? 1 : 0;
+                    size += expected.backbone[static_cast<std::size_t>(v)] >= 0 ? 1 : 0;
                 }
                 ASSERT_EQ(outcome.size, size);
                 ++sizes[size];

@@ -1,5 +1,6 @@
-// CaDiCaL (cdcl) the referee of our DPLL and splitting search, every model
-// checked, and the cross-check a sweep relies on catching a wrong verdict.
+// CaDiCaL (cdcl) the referee of our DPLL, look-ahead and splitting search,
+// every model checked, and the cross-check a sweep relies on catching a wrong
+// verdict.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -10,7 +11,6 @@
 #include "random/classic_generator.h"
 #include "random/formula_source.h"
 #include "random/random_stream.h"
-#include "random/uniform_generator.h"
 #include "solver/model_check.h"
 #include "solver/solver_kind.h"
 #include "sweep/sweep_plan.h"
@@ -22,45 +22,11 @@ namespace {
 
 using test_support::cnfOf;
 
-TEST(SolverAgreementTest, DpllAgreesWithCdclForEveryClauseLength) {
-    // Uniform clauses near each length's satisfiability threshold, on sizes
-    // that keep the longer lengths' many clauses quick to decide; 3-SAT at 60
-    // variables too (the sweep's tests hold all three solvers to one verdict
-    // at 20 and 30).
-    constexpr std::array<double, 8> kThreshold = {0, 0, 1.0, 4.26, 9.93, 21.1, 43.4, 87.8};
-    constexpr std::array<std::array<std::int32_t, 2>, 8> kSizes = {
-        {{0, 0}, {0, 0}, {30, 60}, {30, 60}, {15, 25}, {10, 15}, {10, 12}, {8, 10}}};
-    FormulaDecider decider(60, 4000);
-    RandomStream stream(kRngInitialState);
-    Formula formula;
-    for (std::int32_t k = 2; k <= kMaxClauseWidth; ++k) {
-        int verdicts[2] = {0, 0};
-        for (const std::int32_t vars : kSizes[static_cast<std::size_t>(k)]) {
-            for (const double factor : {0.8, 1.1, 1.5}) {
-                const auto clauses = static_cast<std::int32_t>(
-                    kThreshold[static_cast<std::size_t>(k)] * factor * vars);
-                for (int trial = 0; trial < 100; ++trial) {
-                    drawUniformFormula(k, vars, clauses, stream, formula);
-                    const SolverResult cdcl = decider.decide(SolverKind::Cdcl, formula);
-                    const SolverResult dpll = decider.decide(SolverKind::Dpll, formula);
-                    SCOPED_TRACE("k = " + std::to_string(k) + ", " + std::to_string(vars) +
-                                 " variables, trial " + std::to_string(trial));
-                    ASSERT_TRUE(cdcl.modelHolds && dpll.modelHolds);
-                    ASSERT_FALSE(cdcl.interrupted || dpll.interrupted);
-                    ASSERT_EQ(dpll.satisfiable, cdcl.satisfiable);
-                    ++verdicts[cdcl.satisfiable ? 1 : 0];
-                }
-            }
-        }
-        EXPECT_GT(verdicts[1], 50) << "k = " << k;
-        EXPECT_GT(verdicts[0], 50) << "k = " << k;
-    }
-}
-
-TEST(SolverAgreementTest, LookaheadAgreesWithCdclOnEveryModelAndClauseLength) {
+TEST(SolverAgreementTest, DpllAndLookaheadAgreeWithCdclOnEveryModelAndClauseLength) {
     // Below, near and above each length's threshold, for every model that
     // takes the length, on sizes where the longer lengths stay quick; one
-    // engine of each kind decides all of them, and every model is checked.
+    // engine of each kind decides all of them, and every model is checked
+    // (the sweep's tests hold all the solvers to one verdict at 20 and 30).
     constexpr std::array<double, 8> kThreshold = {0, 0, 1.0, 4.26, 9.93, 21.1, 43.4, 87.8};
     constexpr std::array<std::array<std::int32_t, 3>, 8> kSizes = {{{0, 0, 0},
                                                                     {0, 0, 0},
@@ -91,13 +57,15 @@ TEST(SolverAgreementTest, LookaheadAgreesWithCdclOnEveryModelAndClauseLength) {
                         const SolverResult cdcl = decider.decide(SolverKind::Cdcl, formula);
                         const SolverResult lookahead =
                             decider.decide(SolverKind::Lookahead, formula);
+                        const SolverResult dpll = decider.decide(SolverKind::Dpll, formula);
                         SCOPED_TRACE(std::string(modelName(model)) + ", k = " + std::to_string(k) +
                                      ", " + std::to_string(vars) + " variables, " +
                                      std::to_string(clauses) + " clauses, trial " +
                                      std::to_string(trial));
-                        ASSERT_TRUE(cdcl.modelHolds && lookahead.modelHolds);
-                        ASSERT_FALSE(cdcl.interrupted || lookahead.interrupted);
+                        ASSERT_TRUE(cdcl.modelHolds && lookahead.modelHolds && dpll.modelHolds);
+                        ASSERT_FALSE(cdcl.interrupted || lookahead.interrupted || dpll.interrupted);
                         ASSERT_EQ(lookahead.satisfiable, cdcl.satisfiable);
+                        ASSERT_EQ(dpll.satisfiable, cdcl.satisfiable);
                         ++verdicts[cdcl.satisfiable ? 1 : 0];
                     }
                 }

@@ -1,6 +1,7 @@
 // The DPLL engine on formulas small enough to trace by hand: what it counts
 // and why, a pure literal, a conflict found by propagation, the branching
-// rule's choice of variable and of value; and the engine reused.
+// rule's choice of variable and of value; the engine reused; and it and the
+// look-ahead stopped.
 #include "solver/dpll.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 
 #include "classic/random/random_source.h"
 #include "random/classic_generator.h"
+#include "solver/lookahead.h"
 #include "solver/model_check.h"
 #include "solver/solver_kind.h"
 #include "test_support.h"
@@ -120,24 +122,34 @@ TEST(DpllTraceTest, AReusedEngineCountsAsAFreshOne) {
     }
 }
 
-TEST(DpllTraceTest, ARaisedStopFlagEndsTheSearch) {
-    // The first formula at the threshold that needs well over the 1024
-    // decisions between two looks at the flag.
-    ClassicGenerator generator(150, 639);
+// The first formula at the threshold that needs well over the `between`
+// units of `work` between two looks at the stop flag, decided again with the
+// flag raised: stopped within them, with no verdict.
+template <typename Engine>
+void expectStopsWithin(std::int32_t vars, std::int32_t clauses,
+                       std::uint64_t Engine::Outcome::*work, std::uint64_t needed,
+                       std::uint64_t between) {
+    ClassicGenerator generator(vars, clauses);
     Formula formula;
     RandomStream stream(kRngInitialState);
-    Dpll dpll(150, 639);
-    Dpll::Outcome full;
-    for (int attempt = 0; attempt < 50 && full.branches < 4000; ++attempt) {
-        ASSERT_TRUE(generator.generate(150, 639, stream, formula));
-        full = dpll.decide(formula);
+    Engine engine(vars, clauses);
+    typename Engine::Outcome full;
+    for (int attempt = 0; attempt < 50 && full.*work < needed; ++attempt) {
+        ASSERT_TRUE(generator.generate(vars, clauses, stream, formula));
+        full = engine.decide(formula);
     }
-    ASSERT_GE(full.branches, 4000U);
+    ASSERT_GE(full.*work, needed);
     const std::atomic<bool> stop{true};
-    const Dpll::Outcome stopped = dpll.decide(formula, &stop);
+    const typename Engine::Outcome stopped = engine.decide(formula, &stop);
     EXPECT_TRUE(stopped.interrupted);
     EXPECT_FALSE(stopped.satisfiable);
-    EXPECT_LE(stopped.branches, 1024U);
+    EXPECT_LE(stopped.*work, between);
+}
+
+// DPLL looks every 1024 decisions, the look-ahead every 256 nodes.
+TEST(StopFlagTest, DpllAndLookaheadStopWithinTheirInterval) {
+    expectStopsWithin<Dpll>(150, 639, &Dpll::Outcome::branches, 4000, 1024);
+    expectStopsWithin<Lookahead>(200, 852, &Lookahead::Outcome::nodes, 300, 256);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The local-search engines: their first flips traced on a small formula, the
 // incremental state against a recount, models checked on many formulas,
-// unsatisfiable and interrupted searches, the same seed twice, and planted
-// formulas of 20,000 variables.
+// unsatisfiable and interrupted searches, and planted formulas of 20,000
+// variables (the same seed on any thread: sweep_test.cpp).
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -16,8 +16,8 @@
 #include "random/uniform_generator.h"
 #include "random/xoshiro_stream.h"
 #include "solver/flip_state.h"
-#include "solver/probsat.h"
 #include "solver/model_check.h"
+#include "solver/probsat.h"
 #include "solver/walksat.h"
 #include "test_support.h"
 
@@ -168,29 +168,6 @@ TEST(LocalSearch, UnsolvableAndStoppedSearchesAreNeverSolved) {
         outcome = search(all8, 7, 12345, &stop, model);
         EXPECT_TRUE(outcome.interrupted && !outcome.solved) << rule.name;
         EXPECT_EQ(outcome.flips, 0U) << rule.name;
-    }
-}
-
-// The same formula and seed give the same flips and model, in a fresh
-// engine or one that searched a larger formula before; another seed takes
-// another path.
-TEST(LocalSearch, TheSameSeedGivesTheSameSearch) {
-    Formula large;
-    Formula formula;
-    RandomStream draws(kRngInitialState);
-    drawUniformFormula(3, 1000, 4200, draws, large);
-    drawUniformFormula(3, 500, 2000, draws, formula);
-    for (const Rule& rule : kRules) {
-        const Search reused = rule.make(1000, 4200);
-        std::vector<std::int8_t> first;
-        std::vector<std::int8_t> second;
-        reused(large, 3, 100000, nullptr, first);
-        const LocalSearchOutcome a = reused(formula, 9, 100000, nullptr, first);
-        const LocalSearchOutcome b = rule.make(500, 2000)(formula, 9, 100000, nullptr, second);
-        ASSERT_TRUE(a.solved) << rule.name;
-        EXPECT_EQ(a.flips, b.flips) << rule.name;
-        EXPECT_EQ(first, second) << rule.name;
-        EXPECT_NE(reused(formula, 10, 100000, nullptr, second).flips, a.flips) << rule.name;
     }
 }
 

@@ -1,12 +1,11 @@
 // The look-ahead engine on formulas small enough to trace by hand: a failed
 // literal, a necessary assignment, a node refuted by look-ahead, the
-// branching rule's choice and the counts they leave; the engine reused and
-// stopped.
+// branching rule's choice and the counts they leave; the engine reused (and
+// stopped: dpll_test.cpp).
 #include "solver/lookahead.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
 #include <utility>
 #include <vector>
@@ -117,26 +116,6 @@ TEST(LookaheadTraceTest, AReusedEngineCountsAsAFreshOne) {
     // The counts themselves, which the seed fixes: a change to the
     // preselection, the diffs or the rule shows here first.
     EXPECT_EQ(counts, (std::vector<std::uint64_t>{0, 62, 5083, 1, 3, 170, 0, 8, 448, 1, 2, 80}));
-}
-
-TEST(LookaheadTraceTest, ARaisedStopFlagEndsTheSearch) {
-    // The first formula at the threshold that needs well over the 256 nodes
-    // between two looks at the flag.
-    ClassicGenerator generator(200, 852);
-    Formula formula;
-    RandomStream stream(kRngInitialState);
-    Lookahead engine(200, 852);
-    Lookahead::Outcome full;
-    for (int attempt = 0; attempt < 50 && full.nodes < 300; ++attempt) {
-        ASSERT_TRUE(generator.generate(200, 852, stream, formula));
-        full = engine.decide(formula);
-    }
-    ASSERT_GE(full.nodes, 300U);
-    const std::atomic<bool> stop{true};
-    const Lookahead::Outcome stopped = engine.decide(formula, &stop);
-    EXPECT_TRUE(stopped.interrupted);
-    EXPECT_FALSE(stopped.satisfiable);
-    EXPECT_LE(stopped.nodes, 256U);
 }
 
 }  // namespace

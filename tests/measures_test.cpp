@@ -11,17 +11,18 @@
 #include <vector>
 
 #include "random/formula_source.h"
-#include "solver/model_check.h"
 #include "sweep/cell_summary.h"
 #include "sweep/formula_draw.h"
 #include "sweep/record_reader.h"
 #include "sweep/sweep_plan.h"
 #include "sweep_support.h"
+#include "test_support.h"
 
 namespace satphase {
 
 namespace {
 
+using sweep_support::edited;
 using sweep_support::runSweep;
 using sweep_support::sweepOf;
 using sweep_support::SweepRun;
@@ -34,26 +35,6 @@ SweepDefinition measuredSweep(bool perFormula) {
     definition.measures = {true, true};
     EXPECT_FALSE(definitionProblem(definition));
     return definition;
-}
-
-// The solutions of a formula and its backbone's size, from every assignment.
-std::pair<std::uint64_t, std::int32_t> enumerate(const Formula& formula) {
-    std::uint64_t solutions = 0;
-    std::vector<std::int8_t> model(static_cast<std::size_t>(formula.numVars));
-    std::vector<std::int8_t> shared;  // per variable: the common value, or -1
-    for (std::uint32_t bits = 0; bits < (1u << formula.numVars); ++bits) {
-        for (std::size_t v = 0; v < model.size(); ++v) {
-            model[v] = static_cast<std::int8_t>((bits >> v) & 1u);
-        }
-        if (satisfies(formula, model)) {
-            shared = solutions++ == 0 ? model : shared;
-            for (std::size_t v = 0; v < model.size(); ++v) {
-                shared[v] = shared[v] == model[v] ? model[v] : std::int8_t{-1};
-            }
-        }
-    }
-    return {solutions, static_cast<std::int32_t>(std::ranges::count_if(
-                           shared, [](std::int8_t value) { return value >= 0; }))};
 }
 
 TEST(MeasureSweep, EveryFormulasMeasuresAreItsAssignmentsAndCellsSpreadThem) {
@@ -74,7 +55,8 @@ TEST(MeasureSweep, EveryFormulasMeasuresAreItsAssignmentsAndCellsSpreadThem) {
         const SweepCell& cell = cells[f / 15];
         RandomStream stream(result.startState);
         ASSERT_TRUE(drawFormula(definition, cell, cell.clauses, source, stream, formula));
-        const auto [solutions, backbone] = enumerate(formula);
+        const auto [solutions, values] = test_support::enumerated(formula);
+        const auto backbone = std::ranges::count_if(values, [](std::int8_t v) { return v >= 0; });
         EXPECT_EQ(result.solutions, solutions) << f;
         EXPECT_EQ(result.backbone, solutions == 0 ? 0.0 : double(backbone) / cell.vars) << f;
         EXPECT_EQ(result.solutions, two.formulas[f].solutions) << f;
@@ -175,63 +157,45 @@ TEST(MeasureSweep, RequestsAndRecordsNoSweepMakesAreRefused) {
     const std::vector<SweepCell> cells = cellsOf(definition);
     const SweepRun run = runSweep(definition, OutputFormat::JsonLines, 2);
     const SweepRun cellRun = runSweep(measuredSweep(false), OutputFormat::JsonLines, 2);
-    const auto line = [](const std::string& text, std::size_t n) {
-        std::size_t start = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            start = text.find('\n', start) + 1;
-        }
-        return text.substr(start, text.find('\n', start) - start);
-    };
     // Formula 1 of cell 0 (10 variables, satisfiable), formula 0 of cell 5
     // (14 variables at ratio 6, unsatisfiable), cell 4's record.
-    const std::string satisfiable = line(run.text, 2);
-    const std::string unsatisfiable = line(run.text, 5 * 15 + 1);
+    const std::vector<std::string> lines = test_support::lines(run.text);
+    const std::string& satisfiable = lines[2];
+    const std::string& unsatisfiable = lines[5 * 15 + 1];
     ASSERT_THAT(unsatisfiable, HasSubstr("\"backbone\":0.0,\"solutions\":0}"));
-    const std::string cell = line(cellRun.text, 5);
-    const auto replaced = [](std::string text, const std::string& pattern,
-                             const std::string& with) {
-        const std::size_t at = text.find(pattern);
-        EXPECT_NE(at, std::string::npos) << pattern << " in " << text;
-        return text.replace(at, text.find_first_of(",}", at) - at, with);
-    };
+    const std::string cell = test_support::lines(cellRun.text)[5];
     RecordRead read;
     const SweepDefinition cellDefinition = measuredSweep(false);
-    for (const auto& [record, perFormula, refusal] : {
-             std::tuple(replaced(satisfiable, "\"solutions\":", "\"solutions\":0"), true,
-                        "not a count of at least 1 and at most 2^10"),
-             std::tuple(replaced(satisfiable, "\"solutions\":", "\"solutions\":1025"), true,
-                        "at most 2^10"),
-             std::tuple(replaced(unsatisfiable, "\"solutions\":", "\"solutions\":3"), true,
-                        "0 for an unsatisfiable formula"),
-             std::tuple(replaced(satisfiable, "\"backbone\":", "\"backbone\":0.15"), true,
-                        "not a fraction of the 10 variables"),
-             std::tuple(replaced(unsatisfiable, "\"backbone\":", "\"backbone\":0.5"), true,
-                        "(0 for an unsatisfiable formula)"),
-             std::tuple(replaced(cell, "\"measured\":", "\"measured\":1"), false,
-                        "the satisfiable formulas of the cell"),
-             std::tuple(replaced(cell, "\"backbone_q1\":", "\"backbone_q1\":0.99"), false,
-                        "are not fractions in order"),
-             std::tuple(replaced(cell, "\"entropy_mean\":", "\"entropy_mean\":1.5"), false,
-                        "entropy_mean is no fraction"),
+    for (const auto& [record, edit, refusal] : {
+             std::tuple(&satisfiable, "solutions 0", "not a count of at least 1 and at most 2^10"),
+             std::tuple(&satisfiable, "solutions 1025", "at most 2^10"),
+             std::tuple(&unsatisfiable, "solutions 3", "0 for an unsatisfiable formula"),
+             std::tuple(&satisfiable, "backbone 0.15", "not a fraction of the 10 variables"),
+             std::tuple(&unsatisfiable, "backbone 0.5", "(0 for an unsatisfiable formula)"),
+             std::tuple(&cell, "measured 1", "the satisfiable formulas of the cell"),
+             std::tuple(&cell, "backbone_q1 0.99", "are not fractions in order"),
+             std::tuple(&cell, "entropy_mean 1.5", "entropy_mean is no fraction"),
          }) {
-        EXPECT_THAT(readRecord(OutputFormat::JsonLines, record,
-                               perFormula ? definition : cellDefinition, cells, read)
+        EXPECT_THAT(readRecord(OutputFormat::JsonLines, edited(*record, edit),
+                               record == &cell ? cellDefinition : definition, cells, read)
                         .value_or(""),
                     HasSubstr(refusal))
-            << record;
+            << edit;
     }
     EXPECT_FALSE(readRecord(OutputFormat::JsonLines, cell, cellDefinition, cells, read));
     EXPECT_EQ(read.summary.measures.measured, cellRun.summaries[4].measures.measured);
     EXPECT_EQ(read.summary.measures.entropy.mean, cellRun.summaries[4].measures.entropy.mean);
     // The sweep line names its measures, in the order the sweep writes them.
-    const std::string sweepLine = line(run.text, 0);
+    const std::string& sweepLine = lines[0];
     ASSERT_THAT(sweepLine, HasSubstr("\"measures\":[\"backbone\",\"solutions\"]"));
     const auto header = readSweepLine(sweepLine);
     ASSERT_TRUE(std::holds_alternative<SweepHeader>(header));
     EXPECT_TRUE(std::get<SweepHeader>(header).definition.measures.solutions);
     for (const char* measures : {R"(["solutions","backbone"])", "[]", R"(["backbone",1])"}) {
         const std::string edited =
-            replaced(sweepLine, "\"measures\":", std::string("\"measures\":") + measures);
+            std::regex_replace(sweepLine, std::regex(R"("measures":\[[^\]]*\])"),
+                               std::string("\"measures\":") + measures);
+        ASSERT_NE(edited, sweepLine);
         EXPECT_TRUE(std::holds_alternative<std::string>(readSweepLine(edited))) << edited;
     }
 }

@@ -1,7 +1,7 @@
-// The random formula models: how the uniform clauses spread, what the
+// The random formula models: the clauses a start state fixes, what the
 // hidden assignments satisfy, which requests are refused, and the classic
-// model served up to its edges (the verdicts
-// far from each model's threshold: sweep_test.cpp).
+// model served up to its edges (the verdicts far from each model's
+// threshold: sweep_test.cpp).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -15,7 +15,6 @@
 #include "random/planted_generator.h"
 #include "random/random_stream.h"
 #include "random/uniform_generator.h"
-#include "solver/trail_search.h"
 #include "test_support.h"
 
 namespace satphase {
@@ -28,43 +27,6 @@ using ::testing::Not;
 
 using test_support::dimacsClauses;
 using Clauses = std::vector<std::vector<int>>;
-
-TEST(UniformModel, ClausesSpreadEvenlyOverTheVariablesAndBothSigns) {
-    // 10,000 clauses over 20 variables for each k: the variable counts held
-    // against chi-square with 19 degrees of freedom at significance 0.001
-    // (43.82), the negated literals within four standard deviations of half.
-    constexpr std::int32_t kVars = 20;
-    constexpr std::int32_t kClauses = 10000;
-    constexpr double kCritical = 43.82;
-    RandomStream stream(20261207);
-    Formula formula;
-    for (const std::int32_t k : {2, 3, 7}) {
-        drawUniformFormula(k, kVars, kClauses, stream, formula);
-        ASSERT_EQ(formula.clauses.size(), std::size_t{kClauses});
-        std::vector<double> counts(kVars);
-        double negated = 0;
-        for (const Clause& clause : formula.clauses) {
-            ASSERT_EQ(clause.size, k);
-            for (std::int32_t i = 0; i < k; ++i) {
-                const std::int32_t variable = clause.lits[i].variable().id;
-                ASSERT_TRUE(variable >= 0 && variable < kVars);
-                for (std::int32_t j = 0; j < i; ++j) {
-                    ASSERT_NE(clause.lits[j].variable().id, variable) << "k = " << k;
-                }
-                ++counts[static_cast<std::size_t>(variable)];
-                negated += clause.lits[i].negated() ? 1 : 0;
-            }
-        }
-        const double literals = double{kClauses} * k;
-        const double expected = literals / kVars;
-        double chiSquare = 0;
-        for (const double count : counts) {
-            chiSquare += (count - expected) * (count - expected) / expected;
-        }
-        EXPECT_LT(chiSquare, kCritical) << "k = " << k;
-        EXPECT_LT(std::abs(negated - literals / 2), 2 * std::sqrt(literals)) << "k = " << k;
-    }
-}
 
 TEST(FormulaModels, AStartStateFixesEveryClauseAndTheHiddenAssignmentAndRefusals) {
     // Worked out by hand from the documented order of the draws: another order
@@ -202,32 +164,6 @@ TEST(PlantedModels, TheHiddenAssignmentsSatisfyEveryClauseAndOnlyPlantingFavours
                 << modelName(model) << " k = " << k;
         }
     }
-}
-
-// The satisfiable fraction of `formulas` uniform formulas.
-double satisfiableFraction(std::int32_t k, std::int32_t vars, std::int32_t clauses, int formulas,
-                           std::int32_t seed) {
-    FormulaSource source(vars, clauses);
-    TrailSearch search(vars, clauses, k);
-    Formula formula;
-    RandomStream stream(seed);
-    int satisfiable = 0;
-    for (int i = 0; i < formulas; ++i) {
-        EXPECT_TRUE(source.draw(FormulaModel::Uniform, k, vars, clauses, stream, formula));
-        satisfiable += search.decide(formula).satisfiable ? 1 : 0;
-    }
-    return static_cast<double>(satisfiable) / formulas;
-}
-
-TEST(UniformModel, SatisfiabilityFallsAcrossTheKnownThresholds) {
-    // 2-SAT's threshold is ratio 1, its window about n^(-1/3): at 200 variables
-    // 0.5 is well below, 2 well above. Uniform 3-SAT's is 4.267: at 50 variables
-    // the satisfiable fraction crosses one half between 4.0 and 4.6 (standard
-    // error at most 0.035 with 200 formulas).
-    EXPECT_GE(satisfiableFraction(2, 200, 100, 40, 7), 0.95);
-    EXPECT_LE(satisfiableFraction(2, 200, 400, 40, 7), 0.05);
-    EXPECT_GT(satisfiableFraction(3, 50, 200, 200, 11), 0.6);
-    EXPECT_LT(satisfiableFraction(3, 50, 230, 200, 11), 0.4);
 }
 
 // Formulas close to holding every clause there is once made the draws fail

@@ -150,40 +150,31 @@ TEST(NoHeapTest, ASweepAllocatesOnlyWhenItIsSetUp) {
     }
 }
 
-// The local-search engines, sized once: searches on formulas of that size
-// and smaller, solved and not, allocate nothing.
-TEST(NoHeapTest, LocalSearchesAllocateOnlyWhenSetUp) {
+// The local-search engines and the solution counter, sized once: searches
+// and counts on formulas of that size and smaller, solved or not, with many
+// solutions, few or none, allocate nothing.
+TEST(NoHeapTest, LocalSearchesAndCountingAllocateOnlyWhenSetUp) {
     ProbSat probsat(2000, 8400);
     WalkSat walksat(2000, 8400);
-    Formula large;
-    Formula small;
-    RandomStream draws(kRngInitialState);
-    drawUniformFormula(3, 2000, 8400, draws, large);
-    drawUniformFormula(3, 300, 900, draws, small);
-    const std::size_t before = allocations;
-    for (std::uint64_t seed = 1; seed <= 2; ++seed) {
-        EXPECT_FALSE(probsat.solve(large, seed, 5000).solved);
-        EXPECT_FALSE(walksat.solve(large, seed, 5000).solved);
-        EXPECT_TRUE(probsat.solve(small, seed, 100000).solved);
-        EXPECT_TRUE(walksat.solve(small, seed, 100000).solved);
-    }
-    EXPECT_EQ(allocations - before, 0U);
-}
-
-// The solution counter, sized once: counts of formulas with many solutions,
-// few and none, of that size and smaller, allocate nothing.
-TEST(NoHeapTest, CountingSolutionsAllocatesOnlyWhenSetUp) {
     SolutionCounter counter(64, 320);
-    std::vector<Formula> formulas(4);
+    std::vector<Formula> formulas(6);
     RandomStream draws(kRngInitialState);
-    for (std::size_t i = 0; i < formulas.size(); ++i) {
+    drawUniformFormula(3, 2000, 8400, draws, formulas[4]);
+    drawUniformFormula(3, 300, 900, draws, formulas[5]);
+    for (std::size_t i = 0; i < 4; ++i) {
         drawUniformFormula(3, i < 3 ? 64 : 30, static_cast<std::int32_t>(64 + 64 * i), draws,
                            formulas[i]);
     }
     const std::size_t before = allocations;
+    for (std::uint64_t seed = 1; seed <= 2; ++seed) {
+        EXPECT_FALSE(probsat.solve(formulas[4], seed, 5000).solved);
+        EXPECT_FALSE(walksat.solve(formulas[4], seed, 5000).solved);
+        EXPECT_TRUE(probsat.solve(formulas[5], seed, 100000).solved);
+        EXPECT_TRUE(walksat.solve(formulas[5], seed, 100000).solved);
+    }
     SolutionCount total = 0;
-    for (const Formula& formula : formulas) {
-        total += counter.count(formula).solutions;
+    for (std::size_t i = 0; i < 4; ++i) {
+        total += counter.count(formulas[i]).solutions;
     }
     EXPECT_EQ(allocations - before, 0U);
     EXPECT_GT(total, 0U);

@@ -163,12 +163,8 @@ TEST_P(GenerateSolveAgreement, SolvePicosatAndSweepAgreeOnEveryFormula) {
             EXPECT_EQ(solve.status, picosat.status);
             EXPECT_EQ(solve.status == 10 ? 1 : 0, sweep[trial].satisfiable);
             EXPECT_EQ(stepsOf(solve.out), sweep[trial].steps);
-            EXPECT_THAT(solve.out, HasSubstr(solve.status == 10 ? "\ns SATISFIABLE\n"
-                                                                : "\ns UNSATISFIABLE\n"));
-            if (solve.status == 10) {
+            if (solve.status == 10) {  // the verdict lines: HandWrittenFiles
                 EXPECT_EQ(firstFalseClause(drawn, valuesOf(solve.out, vars)), std::nullopt);
-            } else {
-                EXPECT_EQ(solve.out.find("\nv "), std::string::npos);
             }
             if (*model != '\0') {
                 EXPECT_TRUE(text.starts_with("c random 4-CNF formula of the 2-hidden model"));
@@ -284,7 +280,6 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         // models_test.cpp, cdcl_test.cpp), the output file never made.
         {"S sweep --output out --vars 10,x", 2, "", "'x' is not a whole number"},
         {"S sweep --output out --vars 3 --ratios 3", 2, "", "only 8 distinct clauses exist"},
-        {"S sweep --output out --ratios 4.1234567", 2, "", "six places"},
         {"S sweep --output out --trials 0", 2, "", "--trials: 0 is outside 1 .. 1000000;"},
         {"S sweep --output out --seed 2147483647", 2, "", "2147483647 is outside 1 .. 2147483646"},
         {"S sweep --output out --format xml", 2, "", "not in {table,csv,jsonl}"},
@@ -292,10 +287,8 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
          "paste -sd,)",
          2, "", "1199892000 cells (sizes x ratios) is more than the 1000000"},
         {"S sweep --output out --per-formula", 2, "", "per-formula needs"},
-        {"S sweep --output out --model classic --k 4", 2, "", "classic model's clauses have 3"},
         {"S sweep --output out extra", 2, "", "not expected: extra"},
         {"S sweep --output out --check", 2, "", "--check reads the CSV or JSON Lines"},
-        {"S sweep --output out --solver splitting,simplex", 2, "", "'simplex' is not a solver"},
         // sweep and merge: the classic defaults (the sizes, and on two threads
         // the first table; two tables on one thread: sweep_test.cpp); someone's
         // file left as it was, their own outputs or an empty file written over.

@@ -2,13 +2,7 @@
 
 #include <gmock/gmock.h>
 
-#include <csignal>
-
 #include "scratch.h"
-
-#if !defined(_WIN32)
-#include <sys/resource.h>
-#endif
 
 namespace satphase {
 
@@ -53,24 +47,6 @@ TEST(SafeFile, NeverWritesThroughALink) {
     EXPECT_FALSE(fs::is_symlink(directory / "out.csv"));  // the link replaced, not followed
     EXPECT_EQ(scratch::read(directory / "out.csv"), "sweep\n");
     EXPECT_EQ(scratch::read(directory / "victim.txt"), "precious\n");
-}
-
-// A file-size limit makes writes fail as a full device would: reported with the
-// system's reason, nothing left (a set of files: generate in program_test.cpp).
-TEST(SafeFile, ReportsAWriteTheDeviceRefuses) {
-    const fs::path directory = scratch::directory();
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const std::optional<std::string> single =
-        writeFileAtomically(directory / "a", std::string(10000, 'x'), true);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
-    EXPECT_EQ(single, "cannot write " + (directory / "a").string() + ": File too large");
-    EXPECT_TRUE(namesIn(directory).empty());
 }
 #endif
 

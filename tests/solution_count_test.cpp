@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -18,19 +17,6 @@ namespace satphase {
 namespace {
 
 using test_support::cnfOf;
-
-// The assignments of all 2^numVars, variable v as bit v, that satisfy every clause.
-std::uint64_t enumerated(const Formula& formula) {
-    std::uint64_t models = 0;
-    for (std::uint64_t a = 0; a < std::uint64_t{1} << formula.numVars; ++a) {
-        models += std::ranges::all_of(formula.clauses, [a](const Clause& clause) {
-            return std::any_of(clause.lits, clause.lits + clause.size, [a](Literal literal) {
-                return (((a >> literal.variable().id) & 1) != 0) != literal.negated();
-            });
-        });
-    }
-    return models;
-}
 
 std::string counted(SolutionCounter& counter, const Formula& formula) {
     const SolutionCounter::Outcome outcome = counter.count(formula);
@@ -62,7 +48,7 @@ TEST(SolutionCount, EqualsEnumerationOnRandomFormulas) {
                 } else {
                     drawUniformFormula(row.k, kVars, clauses, stream, formula);
                 }
-                const std::uint64_t models = enumerated(formula);
+                const std::uint64_t models = test_support::enumerated(formula).solutions;
                 unsatisfiable += models == 0 ? 1 : 0;
                 EXPECT_EQ(counted(counter, formula), std::to_string(models))
                     << "k = " << row.k << ", ratio " << ratio << ", draw " << draw;

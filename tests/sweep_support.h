@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,19 @@ inline SweepDefinition sweepOf(const char* vars, const char* ratios, std::int32_
     definition.trials = trials;
     definition.seed = seed;
     return definition;
+}
+
+// `line` (JSON) with the value of `key` replaced by the text `value`.
+inline std::string edited(const std::string& line, const std::string& key,
+                          const std::string& value) {
+    const std::regex field("\"" + key + "\":[^,}]*");
+    EXPECT_TRUE(std::regex_search(line, field)) << key;
+    return std::regex_replace(line, field, "\"" + key + "\":" + value);
+}
+
+// The same, the edit written "key value".
+inline std::string edited(const std::string& line, const std::string& edit) {
+    return edited(line, edit.substr(0, edit.find(' ')), edit.substr(edit.find(' ') + 1));
 }
 
 }  // namespace sweep_support

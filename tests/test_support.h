@@ -79,6 +79,38 @@ inline std::vector<std::vector<int>> dimacsClauses(const satphase::Formula& form
     return clauses;
 }
 
+// Every assignment of a small formula, variable v as bit v of a counter:
+// how many satisfy it, and per variable the value all of those give it (-1
+// where they differ; empty when none does), the clause check written apart
+// from the solvers' own.
+struct Enumerated {
+    std::uint64_t solutions = 0;
+    std::vector<std::int8_t> backbone;
+};
+
+inline Enumerated enumerated(const satphase::Formula& formula) {
+    Enumerated result;
+    std::vector<std::int8_t> model(static_cast<std::size_t>(formula.numVars));
+    for (std::uint64_t bits = 0; bits < std::uint64_t{1} << formula.numVars; ++bits) {
+        for (std::size_t v = 0; v < model.size(); ++v) {
+            model[v] = static_cast<std::int8_t>((bits >> v) & 1U);
+        }
+        const bool holds = std::ranges::all_of(formula.clauses, [&](const satphase::Clause& c) {
+            return std::any_of(c.lits, c.lits + c.size, [&](satphase::Literal literal) {
+                return (model[static_cast<std::size_t>(literal.variable().id)] == 1) !=
+                       literal.negated();
+            });
+        });
+        if (holds && result.solutions++ == 0) {
+            result.backbone = model;
+        }
+        for (std::size_t v = 0; holds && v < model.size(); ++v) {
+            result.backbone[v] = result.backbone[v] == model[v] ? model[v] : std::int8_t{-1};
+        }
+    }
+    return result;
+}
+
 // The clauses as "(~0, 1, 2); (3, ~4, 5)", ~ marking a negated literal.
 inline std::string describe(const Formula& formula) {
     std::ostringstream text;

@@ -182,7 +182,8 @@ class ReaderTest(unittest.TestCase):
         solvers[2] = solvers[2].rsplit(",", 1)[0] + ",7"  # the start state of cell 0 for dpll
         for texts, message in [
                 (("",), "f0 is empty"),
-                (("Num of vars : 10\n",), "f0 is the sweep's table"),
+                (("Num of vars : 10\n",),
+                 "f0 is the sweep's table; run the sweep with --format csv"),
                 ((self.cells_csv[:-1],), "f0 line 7: cut off"),
                 (("a,b\n1,2\n",), "f0 is not the output of satphase sweep: line 1 names none"),
                 ((csv(head.replace(",q3_steps", "")),), "f0 line 1: missing column q3_steps"),

@@ -200,20 +200,17 @@ submit() {
     merge=$(sed -nE 's/^merge job ([0-9]+):.*/\1/p' "$work/submitted")
     [ -n "$merge" ] || fail "slurm-sweep printed no merge job: $(cat "$work/submitted")"
 }
-# Every column but the wall-clock seconds.
-without_seconds() { awk -F, -v OFS=, 'NR > 1 || $15 == "seconds" { $15 = "" } 1' "$1"; }
 
 sweep=(--vars 10:40:10 --ratios 2,3,4,4.5,5,6,7,8 --trials 101 --quiet)
 reference=$work/reference
 mkdir "$reference"
-for format in table csv; do
-    "$satphase" sweep "${sweep[@]}" --format $format --output "$reference/result.$format"
-done
+"$satphase" sweep "${sweep[@]}" --format table --output "$reference/result.table"
 out="$work/sweeps/Bob's 4 shards (100%)"   # quoted all the way down to the jobs
 shard() { echo "$out/shard-$1-of-4.jsonl"; }
 
-# A task that fails: shard 2 dies as if its node had gone. The other shards'
-# files are complete, the merge job never runs, and there is no result.
+# A task that fails: shard 2 dies as if its node had gone. The merge job never
+# runs, and there is no result (the other shards' files are complete: the
+# resume below submits shard 2 alone).
 flaky="$work/bin dir/satphase"
 mkdir -p "$(dirname "$flaky")"
 cat >"$flaky" <<EOF
@@ -228,10 +225,6 @@ wait_for_jobs "$array" "$merge"
     fail "shard tasks: $(job_states "$array")"
 [ "$(job_states "$merge")" = "- CANCELLED" ] || fail "merge job after a failed shard: $(job_states "$merge")"
 [ ! -e "$out/result.table" ] || fail "a result was written although shard 2 failed"
-for i in 1 3 4; do
-    "$satphase" sweep "${sweep[@]}" --format jsonl --shard $i/4 --output "$(shard "$i")" --check ||
-        fail "shard $i is not complete after shard 2 failed"
-done
 
 # No resume while an earlier submission's jobs are queued (here held)...
 submit --resume --shards 4 --dir "$out" --satphase "$flaky" --sbatch-option=--hold -- "${sweep[@]}"
@@ -242,7 +235,8 @@ status=0
     fail "a resume while the sweep's jobs are queued: status $status, $(cat "$work/err")"
 scancel "$array" "$merge"
 wait_for_jobs "$array" "$merge"
-# ...then --resume submits shard 2 alone, and the merged table is the whole sweep's, byte for byte.
+# ...then --resume submits shard 2 alone, whose file was never written, and the merged
+# table is the whole sweep's, byte for byte.
 submit --resume --shards 4 --dir "$out" --format table --satphase "$satphase" -- "${sweep[@]}"
 case $(job_states "$array") in
 "2 PENDING" | "2 RUNNING" | "2 COMPLETED") ;;
@@ -251,16 +245,6 @@ esac
 wait_for_jobs "$array" "$merge"
 [ "$(job_states "$merge")" = "- COMPLETED" ] || fail "merge job: $(job_states "$merge")"
 cmp "$reference/result.table" "$out/result.table" || fail "merged table differs from the whole sweep's"
-
-# A lost shard file: --resume redoes that shard alone.
-rm "$(shard 3)"
-submit --resume --shards 4 --dir "$out" --satphase "$satphase" -- "${sweep[@]}"
-[ "$(grep -c . "$work/submitted")" -eq 3 ] && grep -q -- '--array=3)' "$work/submitted" ||
-    fail "resume after losing shard 3: $(cat "$work/submitted")"
-wait_for_jobs "$array" "$merge"
-[ "$(job_states "$array")" = "3 COMPLETED" ] || fail "resubmitted tasks: $(job_states "$array")"
-cmp <(without_seconds "$reference/result.csv") <(without_seconds "$out/result.csv") ||
-    fail "merged CSV differs from the whole sweep's"
 
 # A directory that holds a sweep is not started afresh, nor resumed with another split.
 for request in "--shards 4:already holds a sweep" "--resume --shards 2:split into another number of shards"; do
