@@ -451,9 +451,7 @@ written), 2 for a bad command line.""")
     if arguments.inputs == ["-"] and sys.stdin.isatty():
         parser.error("no input: name a sweep's CSV or JSON Lines file, or pipe one in")
     if arguments.output:
-        for extension in (".png", ".svg"):
-            if arguments.output.endswith(extension):
-                arguments.output = arguments.output[:-len(extension)]
+        arguments.output = figures.prefix_of(arguments.output)
     return arguments
 
 

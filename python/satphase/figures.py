@@ -25,6 +25,15 @@ def load_matplotlib():
                       "python3-matplotlib") from None
 
 
+def prefix_of(output):
+    """The figures' PREFIX from --output, which may name either file:
+    `figure.png` and `figure.svg` are the prefix `figure`."""
+    for extension in (".png", ".svg"):
+        if output.endswith(extension):
+            return output[:-len(extension)]
+    return output
+
+
 def check_prefix(prefix):
     """Refuses a PREFIX that names a directory (`od/`, `.`, `/`): the figures
     would be hidden files inside it, `od/.png`."""

@@ -424,9 +424,7 @@ plotted or a file cannot be written (one line on standard error says why),
     arguments = parser.parse_args(argv)
     if arguments.inputs == ["-"] and sys.stdin.isatty():
         parser.error("no input: name a sweep's CSV or JSON Lines file, or pipe one in")
-    for extension in (".png", ".svg"):
-        if arguments.output.endswith(extension):
-            arguments.output = arguments.output[:-len(extension)]
+    arguments.output = figures.prefix_of(arguments.output)
     return arguments
 
 
