@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -19,6 +20,7 @@ namespace satphase {
 
 namespace {
 
+using ::testing::HasSubstr;
 using Clauses = std::vector<std::vector<int>>;
 
 const auto clausesOf = test_support::dimacsClauses;
@@ -169,6 +171,24 @@ TEST(CellFormulas, FileNamesWidenOnlyBeyondTenThousand) {
     EXPECT_EQ(cellFormulaFileName(request, 10000), "satphase-v40-c180-s64540-10000.cnf");
     request.count = 1;
     EXPECT_EQ(cellFormulaFileName(request, 0), "satphase-v40-c180-s64540-0000.cnf");
+}
+
+// Formula i's text names i and the state it starts from; nextFormula draws
+// the same formulas from the same stream.
+TEST(CellFormulas, EachFormulaNamesItsIndexAndStartState) {
+    const CellRequest request{40, 180, 64540, 2};
+    CellFormulas texts(request);
+    CellFormulas formulas(request);
+    EXPECT_THAT(texts.next(), HasSubstr("this is formula 0 (from 0), trial 0 of that sweep cell"));
+    formulas.nextFormula();
+    const std::string& second = texts.next();
+    EXPECT_THAT(second, HasSubstr("this is formula 1 (from 0), trial 1 of that sweep cell\n"
+                                  "c start state of this formula: 1175619802\n"));
+    const Formula& formula = formulas.nextFormula();
+    EXPECT_EQ(formulas.startState(), 1175619802);
+    std::string drawn;
+    appendDimacs(drawn, formula, {});
+    EXPECT_THAT(second, HasSubstr(drawn));
 }
 
 TEST(ModelCheck, NamesTheFirstClauseTheValuesLeaveFalse) {

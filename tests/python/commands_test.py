@@ -113,6 +113,12 @@ class SweepTest(unittest.TestCase):
             again = satphase.sweep(vars=20, ratios="3:5:1", trials=51, output=output,
                                    resume=True, progress=False)
             pandas.testing.assert_frame_equal(again, first)
+            # Nothing is left to decide, and the progress says so.
+            seen = []
+            _native.sweep(["sweep", "--vars=20", "--ratios=3:5:1", "--trials=51", "--resume",
+                           "--format=csv", f"--output={output}"],
+                          lambda done, total: seen.append((done, total)))
+            self.assertEqual(seen[-1], (0, 0))
 
     def test_progress_counts_every_formula_and_can_stop_the_sweep(self):
         arguments = ["sweep", "--vars=50", "--ratios=4:5:0.5", "--trials=201", "--jobs=1",
