@@ -133,7 +133,7 @@ py::dict solveFromPython(const std::vector<std::string>& arguments,
                                                   verdict.model.data()))
             : py::object(py::none());
     result["solver"] = std::string(solverName(request.solver));
-    result["cost_unit"] = std::string(request.named ? costUnit(request.solver) : "steps");
+    result["cost_unit"] = std::string(costUnit(request.solver));
     result["cost"] = verdict.steps;
     result["seconds"] = solved.seconds;
     if (request.solver == SolverKind::Dpll) {
