@@ -4,8 +4,10 @@
 #include <cmath>
 #include <cstdint>
 #include <ctime>
+#include <filesystem>
 #include <numeric>
 #include <ostream>
+#include <random>
 #include <streambuf>
 #include <vector>
 
@@ -32,8 +34,8 @@
 #include "solver/solver_kind.h"
 #include "solver/trail_search.h"
 #include "solver/walksat.h"
+#include "sweep/sweep.h"
 #include "sweep/sweep_plan.h"
-#include "sweep/sweep_runner.h"
 
 namespace satphase {
 
@@ -111,34 +113,44 @@ void BM_WholeReport(benchmark::State& state) {
 }
 BENCHMARK(BM_WholeReport)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// A whole sweep, nothing written: the engine, the generator and the threads.
-void runSweep(benchmark::State& state, const char* vars, const char* ratios, std::int32_t trials) {
-    SweepDefinition definition;
-    parseSizes(vars, definition.vars);
-    parseRatios(ratios, definition.ratios);
-    definition.trials = trials;
-    definition.seed = kRngInitialState;
-    const std::vector<SweepCell> cells = cellsOf(definition);
-    const auto jobs = static_cast<std::int32_t>(state.range(0));
-    SweepRunner runner(definition, cells, jobs);
-    SweepRunner::Hooks hooks;
-    hooks.finished = [](const FinishedCell& cell) { benchmark::DoNotOptimize(cell.summaries[0]); };
+// A whole sweep as the program runs it, its records written to a scratch
+// file: the engine, the generator and the threads.
+void timeSweep(benchmark::State& state, const char* vars, const char* ratios, std::int32_t trials) {
+    SweepRequest request;
+    parseSizes(vars, request.definition.vars);
+    parseRatios(ratios, request.definition.ratios);
+    request.definition.trials = trials;
+    request.definition.seed = kRngInitialState;
+    request.jobs = static_cast<std::int32_t>(state.range(0));
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() /
+        ("satphase-bench-" + std::to_string(std::random_device{}()));
+    std::filesystem::create_directory(folder);
+    request.output = {OutputFormat::Csv, std::nullopt, (folder / "records.csv").string()};
+    SweepObserver quiet;
     const std::atomic<bool> stop{false};
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
-        SweepProgress progress;
-        runner.run(definition.seed, hooks, stop, progress);
+        const SweepReport report = runSweep(request, quiet, stop);
+        if (report.failure) {
+            state.SkipWithError(report.failure->what.c_str());
+            break;
+        }
+        state.PauseTiming();
+        std::filesystem::remove(request.output.path);
+        state.ResumeTiming();
     }
+    std::filesystem::remove_all(folder);
 }
 
 // The classic grid as a sweep, beside BM_WholeReport.
 void BM_SweepClassicGrid(benchmark::State& state) {
-    runSweep(state, "10,20,30,40", "2,3,4,4.5,5,6,7,8", 301);
+    timeSweep(state, "10,20,30,40", "2,3,4,4.5,5,6,7,8", 301);
 }
 BENCHMARK(BM_SweepClassicGrid)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A sweep whose time goes to 40 and 50 variables near the threshold.
 void BM_SweepNearThreshold(benchmark::State& state) {
-    runSweep(state, "40,50", "4,4.26,4.5,5", 301);
+    timeSweep(state, "40,50", "4,4.26,4.5,5", 301);
 }
 BENCHMARK(BM_SweepNearThreshold)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 

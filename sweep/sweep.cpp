@@ -18,10 +18,10 @@ SweepFailure failureOf(SweepFailure::Kind kind, std::string what = {}) {
 
 // A failure the runner places: the cell, and for a verdict the trial and
 // its start state.
-SweepFailure failureAt(SweepFailure::Kind kind, const SweepRunner& runner) {
-    SweepFailure failure = failureOf(kind);
+SweepFailure failureAt(SweepFailure::Kind kind, const SweepRunner& runner, std::string what = {}) {
+    SweepFailure failure = failureOf(kind, std::move(what));
     failure.cell = runner.failedCell();
-    if (kind == SweepFailure::Kind::PlantedUnsatisfiable) {
+    if (kind != SweepFailure::Kind::GenerationFailed) {
         failure.trial = runner.failedTrial();
         failure.startState = runner.failedStartState();
     }
@@ -60,7 +60,7 @@ std::optional<SweepFailure> endOf(SweepRunner::Outcome outcome, const SweepRunne
         case SweepRunner::Outcome::GenerationFailed:
             return failureAt(Kind::GenerationFailed, runner);
         case SweepRunner::Outcome::Disagreed:
-            return failureOf(Kind::Disagreed, runner.disagreement());
+            return failureAt(Kind::Disagreed, runner, runner.disagreement());
         case SweepRunner::Outcome::PlantedUnsatisfiable:
             return failureAt(Kind::PlantedUnsatisfiable, runner);
     }
@@ -119,8 +119,11 @@ SweepReport runSweep(const SweepRequest& request, SweepObserver& observer,
         }
         kept = std::get<PreparedOutput>(prepared).kept;
         file.emplace(std::move(std::get<PreparedOutput>(prepared).file));
-        // A file continued goes on in its own layout.
-        definition.recordsLookaheads = kept.recordsLookaheads;
+        // A file continued goes on in its own layout; a new one is written
+        // in the request's.
+        if (kept.hasPreamble) {
+            definition.recordsLookaheads = kept.recordsLookaheads;
+        }
     }
     report.cellsWritten = kept.cells;
     const std::string where = output.path.empty() ? "standard output" : output.path;

@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "platform/interrupt.h"
+#include "sweep/verdict_check.h"
 
 namespace satphase {
 
@@ -84,24 +85,7 @@ bool SweepRunner::draw(const SweepCell& cell, std::int32_t trial, RandomStream& 
     return drawFormula(definition_, cell, cell.clauses, source_, stream, formula);
 }
 
-bool SweepRunner::verdictsHold(const SweepCell& cell) {
-    // Local searches alone call no formula unsatisfiable.
-    if (!drawsSatisfiableFormulas(definition_) || !decidesFormulas(definition_)) {
-        return true;
-    }
-    for (std::size_t trial = 0; trial < results_.size(); ++trial) {
-        if (!results_[trial].satisfiable) {
-            failedCell_ = cell.index;
-            failedTrial_ = static_cast<std::int32_t>(trial);
-            failedStartState_ = results_[trial].startState;
-            return false;
-        }
-    }
-    return true;
-}
-
-void SweepRunner::decide(std::size_t engine, const SweepCell& cell, std::int32_t trial,
-                         const Formula& formula) {
+void SweepRunner::decide(std::size_t engine, std::int32_t trial, const Formula& formula) {
     const auto at = static_cast<std::size_t>(trial);
     std::array<SolverResult, kSolverCount>& verdicts = solverResults_[at];
     // A local search's stream is seeded by the formula's start state, which
@@ -113,10 +97,7 @@ void SweepRunner::decide(std::size_t engine, const SweepCell& cell, std::int32_t
         const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
         engineSeconds_[engine][i] += seconds.count();
     }
-    const std::span<SolverResult> decided(verdicts.data(), solvers_.size());
-    if (hooks_->alterResults) {
-        hooks_->alterResults(cell, trial, decided);
-    }
+    const std::span<const SolverResult> decided(verdicts.data(), solvers_.size());
     FormulaResult& result = results_[at];
     // The first complete solver's verdict: they must all agree, which the
     // cell's end checks.
@@ -141,30 +122,6 @@ void SweepRunner::decide(std::size_t engine, const SweepCell& cell, std::int32_t
     progress_->formulasDone.fetch_add(1, std::memory_order_relaxed);
 }
 
-bool SweepRunner::findDisagreement(const SweepCell& cell) {
-    for (std::int32_t trial = 0; trial < trials_; ++trial) {
-        const auto at = static_cast<std::size_t>(trial);
-        const FormulaResult& result = results_[at];
-        std::optional<std::string> problem = satphase::disagreement(
-            std::span<const SolverResult>(solverResults_[at].data(), solvers_.size()));
-        if (!problem && !measurers_.empty() && measuresSplit_[at] != 0) {
-            problem = "the backbone and the count of solutions differ on whether it is satisfiable";
-        } else if (!problem && !measurers_.empty() &&
-                   result.measuredSatisfiable != result.satisfiable) {
-            problem = std::string("the measures call it ") +
-                      (result.measuredSatisfiable ? "satisfiable" : "unsatisfiable") +
-                      ", the solvers not";
-        }
-        if (problem) {
-            disagreement_ = "cell " + std::to_string(cell.index) + " trial " +
-                            std::to_string(trial) + " (start state " +
-                            std::to_string(result.startState) + "): " + *problem;
-            return true;
-        }
-    }
-    return false;
-}
-
 void SweepRunner::work(std::size_t engine) {
     const auto slots = static_cast<std::int32_t>(slots_.size());
     std::unique_lock lock(mutex_);
@@ -176,7 +133,7 @@ void SweepRunner::work(std::size_t engine) {
         const std::int32_t trial = claimedCount_++;
         const auto slot = static_cast<std::size_t>(trial % slots);
         lock.unlock();
-        decide(engine, *currentCell_, trial, slots_[slot]);
+        decide(engine, trial, slots_[slot]);
         lock.lock();
         slotBusy_[slot] = 0;
         ++decidedCount_;
@@ -194,7 +151,7 @@ bool SweepRunner::runCell(const SweepCell& cell, RandomStream& stream) {
             if (!draw(cell, trial, stream, slots_[0])) {
                 return false;
             }
-            decide(0, cell, trial, slots_[0]);
+            decide(0, trial, slots_[0]);
         }
         return true;
     }
@@ -202,7 +159,6 @@ bool SweepRunner::runCell(const SweepCell& cell, RandomStream& stream) {
     {
         const std::lock_guard lock(mutex_);
         drawnCount_ = claimedCount_ = decidedCount_ = 0;
-        currentCell_ = &cell;
     }
     bool complete = true;
     for (std::int32_t trial = 0; trial < trials_ && complete && !stopped(); ++trial) {
@@ -229,7 +185,6 @@ SweepRunner::Outcome SweepRunner::run(std::int32_t seed, const Hooks& hooks,
                                       const std::atomic<bool>& stop, SweepProgress& progress) {
     stop_ = &stop;
     progress_ = &progress;
-    hooks_ = &hooks;
     RandomStream stream(seed);
     for (const SweepCell& cell : cells_) {
         const std::int32_t startState = stream.state();
@@ -259,11 +214,17 @@ SweepRunner::Outcome SweepRunner::run(std::int32_t seed, const Hooks& hooks,
         if (stop.load(std::memory_order_relaxed)) {
             return Outcome::Interrupted;
         }
-        if (findDisagreement(cell)) {
+        if (auto fault = verdictFault(definition_, results_, solverResults_, measuresSplit_)) {
+            failedCell_ = cell.index;
+            failedTrial_ = fault->trial;
+            failedStartState_ = results_[static_cast<std::size_t>(fault->trial)].startState;
+            if (fault->kind == VerdictFault::Kind::PlantedUnsatisfiable) {
+                return Outcome::PlantedUnsatisfiable;
+            }
+            disagreement_ = "cell " + std::to_string(cell.index) + " trial " +
+                            std::to_string(fault->trial) + " (start state " +
+                            std::to_string(failedStartState_) + "): " + fault->what;
             return Outcome::Disagreed;
-        }
-        if (!verdictsHold(cell)) {
-            return Outcome::PlantedUnsatisfiable;
         }
         for (std::size_t i = 0; i < solvers_.size(); ++i) {
             summaries_[i] = summarise(results_, sortedSteps_, i, isComplete(solvers_[i]));

@@ -60,17 +60,11 @@ class SweepRunner {
         // Asked after every finished cell: true ends the run (Outcome::Halted),
         // as when the cell could not be written.
         std::function<bool()> halted;
-        // A seam for tests only: sees, and may change, the results of every
-        // formula before they are compared, to show that a wrong verdict
-        // stops the sweep. Called on the deciding threads.
-        std::function<void(const SweepCell&, std::int32_t trial, std::span<SolverResult> results)>
-            alterResults;
     };
 
-    // Disagreed: the solvers' verdicts on a formula differ, or a model is
-    // wrong; PlantedUnsatisfiable: a formula of a planted model, which its
-    // hidden assignment satisfies, was called unsatisfiable. Either way the
-    // cell is not handed to `finished`: a fault of a search ends the run.
+    // Disagreed and PlantedUnsatisfiable: a decided cell's verdicts cannot
+    // all be right (verdictFault says why). The cell is not handed to
+    // `finished`: a fault of a search ends the run.
     enum class Outcome {
         Completed,
         Interrupted,
@@ -87,10 +81,10 @@ class SweepRunner {
                 SweepProgress& progress);
 
     // After GenerationFailed: the cell whose formula could not be drawn.
-    // After PlantedUnsatisfiable: the cell, and the first trial of it called
-    // unsatisfiable with the stream's state at that formula's start.
+    // After Disagreed and PlantedUnsatisfiable: the cell, and the trial that
+    // shows the fault (verdictFault) with the stream's state at its start.
     std::int32_t failedCell() const { return failedCell_; }
-    // After Disagreed: the cell, trial and start state and what is wrong.
+    // After Disagreed: the formula and what is wrong with its verdicts.
     const std::string& disagreement() const { return disagreement_; }
     std::int32_t failedTrial() const { return failedTrial_; }
     std::int32_t failedStartState() const { return failedStartState_; }
@@ -99,15 +93,9 @@ class SweepRunner {
     // Draws trial `trial` of `cell` into `formula`, noting its start state.
     bool draw(const SweepCell& cell, std::int32_t trial, RandomStream& stream, Formula& formula);
     // Decides the formula of `trial` with every solver on engine `engine`.
-    void decide(std::size_t engine, const SweepCell& cell, std::int32_t trial,
-                const Formula& formula);
-    // The first trial of the cell whose verdicts disagree, described; false when none.
-    bool findDisagreement(const SweepCell& cell);
+    void decide(std::size_t engine, std::int32_t trial, const Formula& formula);
     // Draws and decides the trials of one cell; false when a draw failed.
     bool runCell(const SweepCell& cell, RandomStream& stream);
-    // Whether a decided cell's verdicts are possible for the sweep's model;
-    // notes the first that is not.
-    bool verdictsHold(const SweepCell& cell);
     void work(std::size_t engine);
 
     SweepDefinition definition_;
@@ -149,8 +137,6 @@ class SweepRunner {
     bool quit_ = false;
     const std::atomic<bool>* stop_ = nullptr;
     SweepProgress* progress_ = nullptr;
-    const SweepCell* currentCell_ = nullptr;  // the cell being decided
-    const Hooks* hooks_ = nullptr;
     std::vector<std::thread> threads_;
 };
 

@@ -39,8 +39,8 @@ SweepDefinition smallSweep(bool perFormula) {
 // What the sweep (or one shard of it) writes, as the program writes it.
 std::string written(const SweepDefinition& definition, OutputFormat format,
                     std::optional<Shard> shard = std::nullopt) {
-    const sweep_support::SweepRun run = sweep_support::runSweep(definition, format, 1, {}, shard);
-    EXPECT_EQ(run.outcome, SweepRunner::Outcome::Completed);
+    const sweep_support::SweepRun run = sweep_support::runSweep(definition, format, 1, shard);
+    EXPECT_TRUE(run.completed()) << run.what();
     return run.text;
 }
 
@@ -493,12 +493,17 @@ TEST(Stopping, EveryLoopLooksAtTheStopFlagAndAFailedWriteEndsTheSweep) {
               ReplayOutcome::Stopped);
     EXPECT_EQ(visits, 0);
 
+    SweepRunner runner(definition, cells, 1);
     SweepRunner::Hooks hooks;
+    std::int32_t finished = 0;
+    hooks.finished = [&](const FinishedCell&) { ++finished; };
     hooks.halted = [] { return true; };
-    const sweep_support::SweepRun halted =
-        sweep_support::runSweep(definition, OutputFormat::Csv, 1, hooks);
-    EXPECT_EQ(halted.outcome, SweepRunner::Outcome::Halted);
-    EXPECT_EQ(halted.formulas.size(), 5U);  // one cell's
+    SweepProgress progress;
+    EXPECT_EQ(runner.run(definition.seed, hooks, stopped, progress),
+              SweepRunner::Outcome::Interrupted);
+    const std::atomic<bool> going{false};
+    EXPECT_EQ(runner.run(definition.seed, hooks, going, progress), SweepRunner::Outcome::Halted);
+    EXPECT_EQ(finished, 1);
 }
 
 TEST(StoppingDeathTest, ASecondInterruptEndsTheProgramAtOnce) {

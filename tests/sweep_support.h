@@ -8,51 +8,55 @@
 #include <string>
 #include <vector>
 
+#include "scratch.h"
 #include "sweep/record_format.h"
-#include "sweep/sweep_runner.h"
+#include "sweep/sweep.h"
 
 namespace sweep_support {
 
 using namespace satphase;
 
-// A sweep as the program runs it: what it wrote in `format`, each formula's
-// result and each cell's solver summaries, cell after cell, and how it ended.
+// A sweep as the program runs it, written to a scratch file: what it wrote
+// in `format`, each formula's result and each cell's solver summaries, cell
+// after cell, and how it ended.
 struct SweepRun {
-    SweepRunner::Outcome outcome{};
+    std::optional<SweepFailure> failure;
     std::string text;
     std::vector<FormulaResult> formulas;
     std::vector<CellSummary> summaries;
     std::uint64_t formulasDone = 0;
-    std::string disagreement;
-    std::int32_t failedCell = -1, failedTrial = -1, failedStartState = 0;
+
+    bool completed() const { return !failure; }
+    // The failure's words, for a test's message.
+    std::string what() const { return failure ? failure->what : std::string(); }
 };
 
-// Only the cells of `shard` are decided and written; `hooks` gives all but
-// `decides` and `finished`.
+// Only the cells of `shard` are decided and written.
 inline SweepRun runSweep(const SweepDefinition& definition,
                          OutputFormat format = OutputFormat::JsonLines, std::int32_t jobs = 1,
-                         SweepRunner::Hooks hooks = {}, std::optional<Shard> shard = std::nullopt) {
-    const std::vector<SweepCell> cells = cellsOf(definition);
-    SweepRunner runner(definition, cells, jobs);
-    SweepRun run;
-    run.text = outputPreamble(format, definition, shard);
-    CellTextWriter writer(format, definition);
-    if (shard) {
-        hooks.decides = [&](const SweepCell& cell) { return shard->holds(cell); };
-    }
-    hooks.finished = [&](const FinishedCell& cell) {
-        writer.append(cell, run.text);
-        run.formulas.insert(run.formulas.end(), cell.formulas.begin(), cell.formulas.end());
-        run.summaries.insert(run.summaries.end(), cell.summaries.begin(), cell.summaries.end());
+                         std::optional<Shard> shard = std::nullopt) {
+    struct Collector : SweepObserver {
+        explicit Collector(SweepRun& into) : run(into) {}
+        void deciding(const CellSelection&, std::int32_t, const SweepProgress& now) override {
+            progress = &now;
+        }
+        void finished(const FinishedCell& cell) override {
+            run.formulas.insert(run.formulas.end(), cell.formulas.begin(), cell.formulas.end());
+            run.summaries.insert(run.summaries.end(), cell.summaries.begin(), cell.summaries.end());
+        }
+        void decided() override { run.formulasDone = progress->formulasDone.load(); }
+        SweepRun& run;
+        const SweepProgress* progress = nullptr;
     };
+    SweepRequest request;
+    request.definition = definition;
+    request.output = {format, shard, (scratch::directory("-sweep") / "records").string()};
+    request.jobs = jobs;
+    SweepRun run;
+    Collector collector(run);
     const std::atomic<bool> stop{false};
-    SweepProgress progress;
-    run.outcome = runner.run(definition.seed, hooks, stop, progress);
-    run.formulasDone = progress.formulasDone.load();
-    run.disagreement = runner.disagreement();
-    run.failedCell = runner.failedCell();
-    run.failedTrial = runner.failedTrial();
-    run.failedStartState = runner.failedStartState();
+    run.failure = satphase::runSweep(request, collector, stop).failure;
+    run.text = scratch::read(request.output.path);
     return run;
 }
 

@@ -10,6 +10,7 @@
 
 #include "sweep/cell_summary.h"
 #include "sweep/sweep_plan.h"
+#include "sweep/verdict_check.h"
 #include "sweep_support.h"
 #include "test_support.h"
 
@@ -153,7 +154,7 @@ TEST(CellSummary, OrderStatisticsAndTheWilsonInterval) {
 TEST(SweepRunner, TheClassicDefaultsGiveTheClassicReportsTables) {
     const SweepRun run =
         runSweep(sweepOf("10,20", "2,3,4,4.5,5,6,7,8", 301, 64540), OutputFormat::Table, 1);
-    EXPECT_EQ(run.outcome, SweepRunner::Outcome::Completed);
+    EXPECT_TRUE(run.completed()) << run.what();
     EXPECT_EQ(run.formulasDone, 16U * 301U);
     const std::string report = scratch::read(SATPHASE_EXPECTED_REPORT);
     EXPECT_EQ(run.text, report.substr(0, report.find("Num of vars : 30")));
@@ -161,36 +162,20 @@ TEST(SweepRunner, TheClassicDefaultsGiveTheClassicReportsTables) {
 
 // A sweep of 20 and 30 variables across the threshold, decided by `solvers`
 // (none: the splitting search without --solver) on `jobs` threads.
-SweepRun runSolvers(std::vector<SolverKind> solvers, std::int32_t jobs,
-                    SweepRunner::Hooks hooks = {}) {
+SweepRun runSolvers(std::vector<SolverKind> solvers, std::int32_t jobs) {
     SweepDefinition definition = sweepOf("20,30", "3,4.26,6", 31, 777);
     if (!solvers.empty()) {
         definition.solvers = std::move(solvers);
         definition.namesSolvers = true;
     }
-    return runSweep(definition, OutputFormat::Csv, jobs, std::move(hooks));
-}
-
-// Hooks through the test seam that hand `change` the results of the given
-// trials of cell `index`.
-SweepRunner::Hooks altering(std::int32_t index, const std::vector<std::int32_t>& trials,
-                            void (*change)(std::span<SolverResult>)) {
-    SweepRunner::Hooks hooks;
-    hooks.alterResults = [=](const SweepCell& cell, std::int32_t trial,
-                             std::span<SolverResult> results) {
-        if (cell.index == index && std::ranges::count(trials, trial) != 0) {
-            change(results);
-        }
-    };
-    return hooks;
+    return runSweep(definition, OutputFormat::Csv, jobs);
 }
 
 // Each formula is drawn once and decided by every solver listed, whose verdicts
 // must agree: the splitting search's costs are those of a sweep without
 // solvers, each solver's costs sit in their own place, threads change nothing.
 // The local searches, 60 flips a formula, solve only satisfiable formulas and
-// leave the others unknown without a disagreement; one that solves a formula
-// the complete solvers call unsatisfiable stops the sweep.
+// leave the others unknown without a disagreement.
 TEST(SolverSweep, EverySolverDecidesTheSameFormulasWhateverTheJobs) {
     std::vector<SolverKind> solvers{SolverKind::Splitting, SolverKind::Dpll, SolverKind::Probsat,
                                     SolverKind::Walksat};
@@ -201,14 +186,14 @@ TEST(SolverSweep, EverySolverDecidesTheSameFormulasWhateverTheJobs) {
     definition.solvers = solvers;
     definition.namesSolvers = true;
     definition.localSearch.maxFlips = 60;
-    const auto run = [&](std::int32_t jobs, SweepRunner::Hooks hooks = {}) {
-        return runSweep(definition, OutputFormat::Csv, jobs, std::move(hooks));
+    const auto run = [&](std::int32_t jobs) {
+        return runSweep(definition, OutputFormat::Csv, jobs);
     };
     const SweepRun plain = runSolvers({}, 1);
     const SweepRun one = run(1);
     const SweepRun two = run(2);
-    ASSERT_EQ(one.outcome, SweepRunner::Outcome::Completed) << one.disagreement;
-    ASSERT_EQ(two.outcome, SweepRunner::Outcome::Completed) << two.disagreement;
+    ASSERT_TRUE(one.completed()) << one.what();
+    ASSERT_TRUE(two.completed()) << two.what();
     ASSERT_EQ(one.formulas.size(), 6U * 31U);
     ASSERT_EQ(one.summaries.size(), 6U * solvers.size());
     std::uint64_t propagations = 0;
@@ -254,42 +239,6 @@ TEST(SolverSweep, EverySolverDecidesTheSameFormulasWhateverTheJobs) {
     EXPECT_EQ(solved, 88);
     const CellSummary& cell1 = one.summaries[solvers.size() + 2];
     EXPECT_EQ(std::tuple(cell1.solved, cell1.unsatisfiable), std::tuple(16, 9));
-
-    const SweepRun wrong = run(2, altering(2, {5}, [](std::span<SolverResult> r) {
-                                   r[3].decided = r[3].satisfiable =
-                                       true;  // walksat "solves" a formula of ratio 6
-                               }));
-    EXPECT_EQ(wrong.outcome, SweepRunner::Outcome::Disagreed);
-    EXPECT_THAT(wrong.disagreement, HasSubstr("cell 2 trial 5 (start state "));
-    EXPECT_THAT(wrong.disagreement,
-                HasSubstr("splitting says unsatisfiable, walksat says satisfiable"));
-}
-
-// A wrong verdict or a wrong model, brought in through the test seam, stops
-// the sweep at the cell that holds it, naming the first such trial and its
-// start state, for any number of threads; the cells before it are kept.
-TEST(SolverSweep, AWrongVerdictOrModelStopsTheSweepNamingTheFormula) {
-    const SweepRun plain = runSolvers({}, 1);
-    const SweepRunner::Hooks flip = altering(1, {4, 9}, [](std::span<SolverResult> results) {
-        results[1].satisfiable = !results[1].satisfiable;
-    });
-    for (const std::int32_t jobs : {1, 2}) {
-        const SweepRun flipped = runSolvers({SolverKind::Splitting, SolverKind::Dpll}, jobs, flip);
-        EXPECT_EQ(flipped.outcome, SweepRunner::Outcome::Disagreed);
-        EXPECT_EQ(flipped.formulas.size(), 31U);  // cell 0 alone finished
-        const std::string state = std::to_string(plain.formulas[31 + 4].startState);
-        EXPECT_THAT(flipped.disagreement,
-                    HasSubstr("cell 1 trial 4 (start state " + state + "): splitting says"))
-            << flipped.disagreement;
-        EXPECT_THAT(flipped.disagreement, HasSubstr(", dpll says"));
-    }
-    const SweepRun bad = runSolvers(
-        {SolverKind::Dpll}, 2,
-        altering(0, {2}, [](std::span<SolverResult> results) { results[0].modelHolds = false; }));
-    EXPECT_EQ(bad.outcome, SweepRunner::Outcome::Disagreed);
-    EXPECT_TRUE(bad.formulas.empty());
-    EXPECT_THAT(bad.disagreement, HasSubstr("cell 0 trial 2 "));
-    EXPECT_THAT(bad.disagreement, HasSubstr("dpll says satisfiable, but its model falsifies"));
 }
 
 // Mixed formulas, whose clauses have two widths, decided by every complete
@@ -315,7 +264,7 @@ TEST(SolverSweep, EveryCompleteSolverDecidesMixedFormulasAlike) {
         definition.namesSolvers = true;
         ASSERT_FALSE(definitionProblem(definition));
         const SweepRun run = runSweep(definition, OutputFormat::Csv, 2);
-        ASSERT_EQ(run.outcome, SweepRunner::Outcome::Completed) << run.disagreement;
+        ASSERT_TRUE(run.completed()) << run.what();
         std::vector<std::int32_t> unsat;
         for (std::size_t i = 0; i < run.summaries.size(); i += definition.solvers.size()) {
             unsat.push_back(run.summaries[i].unsatisfiable);
@@ -334,19 +283,19 @@ TEST(SolverSweep, ALocalSearchAloneSolvesLargePlantedFormulas) {
     planted.namesSolvers = true;
     ASSERT_FALSE(definitionProblem(planted));
     const SweepRun large = runSweep(planted, OutputFormat::Csv, 2);
-    ASSERT_EQ(large.outcome, SweepRunner::Outcome::Completed);
+    ASSERT_TRUE(large.completed()) << large.what();
     EXPECT_EQ(large.summaries[0].solved, 3);
 }
 
 // A sweep of a model, 40 formulas a cell, written as per-formula JSON Lines.
 SweepRun runModel(FormulaModel model, std::int32_t k, const char* vars, const char* ratios,
-                  std::int32_t jobs, SweepRunner::Hooks hooks = {}) {
+                  std::int32_t jobs) {
     SweepDefinition definition = sweepOf(vars, ratios, 40, 12345);
     definition.perFormula = true;
     definition.model = model;
     definition.k = k;
     EXPECT_FALSE(definitionProblem(definition));
-    return runSweep(definition, OutputFormat::JsonLines, jobs, std::move(hooks));
+    return runSweep(definition, OutputFormat::JsonLines, jobs);
 }
 
 TEST(SweepRunner, OtherModelsAreDrawnAtTheirClauseLengthAndTheSameForAnyNumberOfThreads) {
@@ -368,7 +317,7 @@ TEST(SweepRunner, OtherModelsAreDrawnAtTheirClauseLengthAndTheSameForAnyNumberOf
         const std::string named =
             R"("model":")" + std::string(modelName(c.model)) + R"(","k":)" + std::to_string(c.k);
         const SweepRun one = runModel(c.model, c.k, c.vars, c.ratios, 1);
-        ASSERT_EQ(one.outcome, SweepRunner::Outcome::Completed) << named;
+        ASSERT_TRUE(one.completed()) << named;
         EXPECT_EQ(runModel(c.model, c.k, c.vars, c.ratios, 2).text, one.text) << named;
         std::vector<int> satisfiable(c.satisfiable.size());
         for (std::size_t f = 0; f < one.formulas.size(); ++f) {
@@ -384,23 +333,76 @@ TEST(SweepRunner, OtherModelsAreDrawnAtTheirClauseLengthAndTheSameForAnyNumberOf
     }
 }
 
-TEST(SweepRunner, APlantedFormulaCalledUnsatisfiableStopsTheSweepAtItsCell) {
-    // Trial 7 of cell 1 made unsatisfiable: a planted sweep ends there, naming
-    // it, with cell 0 written; a uniform sweep takes it like any other result.
-    const SweepRunner::Hooks hooks =
-        altering(1, {7}, [](std::span<SolverResult> results) { results[0].satisfiable = false; });
-    const std::int32_t trial7 =
-        runModel(FormulaModel::TwoHidden, 3, "20", "3,4,5", 1).formulas.at(40 + 7).startState;
-    for (const std::int32_t jobs : {1, 2}) {
-        const SweepRun planted = runModel(FormulaModel::TwoHidden, 3, "20", "3,4,5", jobs, hooks);
-        EXPECT_EQ(planted.outcome, SweepRunner::Outcome::PlantedUnsatisfiable);
-        EXPECT_EQ(planted.failedCell, 1);
-        EXPECT_EQ(planted.failedTrial, 7);
-        EXPECT_EQ(planted.failedStartState, trial7);
-        EXPECT_EQ(std::count(planted.text.begin(), planted.text.end(), '\n'), 1 + 40);
-        EXPECT_EQ(runModel(FormulaModel::Uniform, 3, "20", "3,4,5", jobs, hooks).outcome,
-                  SweepRunner::Outcome::Completed);
+// A decided cell's verdicts, checked once the cell is decided: the first
+// trial whose verdicts cannot all be right is named, whatever comes after
+// it; unknown verdicts agree with anything; a planted formula called
+// unsatisfiable counts only in a planted sweep that decides formulas, and
+// after every fault of a search in the cell.
+TEST(VerdictCheck, TheFirstImpossibleVerdictOfACellIsNamed) {
+    using Verdicts = std::array<SolverResult, kSolverCount>;
+    constexpr std::size_t kTrials = 10;
+    SweepDefinition definition = sweepOf("20", "4", kTrials, 1);
+    definition.solvers = {SolverKind::Splitting, SolverKind::Dpll, SolverKind::Walksat};
+    std::vector<FormulaResult> formulas(kTrials);
+    std::vector<Verdicts> verdicts(kTrials);
+    std::vector<std::uint8_t> split(kTrials, 0);
+    for (std::size_t t = 0; t < kTrials; ++t) {
+        formulas[t].satisfiable = formulas[t].measuredSatisfiable = t % 2 == 0;
+        for (std::size_t i = 0; i < definition.solvers.size(); ++i) {
+            verdicts[t][i] = {.kind = definition.solvers[i], .satisfiable = t % 2 == 0};
+        }
+        verdicts[t][2].decided = t % 2 == 0;  // walksat gives up on the unsatisfiable
     }
+    const auto fault = [&] { return verdictFault(definition, formulas, verdicts, split); };
+    const auto named = [&](std::int32_t trial, const std::string& what) {
+        const std::optional<VerdictFault> found = fault();
+        return found && found->kind == VerdictFault::Kind::Disagreed && found->trial == trial &&
+               found->what == what;
+    };
+    EXPECT_FALSE(fault());
+    verdicts[9][1].satisfiable = true;
+    verdicts[4][1].satisfiable = false;
+    EXPECT_TRUE(named(4, "splitting says satisfiable, dpll says unsatisfiable"));
+    verdicts[4][1].satisfiable = true;
+    verdicts[2][1].modelHolds = false;
+    EXPECT_TRUE(named(2, "dpll says satisfiable, but its model falsifies a clause"));
+    verdicts[2][1].modelHolds = true;
+    verdicts[1][2].decided = verdicts[1][2].satisfiable = true;
+    EXPECT_TRUE(named(1, "splitting says unsatisfiable, walksat says satisfiable"));
+    verdicts[1][2].decided = verdicts[1][2].satisfiable = false;
+    verdicts[9][1].satisfiable = false;
+
+    // The measures, when the sweep takes them, must share the solvers' verdict.
+    formulas[5].measuredSatisfiable = true;
+    split[3] = 1;
+    EXPECT_FALSE(fault());
+    definition.measures = {true, true};
+    EXPECT_TRUE(named(3,
+                      "the backbone and the count of solutions differ on whether it is "
+                      "satisfiable"));
+    split[3] = 0;
+    EXPECT_TRUE(named(5, "the measures call it satisfiable, the solvers not"));
+    definition.measures = {};
+
+    // Planted formulas are all satisfiable: trial 1 is the first called not.
+    for (const FormulaModel model : {FormulaModel::Planted, FormulaModel::TwoHidden}) {
+        definition.model = model;
+        const std::optional<VerdictFault> planted = fault();
+        ASSERT_TRUE(planted);
+        EXPECT_EQ(std::tie(planted->kind, planted->trial),
+                  std::tuple(VerdictFault::Kind::PlantedUnsatisfiable, 1));
+        verdicts[8][1].satisfiable = false;
+        EXPECT_TRUE(named(8, "splitting says satisfiable, dpll says unsatisfiable"));
+        verdicts[8][1].satisfiable = true;
+    }
+    definition.model = FormulaModel::Uniform;
+    EXPECT_FALSE(fault());
+    definition.model = FormulaModel::Planted;
+    definition.solvers = {SolverKind::Walksat};  // a local search alone calls nothing unsatisfiable
+    for (Verdicts& trial : verdicts) {
+        trial[0] = trial[2];
+    }
+    EXPECT_FALSE(fault());
 }
 
 }  // namespace
