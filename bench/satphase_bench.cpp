@@ -197,7 +197,7 @@ void BM_UniformStepTime(benchmark::State& state) {
     std::vector<Formula> formulas(101);
     RandomStream stream(kRngInitialState);
     for (Formula& formula : formulas) {
-        source.draw(FormulaModel::Uniform, k, shape.vars, clauses, stream, formula);
+        source.draw({FormulaModel::Uniform, k}, shape.vars, clauses, stream, formula);
     }
     TrailSearch search(shape.vars, clauses, k);
     std::uint64_t steps = 0;

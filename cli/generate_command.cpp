@@ -22,22 +22,18 @@ std::optional<std::string> readGenerateRequest(const GenerateOptions& options,
     // The same refusal as a sweep cell of this size for local searches gets;
     // the seed, the count and the model's name are checked as the command
     // line is read.
-    std::int32_t pMillionths = 0;
+    FormulaKind kind;
     if (std::optional<std::string> problem =
-            readModelOptions(options.model, options.k, options.p, pMillionths)) {
+            readModelOptions(options.model, options.k, options.p, kind)) {
         return problem;
     }
-    if (std::optional<std::string> reason = modelRefusal(options.model, options.k, options.vars,
-                                                         options.clauses, kSearchedLimits)) {
+    if (std::optional<std::string> reason =
+            modelRefusal(kind, options.vars, options.clauses, kSearchedLimits)) {
         return reason;
     }
-    request = CellRequest{static_cast<std::int32_t>(options.vars),
-                          static_cast<std::int32_t>(options.clauses),
-                          options.seed,
-                          options.count,
-                          options.model,
-                          options.k,
-                          pMillionths};
+    request =
+        CellRequest{static_cast<std::int32_t>(options.vars),
+                    static_cast<std::int32_t>(options.clauses), options.seed, options.count, kind};
     return std::nullopt;
 }
 

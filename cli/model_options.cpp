@@ -6,8 +6,8 @@ namespace satphase {
 
 std::optional<std::string> readModelOptions(FormulaModel model, std::int32_t k,
                                             const std::optional<std::string>& p,
-                                            std::int32_t& pMillionths) {
-    pMillionths = 0;
+                                            FormulaKind& kind) {
+    kind = FormulaKind{model, k, 0};
     if (model != FormulaModel::Mixed) {
         if (p) {
             return "--p " + *p + ": only --model mixed takes --p, not --model " +
@@ -23,12 +23,11 @@ std::optional<std::string> readModelOptions(FormulaModel model, std::int32_t k,
     if (!fraction) {
         return "--p " + *p + ": not a decimal from 0 to 1 with at most six places";
     }
-    if (k != kMixedLongWidth) {
-        return "--model mixed --k " + std::to_string(k) +
-               ": the mixed model mixes clauses of 3 literals with clauses of 2, so it takes only "
-               "--k 3";
+    if (const std::optional<std::string_view> problem = widthProblem(kind)) {
+        return "--model mixed --k " + std::to_string(k) + ": " + std::string(*problem) +
+               ", so it takes only --k 3";
     }
-    pMillionths = *fraction;
+    kind.pMillionths = *fraction;
     return std::nullopt;
 }
 

@@ -9,12 +9,11 @@
 namespace satphase {
 
 // Checks how --model, --k and --p combine, for `sweep` and `generate` alike,
-// and reads p: the mixed model needs --p and takes only --k 3 (it mixes
-// three-literal clauses with two-literal ones), and no other model takes
-// --p. The reason, naming the options, or nothing, with `pMillionths` set
-// (0 for the models without p).
+// and reads them into `kind`: the mixed model needs --p and takes only
+// --k 3 (it mixes three-literal clauses with two-literal ones), and no other
+// model takes --p. The reason, naming the options, or nothing. The other
+// models' widths are judged with the sizes (modelRefusal).
 std::optional<std::string> readModelOptions(FormulaModel model, std::int32_t k,
-                                            const std::optional<std::string>& p,
-                                            std::int32_t& pMillionths);
+                                            const std::optional<std::string>& p, FormulaKind& kind);
 
 }  // namespace satphase

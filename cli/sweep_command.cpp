@@ -40,7 +40,7 @@ std::optional<std::string> readSweepRequest(const SweepOptions& options, SweepRe
         }
         definition.namesSolvers = true;
     }
-    definition.model = options.model;
+    definition.kind.model = options.model;
     // Local searches alone take larger formulas; with a complete solver beside
     // them, its limits hold, and the refusal says why.
     const FormulaLimits limits = formulaLimits(definition);
@@ -49,7 +49,7 @@ std::optional<std::string> readSweepRequest(const SweepOptions& options, SweepRe
         return "--vars " + options.vars + ": " + *problem +
                (overLimit && searchesFormulas(definition) && limits == kDecidedLimits
                     ? " (the limit of " +
-                          std::string(definition.model == FormulaModel::Classic
+                          std::string(definition.kind.model == FormulaModel::Classic
                                           ? "the classic model"
                                           : "the complete solvers") +
                           "; probsat and walksat alone take up to " +
@@ -72,16 +72,13 @@ std::optional<std::string> readSweepRequest(const SweepOptions& options, SweepRe
     definition.trials = options.trials;
     definition.seed = options.seed;
     definition.perFormula = options.perFormula;
-    definition.model = options.model;
-    definition.k = options.k;
-    if (definition.model == FormulaModel::Classic && definition.k != kClassicClauseWidth) {
-        return "--model classic --k " + std::to_string(definition.k) +
-               ": the classic model's clauses have 3 literals; give --model uniform, planted or "
-               "2-hidden for clauses of " +
-               std::to_string(definition.k);
+    if (const auto problem = widthProblem({options.model, options.k});
+        problem && options.model == FormulaModel::Classic) {
+        return "--model classic --k " + std::to_string(options.k) + ": " + std::string(*problem) +
+               "; give --model uniform, planted or 2-hidden for clauses of " +
+               std::to_string(options.k);
     }
-    if (auto problem =
-            readModelOptions(options.model, options.k, options.p, definition.pMillionths)) {
+    if (auto problem = readModelOptions(options.model, options.k, options.p, definition.kind)) {
         return problem;
     }
     request.output.format = options.format;
@@ -192,7 +189,7 @@ SweepFailureMessage sweepFailureMessage(const SweepOptions& options, const Sweep
                         " variables, ratio " + ratioText(cell.ratio) + "), trial " +
                         std::to_string(failure.trial) + " (start state " +
                         std::to_string(failure.startState) + "): the search called a " +
-                        std::string(modelName(request.definition.model)) +
+                        std::string(modelName(request.definition.kind.model)) +
                         " formula unsatisfiable, but its hidden assignment satisfies it (a bug); " +
                         kept};
         }

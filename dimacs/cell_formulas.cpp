@@ -15,7 +15,7 @@ namespace {
 
 // Whether the request's model has a p, which its names and comments then give.
 bool mixed(const CellRequest& request) {
-    return request.model == FormulaModel::Mixed;
+    return request.kind.model == FormulaModel::Mixed;
 }
 
 }  // namespace
@@ -25,12 +25,14 @@ std::string cellFormulaFileName(const CellRequest& request, std::int32_t index) 
     const std::size_t width = std::max<std::size_t>(4, std::to_string(request.count - 1).size());
     std::string number = std::to_string(index);
     number.insert(0, width - std::min(width, number.size()), '0');
-    const bool classic = isClassicKind(request.model, request.k);
+    const bool classic = request.kind.isClassic();
     std::string model;  // appended, not a chain of +: g++ 12 warns falsely
     if (!classic) {
-        model.append(modelName(request.model)).append("-k").append(std::to_string(request.k));
+        model.append(modelName(request.kind.model))
+            .append("-k")
+            .append(std::to_string(request.kind.k));
         if (mixed(request)) {
-            model.append("-p").append(fractionText(request.pMillionths));
+            model.append("-p").append(fractionText(request.kind.pMillionths));
         }
         model.append("-");
     }
@@ -41,17 +43,16 @@ std::string cellFormulaFileName(const CellRequest& request, std::int32_t index) 
 
 CellFormulas::CellFormulas(const CellRequest& request)
     : request_(request),
-      source_(request.vars, request.clauses, request.model),
+      source_(request.vars, request.clauses, request.kind.model),
       stream_(request.seed) {
-    assert(!modelRefusal(request.model, request.k, request.vars, request.clauses, kSearchedLimits));
+    assert(!modelRefusal(request.kind, request.vars, request.clauses, kSearchedLimits));
     formula_.clauses.reserve(static_cast<std::size_t>(request.clauses));
 }
 
 const Formula& CellFormulas::nextFormula() {
     assert(index_ < request_.count && "more formulas than the request's count");
     startState_ = stream_.state();
-    source_.draw(request_.model, request_.k, request_.vars, request_.clauses, stream_, formula_,
-                 request_.pMillionths);
+    source_.draw(request_.kind, request_.vars, request_.clauses, stream_, formula_);
     ++index_;
     return formula_;
 }
@@ -59,21 +60,21 @@ const Formula& CellFormulas::nextFormula() {
 const std::string& CellFormulas::next() {
     nextFormula();
     const std::int32_t startState = startState_;
-    const bool classic = isClassicKind(request_.model, request_.k);
-    const std::string p = fractionText(request_.pMillionths);
+    const bool classic = request_.kind.isClassic();
+    const std::string p = fractionText(request_.kind.pMillionths);
     const std::string model = classic ? ""
-                                      : " --model " + std::string(modelName(request_.model)) +
-                                            " --k " + std::to_string(request_.k) +
+                                      : " --model " + std::string(modelName(request_.kind.model)) +
+                                            " --k " + std::to_string(request_.kind.k) +
                                             (mixed(request_) ? " --p " + p : "");
     const std::string size = "--vars " + std::to_string(request_.vars) + " --clauses " +
                              std::to_string(request_.clauses) + model;
     const std::string index = std::to_string(index_ - 1);
     std::vector<std::string> comments = {
-        (mixed(request_)
-             ? "random (2+p)-CNF formula of the mixed model with p = " + p + " "
-             : "random " + std::to_string(request_.k) + "-CNF formula " +
-                   (classic ? ""
-                            : "of the " + std::string(modelName(request_.model)) + " model ")) +
+        (mixed(request_) ? "random (2+p)-CNF formula of the mixed model with p = " + p + " "
+                         : "random " + std::to_string(request_.kind.k) + "-CNF formula " +
+                               (classic ? ""
+                                        : "of the " + std::string(modelName(request_.kind.model)) +
+                                              " model ")) +
             "written by satphase generate",
         "made by satphase " + std::string(programVersion()) + ", commit " +
             std::string(programCommit()),

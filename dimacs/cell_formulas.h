@@ -16,16 +16,13 @@ namespace satphase {
 
 // The random formulas of one sweep cell as DIMACS texts, as `satphase
 // generate` writes them: formula i is trial i of the cell of `vars` variables
-// and `clauses` clauses of `model` with `k` literals per clause whose stream
-// starts at `seed`.
+// and `clauses` clauses of `kind` whose stream starts at `seed`.
 struct CellRequest {
     std::int32_t vars = 0;
     std::int32_t clauses = 0;
     std::int32_t seed = 0;
     std::int32_t count = 1;
-    FormulaModel model = FormulaModel::Classic;
-    std::int32_t k = kClassicClauseWidth;
-    std::int32_t pMillionths = 0;  // the mixed model's p (kWholeFraction is 1)
+    FormulaKind kind;
 };
 
 // The file name of formula `index`, for example satphase-v40-c180-s64540-0007.cnf,

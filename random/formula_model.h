@@ -46,11 +46,38 @@ constexpr std::string_view modelName(FormulaModel model) {
     return "classic";
 }
 
-// Whether (model, k) draw the classic report's formulas: those that a
-// sweep's records and generate's files leave unnamed, and the only k the
-// classic model takes.
-constexpr bool isClassicKind(FormulaModel model, std::int32_t k) {
-    return model == FormulaModel::Classic && k == kClassicClauseWidth;
+// What a random formula is drawn as: its model, the width k of its clauses
+// (of the mixed model's longer ones), and the mixed model's p in millionths
+// (0 for the other models).
+struct FormulaKind {
+    FormulaModel model = FormulaModel::Classic;
+    std::int32_t k = kClassicClauseWidth;
+    std::int32_t pMillionths = 0;
+
+    // Whether these are the classic report's formulas: those that a sweep's
+    // records and generate's files leave unnamed.
+    constexpr bool isClassic() const {
+        return model == FormulaModel::Classic && k == kClassicClauseWidth;
+    }
+    constexpr bool operator==(const FormulaKind&) const = default;
+};
+
+// Why the kind's model takes no clauses of k literals, in words that follow
+// "but" or an option; nothing when it takes them. Every model takes
+// kMinClauseWidth to kMaxClauseWidth, the classic and the mixed model only 3.
+constexpr std::optional<std::string_view> widthProblem(const FormulaKind& kind) {
+    static_assert(kMinClauseWidth == 2 && kMaxClauseWidth == 7 && kClassicClauseWidth == 3 &&
+                  kMixedLongWidth == 3);
+    if (kind.k < kMinClauseWidth || kind.k > kMaxClauseWidth) {
+        return "clauses have 2 to 7 literals";
+    }
+    if (kind.model == FormulaModel::Classic && kind.k != kClassicClauseWidth) {
+        return "the classic model's clauses have 3 literals";
+    }
+    if (kind.model == FormulaModel::Mixed && kind.k != kMixedLongWidth) {
+        return "the mixed model mixes clauses of 3 literals with clauses of 2";
+    }
+    return std::nullopt;
 }
 
 // The model named `name` exactly as modelName writes it, or nothing.

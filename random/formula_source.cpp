@@ -31,31 +31,23 @@ std::int64_t passingSignPatterns(FormulaModel model, std::int64_t k) {
 
 }  // namespace
 
-std::optional<std::string> modelRefusal(FormulaModel model, std::int64_t k, std::int64_t numVars,
+std::optional<std::string> modelRefusal(const FormulaKind& kind, std::int64_t numVars,
                                         std::int64_t numClauses, FormulaLimits limits) {
+    const std::int64_t k = kind.k;
     const std::string what =
         std::to_string(numVars) + " variables and " + std::to_string(numClauses) + " clauses: ";
-    const std::string clauses = std::string(modelName(model)) + " clauses of " + std::to_string(k) +
-                                (k == 1 ? " literal" : " literals");
-    if (k >= 0 && k <= kMaxClauseWidth && passingSignPatterns(model, k) == 0) {
+    const std::string clauses = std::string(modelName(kind.model)) + " clauses of " +
+                                std::to_string(k) + (k == 1 ? " literal" : " literals");
+    if (k >= 0 && k <= kMaxClauseWidth && passingSignPatterns(kind.model, k) == 0) {
         return what + clauses + " are all falsified by the hidden assignment" +
-               (model == FormulaModel::TwoHidden ? " or its complement" : "") +
+               (kind.model == FormulaModel::TwoHidden ? " or its complement" : "") +
                ", so drawing one would never end";
     }
-    if (k < kMinClauseWidth || k > kMaxClauseWidth) {
-        return what + clauses + ", but clauses have " + std::to_string(kMinClauseWidth) + " to " +
-               std::to_string(kMaxClauseWidth) + " literals";
+    if (const std::optional<std::string_view> problem = widthProblem(kind)) {
+        return what + clauses + ", but " + std::string(*problem);
     }
-    if (model == FormulaModel::Classic) {
-        if (k != kClassicClauseWidth) {
-            return what + clauses + ", but the classic model's clauses have " +
-                   std::to_string(kClassicClauseWidth) + " literals";
-        }
+    if (kind.model == FormulaModel::Classic) {
         return ClassicGenerator::refusal(numVars, numClauses);
-    }
-    if (model == FormulaModel::Mixed && k != kMixedLongWidth) {
-        return what + clauses + ", but the mixed model mixes clauses of " +
-               std::to_string(kMixedLongWidth) + " literals with clauses of 2";
     }
     if (k > numVars) {
         return what + clauses + " need at least " + std::to_string(k) + " distinct variables";
@@ -81,13 +73,13 @@ FormulaSource::FormulaSource(std::int32_t maxVars, std::int32_t maxClauses, Form
     }
 }
 
-bool FormulaSource::draw(FormulaModel model, std::int32_t k, std::int32_t numVars,
-                         std::int32_t numClauses, RandomStream& stream, Formula& out,
-                         std::int32_t pMillionths) {
+bool FormulaSource::draw(const FormulaKind& kind, std::int32_t numVars, std::int32_t numClauses,
+                         RandomStream& stream, Formula& out) {
+    const std::int32_t k = kind.k;
     // The checks of modelRefusal that cost no allocation.
     assert(k >= kMinClauseWidth && k <= kMaxClauseWidth && k <= numVars && numVars <= maxVars_);
     hiddenVars_ = 0;
-    switch (model) {
+    switch (kind.model) {
         case FormulaModel::Classic:
             assert(classic_ && "a classic formula from a source built for another model");
             return classic_->generate(numVars, numClauses, stream, out);
@@ -95,14 +87,14 @@ bool FormulaSource::draw(FormulaModel model, std::int32_t k, std::int32_t numVar
             drawUniformFormula(k, numVars, numClauses, stream, out);
             return true;
         case FormulaModel::Mixed:
-            drawMixedFormula(pMillionths, numVars, numClauses, stream, out);
+            drawMixedFormula(kind.pMillionths, numVars, numClauses, stream, out);
             return true;
         case FormulaModel::Planted:
         case FormulaModel::TwoHidden:
             drawHiddenAssignment(numVars, stream, hidden_);
             hiddenVars_ = static_cast<std::size_t>(numVars);
-            drawPlantedFormula(model == FormulaModel::TwoHidden ? Hiding::Both : Hiding::One, k,
-                               numVars, numClauses, hidden(), stream, out);
+            drawPlantedFormula(kind.model == FormulaModel::TwoHidden ? Hiding::Both : Hiding::One,
+                               k, numVars, numClauses, hidden(), stream, out);
             return true;
     }
     return false;

@@ -13,17 +13,16 @@
 
 namespace satphase {
 
-// Why no formula of `model` with clauses of k literals, numVars variables and
-// numClauses clauses can be drawn, as one line naming the values, or nothing
-// when one can. The classic model takes only k = 3 and then answers exactly
-// as ClassicGenerator::refusal does; the mixed model takes only k = 3, the
-// width of its longer clauses (its p is checked where it is read); the
-// others need 2 <= k <= 7. All but the classic one need k <= numVars and
+// Why no formula of `kind` with numVars variables and numClauses clauses can
+// be drawn, as one line naming the values, or nothing when one can. The
+// clause width is widthProblem's to judge (the mixed model's p is checked
+// where it is read); the classic model then answers exactly as
+// ClassicGenerator::refusal does. All but the classic one need k <= numVars and
 // take sizes up to `limits`. A planted request is refused when no clause of
 // k literals could pass its test, since drawing one would never end; for
 // every request accepted, each clause drawn passes with probability 1/2 or
 // more, so r rejections in a row have a chance of at most 2^-r.
-std::optional<std::string> modelRefusal(FormulaModel model, std::int64_t k, std::int64_t numVars,
+std::optional<std::string> modelRefusal(const FormulaKind& kind, std::int64_t numVars,
                                         std::int64_t numClauses,
                                         FormulaLimits limits = kDecidedLimits);
 
@@ -44,12 +43,11 @@ class FormulaSource {
 
     // Fills `out` (its clause storage reused) with a formula drawn from
     // `stream`. The request must be within the sizes given at construction
-    // and have no modelRefusal; `pMillionths` is the mixed model's p
-    // (0 .. kWholeFraction) and means nothing to the others. Returns false,
+    // and have no modelRefusal. Returns false,
     // with `out` unspecified, only where ClassicGenerator::generate does, for
     // the classic model.
-    bool draw(FormulaModel model, std::int32_t k, std::int32_t numVars, std::int32_t numClauses,
-              RandomStream& stream, Formula& out, std::int32_t pMillionths = 0);
+    bool draw(const FormulaKind& kind, std::int32_t numVars, std::int32_t numClauses,
+              RandomStream& stream, Formula& out);
 
     // The hidden assignment σ of the formula drawn last, one value per
     // variable (1 true, 0 false), when its model was planted or 2-hidden;

@@ -7,13 +7,13 @@ namespace satphase {
 
 bool drawFormula(const SweepDefinition& definition, const SweepCell& cell, std::int32_t clauses,
                  FormulaSource& source, RandomStream& stream, Formula& out) {
-    assert(definition.model != FormulaModel::Classic || definition.k == kClassicClauseWidth);
-    return source.draw(definition.model, definition.k, cell.vars, clauses, stream, out,
-                       definition.pMillionths);
+    assert(!widthProblem(definition.kind));
+    return source.draw(definition.kind, cell.vars, clauses, stream, out);
 }
 
 bool drawsSatisfiableFormulas(const SweepDefinition& definition) {
-    return definition.model == FormulaModel::Planted || definition.model == FormulaModel::TwoHidden;
+    return definition.kind.model == FormulaModel::Planted ||
+           definition.kind.model == FormulaModel::TwoHidden;
 }
 
 ReplayOutcome replayDraws(const SweepDefinition& definition, std::span<const SweepCell> cells,
@@ -31,7 +31,7 @@ ReplayOutcome replayDraws(const SweepDefinition& definition, std::span<const Swe
         maxVars = std::max(maxVars, cell.vars);
         maxClauses = std::max(maxClauses, cell.clauses);
     }
-    FormulaSource source(maxVars, maxClauses, definition.model);
+    FormulaSource source(maxVars, maxClauses, definition.kind.model);
     Formula formula;
     formula.clauses.reserve(static_cast<std::size_t>(maxClauses));
     RandomStream stream(definition.seed);

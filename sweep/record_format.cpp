@@ -20,7 +20,7 @@ using Values = std::vector<Json>;
 void insertModel(const SweepDefinition& definition, Values& values) {
     if (namesModel(definition)) {
         values.insert(values.begin() + kModelColumnsAt,
-                      {Json(modelName(definition.model)), Json(definition.k)});
+                      {Json(modelName(definition.kind.model)), Json(definition.kind.k)});
     }
     if (namesFraction(definition)) {
         values.insert(values.begin() + kModelColumnsAt + std::size(kModelColumns),
@@ -136,8 +136,8 @@ Json sweepObject(const SweepDefinition& definition, std::optional<Shard> shard) 
                {"seed", definition.seed},
                {"per_formula", definition.perFormula}};
     if (namesModel(definition)) {
-        sweep["model"] = modelName(definition.model);
-        sweep["k"] = definition.k;
+        sweep["model"] = modelName(definition.kind.model);
+        sweep["k"] = definition.kind.k;
     }
     if (namesFraction(definition)) {
         sweep["p"] = fractionValue(definition);
@@ -175,15 +175,15 @@ Json sweepObject(const SweepDefinition& definition, std::optional<Shard> shard) 
 }  // namespace
 
 bool namesModel(const SweepDefinition& definition) {
-    return !isClassicKind(definition.model, definition.k);
+    return !definition.kind.isClassic();
 }
 
 bool namesFraction(const SweepDefinition& definition) {
-    return definition.model == FormulaModel::Mixed;
+    return definition.kind.model == FormulaModel::Mixed;
 }
 
 double fractionValue(const SweepDefinition& definition) {
-    return Ratio{definition.pMillionths}.value();
+    return Ratio{definition.kind.pMillionths}.value();
 }
 
 std::string fractionJson(const SweepDefinition& definition) {

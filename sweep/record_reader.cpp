@@ -479,14 +479,14 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
                 return wrong(field, "a whole number in 0 .. 2147483647");
             }
             const auto number = static_cast<std::int32_t>(*value);
-            (key == "sweep.trials" ? d.trials : key == "sweep.seed" ? d.seed : d.k) = number;
+            (key == "sweep.trials" ? d.trials : key == "sweep.seed" ? d.seed : d.kind.k) = number;
             sawK = sawK || key == "sweep.k";
         } else if (key == "sweep.p") {
             const auto value = parseRealNumber(field.text);
             if (field.kind != Kind::Float || !value || *value < 0 || *value > 1) {
                 return wrong(field, "a fraction p from 0 to 1");
             }
-            d.pMillionths = static_cast<std::int32_t>(std::llround(*value * kWholeFraction));
+            d.kind.pMillionths = static_cast<std::int32_t>(std::llround(*value * kWholeFraction));
             if (fractionJson(d) != field.text) {
                 return wrong(field, "a p of at most six places, as the sweep writes it");
             }
@@ -502,7 +502,7 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
             if (field.kind != Kind::String || !model) {
                 return wrong(field, "a formula model");
             }
-            d.model = *model;
+            d.kind.model = *model;
             sawModel = true;
         } else if (key == "sweep.shard") {
             header.shard = parseShard(field.text);
@@ -537,7 +537,7 @@ std::variant<SweepHeader, std::string> readSweepLine(std::string_view line) {
     if (!sawVars || !sawRatios || d.trials < 0 || d.seed < 0 || sawModel != sawK) {
         return std::string("the sweep line lacks some of vars, ratios, trials, seed, model, k");
     }
-    if (sawP != (d.model == FormulaModel::Mixed)) {
+    if (sawP != (d.kind.model == FormulaModel::Mixed)) {
         return std::string(sawP ? "the sweep line gives p, which only a mixed sweep has"
                                 : "the sweep line of a mixed sweep lacks its p");
     }
@@ -649,8 +649,8 @@ std::optional<std::string> readRecord(OutputFormat format, std::string_view line
     c.exactly("ratio", format == OutputFormat::Csv ? shortestText(expected.ratio.value())
                                                    : ratioJson(expected.ratio));
     if (namesModel(definition)) {
-        c.exactly("model", modelName(definition.model), true);
-        same("k", definition.k);
+        c.exactly("model", modelName(definition.kind.model), true);
+        same("k", definition.kind.k);
     }
     if (namesFraction(definition)) {
         c.exactly(kFractionColumn, format == OutputFormat::Csv

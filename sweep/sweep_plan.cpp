@@ -253,8 +253,8 @@ std::optional<std::string> sweepRefusal(const SweepDefinition& definition) {
     for (const std::int32_t vars : definition.vars) {
         for (const Ratio ratio : definition.ratios) {
             const std::int64_t clauses = ratio.clausesFor(vars);
-            if (auto reason = modelRefusal(definition.model, definition.k, vars, clauses,
-                                           formulaLimits(definition))) {
+            if (auto reason =
+                    modelRefusal(definition.kind, vars, clauses, formulaLimits(definition))) {
                 return "the cell of ratio " + ratioText(ratio) + " at " + std::to_string(vars) +
                        " variables cannot be generated: " + *reason;
             }
@@ -289,19 +289,14 @@ std::optional<std::string> definitionProblem(const SweepDefinition& definition) 
         return "the seed " + std::to_string(definition.seed) + " is outside " +
                std::to_string(kMinSeed) + " .. " + std::to_string(kMaxSeed);
     }
-    if (definition.k < kMinClauseWidth || definition.k > kMaxClauseWidth ||
-        (definition.model == FormulaModel::Classic && definition.k != kClassicClauseWidth)) {
-        return "clauses of " + std::to_string(definition.k) + " literals: the " +
-               std::string(modelName(definition.model)) + " model takes " +
-               (definition.model == FormulaModel::Classic
-                    ? std::to_string(kClassicClauseWidth)
-                    : std::to_string(kMinClauseWidth) + " .. " + std::to_string(kMaxClauseWidth));
+    if (const std::optional<std::string_view> problem = widthProblem(definition.kind)) {
+        return "clauses of " + std::to_string(definition.kind.k) +
+               " literals: " + std::string(*problem);
     }
-    // The mixed model's k is modelRefusal's to check, below, as every model's sizes.
-    if (definition.model == FormulaModel::Mixed
-            ? definition.pMillionths < 0 || definition.pMillionths > kWholeFraction
-            : definition.pMillionths != 0) {
-        return std::string(definition.model == FormulaModel::Mixed
+    if (definition.kind.model == FormulaModel::Mixed
+            ? definition.kind.pMillionths < 0 || definition.kind.pMillionths > kWholeFraction
+            : definition.kind.pMillionths != 0) {
+        return std::string(definition.kind.model == FormulaModel::Mixed
                                ? "the mixed model's p is outside 0 .. 1"
                                : "a p, which only the mixed model has");
     }
@@ -377,7 +372,7 @@ bool searchesFormulas(const SweepDefinition& definition) {
 }
 
 FormulaLimits formulaLimits(const SweepDefinition& definition) {
-    return decidesFormulas(definition) || definition.model == FormulaModel::Classic
+    return decidesFormulas(definition) || definition.kind.model == FormulaModel::Classic
                ? kDecidedLimits
                : kSearchedLimits;
 }

@@ -45,13 +45,10 @@ struct SweepDefinition {
     std::int32_t trials = 0;
     std::int32_t seed = 0;
     bool perFormula = false;
-    // The formulas' model and clause length; records name them only when they
-    // differ from these defaults, so that classic sweeps read as they always did.
-    FormulaModel model = FormulaModel::Classic;
-    std::int32_t k = kClassicClauseWidth;
-    // The mixed model's fraction p of long clauses, in millionths
-    // (kWholeFraction is 1); 0 and unwritten for every other model.
-    std::int32_t pMillionths = 0;
+    // The formulas' model, clause length and (mixed) p; records name them
+    // only when the kind is not the classic one, so that classic sweeps read
+    // as they always did, and p only for the mixed model.
+    FormulaKind kind;
     // The solvers that decide every formula, in the order given (--solver);
     // never empty. Unless the records name them (--solver given), the sweep
     // is the splitting search's alone, written as sweeps always were: in

@@ -27,7 +27,7 @@ SweepRunner::SweepRunner(const SweepDefinition& definition, std::span<const Swee
       cells_(cells.begin(), cells.end()),
       trials_(definition.trials),
       source_(largest(cells, &SweepCell::vars), largest(cells, &SweepCell::clauses),
-              definition.model) {
+              definition.kind.model) {
     const std::int32_t trials = trials_;
     const std::int32_t maxVars = largest(cells, &SweepCell::vars);
     const std::int32_t maxClauses = largest(cells, &SweepCell::clauses);

@@ -49,11 +49,11 @@ TEST(SolverAgreementTest, DpllAndLookaheadAgreeWithCdclOnEveryModelAndClauseLeng
             for (const std::int32_t vars : kSizes[at]) {
                 for (const double factor : {0.7, 1.0, 1.3}) {
                     const auto clauses = static_cast<std::int32_t>(kThreshold[at] * factor * vars);
-                    if (modelRefusal(model, k, vars, clauses)) {
+                    if (modelRefusal({model, k}, vars, clauses)) {
                         continue;
                     }
                     for (int trial = 0; trial < 25; ++trial) {
-                        ASSERT_TRUE(source.draw(model, k, vars, clauses, stream, formula));
+                        ASSERT_TRUE(source.draw({model, k}, vars, clauses, stream, formula));
                         const SolverResult cdcl = decider.decide(SolverKind::Cdcl, formula);
                         const SolverResult lookahead =
                             decider.decide(SolverKind::Lookahead, formula);

@@ -163,7 +163,7 @@ TEST(DimacsWriter, WritesFormulasAndFillsValueLinesUpToTheirLimitExactly) {
 }
 
 TEST(CellFormulas, FileNamesWidenOnlyBeyondTenThousand) {
-    CellRequest request{40, 180, 64540, 10000};
+    CellRequest request{40, 180, 64540, 10000, {}};
     EXPECT_EQ(cellFormulaFileName(request, 0), "satphase-v40-c180-s64540-0000.cnf");
     EXPECT_EQ(cellFormulaFileName(request, 9999), "satphase-v40-c180-s64540-9999.cnf");
     request.count = 10001;
@@ -176,7 +176,7 @@ TEST(CellFormulas, FileNamesWidenOnlyBeyondTenThousand) {
 // Formula i's text names i and the state it starts from; nextFormula draws
 // the same formulas from the same stream.
 TEST(CellFormulas, EachFormulaNamesItsIndexAndStartState) {
-    const CellRequest request{40, 180, 64540, 2};
+    const CellRequest request{40, 180, 64540, 2, {}};
     CellFormulas texts(request);
     CellFormulas formulas(request);
     EXPECT_THAT(texts.next(), HasSubstr("this is formula 0 (from 0), trial 0 of that sweep cell"));

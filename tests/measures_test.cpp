@@ -30,7 +30,7 @@ using ::testing::HasSubstr;
 
 SweepDefinition measuredSweep(bool perFormula) {
     SweepDefinition definition = sweepOf("10,14", "2,4.26,6", 15, 777);
-    definition.model = FormulaModel::Uniform;
+    definition.kind.model = FormulaModel::Uniform;
     definition.perFormula = perFormula;
     definition.measures = {true, true};
     EXPECT_FALSE(definitionProblem(definition));
@@ -47,7 +47,7 @@ TEST(MeasureSweep, EveryFormulasMeasuresAreItsAssignmentsAndCellsSpreadThem) {
     ASSERT_TRUE(one.completed()) << one.what();
     ASSERT_EQ(one.formulas.size(), 6U * 15U);
     const std::vector<SweepCell> cells = cellsOf(definition);
-    FormulaSource source(14, 84, definition.model);
+    FormulaSource source(14, 84, definition.kind.model);
     Formula formula;
     std::int32_t unsatisfiable = 0;
     for (std::size_t f = 0; f < one.formulas.size(); ++f) {
@@ -127,7 +127,7 @@ TEST(MeasureSweep, RequestsAndRecordsNoSweepMakesAreRefused) {
           std::tuple("64", "0.01", SolverKind::Splitting, "(ratio 0.01) have 2^64 solutions"),
           std::tuple("20", "4", SolverKind::Probsat, "list one beside the local searches")}) {
         SweepDefinition definition = sweepOf(vars, ratios, 1, 1);
-        definition.model = FormulaModel::Uniform;
+        definition.kind.model = FormulaModel::Uniform;
         definition.solvers = {solver};
         definition.namesSolvers = true;
         definition.measures = {true, true};

@@ -36,11 +36,11 @@ TEST(FormulaModels, AStartStateFixesEveryClauseAndTheHiddenAssignmentAndRefusals
     FormulaSource source(10, 3);
     Formula formula;
     RandomStream uniform(64540);
-    ASSERT_TRUE(source.draw(FormulaModel::Uniform, 3, 4, 2, uniform, formula));
+    ASSERT_TRUE(source.draw({FormulaModel::Uniform, 3}, 4, 2, uniform, formula));
     EXPECT_TRUE(source.hidden().empty());
     EXPECT_EQ(dimacsClauses(formula), (Clauses{{-1, -3, 4}, {-2, -4, -3}}));
     RandomStream planted(64540);
-    ASSERT_TRUE(source.draw(FormulaModel::TwoHidden, 2, 10, 3, planted, formula));
+    ASSERT_TRUE(source.draw({FormulaModel::TwoHidden, 2}, 10, 3, planted, formula));
     EXPECT_EQ(std::vector<std::int8_t>(source.hidden().begin(), source.hidden().end()),
               (std::vector<std::int8_t>{0, 1, 0, 1, 0, 1, 0, 1, 1, 1}));
     EXPECT_EQ(dimacsClauses(formula), (Clauses{{-4, -1}, {1, 6}, {7, -5}}));
@@ -49,7 +49,8 @@ TEST(FormulaModels, AStartStateFixesEveryClauseAndTheHiddenAssignmentAndRefusals
     using enum FormulaModel;
     const struct {
         FormulaModel model;
-        std::int64_t k, vars, clauses;
+        std::int32_t k;
+        std::int64_t vars, clauses;
         const char* what;  // "": accepted
     } cases[] = {
         {Classic, 3, 40, 180, ""},
@@ -76,7 +77,7 @@ TEST(FormulaModels, AStartStateFixesEveryClauseAndTheHiddenAssignmentAndRefusals
         {Mixed, 2, 20, 10, "mixed clauses of 2 literals, but the mixed model mixes"},
     };
     for (const auto& c : cases) {
-        const std::optional<std::string> reason = modelRefusal(c.model, c.k, c.vars, c.clauses);
+        const std::optional<std::string> reason = modelRefusal({c.model, c.k}, c.vars, c.clauses);
         SCOPED_TRACE(std::string(modelName(c.model)) + " k=" + std::to_string(c.k) + " " +
                      std::to_string(c.vars) + "/" + std::to_string(c.clauses));
         EXPECT_EQ(reason.has_value(), *c.what != '\0');
@@ -104,9 +105,9 @@ TEST(MixedModel, OneDrawPerClauseDecidesItsWidthAndPZeroAndOneAreThePureModels) 
     for (const auto& c : cases) {
         SCOPED_TRACE("p = " + fractionText(c.p));
         RandomStream stream(64540);
-        ASSERT_TRUE(source.draw(FormulaModel::Mixed, 3, 10, 4, stream, formula, c.p));
+        ASSERT_TRUE(source.draw({FormulaModel::Mixed, 3, c.p}, 10, 4, stream, formula));
         EXPECT_EQ(dimacsClauses(formula), c.first);
-        ASSERT_TRUE(source.draw(FormulaModel::Mixed, 3, 30, 10000, stream, formula, c.p));
+        ASSERT_TRUE(source.draw({FormulaModel::Mixed, 3, c.p}, 30, 10000, stream, formula));
         std::int32_t long_ = 0;
         for (const Clause& clause : formula.clauses) {
             ASSERT_TRUE(clause.size == 2 || clause.size == 3);
@@ -119,7 +120,7 @@ TEST(MixedModel, OneDrawPerClauseDecidesItsWidthAndPZeroAndOneAreThePureModels) 
     for (const auto& [seed, p, width] :
          {std::tuple(1407677000, 0, 2), std::tuple(739806647, kWholeFraction, 3)}) {
         RandomStream stream(seed);
-        ASSERT_TRUE(source.draw(FormulaModel::Mixed, 3, 10, 1, stream, formula, p));
+        ASSERT_TRUE(source.draw({FormulaModel::Mixed, 3, p}, 10, 1, stream, formula));
         EXPECT_EQ(formula.clauses[0].size, width) << "seed " << seed;
     }
 }
@@ -133,7 +134,7 @@ TEST(PlantedModels, TheHiddenAssignmentsSatisfyEveryClauseAndOnlyPlantingFavours
     RandomStream stream(4242);
     for (const FormulaModel model : {FormulaModel::Planted, FormulaModel::TwoHidden}) {
         for (std::int32_t k = kMinClauseWidth; k <= kMaxClauseWidth; ++k) {
-            ASSERT_TRUE(source.draw(model, k, 12, 3000, stream, formula));
+            ASSERT_TRUE(source.draw({model, k}, 12, 3000, stream, formula));
             const std::span<const std::int8_t> sigma = source.hidden();
             ASSERT_EQ(sigma.size(), 12U);
             std::vector<std::int8_t> complement(sigma.begin(), sigma.end());

@@ -126,8 +126,8 @@ TEST(NoHeapTest, ASweepAllocatesOnlyWhenItIsSetUp) {
         parseSizes("10,40,60", definition.vars);
         parseRatios(k == 3 ? "2,4.26,8" : "2,8", definition.ratios);
         definition.trials = 51;
-        definition.model = model;
-        definition.k = k;
+        definition.kind.model = model;
+        definition.kind.k = k;
         const std::vector<SweepCell> cells = cellsOf(definition);
         for (const std::int32_t jobs : {1, 2, -2}) {
             definition.solvers = {SolverKind::Splitting};

@@ -111,8 +111,8 @@ TEST(RecordSchema, HeadersAreTheDocumentedOnesAndEveryColumnReadsBackItsOwnValue
               "cell,vars,clauses,ratio,trial,start_state,satisfiable,steps\n");
     // Another model names itself after the ratio, and the program's version
     // and commit close the sweep line.
-    definition.model = FormulaModel::Uniform;
-    definition.k = 4;
+    definition.kind.model = FormulaModel::Uniform;
+    definition.kind.k = 4;
     EXPECT_EQ(outputPreamble(OutputFormat::Csv, definition),
               "cell,vars,clauses,ratio,model,k,trial,start_state,satisfiable,steps\n");
     EXPECT_THAT(outputPreamble(OutputFormat::JsonLines, definition, Shard{2, 3}),
@@ -341,8 +341,8 @@ TEST_F(SweepFiles, SolverRecordsRoundTripAndAreNoOtherSweepsRecords) {
 TEST_F(SweepFiles, MixedRecordsCarryTheirPAndOnlyTheirOwnPReadsThem) {
     const auto mixed = [](bool perFormula, std::int32_t p) {
         SweepDefinition definition = smallSweep(perFormula);
-        definition.model = FormulaModel::Mixed;
-        definition.pMillionths = p;
+        definition.kind.model = FormulaModel::Mixed;
+        definition.kind.pMillionths = p;
         return definition;
     };
     EXPECT_EQ(outputPreamble(OutputFormat::Csv, mixed(true, 250000)),
@@ -364,7 +364,8 @@ TEST_F(SweepFiles, MixedRecordsCarryTheirPAndOnlyTheirOwnPReadsThem) {
         }
         const std::vector<std::string> lines =
             test_support::lines(written(definition, OutputFormat::JsonLines));
-        EXPECT_EQ(std::get<SweepHeader>(readSweepLine(lines[0])).definition.pMillionths, 250000);
+        EXPECT_EQ(std::get<SweepHeader>(readSweepLine(lines[0])).definition.kind.pMillionths,
+                  250000);
         EXPECT_THAT(test_support::lines(written(other, OutputFormat::JsonLines))[0],
                     HasSubstr(R"("k":3,"p":1.0,)"));
         for (const std::string p : {"1.5", "-0.25", "0.1234567", "1", R"("0.25")"}) {
@@ -389,7 +390,7 @@ TEST_F(SweepFiles, MixedRecordsCarryTheirPAndOnlyTheirOwnPReadsThem) {
 // a sweep line that must name exactly the settings of the searches it lists.
 TEST_F(SweepFiles, LocalSearchRecordsCountTheSolvedAndAgreeWithTheVerdicts) {
     SweepDefinition definition = sweep_support::sweepOf("20", "3,4.5", 5, 4242);
-    definition.model = FormulaModel::Uniform;
+    definition.kind.model = FormulaModel::Uniform;
     definition.solvers = {SolverKind::Dpll, SolverKind::Probsat};
     definition.namesSolvers = true;
     definition.localSearch.maxFlips = 2000;

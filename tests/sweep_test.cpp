@@ -79,9 +79,9 @@ TEST(SweepPlan, DefinitionsAndCellsOutsideTheLimitsAreRefusedBeforeAnyWork) {
     definition.seed = kMaxSeed + 1;  // the stream would stay at 0 for ever
     EXPECT_TRUE(definitionProblem(definition));
     definition.seed = kMaxSeed;
-    definition.k = 4;  // classic clauses have three literals
+    definition.kind.k = 4;  // classic clauses have three literals
     EXPECT_TRUE(definitionProblem(definition));
-    definition.k = kClassicClauseWidth;
+    definition.kind.k = kClassicClauseWidth;
     // More cells than the limit, each of them servable.
     definition.vars.assign(1001, 100);
     definition.ratios.assign(1000, Ratio{4000000});
@@ -101,22 +101,22 @@ TEST(SweepPlan, DefinitionsAndCellsOutsideTheLimitsAreRefusedBeforeAnyWork) {
     // The other models answer through modelRefusal (its messages: models_test.cpp):
     // uniform clauses may repeat and leave variables out, but need k distinct variables.
     SweepDefinition uniform = sweepOf("3,10", "0.5,3", 1, 1);
-    uniform.model = FormulaModel::Uniform;
+    uniform.kind.model = FormulaModel::Uniform;
     EXPECT_FALSE(definitionProblem(uniform));
-    uniform.k = 5;
+    uniform.kind.k = 5;
     EXPECT_THAT(
         definitionProblem(uniform).value_or(""),
         HasSubstr("at 3 variables cannot be generated: 3 variables and 1 clauses: uniform"));
     // p belongs to the mixed model alone, from 0 to 1.
-    uniform.k = 3;
+    uniform.kind.k = 3;
     for (const auto& [model, p, refused] :
          {std::tuple(FormulaModel::Uniform, 500000, true),
           std::tuple(FormulaModel::Mixed, 0, false),
           std::tuple(FormulaModel::Mixed, kWholeFraction, false),
           std::tuple(FormulaModel::Mixed, kWholeFraction + 1, true),
           std::tuple(FormulaModel::Mixed, -1, true)}) {
-        uniform.model = model;
-        uniform.pMillionths = p;
+        uniform.kind.model = model;
+        uniform.kind.pMillionths = p;
         EXPECT_EQ(definitionProblem(uniform).has_value(), refused) << p;
     }
 }
@@ -255,8 +255,8 @@ TEST(SolverSweep, EveryCompleteSolverDecidesMixedFormulasAlike) {
     };
     for (const auto& c : cases) {
         SweepDefinition definition = sweepOf("30,50", "1,1.5,2.5", 20, 4242);
-        definition.model = FormulaModel::Mixed;
-        definition.pMillionths = c.p;
+        definition.kind.model = FormulaModel::Mixed;
+        definition.kind.pMillionths = c.p;
         definition.solvers = {SolverKind::Splitting, SolverKind::Dpll, SolverKind::Lookahead};
         if (!unavailability(SolverKind::Cdcl)) {
             definition.solvers.push_back(SolverKind::Cdcl);
@@ -278,7 +278,7 @@ TEST(SolverSweep, EveryCompleteSolverDecidesMixedFormulasAlike) {
 TEST(SolverSweep, ALocalSearchAloneSolvesLargePlantedFormulas) {
     SweepDefinition planted = sweepOf("50", "4.2", 3, 777);
     planted.vars = {5000};
-    planted.model = FormulaModel::Planted;
+    planted.kind.model = FormulaModel::Planted;
     planted.solvers = {SolverKind::Probsat};
     planted.namesSolvers = true;
     ASSERT_FALSE(definitionProblem(planted));
@@ -292,8 +292,8 @@ SweepRun runModel(FormulaModel model, std::int32_t k, const char* vars, const ch
                   std::int32_t jobs) {
     SweepDefinition definition = sweepOf(vars, ratios, 40, 12345);
     definition.perFormula = true;
-    definition.model = model;
-    definition.k = k;
+    definition.kind.model = model;
+    definition.kind.k = k;
     EXPECT_FALSE(definitionProblem(definition));
     return runSweep(definition, OutputFormat::JsonLines, jobs);
 }
@@ -386,7 +386,7 @@ TEST(VerdictCheck, TheFirstImpossibleVerdictOfACellIsNamed) {
 
     // Planted formulas are all satisfiable: trial 1 is the first called not.
     for (const FormulaModel model : {FormulaModel::Planted, FormulaModel::TwoHidden}) {
-        definition.model = model;
+        definition.kind.model = model;
         const std::optional<VerdictFault> planted = fault();
         ASSERT_TRUE(planted);
         EXPECT_EQ(std::tie(planted->kind, planted->trial),
@@ -395,9 +395,9 @@ TEST(VerdictCheck, TheFirstImpossibleVerdictOfACellIsNamed) {
         EXPECT_TRUE(named(8, "splitting says satisfiable, dpll says unsatisfiable"));
         verdicts[8][1].satisfiable = true;
     }
-    definition.model = FormulaModel::Uniform;
+    definition.kind.model = FormulaModel::Uniform;
     EXPECT_FALSE(fault());
-    definition.model = FormulaModel::Planted;
+    definition.kind.model = FormulaModel::Planted;
     definition.solvers = {SolverKind::Walksat};  // a local search alone calls nothing unsatisfiable
     for (Verdicts& trial : verdicts) {
         trial[0] = trial[2];

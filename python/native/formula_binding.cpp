@@ -72,7 +72,7 @@ py::list generateFromPython(const std::vector<std::string>& arguments) {
             formula = &drawn.nextFormula();
         }
         py::array_t<std::int32_t> clauses({static_cast<py::ssize_t>(formula->clauses.size()),
-                                           static_cast<py::ssize_t>(request.k)});
+                                           static_cast<py::ssize_t>(request.kind.k)});
         auto rows = clauses.mutable_unchecked<2>();
         for (py::ssize_t row = 0; row < rows.shape(0); ++row) {
             const Clause& clause = formula->clauses[static_cast<std::size_t>(row)];
