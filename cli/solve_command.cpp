@@ -29,15 +29,16 @@ constexpr int kUnknownStatus = 0;  // as SAT solvers exit on UNKNOWN
 
 std::optional<std::string> readSolveRequest(const SolveOptions& options, SolveRequest& request) {
     if (!options.solver.empty()) {
-        request.named = parseSolver(options.solver);
-        if (!request.named) {
+        const std::optional<SolverKind> named = parseSolver(options.solver);
+        if (!named) {
             return "--solver " + options.solver + ": not a solver; expected " + solverChoices();
         }
-        if (auto problem = unavailability(*request.named)) {
+        if (auto problem = unavailability(*named)) {
             return "--solver " + options.solver + ": " + *problem;
         }
+        request.solver = *named;
+        request.namesSolver = true;
     }
-    request.solver = request.named.value_or(SolverKind::Splitting);
     const SolverKind listed[] = {request.solver};
     LocalSearchSettings settings;
     if (auto problem = readLocalSearchOptions(options.localSearch, listed, 3, settings)) {
@@ -83,7 +84,7 @@ int runSolve(const SolveOptions& options) {
         // A request that cannot be run: status 2, as for options CLI11 refuses.
         return report.fail(2, *problem);
     }
-    const std::optional<SolverKind> kind = request.named;
+    const SolverKind kind = request.solver;
     const std::uint64_t seed = request.seed;
     const std::string name = file == "-" ? "<stdin>" : file;
     Formula formula;
@@ -102,21 +103,19 @@ int runSolve(const SolveOptions& options) {
     std::string out = "c satphase solve " + name + "\n";
     out += "c " + std::to_string(formula.numVars) + " variables, " +
            std::to_string(formula.clauses.size()) + " clauses to decide\n";
-    if (kind) {
-        out.append("c solver ").append(solverName(*kind)).append("\n");
-        out.append("c ").append(costUnit(*kind)).append(" ");
-        out += std::to_string(verdict.steps) + "\n";
-        if (*kind == SolverKind::Dpll) {
-            out += "c propagations " + std::to_string(verdict.propagations) + "\n";
-        }
-        if (*kind == SolverKind::Lookahead) {
-            out += "c lookaheads " + std::to_string(verdict.lookaheads) + "\n";
-        }
-        if (!isComplete(*kind)) {
-            out += "c seed " + std::to_string(seed) + "\n";
-        }
-    } else {
-        out += "c steps " + std::to_string(verdict.steps) + "\n";
+    if (request.namesSolver) {
+        out.append("c solver ").append(solverName(kind)).append("\n");
+    }
+    out.append("c ").append(costUnit(kind)).append(" ");
+    out += std::to_string(verdict.steps) + "\n";
+    if (kind == SolverKind::Dpll) {
+        out += "c propagations " + std::to_string(verdict.propagations) + "\n";
+    }
+    if (kind == SolverKind::Lookahead) {
+        out += "c lookaheads " + std::to_string(verdict.lookaheads) + "\n";
+    }
+    if (!isComplete(kind)) {
+        out += "c seed " + std::to_string(seed) + "\n";
     }
     char secondsLine[64];
     std::snprintf(secondsLine, sizeof secondsLine, "c seconds %.6f\n", seconds);

@@ -19,8 +19,10 @@ int runSolve(const SolveOptions& options);
 // What the options ask of a formula: the solver (named, or the splitting
 // search), a local search's seed, and the largest formula it takes.
 struct SolveRequest {
-    std::optional<SolverKind> named;  // --solver, when given
     SolverKind solver = SolverKind::Splitting;
+    // Whether --solver was given: the output then names the solver, and
+    // without it reads as it always did.
+    bool namesSolver = false;
     std::uint64_t seed = 1;
     FormulaLimits limits = kDecidedLimits;
 };
