@@ -4,6 +4,7 @@
 #include <compare>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace satphase {
@@ -117,6 +118,9 @@ class IndexedMap {
     }
 
     IndexedView<Key, T> view() { return {values_.data(), values_.size()}; }
+    // Every entry, in key order: for copying the whole table at once.
+    std::span<T> entries() { return values_; }
+    std::span<const T> entries() const { return values_; }
 
   private:
     static std::size_t slots(std::int32_t numVars) {

@@ -10,17 +10,18 @@ namespace {
 // How many decisions and backtracks pass between two looks at the stop flag.
 constexpr std::uint64_t kStopCheckInterval = 1024;
 
-// The Jeroslow–Wang weight 2^-len, scaled by 2^16 so that it stays an exact
-// integer for every clause length a formula can hold.
-constexpr int kWeightShift = 16;
-static_assert(kMaxClauseWidth < kWeightShift);
+// The Jeroslow–Wang weight 2^-len, scaled by 2^7 so that it stays an exact
+// integer for every clause length a formula can hold; a literal's sum of
+// them, at most 2^7 for each of kMaxFormulaClauses clauses, fits 32 bits.
+constexpr int kWeightShift = kMaxClauseWidth;
+static_assert(std::uint64_t{kMaxFormulaClauses} << kWeightShift <= UINT32_MAX);
 
 // The weight of a clause with `open` literals not yet false. A clause in
-// conflict (none open) weighs 2^16: it is counted like any other until the
+// conflict (none open) weighs 2^7: it is counted like any other until the
 // search takes its last literal back.
-constexpr std::uint64_t weightOf(std::int32_t open) {
+constexpr Dpll::Score weightOf(std::int32_t open) {
     assert(open >= 0 && open <= kMaxClauseWidth);
-    return std::uint64_t{1} << (kWeightShift - open);
+    return Dpll::Score{1} << (kWeightShift - open);
 }
 
 }  // namespace
@@ -43,6 +44,7 @@ Dpll::Dpll(std::int32_t maxVars, std::int32_t maxClauses)
     // decision of at most one level.
     trail_.reserve(vars);
     levels_.reserve(vars);
+    savedScores_.resize(vars * 2 * vars);
     model_.reserve(vars);
 }
 
@@ -60,7 +62,7 @@ Dpll::Outcome Dpll::decide(const Formula& formula, const std::atomic<bool>* stop
         if (!consistent && !backtrack()) {
             break;  // every branch refuted: unsatisfiable
         }
-        eliminatePureLiterals();
+        const Variable best = eliminatePureLiterals();
         if (unsatisfiedClauses_ == 0) {
             outcome_.satisfiable = true;
             break;
@@ -70,8 +72,9 @@ Dpll::Outcome Dpll::decide(const Formula& formula, const std::atomic<bool>* stop
             outcome_.interrupted = true;
             break;
         }
-        const Literal decision = chooseBranch();
+        const Literal decision = chooseBranch(best);
         ++outcome_.branches;
+        saveScores(levels_.size());
         levels_.push_back(Level{static_cast<std::int32_t>(trail_.size()), decision, false});
         assign(decision);
         consistent = propagate();
@@ -105,7 +108,7 @@ void Dpll::load(const Formula& formula) {
     scores_.assign(numVars_, 0);
     for (std::int32_t c = 0; c < numClauses_; ++c) {
         const std::span<const Literal> lits = clauses_.of(c);
-        const std::uint64_t weight = weightOf(static_cast<std::int32_t>(lits.size()));
+        const Score weight = weightOf(static_cast<std::int32_t>(lits.size()));
         for (const Literal literal : lits) {
             scores_[literal] += weight;
         }
@@ -165,7 +168,7 @@ bool Dpll::propagateClauses() {
             if (trueCount_[c]++ == 0) {
                 --unsatisfiedClauses_;
                 const std::span<const Literal> lits = clauses_.of<Width>(c);
-                const std::uint64_t weight =
+                const Score weight =
                     weightOf(static_cast<std::int32_t>(lits.size()) - falseCount_[c]);
                 for (const Literal other : lits) {
                     scores_[other] -= weight;
@@ -180,7 +183,7 @@ bool Dpll::propagateClauses() {
             // One literal fewer open doubles the clause's weight.
             const std::span<const Literal> lits = clauses_.of<Width>(c);
             const auto size = static_cast<std::int32_t>(lits.size());
-            const std::uint64_t weight = weightOf(size - falses + 1);
+            const Score weight = weightOf(size - falses + 1);
             for (const Literal other : lits) {
                 scores_[other] += weight;
             }
@@ -207,14 +210,19 @@ bool Dpll::propagateClauses() {
 }
 
 // Makes true every open literal whose negation occurs in no unsatisfied
-// clause, in variable order, until none is left. Such a literal satisfies
-// clauses and falsifies none that are not satisfied already, so it can
-// neither cause a conflict nor leave a unit; removing clauses may make
-// further literals pure, hence the repeated passes.
-void Dpll::eliminatePureLiterals() {
-    bool found = true;
-    while (found) {
-        found = false;
+// clause, in variable order, until none is left, and returns the variable
+// to branch on next. Such a literal satisfies clauses and falsifies none
+// that are not satisfied already, so it can neither cause a conflict nor
+// leave a unit; removing clauses may make further literals pure, hence the
+// repeated passes. The last pass, which finds none, changes no score, so it
+// also makes the two-sided Jeroslow–Wang choice (see the class comment):
+// the open variable with the largest J(x) + J(~x), the lowest on a tie;
+// none when every variable is assigned.
+Variable Dpll::eliminatePureLiterals() {
+    for (;;) {
+        bool found = false;
+        Variable best{-1};
+        std::uint64_t bestScore = 0;
         for (Variable v; v.id < numVars_; ++v.id) {
             const Literal plain(v, false);
             if (values_[plain] != kOpen) {
@@ -222,38 +230,31 @@ void Dpll::eliminatePureLiterals() {
             }
             // A literal scores 0 exactly when no unsatisfied clause holds
             // it: every clause adds a positive weight.
-            const std::uint64_t plainCount = scores_[plain];
-            const std::uint64_t negatedCount = scores_[~plain];
+            const Score plainCount = scores_[plain];
+            const Score negatedCount = scores_[~plain];
             if ((plainCount == 0) != (negatedCount == 0)) {
                 assign(plainCount == 0 ? ~plain : plain);
                 ++outcome_.pureLiterals;
                 [[maybe_unused]] const bool consistent = propagate();
                 assert(consistent);
                 found = true;
+            } else if (const std::uint64_t score = std::uint64_t{plainCount} + negatedCount;
+                       score > bestScore) {
+                best = v;
+                bestScore = score;
             }
+        }
+        if (!found) {
+            return best;
         }
     }
 }
 
-// Two-sided Jeroslow–Wang over the unsatisfied clauses (see the class
-// comment), read from the scores propagate and undoTo keep, so that a
-// decision costs a pass over the variables instead of one over every clause
-// and its literals. Called at a fixpoint with a clause left unsatisfied,
-// which then has at least two open literals.
-Literal Dpll::chooseBranch() {
-    Variable best{-1};
-    std::uint64_t bestScore = 0;
-    for (Variable v; v.id < numVars_; ++v.id) {
-        const Literal plain(v, false);
-        if (values_[plain] != kOpen) {
-            continue;
-        }
-        const std::uint64_t score = scores_[plain] + scores_[~plain];
-        if (score > bestScore) {
-            best = v;
-            bestScore = score;
-        }
-    }
+// The branch on `best`, read from the scores propagate and the saved levels
+// keep, so that a decision costs no pass over the clauses: the sign of the
+// larger side, true on a tie. Called at a fixpoint with a clause left
+// unsatisfied, which then has at least two open literals.
+Literal Dpll::chooseBranch(Variable best) const {
     assert(best.id >= 0);
     const Literal plain(best, false);
     return scores_[plain] >= scores_[~plain] ? plain : ~plain;
@@ -267,6 +268,7 @@ bool Dpll::backtrack() {
     while (!levels_.empty()) {
         Level& level = levels_.back();
         undoTo(level.trailSize);
+        restoreScores(levels_.size() - 1);
         if (!level.flipped) {
             level.flipped = true;
             assign(~level.decision);
@@ -296,25 +298,11 @@ void Dpll::undoClauses(std::int32_t trailSize) {
         const Literal literal = trail_.back();
         if (static_cast<std::int32_t>(trail_.size()) <= propagated_) {
             for (const std::int32_t c : occurrences_.of(~literal)) {
-                const std::int32_t falses = falseCount_[c]--;
-                if (trueCount_[c] == 0) {
-                    const std::span<const Literal> lits = clauses_.of<Width>(c);
-                    const std::uint64_t weight =
-                        weightOf(static_cast<std::int32_t>(lits.size()) - falses + 1);
-                    for (const Literal other : lits) {
-                        scores_[other] -= weight;
-                    }
-                }
+                --falseCount_[c];
             }
             for (const std::int32_t c : occurrences_.of(literal)) {
                 if (--trueCount_[c] == 0) {
                     ++unsatisfiedClauses_;
-                    const std::span<const Literal> lits = clauses_.of<Width>(c);
-                    const std::uint64_t weight =
-                        weightOf(static_cast<std::int32_t>(lits.size()) - falseCount_[c]);
-                    for (const Literal other : lits) {
-                        scores_[other] += weight;
-                    }
                 }
             }
         }
@@ -323,6 +311,22 @@ void Dpll::undoClauses(std::int32_t trailSize) {
         trail_.pop_back();
     }
     propagated_ = std::min(propagated_, trailSize);
+}
+
+// The scores of every literal as they stand at the decision of level
+// `level`, kept in the level's own slice, and put back when the search
+// returns to that point: one copy of 2n numbers instead of undoing every
+// weight that propagation moved.
+void Dpll::saveScores(std::size_t level) {
+    const std::span<const Score> scores = scores_.entries();
+    std::ranges::copy(scores,
+                      savedScores_.begin() + static_cast<std::ptrdiff_t>(level * scores.size()));
+}
+
+void Dpll::restoreScores(std::size_t level) {
+    const std::span<Score> scores = scores_.entries();
+    const auto from = savedScores_.begin() + static_cast<std::ptrdiff_t>(level * scores.size());
+    std::copy(from, from + static_cast<std::ptrdiff_t>(scores.size()), scores.begin());
 }
 
 }  // namespace satphase

@@ -34,13 +34,16 @@ namespace satphase {
 // size" or tuning constant: the exponential weight already makes the
 // shortest clauses dominate, which is what matters on random k-SAT, and it
 // applies unchanged to clauses of any length. Scores are exact integers
-// (weights 2^(16 - len)), ties go to the lowest variable and then to the true
+// (weights 2^(7 - len)), ties go to the lowest variable and then to the true
 // value, so every run makes the same choices.
 //
 // One engine per thread: storage is sized once at construction and reused
 // for every formula; a search allocates nothing.
 class Dpll {
   public:
+    // A literal's branching score (see scores_).
+    using Score = std::uint32_t;
+
     Dpll(std::int32_t maxVars, std::int32_t maxClauses);
 
     struct Outcome {
@@ -85,12 +88,14 @@ class Dpll {
     bool propagate();
     template <std::int32_t Width>
     bool propagateClauses();
-    void eliminatePureLiterals();
-    Literal chooseBranch();
+    Variable eliminatePureLiterals();
+    Literal chooseBranch(Variable best) const;
     bool backtrack();
     void undoTo(std::int32_t trailSize);
     template <std::int32_t Width>
     void undoClauses(std::int32_t trailSize);
+    void saveScores(std::size_t level);
+    void restoreScores(std::size_t level);
 
     std::int32_t maxVars_ = 0;
     std::int32_t maxClauses_ = 0;
@@ -104,10 +109,13 @@ class Dpll {
     std::vector<std::int32_t> trueCount_;
     std::vector<std::int32_t> falseCount_;
     std::int32_t unsatisfiedClauses_ = 0;
-    // Per literal: the sum of 2^(16 - open) over the clauses that hold it
+    // Per literal: the sum of 2^(7 - open) over the clauses that hold it
     // and have no true literal counted, open being the clause's literals not
     // yet counted false. For an open literal that is its Jeroslow–Wang score.
-    LiteralMap<std::uint64_t> scores_;
+    LiteralMap<Score> scores_;
+    // Per level, the scores as they stood when its decision was made: going
+    // back copies them instead of undoing each weight.
+    std::vector<Score> savedScores_;
 
     // Assigned literals in order; those from propagated_ on are assigned but
     // their clauses' counters not yet updated.
