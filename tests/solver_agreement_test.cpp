@@ -1,6 +1,6 @@
 // CaDiCaL (cdcl) the referee of our DPLL, look-ahead and splitting search,
-// every model checked, and the cross-check a sweep relies on catching a wrong
-// verdict.
+// every model checked, its own counts pinned, and the cross-check a sweep
+// relies on catching a wrong verdict.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -11,9 +11,7 @@
 #include "random/classic_generator.h"
 #include "random/formula_source.h"
 #include "random/random_stream.h"
-#include "solver/model_check.h"
 #include "solver/solver_kind.h"
-#include "sweep/sweep_plan.h"
 #include "test_support.h"
 
 namespace satphase {
@@ -131,24 +129,6 @@ TEST(CrossCheckTest, AWrongVerdictOrModelIsCaught) {
     results[2].satisfiable = true;  // cdcl wrong, and with a model that fails
     results[2].modelHolds = false;
     EXPECT_EQ(disagreement(results), "cdcl says satisfiable, but its model falsifies a clause");
-
-    // The model check behind modelHolds.
-    const Formula small = cnfOf(2, "(0, ~1)");
-    EXPECT_TRUE(satisfies(small, std::vector<std::int8_t>{0, 0}));
-    EXPECT_FALSE(satisfies(small, std::vector<std::int8_t>{0, 1}));
-    EXPECT_FALSE(satisfies(small, std::vector<std::int8_t>{1}));  // a variable short
-}
-
-TEST(SolverKindTest, ListsAreParsedAndRefused) {
-    std::vector<SolverKind> kinds;
-    EXPECT_EQ(parseSolverList("cdcl,splitting,dpll", kinds), std::nullopt);
-    EXPECT_EQ(kinds, (std::vector{SolverKind::Cdcl, SolverKind::Splitting, SolverKind::Dpll}));
-    EXPECT_EQ(parseSolverList("dpll,cdcl,dpll", kinds), "solver 'dpll' is listed twice");
-    EXPECT_EQ(parseSolverList("dpll,", kinds),
-              "'' is not a solver; expected splitting, dpll, cdcl, lookahead, probsat or walksat");
-    EXPECT_EQ(
-        parseSolverList("DPLL", kinds),
-        "'DPLL' is not a solver; expected splitting, dpll, cdcl, lookahead, probsat or walksat");
 }
 
 }  // namespace
