@@ -261,6 +261,10 @@ TEST(Program, HelpRefusalsAndFailedWrites) {
         {"S sweep --output out --vars 10,x", 2, "",
          "satphase sweep: --vars 10,x: 'x' is not a whole number (a list such as 10,20,30 or a "
          "range first:last:step)\n"},
+        // Counted before they are listed: refused at once, not after 300 million ratios.
+        {"timeout 5 $P sweep --output out --ratios $(yes 1:1.09999:0.000001 | head -n 3000 | "
+         "paste -sd,)",
+         2, "", "1199892000 cells (sizes x ratios) is more than the 1000000 a sweep may have\n"},
         // sweep and merge: the classic defaults (the sizes, and on two threads
         // the first table; two tables on one thread: sweep_test.cpp); someone's
         // file left as it was, their own outputs or an empty file written over.
