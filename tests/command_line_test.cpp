@@ -55,6 +55,9 @@ const struct {
      "--check reads the CSV or JSON Lines file named by --output; give --output FILE and --format "
      "csv or jsonl"},
     {"sweep --progress --quiet", "--progress and --quiet exclude each other"},
+    {"sweep --k 4",
+     "--model classic --k 4: the classic model's clauses have 3 literals; give --model uniform, "
+     "planted or 2-hidden for clauses of 4"},
     {"sweep --model mixed --p 1.01", "--p 1.01: not a decimal from 0 to 1 with at most six places"},
     {"sweep --model mixed --p 0.5 --k 4",
      "--model mixed --k 4: the mixed model mixes clauses of 3 literals with clauses of 2, so it "
