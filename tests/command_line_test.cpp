@@ -90,7 +90,7 @@ const struct {
 };
 
 // Each line read by the command line and, when it passes, by its command.
-TEST(CommandLine, EachRefusalInTheWordsSatphaseSays) {
+TEST(CommandLine, RefusalsInSatphasesWordsAndListsInTheirOrder) {
     for (const auto& [line, refusal] : kCases) {
         std::istringstream words(line);
         const auto read = parseCommand({std::istream_iterator<std::string>(words), {}});
@@ -109,6 +109,12 @@ TEST(CommandLine, EachRefusalInTheWordsSatphaseSays) {
         }
         EXPECT_EQ(said.value_or(""), refusal) << line;
     }
+    // A list of solvers keeps its order, which the records keep.
+    SweepRequest request;
+    ASSERT_FALSE(readSweepRequest(
+        std::get<SweepOptions>(std::get<0>(parseCommand({"sweep", "--solver", "lookahead,dpll"}))),
+        request));
+    EXPECT_EQ(request.definition.solvers, (std::vector{SolverKind::Lookahead, SolverKind::Dpll}));
 }
 
 }  // namespace
