@@ -13,7 +13,6 @@
 #include "dimacs/dimacs_writer.h"
 #include "formula/formula.h"
 #include "random/random_stream.h"
-#include "solver/model_check.h"
 #include "test_support.h"
 
 namespace satphase {
@@ -189,16 +188,6 @@ TEST(CellFormulas, EachFormulaNamesItsIndexAndStartState) {
     std::string drawn;
     appendDimacs(drawn, formula, {});
     EXPECT_THAT(second, HasSubstr(drawn));
-}
-
-TEST(ModelCheck, NamesTheFirstClauseTheValuesLeaveFalse) {
-    const Formula formula = readOrFail("p cnf 3 3\n1 -2 0\n2 3 0\n-1 -3 0\n");
-    using Values = std::vector<std::int8_t>;
-    EXPECT_EQ(firstFalseClause(formula, Values{1, 1, 0}), std::nullopt);
-    EXPECT_EQ(firstFalseClause(formula, Values{1, 0, 0}), 1U);
-    EXPECT_EQ(firstFalseClause(formula, Values{0, 1, 1}), 0U);
-    EXPECT_EQ(firstFalseClause(formula, Values{1, 1, 1}), 2U);
-    EXPECT_EQ(firstFalseClause(formula, Values{1}), 1U);  // a missing value satisfies nothing
 }
 
 }  // namespace

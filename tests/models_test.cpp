@@ -45,7 +45,7 @@ TEST(FormulaModels, AStartStateFixesEveryClauseAndTheHiddenAssignmentAndRefusals
               (std::vector<std::int8_t>{0, 1, 0, 1, 0, 1, 0, 1, 1, 1}));
     EXPECT_EQ(dimacsClauses(formula), (Clauses{{-4, -1}, {1, 6}, {7, -5}}));
     // Refusals: one line naming the values, or nothing for a request that can be
-    // drawn (the classic model's, as generate prints them: program_test.cpp).
+    // drawn (the classic model's, as generate prints them: command_line_test.cpp).
     using enum FormulaModel;
     const struct {
         FormulaModel model;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# satphase sweep run as a user runs it (its refusals and defaults: program_test.cpp).
+# satphase sweep as a user runs it (refusals: command_line_test.cpp; defaults: program_test.cpp).
 # Usage: sweep_program_test.sh SATPHASE CASE
 set -euo pipefail
 satphase=$1

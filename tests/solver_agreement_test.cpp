@@ -1,6 +1,6 @@
 // CaDiCaL (cdcl) the referee of our DPLL, look-ahead and splitting search,
-// every model checked, and the cross-check a sweep relies on catching a wrong
-// verdict.
+// its own counts pinned, and the checks of every verdict: the cross-check of
+// the solvers' verdicts and the model check.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -13,7 +13,6 @@
 #include "random/random_stream.h"
 #include "solver/model_check.h"
 #include "solver/solver_kind.h"
-#include "sweep/sweep_plan.h"
 #include "test_support.h"
 
 namespace satphase {
@@ -111,44 +110,29 @@ TEST(CdclTest, CountsConflictsOnlyWhereTheSearchMeetsThemAndStopsWhenAsked) {
     EXPECT_TRUE(large.decide(SolverKind::Cdcl, formula, &stop).interrupted);
 }
 
-TEST(CrossCheckTest, AWrongVerdictOrModelIsCaught) {
-    ClassicGenerator generator(40, 240);
-    Formula formula;
-    RandomStream stream(kRngInitialState);
-    ASSERT_TRUE(generator.generate(40, 240, stream, formula));  // ratio 6: unsatisfiable
-    FormulaDecider decider(40, 240);
-    std::vector<SolverResult> results;
-    for (const SolverKind kind : kAllSolvers) {
-        results.push_back(decider.decide(kind, formula));
-    }
-    ASSERT_EQ(disagreement(results), std::nullopt);
-    ASSERT_FALSE(results[0].satisfiable);
-
-    results[1].satisfiable = true;  // dpll wrong
+// A stopped search's verdict counts for nothing (the other disagreements,
+// as a sweep meets them: sweep_test.cpp).
+TEST(CrossCheckTest, AStoppedSearchsVerdictCountsForNothing) {
+    std::vector<SolverResult> results(2);  // the splitting search's unsatisfiable, twice
+    results[1] = {.kind = SolverKind::Dpll, .satisfiable = true};
     EXPECT_EQ(disagreement(results), "splitting says unsatisfiable, dpll says satisfiable");
-    results[1].interrupted = true;  // a stopped search's verdict counts for nothing
+    results[1].interrupted = true;
     EXPECT_EQ(disagreement(results), std::nullopt);
-    results[2].satisfiable = true;  // cdcl wrong, and with a model that fails
-    results[2].modelHolds = false;
-    EXPECT_EQ(disagreement(results), "cdcl says satisfiable, but its model falsifies a clause");
-
-    // The model check behind modelHolds.
-    const Formula small = cnfOf(2, "(0, ~1)");
-    EXPECT_TRUE(satisfies(small, std::vector<std::int8_t>{0, 0}));
-    EXPECT_FALSE(satisfies(small, std::vector<std::int8_t>{0, 1}));
-    EXPECT_FALSE(satisfies(small, std::vector<std::int8_t>{1}));  // a variable short
 }
 
-TEST(SolverKindTest, ListsAreParsedAndRefused) {
-    std::vector<SolverKind> kinds;
-    EXPECT_EQ(parseSolverList("cdcl,splitting,dpll", kinds), std::nullopt);
-    EXPECT_EQ(kinds, (std::vector{SolverKind::Cdcl, SolverKind::Splitting, SolverKind::Dpll}));
-    EXPECT_EQ(parseSolverList("dpll,cdcl,dpll", kinds), "solver 'dpll' is listed twice");
-    EXPECT_EQ(parseSolverList("dpll,", kinds),
-              "'' is not a solver; expected splitting, dpll, cdcl, lookahead, probsat or walksat");
-    EXPECT_EQ(
-        parseSolverList("DPLL", kinds),
-        "'DPLL' is not a solver; expected splitting, dpll, cdcl, lookahead, probsat or walksat");
+// The model check behind modelHolds, and behind every verdict solve prints.
+TEST(ModelCheck, NamesTheFirstClauseTheValuesLeaveFalse) {
+    const Formula formula = cnfOf(3, "(0, ~1); (1, 2); (~0, ~2)");
+    using Values = std::vector<std::int8_t>;
+    EXPECT_EQ(firstFalseClause(formula, Values{1, 1, 0}), std::nullopt);
+    EXPECT_EQ(firstFalseClause(formula, Values{1, 0, 0}), 1U);
+    EXPECT_EQ(firstFalseClause(formula, Values{0, 1, 1}), 0U);
+    EXPECT_EQ(firstFalseClause(formula, Values{1, 1, 1}), 2U);
+    EXPECT_EQ(firstFalseClause(formula, Values{1}), 1U);  // a missing value satisfies nothing
+    // A model has one value for each variable, no more and no fewer.
+    EXPECT_TRUE(satisfies(formula, Values{1, 1, 0}));
+    EXPECT_FALSE(satisfies(formula, Values{1, 0, 0}));
+    EXPECT_FALSE(satisfies(formula, Values{1, 1, 0, 0}));
 }
 
 }  // namespace
