@@ -68,20 +68,6 @@ class ReaderTest(unittest.TestCase):
         self.assertEqual([tuple(r.median for r in cells.records if r.cell == cell
                                 and r.solver != "cdcl") for cell in range(4)], MEDIANS)
 
-    @unittest.skipUnless(PROGRAM, "SATPHASE_PROGRAM names the satphase executable")
-    def test_every_layout_reads_the_same_counts(self):
-        csv = subprocess.run([PROGRAM, "merge", os.path.join(HERE, "local-search.jsonl"),
-                              "--format", "csv"], capture_output=True, text=True,
-                             check=True).stdout
-        self.assertEqual(solved_counts(records.read_file(csv, "mixed.csv")), SOLVED)
-        searches = [counts[1:] for counts in SOLVED]
-        for extra in (["--format", "csv"], ["--format", "jsonl"],
-                      ["--format", "csv", "--per-formula"], ["--format", "jsonl", "--per-formula"]):
-            with self.subTest(extra):
-                file = records.read_file(sweep("--solver", "probsat,walksat", *FLIPS, *extra), "s")
-                self.assertEqual((file.decides, file.searches), (False, True))
-                self.assertEqual(solved_counts(file), searches)
-
     def test_refusals(self):
         def solved(s):  # solved s of 7 with its interval, as a record writes them
             return dict(zip(records.SOLVED_COLUMNS, (s, *records.sat_interval(7 - s, 7))))
@@ -134,6 +120,7 @@ class AnalyzeTest(unittest.TestCase):
             self.assertEqual(self.run_on(text), alone)
         without_cdcl = "\n".join(line for line in CELLS.split("\n") if '"cdcl","cost' not in line)
         walksat = sweep("--solver", "walksat", *FLIPS, "--per-formula", "--format", "csv")
+        self.assertEqual(solved_counts(records.read_file(walksat, "w")), [c[2:] for c in SOLVED])
         for text, searches in ((walksat, "walksat"), (without_cdcl, "probsat, walksat")):
             self.assertEqual(self.run_on(text), (1, "", (
                 f"satphase analyze: in: lists only local searches ({searches}), which call no "

@@ -53,13 +53,15 @@ class SweepTest(unittest.TestCase):
                     without_seconds(pandas.read_csv(io.StringIO(written))))
 
     def test_refusals_carry_the_commands_message(self):
-        cases = [
+        theirs = self.enterContext(tempfile.NamedTemporaryFile("w", suffix=".csv"))
+        theirs.write("someone's\n")
+        theirs.flush()
+        theirs = theirs.name
+        cases = [  # refused by the command line, by the command, and once the sweep starts
             (satphase.sweep, dict(trials=0), ["sweep", "--trials", "0"]),
             (satphase.sweep, dict(model="classic", k=4), ["sweep", "--k", "4"]),
-            (satphase.sweep, dict(solvers="dpll,nope"), ["sweep", "--solver", "dpll,nope"]),
-            (satphase.sweep, dict(vars="10:5:1"), ["sweep", "--vars", "10:5:1"]),
-            (satphase.sweep, dict(measures="backbone", solvers="walksat"),
-             ["sweep", "--measure", "backbone", "--solver", "walksat"]),
+            (satphase.sweep, dict(vars=10, output=theirs), ["sweep", "--vars", "10", "--format",
+                                                            "csv", "--output", theirs]),
             (satphase.generate, dict(vars=10, clauses=20, k=9),
              ["generate", "--vars", "10", "--clauses", "20", "--k", "9"]),
             (satphase.generate, dict(vars=10, clauses=20, model="mixed"),
