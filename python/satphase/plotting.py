@@ -26,9 +26,6 @@ from satphase.program import Refusal
 
 PROG = os.environ.get("SATPHASE_PLOT_PROG", "satphase plot")
 
-# The columns of the sweep's cell records and of its --per-formula records.
-CELL_COLUMNS = records.CELL_HEAD + records.CELL_TAIL
-FORMULA_ONLY_COLUMNS = ("trial", "satisfiable", "steps")
 # One line style per solver in the cost panel of several solvers.
 SOLVER_STYLES = ("-", "--", ":", "-.")
 # And one peak marker per solver, each smaller than the one before and hollow but the
