@@ -18,10 +18,10 @@ SweepFailure failureOf(SweepFailure::Kind kind, std::string what = {}) {
 
 // A failure the runner places: the cell, and for a verdict the trial and
 // its start state.
-SweepFailure failureAt(SweepFailure::Kind kind, const SweepRunner& runner, std::string what = {}) {
-    SweepFailure failure = failureOf(kind, std::move(what));
+SweepFailure failureAt(SweepFailure::Kind kind, const SweepRunner& runner) {
+    SweepFailure failure = failureOf(kind);
     failure.cell = runner.failedCell();
-    if (kind != SweepFailure::Kind::GenerationFailed) {
+    if (kind == SweepFailure::Kind::PlantedUnsatisfiable) {
         failure.trial = runner.failedTrial();
         failure.startState = runner.failedStartState();
     }
@@ -60,7 +60,7 @@ std::optional<SweepFailure> endOf(SweepRunner::Outcome outcome, const SweepRunne
         case SweepRunner::Outcome::GenerationFailed:
             return failureAt(Kind::GenerationFailed, runner);
         case SweepRunner::Outcome::Disagreed:
-            return failureAt(Kind::Disagreed, runner, runner.disagreement());
+            return failureOf(Kind::Disagreed, runner.disagreement());
         case SweepRunner::Outcome::PlantedUnsatisfiable:
             return failureAt(Kind::PlantedUnsatisfiable, runner);
     }

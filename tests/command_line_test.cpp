@@ -117,6 +117,28 @@ TEST(CommandLine, RefusalsInSatphasesWordsAndListsInTheirOrder) {
     EXPECT_EQ(request.definition.solvers, (std::vector{SolverKind::Lookahead, SolverKind::Dpll}));
 }
 
+// A sweep that stopped on a fault of a search is told by the cell, trial and
+// start state its failure names, with what the output kept; no sweep can be
+// made to fail so, so the failures are made by hand.
+TEST(CommandLine, AFaultOfASearchIsToldByItsFormula) {
+    const SweepOptions options = std::get<SweepOptions>(std::get<0>(parseCommand(
+        {"sweep", "--model", "planted", "--vars", "20,30", "--ratios", "3,4", "--output", "o"})));
+    SweepRequest request;
+    ASSERT_FALSE(readSweepRequest(options, request));
+    SweepReport report{4, 2, false,
+                       SweepFailure{SweepFailure::Kind::PlantedUnsatisfiable, 3, 7, 12345, ""}};
+    EXPECT_EQ(sweepFailureMessage(options, request, report).message,
+              "cell 3 (30 variables, ratio 4), trial 7 (start state 12345): the search called a "
+              "planted formula unsatisfiable, but its hidden assignment satisfies it (a bug); 2 "
+              "of 4 cells kept in o");
+    report.failure = SweepFailure{SweepFailure::Kind::Disagreed, -1, -1, 0, "cell 2 trial 1: x"};
+    const SweepFailureMessage disagreed = sweepFailureMessage(options, request, report);
+    EXPECT_EQ(disagreed.status, 1);
+    EXPECT_EQ(disagreed.message,
+              "the solvers disagree on cell 2 trial 1: x; stopped, 2 of 4 "
+              "cells kept in o");
+}
+
 }  // namespace
 
 }  // namespace satphase
