@@ -283,17 +283,9 @@ bool Dpll::backtrack() {
 }
 
 // Takes back the trail's literals beyond `trailSize`, latest first, with
-// every counter they changed.
+// the clause counters they changed; the scores come back from the level's
+// saved copy (restoreScores).
 void Dpll::undoTo(std::int32_t trailSize) {
-    if (clauses_.width() == kClassicClauseWidth) {
-        undoClauses<kClassicClauseWidth>(trailSize);
-    } else {
-        undoClauses<0>(trailSize);
-    }
-}
-
-template <std::int32_t Width>
-void Dpll::undoClauses(std::int32_t trailSize) {
     while (static_cast<std::int32_t>(trail_.size()) > trailSize) {
         const Literal literal = trail_.back();
         if (static_cast<std::int32_t>(trail_.size()) <= propagated_) {

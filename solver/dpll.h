@@ -20,11 +20,12 @@ namespace satphase {
 //
 // Everything lives on one trail: assigning a literal updates counters of the
 // clauses it occurs in, and going back replays the trail in reverse, so no
-// node copies anything. Per clause: how many of its literals are true and how
-// many false; per literal: its branching score below, a weighted count of
-// the not yet satisfied clauses it occurs in, which both the pure-literal
+// node copies its clauses. Per clause: how many of its literals are true and
+// how many false; per literal: its branching score below, a weighted count
+// of the not yet satisfied clauses it occurs in, which both the pure-literal
 // test and the branching rule read, kept up to date so that a decision does
-// not pass over every clause.
+// not pass over every clause. Each decision level keeps a copy of the
+// scores (2n numbers), which going back puts in place.
 //
 // Branching rule: two-sided Jeroslow–Wang. The variable chosen maximises
 // J(x) + J(~x), where J(l) sums 2^-len over the unsatisfied clauses that hold
@@ -92,8 +93,6 @@ class Dpll {
     Literal chooseBranch(Variable best) const;
     bool backtrack();
     void undoTo(std::int32_t trailSize);
-    template <std::int32_t Width>
-    void undoClauses(std::int32_t trailSize);
     void saveScores(std::size_t level);
     void restoreScores(std::size_t level);
 
