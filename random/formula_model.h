@@ -59,7 +59,6 @@ struct FormulaKind {
     constexpr bool isClassic() const {
         return model == FormulaModel::Classic && k == kClassicClauseWidth;
     }
-    constexpr bool operator==(const FormulaKind&) const = default;
 };
 
 // Why the kind's model takes no clauses of k literals, in words that follow
