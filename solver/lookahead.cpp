@@ -4,6 +4,7 @@
 #include <array>
 #include <cassert>
 #include <cstddef>
+#include <span>
 
 namespace satphase {
 
@@ -14,10 +15,29 @@ constexpr std::uint64_t kStopCheckInterval = 256;
 
 // The weight of a clause a look-ahead leaves with `open` literals, none true
 // (march's and kcnfs's weighted new clauses): a new binary clause counts
-// most, longer ones about a fifth as much per extra literal. A clause of one
-// open literal is a unit, propagated; none is left at a fixpoint.
+// most, longer ones about a fifth as much per extra literal; a binary one's
+// 1 is then multiplied by the pressures of its literals' negations
+// (lookAhead). A clause of one open literal is a unit, propagated; none is
+// left at a fixpoint.
 constexpr std::array<double, kMaxClauseWidth + 1> kNewClauseWeight = {0,    0,    1.0,   0.2,
                                                                       0.05, 0.01, 0.003, 0.001};
+
+// How strongly a clause of `open` open literals, none true, presses each of
+// them to be true, before the pressures of its other literals multiply in:
+// a binary clause five times as much as a ternary one, longer ones less and
+// less (in the proportions of kNewClauseWeight). docs/lookahead.md has the
+// factors and round counts tried.
+constexpr std::array<double, kMaxClauseWidth + 1> kClausePush = {0,    0,    5.0,   1.0,
+                                                                 0.25, 0.05, 0.015, 0.005};
+
+// Rounds of the recursive pressures at each preselection.
+constexpr int kPushRounds = 3;
+
+// What every literal's pressure starts a round from, before the clauses add
+// theirs: without it the products vanish on a formula where every clause
+// has a literal that nothing presses (one whose negation occurs nowhere),
+// and the ranking and the diffs could no longer tell the variables apart.
+constexpr double kPressureFloor = 0.1;
 
 // Satz's mix of the two sides' diffs: the product dominates, so that a
 // variable both of whose values shrink the formula wins over one with a
@@ -50,10 +70,12 @@ Lookahead::Lookahead(std::int32_t maxVars, std::int32_t maxClauses)
     // look-ahead put it there, and is the decision of at most one level.
     trail_.reserve(vars);
     levels_.reserve(vars);
-    reduction_.reserve(maxVars_);
-    estimate_.reserve(maxVars_);
+    pressure_.reserve(maxVars_);
+    nextPressure_.reserve(maxVars_);
     score_.reserve(maxVars_);
-    binaries_.reserve(2 * clauses);
+    pairs_.reserve(2 * clauses);
+    triples_.reserve(3 * clauses);
+    longer_.reserve(static_cast<std::size_t>(kMaxClauseWidth + 1) * clauses);
     candidates_.reserve(vars);
     shortened_.reserve(clauses);
     clauseStamp_.reserve(clauses);
@@ -134,8 +156,8 @@ void Lookahead::load(const Formula& formula) {
     trail_.clear();
     propagated_ = 0;
     levels_.clear();
-    reduction_.resize(numVars_);
-    estimate_.resize(numVars_);
+    pressure_.resize(numVars_);
+    nextPressure_.resize(numVars_);
     score_.resize(numVars_);
     clauseStamp_.assign(static_cast<std::size_t>(numClauses_), 0);
     stamp_ = 0;
@@ -259,22 +281,29 @@ bool Lookahead::force(Literal literal) {
     return propagate<false, Width>();
 }
 
-// Picks the node's candidates: every open variable of an unsatisfied clause
-// gets an estimate of what each of its values would shrink, and the best
-// scores by the branching rule's mix come first (ties to the lower
-// variable). The estimate of making l true is the clause-reduction
-// approximation: the weights of the clauses ~l occurs in, each one literal
-// shorter, plus, for each binary clause (~l, y), the unit y and the
-// weights of the clauses ~y occurs in. It reads the node's clauses once,
-// and then its binary ones again for the implied part.
+// Picks the node's candidates by the recursive weight of the literals
+// (kcnfs's backbone-search heuristic as march generalised it): a literal's
+// pressure is how strongly the unsatisfied clauses press it to be true. A
+// clause (l, y, z) presses l the more, the more y and z are themselves
+// pressed to be false, that is the more ~y and ~z are pressed to be true; so
+// each round gives l kPressureFloor plus, over the clauses l occurs in, the
+// products of the last round's pressures of the other literals' negations,
+// weighted by the clause's length (kClausePush), and scales them to a mean
+// of one over the literals of the unsatisfied clauses' variables. Every
+// literal starts at one. A variable both of whose literals are pressed hard
+// is one whose two values both shrink the formula, so the variables are
+// ranked by the branching rule's mix of the two pressures (ties to the lower
+// variable), and the diffs of the look-ahead weigh each new binary clause by
+// the same pressures. The node's clauses are read once; the rounds read
+// their open literals, gathered by length.
 template <std::int32_t Width>
 void Lookahead::preselect() {
     const IndexedView<Literal, std::int8_t> values = values_.view();
-    const IndexedView<Literal, double> reduction = reduction_.view();
-    const IndexedView<Literal, double> estimate = estimate_.view();
-    reduction_.assign(numVars_, 0.0);
-    estimate_.assign(numVars_, 0.0);
-    binaries_.clear();
+    const IndexedView<Variable, double> score = score_.view();
+    score_.assign(numVars_, -1.0);  // -1: the variable is in no unsatisfied clause
+    pairs_.clear();
+    triples_.clear();
+    longer_.clear();
     for (std::int32_t c = 0; c < numClauses_; ++c) {
         const auto at = static_cast<std::size_t>(c);
         if (trueCount_[at] != 0) {
@@ -282,38 +311,79 @@ void Lookahead::preselect() {
         }
         const auto lits = clauses_.of<Width>(c);
         const std::int32_t open = static_cast<std::int32_t>(lits.size()) - falseCount_[at];
-        if (open == 2) {
-            for (const Literal literal : lits) {
-                if (values[literal] == kOpen) {
-                    binaries_.push_back(literal);
-                }
-            }
-            continue;  // shortened, it is a unit: the implied part counts it
+        std::vector<Literal>& list = open == 2 ? pairs_ : open == 3 ? triples_ : longer_;
+        if (open > 3) {
+            // The group's length goes first, as the plain literal of that
+            // variable number.
+            list.emplace_back(Variable{open}, false);
         }
-        const double weight = kNewClauseWeight[static_cast<std::size_t>(open - 1)];
         for (const Literal literal : lits) {
             if (values[literal] == kOpen) {
-                reduction[literal] += weight;
+                score[literal.variable()] = 0;
+                list.push_back(literal);
             }
         }
     }
-    for (std::size_t at = 0; at < binaries_.size(); at += 2) {
-        const Literal a = binaries_[at];
-        const Literal b = binaries_[at + 1];
-        estimate[~a] += 1 + reduction[~b];
-        estimate[~b] += 1 + reduction[~a];
+    pressure_.assign(numVars_, 1.0);
+    for (int round = 0; round < kPushRounds; ++round) {
+        nextPressure_.assign(numVars_, kPressureFloor);
+        const IndexedView<Literal, double> last = pressure_.view();
+        const IndexedView<Literal, double> next = nextPressure_.view();
+        constexpr double kPairPush = kClausePush[2];
+        for (std::size_t at = 0; at < pairs_.size(); at += 2) {
+            const Literal a = pairs_[at];
+            const Literal b = pairs_[at + 1];
+            next[a] += kPairPush * last[~b];
+            next[b] += kPairPush * last[~a];
+        }
+        for (std::size_t at = 0; at < triples_.size(); at += 3) {
+            const Literal a = triples_[at];
+            const Literal b = triples_[at + 1];
+            const Literal c = triples_[at + 2];
+            const double pa = last[~a];
+            const double pb = last[~b];
+            const double pc = last[~c];
+            next[a] += pb * pc;
+            next[b] += pa * pc;
+            next[c] += pa * pb;
+        }
+        for (std::size_t at = 0; at < longer_.size();) {
+            const std::int32_t open = longer_[at].variable().id;
+            const std::span<const Literal> group(&longer_[at + 1], static_cast<std::size_t>(open));
+            at += 1 + static_cast<std::size_t>(open);
+            // Each literal's product of the others, from the products of
+            // those before it and of those after it.
+            std::array<double, kMaxClauseWidth + 1> before{};
+            before[0] = kClausePush[static_cast<std::size_t>(open)];
+            for (std::size_t i = 0; i < group.size(); ++i) {
+                before[i + 1] = before[i] * last[~group[i]];
+            }
+            double after = 1;
+            for (std::size_t i = group.size(); i-- > 0;) {
+                next[group[i]] += before[i] * after;
+                after *= last[~group[i]];
+            }
+        }
+        double sum = 0;
+        std::int32_t literals = 0;
+        for (Variable v; v.id < numVars_; ++v.id) {
+            if (score[v] == 0) {
+                sum += next[Literal(v, false)] + next[Literal(v, true)];
+                literals += 2;
+            }
+        }
+        const double scale = sum > 0 ? literals / sum : 1.0;
+        for (Variable v; v.id < numVars_; ++v.id) {
+            next[Literal(v, false)] *= scale;
+            next[Literal(v, true)] *= scale;
+        }
+        std::swap(pressure_, nextPressure_);
     }
-    const IndexedView<Variable, double> score = score_.view();
+    const IndexedView<Literal, double> pressure = pressure_.view();
     candidates_.clear();
     for (Variable v; v.id < numVars_; ++v.id) {
-        const Literal plain(v, false);
-        if (values[plain] != kOpen) {
-            continue;
-        }
-        estimate[plain] += reduction[~plain];
-        estimate[~plain] += reduction[plain];
-        if (estimate[plain] + estimate[~plain] > 0) {
-            score[v] = mixed(estimate[plain], estimate[~plain]);
+        if (score[v] == 0) {
+            score[v] = mixed(pressure[Literal(v, false)], pressure[Literal(v, true)]);
             candidates_.push_back(v);
         }
     }
@@ -346,16 +416,29 @@ bool Lookahead::lookAhead(Literal literal, double& diff, bool second) {
     const bool consistent = propagate<true, Width>();
     if (consistent) {
         const IndexedView<Literal, std::int8_t> values = values_.view();
+        const IndexedView<Literal, double> pressure = pressure_.view();
         diff = 0;
         for (const std::int32_t c : shortened_) {
+            // At a consistent fixpoint every false literal is counted, so
+            // the clause is left with `open` literals unless one is true. A
+            // new binary clause weighs the product of its literals'
+            // negations' pressures: the more each of them is pressed to be
+            // false, the more the clause constrains.
             const auto lits = clauses_.of<Width>(c);
-            if (std::none_of(lits.begin(), lits.end(),
-                             [&](Literal other) { return values[other] == kTrue; })) {
-                // At a consistent fixpoint every false literal is counted.
-                const auto open = static_cast<std::int32_t>(lits.size()) -
-                                  falseCount_[static_cast<std::size_t>(c)];
-                diff += kNewClauseWeight[static_cast<std::size_t>(open)];
+            const auto open =
+                static_cast<std::int32_t>(lits.size()) - falseCount_[static_cast<std::size_t>(c)];
+            double weight = kNewClauseWeight[static_cast<std::size_t>(open)];
+            for (const Literal other : lits) {
+                const std::int8_t value = values[other];
+                if (value == kTrue) {
+                    weight = 0;
+                    break;
+                }
+                if (open == 2 && value == kOpen) {
+                    weight *= pressure[~other];
+                }
             }
+            diff += weight;
         }
         for (auto at = static_cast<std::size_t>(base) + 1; at < trail_.size(); ++at) {
             const Literal implied = trail_[at];

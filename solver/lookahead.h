@@ -19,9 +19,10 @@ namespace satphase {
 // of their ideas this engine takes and what the alternatives measured.
 //
 // At every node, after unit propagation to a fixpoint:
-//  - preselection: each open variable gets a cheap estimate of how much
-//    either of its values would shrink the formula (the clause-reduction
-//    approximation below), and only the best few become candidates;
+//  - preselection: each open literal gets a pressure, how strongly the
+//    clauses press it to be true (the recursive weights of kcnfs and march,
+//    preselect() below), and only the variables both of whose literals are
+//    pressed hardest become candidates;
 //  - look-ahead: each candidate's two literals are made true in turn and
 //    propagated, and then taken back. A literal whose propagation meets an
 //    empty clause has failed: its negation holds at this node and is
@@ -29,9 +30,10 @@ namespace satphase {
 //    assignment and is assigned as well. Rounds repeat while they assign
 //    anything; a node where both sides of a candidate fail has no solution;
 //  - the branching rule: a look-ahead's diff weighs the clauses it
-//    shortened without satisfying them by their new length (the weighted new
-//    clauses of march and kcnfs: a new binary clause 1, ternary 0.2, then
-//    0.05, 0.01, 0.003), and the variable chosen maximises Satz's product
+//    shortened without satisfying them (the weighted new clauses of march
+//    and kcnfs: a new binary clause the product of its literals' negations'
+//    pressures, ternary 0.2, then 0.05, 0.01, 0.003), and the variable
+//    chosen maximises Satz's product
 //    1024 d(x) d(~x) + d(x) + d(~x), which favours a variable both of whose
 //    values shrink the formula. The side with the smaller diff, the less
 //    constrained one, is tried first.
@@ -119,12 +121,16 @@ class Lookahead {
     std::int32_t propagated_ = 0;
     std::vector<Level> levels_;
 
-    // Preselection: each literal's estimate, and the candidates best first.
-    LiteralMap<double> reduction_;
-    LiteralMap<double> estimate_;
+    // Preselection: each literal's pressure (and the next round's), each
+    // variable's rank, and the candidates best first.
+    LiteralMap<double> pressure_;
+    LiteralMap<double> nextPressure_;
     VariableMap<double> score_;
-    // The open literals of the node's binary clauses, two by two.
-    std::vector<Literal> binaries_;
+    // The open literals of the node's unsatisfied clauses by their number:
+    // two by two, three by three, and longer ones each after its length.
+    std::vector<Literal> pairs_;
+    std::vector<Literal> triples_;
+    std::vector<Literal> longer_;
     std::vector<Variable> candidates_;
     // The clauses a look-ahead shortened, each once (stamped per clause).
     std::vector<std::int32_t> shortened_;

@@ -434,7 +434,7 @@ TEST(SolveCommand, HandWrittenFiles) {
         {"wide", "< ", 10, "c satphase solve <stdin>\n"},
         {"layout-mix", "--solver dpll ", 20, "\nc solver dpll\nc branches 3\nc propagations 4\n"},
         {"uf20-layout", "--solver lookahead ", 10,
-         "\nc solver lookahead\nc nodes 3\nc lookaheads 106\n"},
+         "\nc solver lookahead\nc nodes 3\nc lookaheads 67\n"},
         {"layout-mix", "--solver lookahead ", 20,
          "\nc solver lookahead\nc nodes 1\nc lookaheads 8\n"},
 #ifdef SATPHASE_HAVE_CADICAL

@@ -262,7 +262,7 @@ TEST_F(SweepFiles, LookaheadRecordsOfTheVersionBeforeResumeAndMergeAsTheyAre) {
     const std::vector<std::string> csv = test_support::lines(written(today, OutputFormat::Csv));
     EXPECT_EQ(csv[0] + "|" + csv[1],
               "cell,vars,clauses,ratio,trial,start_state,satisfiable,lookahead_cost,"
-              "lookahead_lookaheads,dpll_cost,dpll_propagations|0,10,30,3,0,4242,1,2,34,3,9");
+              "lookahead_lookaheads,dpll_cost,dpll_propagations|0,10,30,3,0,4242,1,2,37,3,9");
     for (const OutputFormat format : {OutputFormat::Csv, OutputFormat::JsonLines}) {
         for (const SweepDefinition& layout : {today, before}) {
             const auto read = kept(written(layout, format), today, format);
