@@ -372,7 +372,10 @@ void Lookahead::preselect() {
                 literals += 2;
             }
         }
-        const double scale = sum > 0 ? literals / sum : 1.0;
+        // An unsatisfied clause at a fixpoint has open literals, and every
+        // literal has at least the floor: the sum is positive.
+        assert(literals > 0 && sum > 0);
+        const double scale = literals / sum;
         for (Variable v; v.id < numVars_; ++v.id) {
             next[Literal(v, false)] *= scale;
             next[Literal(v, true)] *= scale;
